@@ -1,0 +1,41 @@
+#pragma once
+
+#include <QString>
+
+#include <cstdint>
+
+// Registers a user ODBC data source for a database file. It looks the data
+// source up first: one that already points at the expected file is left alone,
+// one that points anywhere else is rewritten.
+class CDSN {
+public:
+    QString ErrorDesc() const { return ErrorDesc_; }
+
+    QString DataSourceName() const { return DataSourceName_; }
+    void SetDataSourceName(QString strDataSourceName) { DataSourceName_ = std::move(strDataSourceName); }
+
+    QString DatabaseName() const { return DatabaseName_; }
+    void SetDatabaseName(QString strDatabaseName) { DatabaseName_ = std::move(strDatabaseName); }
+
+    QString DriverName() const { return DriverName_; }
+    void SetDriverName(QString strDriverName) { DriverName_ = std::move(strDriverName); }
+
+    // Asks the installer for `lAction` (1 adds, 3 removes) when needed. Returns
+    // false, with the reason in ErrorDesc, when an error was raised; never throws.
+    // ErrorDesc is not cleared by a later success.
+    bool CrearDSN(int32_t lAction);
+
+private:
+    void Configurar(int32_t lAction) const;
+
+    QString DataSourceName_;
+    QString DatabaseName_;
+    QString DriverName_;
+    QString ErrorDesc_;
+};
+
+namespace DSN {
+inline constexpr int32_t ErrorBaseNoExiste = -2147220904; // application error 600
+inline constexpr char TextoBaseNoExiste[] = "El archivo de base de datos NO existe!";
+inline constexpr char PrefijoError[] = "CrearDSN::Error: ";
+} // namespace DSN

@@ -1,0 +1,20 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+
+// The database file as the program expects it: table Datos with its index, and
+// the salted verifier of the database password.
+
+// Creates a fresh database at `ruta` with the given password, mode 0600, only
+// when no file is there. Returns true when the file is there afterwards (made
+// now or before, `creada` tells which); false with the reason in `error`.
+bool CrearBaseDatos(const QString& ruta, const QString& contrasena, bool* creada, QString* error);
+
+// The verifier stored for a password and a salt.
+QByteArray DerivarVerificador(const QString& contrasena, const QByteArray& sal);
+
+// The statements that lay out a fresh database.
+extern const char* const EsquemaBaseDatos;
+// The query that reads the stored salt and verifier.
+extern const char* const ConsultaVerificador;

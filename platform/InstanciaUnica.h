@@ -1,0 +1,38 @@
+#pragma once
+
+#include <QLockFile>
+#include <QObject>
+#include <QString>
+
+#include <memory>
+
+class QLocalServer;
+
+// One running copy per user and program folder. The first copy holds a lock
+// file and listens on a local socket; a later copy finds the lock taken, asks
+// the first to bring its window to the front, and ends. A lock left by a killed
+// copy is taken over.
+class InstanciaUnica : public QObject {
+    Q_OBJECT
+public:
+    // `clave` tells copies apart; ClavePrograma() gives the program's own.
+    explicit InstanciaUnica(QString clave, QObject* padre = nullptr);
+    ~InstanciaUnica() override;
+
+    // True when another copy is running; it has then been asked to come to the
+    // front. False when this copy is the first and now answers later starts.
+    bool PrevInstance();
+
+    static QString ClavePrograma();
+
+signals:
+    // A later start asked this copy to bring its window to the front.
+    void ActivacionPedida();
+
+private:
+    bool AvisarPrimera();
+
+    QString clave_;
+    std::unique_ptr<QLockFile> cerrojo_;
+    QLocalServer* servidor_ = nullptr;
+};

@@ -1,0 +1,194 @@
+#include "platform/SistemaArchivos.h"
+
+#include "platform/Ansi.h"
+
+#include <QFile>
+
+#include <cerrno>
+#include <cstring>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace {
+constexpr qsizetype kBloque = 256 * 1024;
+
+// Reuses the line's buffer: resizing never gives back its capacity.
+void Copiar(QByteArray& destino, const char* origen, qsizetype largo)
+{
+    destino.resize(largo);
+    if (largo > 0)
+        std::memcpy(destino.data(), origen, size_t(largo));
+}
+
+[[noreturn]] void FallarApertura(int error, const QString& ruta)
+{
+    switch (error) {
+    case ENOENT:
+    case ENOTDIR:
+        throw ErrorSistema(Errores::ArchivoNoEncontrado, ruta);
+    case EACCES:
+    case EPERM:
+        throw ErrorSistema(Errores::PermisoDenegado, ruta);
+    case ENAMETOOLONG:
+        throw ErrorSistema(Errores::NombreArchivoIncorrecto, ruta);
+    default:
+        throw ErrorSistema(Errores::AccesoRuta, ruta + QStringLiteral(" (") +
+                                                    QString::fromLocal8Bit(strerror(error)) +
+                                                    QLatin1Char(')'));
+    }
+}
+} // namespace
+
+FlujoTexto::FlujoTexto(int descriptor, QString ruta)
+    : fd_(descriptor)
+    , ruta_(std::move(ruta))
+{
+}
+
+FlujoTexto::~FlujoTexto()
+{
+    close(fd_);
+}
+
+bool FlujoTexto::Rellenar()
+{
+    if (agotado_)
+        return false;
+    // Keep what is left of the current line at the front of the block.
+    if (inicio_ > 0) {
+        const qsizetype resto = fin_ - inicio_;
+        std::memmove(bloque_.data(), bloque_.constData() + inicio_, size_t(resto));
+        fin_ = resto;
+        inicio_ = 0;
+    }
+    if (bloque_.size() - fin_ < kBloque)
+        bloque_.resize(fin_ + kBloque);
+    ssize_t leidos;
+    do {
+        leidos = read(fd_, bloque_.data() + fin_, size_t(bloque_.size() - fin_));
+    } while (leidos < 0 && errno == EINTR);
+    if (leidos < 0)
+        throw ErrorSistema(Errores::ErrorES, ruta_ + QStringLiteral(" (") +
+                                                 QString::fromLocal8Bit(strerror(errno)) +
+                                                 QLatin1Char(')'));
+    if (leidos == 0) {
+        agotado_ = true;
+        return false;
+    }
+    fin_ += leidos;
+    return true;
+}
+
+bool FlujoTexto::AtEndOfStream()
+{
+    return inicio_ == fin_ && !Rellenar();
+}
+
+void FlujoTexto::ReadLineBytes(QByteArray& linea)
+{
+    if (AtEndOfStream())
+        throw ErrorSistema(Errores::FinDeArchivo, ruta_);
+    ++numeroLinea_;
+    qsizetype buscado = 0; // bytes after inicio_ already searched for a terminator
+    while (true) {
+        const char* base = bloque_.constData() + inicio_;
+        const qsizetype disponible = fin_ - inicio_;
+        if (const void* lf = std::memchr(base + buscado, '\n', size_t(disponible - buscado))) {
+            qsizetype largo = static_cast<const char*>(lf) - base;
+            const qsizetype consumido = largo + 1;
+            if (largo > 0 && base[largo - 1] == '\r')
+                --largo;
+            if (largo > LongitudMaximaLinea)
+                break;
+            Copiar(linea, base, largo);
+            inicio_ += consumido;
+            return;
+        }
+        buscado = disponible;
+        if (disponible > LongitudMaximaLinea + 1)
+            break;
+        if (!Rellenar()) {
+            // The last line has no terminator.
+            if (disponible > LongitudMaximaLinea)
+                break;
+            Copiar(linea, bloque_.constData() + inicio_, disponible);
+            inicio_ = fin_;
+            return;
+        }
+    }
+    throw ErrorEjecucion(ErrorLineaDemasiadoLarga,
+                         QStringLiteral("La línea %1 del archivo %2 supera el máximo de %3 "
+                                        "caracteres")
+                             .arg(numeroLinea_)
+                             .arg(ruta_)
+                             .arg(LongitudMaximaLinea));
+}
+
+QString FlujoTexto::ReadLine()
+{
+    QByteArray bytes;
+    ReadLineBytes(bytes);
+    return DesdeAnsi(bytes);
+}
+
+bool SistemaArchivos::FileExists(const QString& ruta) const
+{
+    if (ruta.isEmpty())
+        return false;
+    struct stat info {};
+    return stat(QFile::encodeName(ruta).constData(), &info) == 0 && S_ISREG(info.st_mode);
+}
+
+QString SistemaArchivos::GetFileName(const QString& ruta) const
+{
+    QStringView vista(ruta);
+    while (vista.size() > 1 && vista.endsWith(QLatin1Char('/')))
+        vista.chop(1);
+    const qsizetype barra = vista.lastIndexOf(QLatin1Char('/'));
+    if (barra < 0)
+        return vista.toString();
+    return vista.mid(barra + 1).toString();
+}
+
+QString SistemaArchivos::GetParentFolderName(const QString& ruta) const
+{
+    QStringView vista(ruta);
+    while (vista.size() > 1 && vista.endsWith(QLatin1Char('/')))
+        vista.chop(1);
+    qsizetype barra = vista.lastIndexOf(QLatin1Char('/'));
+    if (barra < 0 || vista.size() == 1)
+        return QString();
+    // A run of separators before the name counts as one.
+    while (barra > 0 && vista.at(barra - 1) == QLatin1Char('/'))
+        --barra;
+    if (barra == 0)
+        return QStringLiteral("/");
+    return vista.left(barra).toString();
+}
+
+std::unique_ptr<FlujoTexto> SistemaArchivos::OpenTextFile(const QString& ruta, int modo, bool crear,
+                                                          int formato) const
+{
+    if (modo != ForReading || crear || formato != TristateFalse)
+        throw ErrorSistema(Errores::LlamadaNoValida);
+    if (ruta.isEmpty())
+        throw ErrorSistema(Errores::NombreArchivoIncorrecto);
+    const QByteArray local = QFile::encodeName(ruta);
+    // Opened without blocking, so that a pipe with no writer cannot hang the run.
+    int fd;
+    do {
+        fd = open(local.constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    } while (fd < 0 && errno == EINTR);
+    if (fd < 0)
+        FallarApertura(errno, ruta);
+    struct stat info {};
+    if (fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
+        close(fd);
+        throw ErrorSistema(Errores::AccesoRuta, ruta + QStringLiteral(" (no es un archivo)"));
+    }
+    fcntl(fd, F_SETFL, fcntl(fd, F_GETFL) & ~O_NONBLOCK);
+    posix_fadvise(fd, 0, 0, POSIX_FADV_SEQUENTIAL);
+    return std::unique_ptr<FlujoTexto>(new FlujoTexto(fd, ruta));
+}

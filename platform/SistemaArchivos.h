@@ -1,0 +1,69 @@
+#pragma once
+
+#include "platform/ErrorEjecucion.h"
+
+#include <QByteArray>
+#include <QString>
+
+#include <memory>
+
+// A text stream over a file opened for reading: the file is read in blocks and
+// never held whole in memory. A line ends at LF or at CR LF; a terminator at
+// the very end of the file yields no extra empty line. Bytes are read in the
+// ANSI code page, one character per byte.
+class FlujoTexto {
+public:
+    ~FlujoTexto();
+    FlujoTexto(const FlujoTexto&) = delete;
+    FlujoTexto& operator=(const FlujoTexto&) = delete;
+
+    bool AtEndOfStream();
+    // The next line without its terminator. Raises error 62 past the end, and an
+    // application error when a line is longer than LongitudMaximaLinea bytes.
+    QString ReadLine();
+    // The same line as the file's own bytes.
+    void ReadLineBytes(QByteArray& linea);
+
+    // 1-based number of the line that the last ReadLine returned.
+    qint64 NumeroLinea() const { return numeroLinea_; }
+
+    static constexpr qsizetype LongitudMaximaLinea = 1 << 20;
+
+private:
+    friend class SistemaArchivos;
+    FlujoTexto(int descriptor, QString ruta);
+    bool Rellenar();
+
+    int fd_;
+    QString ruta_;
+    QByteArray bloque_;
+    qsizetype inicio_ = 0;
+    qsizetype fin_ = 0;
+    bool agotado_ = false;
+    qint64 numeroLinea_ = 0;
+};
+
+// The file-system object: the few operations the program needs of it.
+class SistemaArchivos {
+public:
+    // True when the text names an existing ordinary file; false for an empty
+    // text, a folder, a broken link, a device or a pipe. Never raises.
+    bool FileExists(const QString& ruta) const;
+    // The last component of a path; it does not touch the disk.
+    QString GetFileName(const QString& ruta) const;
+    // The folder part of a path, without a separator at its end except for the
+    // root folder "/"; empty when the path has no folder part.
+    QString GetParentFolderName(const QString& ruta) const;
+
+    enum IOMode { ForReading = 1, ForWriting = 2, ForAppending = 8 };
+    enum Formato { TristateUseDefault = -2, TristateTrue = -1, TristateFalse = 0 };
+
+    // Opens an existing ordinary file for reading as ANSI text. Raises 53 when
+    // it is missing, 70 when access is denied, 75 when it is not an ordinary
+    // file, and 5 for any mode or format it does not serve.
+    std::unique_ptr<FlujoTexto> OpenTextFile(const QString& ruta, int modo = ForReading,
+                                             bool crear = false, int formato = TristateFalse) const;
+};
+
+// The application error raised for a line longer than the stream serves.
+inline constexpr int32_t ErrorLineaDemasiadoLarga = Errores::ErrorAplicacion + 700;
