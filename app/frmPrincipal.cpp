@@ -1,11 +1,15 @@
 #include "app/frmPrincipal.h"
 
 #include "app/modGral.h"
+#include "platform/gui/ControlReporte.h"
+#include "platform/gui/DialogoComun.h"
 
 #include <QCloseEvent>
 
 frmPrincipal::frmPrincipal(QWidget* padre)
     : QWidget(padre)
+    , dlgArchivo(new DialogoComun(this))
+    , rpt(new ControlReporte(this))
 {
     setAttribute(Qt::WA_DeleteOnClose);
     setWindowTitle(QString::fromUtf8(Textos::TituloVentana));

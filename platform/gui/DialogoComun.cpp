@@ -1,0 +1,68 @@
+#include "platform/gui/DialogoComun.h"
+
+#include "platform/ErrorEjecucion.h"
+
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QWidget>
+
+namespace {
+DialogoComun::Respuesta& RespuestaFijada()
+{
+    static DialogoComun::Respuesta respuesta;
+    return respuesta;
+}
+} // namespace
+
+DialogoComun::DialogoComun(QWidget* ventana)
+    : QObject(ventana)
+    , ventana_(ventana)
+{
+}
+
+void DialogoComun::EstablecerRespuesta(Respuesta respuesta)
+{
+    RespuestaFijada() = std::move(respuesta);
+}
+
+QStringList DialogoComun::FiltroQt(const QString& filtro)
+{
+    QStringList resultado;
+    const QStringList piezas = filtro.split(QLatin1Char('|'));
+    for (qsizetype i = 0; i + 1 < piezas.size(); i += 2) {
+        QString patrones = piezas.at(i + 1);
+        patrones.replace(QLatin1Char(';'), QLatin1Char(' '));
+        resultado << QStringLiteral("%1 (%2)").arg(piezas.at(i), patrones.simplified());
+    }
+    return resultado;
+}
+
+void DialogoComun::ShowOpen()
+{
+    QString elegido;
+    if (RespuestaFijada()) {
+        elegido = RespuestaFijada()(*this);
+    } else {
+        QFileDialog dialogo(ventana_);
+        dialogo.setAcceptMode(QFileDialog::AcceptOpen);
+        dialogo.setFileMode((Flags & OFNFileMustExist) ? QFileDialog::ExistingFile : QFileDialog::AnyFile);
+        dialogo.setOption(QFileDialog::ReadOnly, (Flags & OFNHideReadOnly) != 0);
+        const QStringList filtros = FiltroQt(Filter);
+        if (!filtros.isEmpty())
+            dialogo.setNameFilters(filtros);
+        if (!InitDir.isEmpty())
+            dialogo.setDirectory(InitDir);
+        if (!DefaultExt.isEmpty())
+            dialogo.setDefaultSuffix(DefaultExt.startsWith(QLatin1Char('.')) ? DefaultExt.mid(1) : DefaultExt);
+        if (!FileName.isEmpty())
+            dialogo.selectFile(FileName);
+        if (dialogo.exec() == QDialog::Accepted && !dialogo.selectedFiles().isEmpty())
+            elegido = dialogo.selectedFiles().constFirst();
+    }
+    if (!elegido.isEmpty()) {
+        FileName = elegido;
+        return;
+    }
+    if (CancelError)
+        throw ErrorEjecucion(ErrorCancelado, QStringLiteral("Se eligió Cancelar."));
+}

@@ -1,0 +1,4 @@
+#include "app/frmPrincipal.h"
+
+// Placeholder until the listing lands.
+void frmPrincipal::ImprimirListado(QString&, QString&) {}
