@@ -19,6 +19,10 @@ extern frmPrincipal* gPrincipal;
 // was brought to the front. An error that no handler takes is thrown.
 bool Main();
 
+// Main, then the event loop while the window is open. An error that no handler
+// takes gets the runtime's default report and a non-zero status.
+int EjecutarPrograma();
+
 // Releases what Main made (tests start it more than once in one process).
 void TerminarPrograma();
 

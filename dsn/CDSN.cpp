@@ -13,8 +13,7 @@ namespace {
 constexpr char kClaveRuta[] = "DBQ";
 
 // "DSN=name", NUL, "DBQ=path", NUL, and the list's closing NUL.
-QByteArray ListaAtributos(const QString& fuente, const QString& base)
-{
+QByteArray ListaAtributos(const QString& fuente, const QString& base) {
     QByteArray lista = "DSN=" + fuente.toUtf8();
     lista.append('\0');
     lista += "DBQ=" + base.toUtf8();
@@ -24,32 +23,31 @@ QByteArray ListaAtributos(const QString& fuente, const QString& base)
 }
 
 // Ordinary files only: a folder, or a file hidden by a leading dot, is not found.
-bool ExisteArchivoOrdinario(const QString& ruta)
-{
+bool ExisteArchivoOrdinario(const QString& ruta) {
     const QFileInfo info(ruta);
     return info.isFile() && !info.fileName().startsWith(QLatin1Char('.'));
 }
 
 } // namespace
 
-void CDSN::Configurar(int32_t lAction) const
-{
+void CDSN::Configurar(int32_t lAction) const {
     QString motivo;
     if (!Odbc::SQLConfigDataSource(nullptr, lAction, DriverName_,
                                    ListaAtributos(DataSourceName_, DatabaseName_), &motivo))
         throw ErrorEjecucion(Errores::ErrorAplicacion + 601, motivo);
 }
 
-bool CDSN::CrearDSN(int32_t lAction)
-{
+bool CDSN::CrearDSN(int32_t lAction) {
     try {
         QString guardada;
-        const Odbc::ValorDsn leido = Odbc::LeerValorDsn(DataSourceName_, QString::fromLatin1(kClaveRuta));
+        const Odbc::ValorDsn leido =
+            Odbc::LeerValorDsn(DataSourceName_, QString::fromLatin1(kClaveRuta));
         if (leido.existe) {
             if (leido.hayValor) {
                 guardada = leido.valor;
                 // The expected path is built from the data-source name.
-                const QString esperada = ArchivoDelPrograma(DataSourceName_ + QStringLiteral(".mdb"));
+                const QString esperada =
+                    ArchivoDelPrograma(DataSourceName_ + QStringLiteral(".mdb"));
                 if (guardada != esperada)
                     Configurar(lAction);
             }
@@ -58,7 +56,8 @@ bool CDSN::CrearDSN(int32_t lAction)
                             (!guardada.isEmpty() && lAction == Odbc::ODBC_REMOVE_DSN);
         if (llamar) {
             if (!ExisteArchivoOrdinario(DatabaseName_))
-                throw ErrorEjecucion(DSN::ErrorBaseNoExiste, QString::fromUtf8(DSN::TextoBaseNoExiste));
+                throw ErrorEjecucion(DSN::ErrorBaseNoExiste,
+                                     QString::fromUtf8(DSN::TextoBaseNoExiste));
             Configurar(lAction);
         }
         return true;

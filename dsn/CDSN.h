@@ -12,7 +12,9 @@ public:
     QString ErrorDesc() const { return ErrorDesc_; }
 
     QString DataSourceName() const { return DataSourceName_; }
-    void SetDataSourceName(QString strDataSourceName) { DataSourceName_ = std::move(strDataSourceName); }
+    void SetDataSourceName(QString strDataSourceName) {
+        DataSourceName_ = std::move(strDataSourceName);
+    }
 
     QString DatabaseName() const { return DatabaseName_; }
     void SetDatabaseName(QString strDatabaseName) { DatabaseName_ = std::move(strDatabaseName); }

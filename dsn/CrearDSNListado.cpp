@@ -8,8 +8,7 @@
 
 #include <memory>
 
-bool CrearDSNListado(QString& strError)
-{
+bool CrearDSNListado(QString& strError) {
     bool resultado = false;
     try {
         auto registrador = std::make_unique<CDSN>();

@@ -6,14 +6,12 @@ namespace {
 
 // Windows-1252, bytes 0x80 to 0x9F. The rest of the code page is Latin-1.
 constexpr std::array<char16_t, 32> kAltos = {
-    0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021,
-    0x02C6, 0x2030, 0x0160, 0x2039, 0x0152, 0x008D, 0x017D, 0x008F,
-    0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014,
-    0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178,
+    0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
+    0x2039, 0x0152, 0x008D, 0x017D, 0x008F, 0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
+    0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178,
 };
 
-char ByteDe(char16_t c)
-{
+char ByteDe(char16_t c) {
     if (c < 0x80 || (c >= 0xA0 && c <= 0xFF))
         return static_cast<char>(c);
     for (std::size_t i = 0; i < kAltos.size(); ++i) {
@@ -25,8 +23,7 @@ char ByteDe(char16_t c)
 
 } // namespace
 
-QString DesdeAnsi(const char* datos, qsizetype longitud)
-{
+QString DesdeAnsi(const char* datos, qsizetype longitud) {
     QString texto(longitud, Qt::Uninitialized);
     char16_t* salida = reinterpret_cast<char16_t*>(texto.data());
     const auto* bytes = reinterpret_cast<const unsigned char*>(datos);
@@ -37,8 +34,7 @@ QString DesdeAnsi(const char* datos, qsizetype longitud)
     return texto;
 }
 
-void HaciaAnsi(QStringView texto, QByteArray& destino)
-{
+void HaciaAnsi(QStringView texto, QByteArray& destino) {
     destino.resize(texto.size());
     char* salida = destino.data();
     const char16_t* entrada = texto.utf16();
@@ -48,8 +44,7 @@ void HaciaAnsi(QStringView texto, QByteArray& destino)
     }
 }
 
-QByteArray HaciaAnsi(QStringView texto)
-{
+QByteArray HaciaAnsi(QStringView texto) {
     QByteArray bytes;
     HaciaAnsi(texto, bytes);
     return bytes;

@@ -10,8 +10,7 @@
 
 // Bytes in the ANSI code page to text.
 QString DesdeAnsi(const char* datos, qsizetype longitud);
-inline QString DesdeAnsi(const QByteArray& bytes)
-{
+inline QString DesdeAnsi(const QByteArray& bytes) {
     return DesdeAnsi(bytes.constData(), bytes.size());
 }
 

@@ -28,8 +28,7 @@ constexpr int kIteraciones = 4096;
 constexpr int kLongitudSal = 16;
 constexpr int kLongitudVerificador = 32;
 
-bool Escribir(sqlite3* db, const QByteArray& sal, const QByteArray& verificador, QString* error)
-{
+bool Escribir(sqlite3* db, const QByteArray& sal, const QByteArray& verificador, QString* error) {
     char* mensaje = nullptr;
     if (sqlite3_exec(db, EsquemaBaseDatos, nullptr, nullptr, &mensaje) != SQLITE_OK) {
         *error = QString::fromUtf8(mensaje);
@@ -52,14 +51,12 @@ bool Escribir(sqlite3* db, const QByteArray& sal, const QByteArray& verificador,
 }
 } // namespace
 
-QByteArray DerivarVerificador(const QString& contrasena, const QByteArray& sal)
-{
+QByteArray DerivarVerificador(const QString& contrasena, const QByteArray& sal) {
     return QPasswordDigestor::deriveKeyPbkdf2(QCryptographicHash::Sha256, contrasena.toUtf8(), sal,
                                               kIteraciones, kLongitudVerificador);
 }
 
-bool CrearBaseDatos(const QString& ruta, const QString& contrasena, bool* creada, QString* error)
-{
+bool CrearBaseDatos(const QString& ruta, const QString& contrasena, bool* creada, QString* error) {
     *creada = false;
     if (QFileInfo::exists(ruta) || QFileInfo(ruta).isSymLink())
         return true;
@@ -77,7 +74,8 @@ bool CrearBaseDatos(const QString& ruta, const QString& contrasena, bool* creada
     close(fd);
 
     sqlite3* db = nullptr;
-    bool bien = sqlite3_open_v2(temporal.constData(), &db, SQLITE_OPEN_READWRITE, nullptr) == SQLITE_OK;
+    bool bien =
+        sqlite3_open_v2(temporal.constData(), &db, SQLITE_OPEN_READWRITE, nullptr) == SQLITE_OK;
     if (!bien)
         *error = QString::fromUtf8(sqlite3_errmsg(db));
     if (bien) {

@@ -18,20 +18,21 @@ namespace {
 constexpr int kEsperaPredeterminada = 5000;
 constexpr int kMaximoPreparadas = 64;
 
-const QStringList& ClavesConocidas()
-{
+const QStringList& ClavesConocidas() {
     static const QStringList claves = {
-        QStringLiteral("Provider"),         QStringLiteral("Data Source"),
-        QStringLiteral("Persist Security Info"), QStringLiteral("Jet OLEDB:Database Password"),
-        QStringLiteral("User ID"),          QStringLiteral("Password"),
+        QStringLiteral("Provider"),
+        QStringLiteral("Data Source"),
+        QStringLiteral("Persist Security Info"),
+        QStringLiteral("Jet OLEDB:Database Password"),
+        QStringLiteral("User ID"),
+        QStringLiteral("Password"),
         QStringLiteral("Mode"),
     };
     return claves;
 }
 
 // The Spanish reason for an engine result, followed by the engine's own text.
-QString Motivo(int codigo, const QString& mensajeMotor)
-{
+QString Motivo(int codigo, const QString& mensajeMotor) {
     QString razon;
     switch (codigo & 0xFF) {
     case SQLITE_BUSY:
@@ -62,22 +63,20 @@ QString Motivo(int codigo, const QString& mensajeMotor)
         razon = QStringLiteral("Error de la base de datos");
         break;
     }
-    return mensajeMotor.isEmpty() ? razon : razon + QStringLiteral(" (") + mensajeMotor + QLatin1Char(')');
+    return mensajeMotor.isEmpty() ? razon
+                                  : razon + QStringLiteral(" (") + mensajeMotor + QLatin1Char(')');
 }
 
-[[noreturn]] void Fallar(sqlite3* db, int codigo)
-{
+[[noreturn]] void Fallar(sqlite3* db, int codigo) {
     throw ErrorEjecucion(Errores::BaseDatos,
                          Motivo(codigo, db ? QString::fromUtf8(sqlite3_errmsg(db)) : QString()));
 }
 
-[[noreturn]] void FallarTexto(const QString& texto)
-{
+[[noreturn]] void FallarTexto(const QString& texto) {
     throw ErrorEjecucion(Errores::BaseDatos, texto);
 }
 
-bool EsEscribible(const QByteArray& ruta)
-{
+bool EsEscribible(const QByteArray& ruta) {
     struct stat info {};
     if (stat(ruta.constData(), &info) != 0)
         return false;
@@ -91,8 +90,7 @@ bool EsEscribible(const QByteArray& ruta)
 // Splits a statement into its form, each single-quoted literal replaced by a
 // parameter, and the literals' values with doubled apostrophes read as one.
 // Returns false when a literal is not closed: the text then goes as it is.
-bool Parametrizar(const QString& sql, QString& forma, QVarLengthArray<QString, 4>& literales)
-{
+bool Parametrizar(const QString& sql, QString& forma, QVarLengthArray<QString, 4>& literales) {
     const QChar apostrofo = QLatin1Char('\'');
     forma.clear();
     forma.reserve(sql.size());
@@ -126,8 +124,7 @@ bool Parametrizar(const QString& sql, QString& forma, QVarLengthArray<QString, 4
 
 } // namespace
 
-QString ValorConexion(const QString& cadena, const QString& clave)
-{
+QString ValorConexion(const QString& cadena, const QString& clave) {
     // A value runs until the next piece that starts with a known key, so a
     // folder with a semicolon in its name survives the split.
     QString actual;
@@ -157,13 +154,11 @@ QString ValorConexion(const QString& cadena, const QString& clave)
 
 Conexion::Conexion() = default;
 
-Conexion::~Conexion()
-{
+Conexion::~Conexion() {
     Cerrar();
 }
 
-void Conexion::Cerrar()
-{
+void Conexion::Cerrar() {
     for (sqlite3_stmt* st : std::as_const(preparadas_))
         sqlite3_finalize(st);
     preparadas_.clear();
@@ -175,12 +170,12 @@ void Conexion::Cerrar()
     enTransaccion_ = false;
 }
 
-void Conexion::Open()
-{
+void Conexion::Open() {
     if (db_)
         FallarTexto(QStringLiteral("La conexión ya está abierta"));
     const QString ruta = ValorConexion(cadena_, QStringLiteral("Data Source"));
-    const QString contrasena = ValorConexion(cadena_, QStringLiteral("Jet OLEDB:Database Password"));
+    const QString contrasena =
+        ValorConexion(cadena_, QStringLiteral("Jet OLEDB:Database Password"));
     const QByteArray rutaLocal = QFile::encodeName(ruta);
     const QFileInfo info(ruta);
     if (ruta.isEmpty() || !info.exists())
@@ -216,7 +211,9 @@ void Conexion::Open()
         }
     }
     if (rc != SQLITE_OK && rc != SQLITE_DONE) {
-        const QString motivo = Motivo(rc, QString::fromUtf8(sqlite3_errmsg(db)));
+        // A database without the verifier's table is not one of ours.
+        const QString motivo =
+            Motivo(rc == SQLITE_ERROR ? SQLITE_NOTADB : rc, QString::fromUtf8(sqlite3_errmsg(db)));
         sqlite3_finalize(st);
         sqlite3_close_v2(db);
         FallarTexto(motivo);
@@ -229,14 +226,12 @@ void Conexion::Open()
     db_ = db;
 }
 
-void Conexion::EstablecerEsperaOcupada(int milisegundos)
-{
+void Conexion::EstablecerEsperaOcupada(int milisegundos) {
     if (db_)
         sqlite3_busy_timeout(db_, milisegundos);
 }
 
-sqlite3_stmt* Conexion::Preparar(const QString& forma)
-{
+sqlite3_stmt* Conexion::Preparar(const QString& forma) {
     if (sqlite3_stmt* st = preparadas_.value(forma))
         return st;
     if (preparadas_.size() >= kMaximoPreparadas) {
@@ -253,19 +248,19 @@ sqlite3_stmt* Conexion::Preparar(const QString& forma)
         Fallar(db_, r);
     if (!st)
         FallarTexto(QStringLiteral("La instrucción SQL está vacía"));
-    while (resto && *resto && (*resto == ' ' || *resto == ';' || *resto == '\n' || *resto == '\r' ||
-                               *resto == '\t'))
+    while (resto && *resto &&
+           (*resto == ' ' || *resto == ';' || *resto == '\n' || *resto == '\r' || *resto == '\t'))
         ++resto;
     if (resto && *resto) {
         sqlite3_finalize(st);
-        FallarTexto(QStringLiteral("Se encontraron caracteres después del final de la instrucción SQL"));
+        FallarTexto(
+            QStringLiteral("Se encontraron caracteres después del final de la instrucción SQL"));
     }
     preparadas_.insert(forma, st);
     return st;
 }
 
-void Conexion::Execute(const QString& sql)
-{
+void Conexion::Execute(const QString& sql) {
     if (!db_)
         FallarTexto(QStringLiteral("La conexión está cerrada"));
     QString forma;
@@ -292,8 +287,7 @@ void Conexion::Execute(const QString& sql)
         Fallar(db_, r);
 }
 
-void Conexion::EjecutarDirecto(const char* sql)
-{
+void Conexion::EjecutarDirecto(const char* sql) {
     if (!db_)
         FallarTexto(QStringLiteral("La conexión está cerrada"));
     const int r = sqlite3_exec(db_, sql, nullptr, nullptr, nullptr);
@@ -301,8 +295,7 @@ void Conexion::EjecutarDirecto(const char* sql)
         Fallar(db_, r);
 }
 
-void Conexion::BeginTrans()
-{
+void Conexion::BeginTrans() {
     if (enTransaccion_)
         FallarTexto(QStringLiteral("Ya hay una transacción en curso"));
     // The write lock is taken now, so a busy database fails before any change.
@@ -310,16 +303,14 @@ void Conexion::BeginTrans()
     enTransaccion_ = true;
 }
 
-void Conexion::CommitTrans()
-{
+void Conexion::CommitTrans() {
     if (!enTransaccion_)
         FallarTexto(QStringLiteral("No hay ninguna transacción en curso"));
     EjecutarDirecto("COMMIT");
     enTransaccion_ = false;
 }
 
-void Conexion::RollbackTrans()
-{
+void Conexion::RollbackTrans() {
     if (!enTransaccion_)
         FallarTexto(QStringLiteral("No hay ninguna transacción en curso"));
     enTransaccion_ = false;

@@ -5,12 +5,9 @@
 ErrorEjecucion::ErrorEjecucion(int32_t numero, QString descripcion)
     : numero_(numero)
     , descripcion_(std::move(descripcion))
-    , textoUtf8_(descripcion_.toStdString())
-{
-}
+    , textoUtf8_(descripcion_.toStdString()) {}
 
-QString DescripcionError(int32_t numero)
-{
+QString DescripcionError(int32_t numero) {
     switch (numero) {
     case Errores::LlamadaNoValida:
         return QStringLiteral("Llamada a procedimiento o argumento no válido");
@@ -37,8 +34,7 @@ QString DescripcionError(int32_t numero)
     }
 }
 
-ErrorEjecucion ErrorSistema(int32_t numero, const QString& detalle)
-{
+ErrorEjecucion ErrorSistema(int32_t numero, const QString& detalle) {
     QString texto = DescripcionError(numero);
     if (!detalle.isEmpty())
         texto += QStringLiteral(": ") + detalle;

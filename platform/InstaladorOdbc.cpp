@@ -14,8 +14,7 @@ constexpr int kBufferRegistro = 1024;
 // Every call works on the user's data sources, never the system's.
 class ModoUsuario {
 public:
-    ModoUsuario()
-    {
+    ModoUsuario() {
         SQLGetConfigMode(&anterior_);
         SQLSetConfigMode(ODBC_USER_DSN);
     }
@@ -32,8 +31,7 @@ struct Atributo {
     QByteArray valor;
 };
 
-QList<Atributo> LeerAtributos(const QByteArray& lista)
-{
+QList<Atributo> LeerAtributos(const QByteArray& lista) {
     QList<Atributo> atributos;
     for (const QByteArray& pieza : lista.split('\0')) {
         if (pieza.isEmpty())
@@ -46,24 +44,21 @@ QList<Atributo> LeerAtributos(const QByteArray& lista)
     return atributos;
 }
 
-bool ControladorRegistrado(const QByteArray& controlador)
-{
+bool ControladorRegistrado(const QByteArray& controlador) {
     char buffer[kBufferRegistro] = {};
     const int n = SQLGetPrivateProfileString(controlador.constData(), "Driver", "", buffer,
                                              sizeof buffer, "ODBCINST.INI");
     return n > 0;
 }
 
-void Anotar(QString* error, const QString& texto)
-{
+void Anotar(QString* error, const QString& texto) {
     if (error)
         *error = texto;
 }
 
 } // namespace
 
-QString UltimoErrorInstalador()
-{
+QString UltimoErrorInstalador() {
     DWORD codigo = 0;
     char mensaje[SQL_MAX_MESSAGE_LENGTH] = {};
     WORD largo = 0;
@@ -73,8 +68,7 @@ QString UltimoErrorInstalador()
 }
 
 bool SQLConfigDataSource(void* /*ventana*/, int peticion, const QString& controlador,
-                         const QByteArray& atributos, QString* error)
-{
+                         const QByteArray& atributos, QString* error) {
     ModoUsuario modo;
     const QList<Atributo> lista = LeerAtributos(atributos);
     QByteArray fuente;
@@ -91,7 +85,8 @@ bool SQLConfigDataSource(void* /*ventana*/, int peticion, const QString& control
     case ODBC_ADD_DSN: {
         const QByteArray driver = controlador.toUtf8();
         if (!ControladorRegistrado(driver)) {
-            Anotar(error, QStringLiteral("El controlador ODBC \"%1\" no está instalado").arg(controlador));
+            Anotar(error,
+                   QStringLiteral("El controlador ODBC \"%1\" no está instalado").arg(controlador));
             return false;
         }
         bool bien = SQLWriteDSNToIni(fuente.constData(), driver.constData());
@@ -125,8 +120,7 @@ bool SQLConfigDataSource(void* /*ventana*/, int peticion, const QString& control
     }
 }
 
-ValorDsn LeerValorDsn(const QString& fuente, const QString& clave)
-{
+ValorDsn LeerValorDsn(const QString& fuente, const QString& clave) {
     ModoUsuario modo;
     ValorDsn resultado;
     const QByteArray seccion = fuente.toUtf8();
@@ -156,4 +150,3 @@ ValorDsn LeerValorDsn(const QString& fuente, const QString& clave)
 }
 
 } // namespace Odbc
-

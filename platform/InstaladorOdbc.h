@@ -22,8 +22,8 @@ bool SQLConfigDataSource(void* ventana, int peticion, const QString& controlador
 
 // What is stored for a user data source, as the registry look-up saw it.
 struct ValorDsn {
-    bool existe = false;    // the data source has an entry
-    bool hayValor = false;  // the key is there and fits the 1024-byte buffer
+    bool existe = false;   // the data source has an entry
+    bool hayValor = false; // the key is there and fits the 1024-byte buffer
     QString valor;
 };
 

@@ -19,22 +19,21 @@ constexpr int kEsperaConexion = 3000;
 
 InstanciaUnica::InstanciaUnica(QString clave, QObject* padre)
     : QObject(padre)
-    , clave_(std::move(clave))
-{
-}
+    , clave_(std::move(clave)) {}
 
 InstanciaUnica::~InstanciaUnica() = default;
 
-QString InstanciaUnica::ClavePrograma()
-{
+QString InstanciaUnica::ClavePrograma() {
     const QString carpeta = QFileInfo(RutaPrograma()).canonicalFilePath();
-    const QByteArray huella = QCryptographicHash::hash(
-        (QString::number(getuid()) + QLatin1Char(':') + carpeta).toUtf8(), QCryptographicHash::Sha256);
-    return QStringLiteral("cobranzia-%1-%2").arg(getuid()).arg(QString::fromLatin1(huella.toHex().left(24)));
+    const QByteArray huella =
+        QCryptographicHash::hash((QString::number(getuid()) + QLatin1Char(':') + carpeta).toUtf8(),
+                                 QCryptographicHash::Sha256);
+    return QStringLiteral("cobranzia-%1-%2")
+        .arg(getuid())
+        .arg(QString::fromLatin1(huella.toHex().left(24)));
 }
 
-bool InstanciaUnica::PrevInstance()
-{
+bool InstanciaUnica::PrevInstance() {
     if (servidor_)
         return false;
     cerrojo_ = std::make_unique<QLockFile>(QDir::temp().filePath(clave_ + QStringLiteral(".lock")));
@@ -61,8 +60,7 @@ bool InstanciaUnica::PrevInstance()
     return true;
 }
 
-bool InstanciaUnica::AvisarPrimera()
-{
+bool InstanciaUnica::AvisarPrimera() {
     // The first copy may hold the lock and not yet listen: try for a while.
     const QDeadlineTimer plazo(kEsperaConexion);
     while (!plazo.hasExpired()) {

@@ -4,15 +4,13 @@
 #include <utility>
 
 namespace {
-PresentadorMensajes& Presentador()
-{
+PresentadorMensajes& Presentador() {
     static PresentadorMensajes presentador;
     return presentador;
 }
 } // namespace
 
-void MsgBox(const QString& texto, IconoMensaje icono)
-{
+void MsgBox(const QString& texto, IconoMensaje icono) {
     if (Presentador()) {
         Presentador()(texto, icono);
         return;
@@ -21,7 +19,6 @@ void MsgBox(const QString& texto, IconoMensaje icono)
     std::fflush(stderr);
 }
 
-PresentadorMensajes EstablecerPresentadorMensajes(PresentadorMensajes presentador)
-{
+PresentadorMensajes EstablecerPresentadorMensajes(PresentadorMensajes presentador) {
     return std::exchange(Presentador(), std::move(presentador));
 }

@@ -3,26 +3,22 @@
 #include <QCoreApplication>
 
 namespace {
-QString& RutaFijada()
-{
+QString& RutaFijada() {
     static QString ruta;
     return ruta;
 }
 } // namespace
 
-QString RutaPrograma()
-{
+QString RutaPrograma() {
     if (!RutaFijada().isEmpty())
         return RutaFijada();
     return QCoreApplication::applicationDirPath();
 }
 
-QString ArchivoDelPrograma(const QString& nombre)
-{
+QString ArchivoDelPrograma(const QString& nombre) {
     return RutaPrograma() + QLatin1Char('/') + nombre;
 }
 
-void EstablecerRutaPrograma(const QString& ruta)
-{
+void EstablecerRutaPrograma(const QString& ruta) {
     RutaFijada() = ruta;
 }

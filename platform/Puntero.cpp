@@ -8,8 +8,7 @@ namespace {
 int gPuntero = PunteroPredeterminado;
 }
 
-void EstablecerPuntero(int valor)
-{
+void EstablecerPuntero(int valor) {
     if (valor == gPuntero)
         return;
     gPuntero = valor;
@@ -21,12 +20,10 @@ void EstablecerPuntero(int valor)
         QGuiApplication::setOverrideCursor(QCursor(Qt::WaitCursor));
 }
 
-int PunteroActual()
-{
+int PunteroActual() {
     return gPuntero;
 }
 
-void Sleep(unsigned long milisegundos)
-{
+void Sleep(unsigned long milisegundos) {
     QThread::msleep(milisegundos);
 }

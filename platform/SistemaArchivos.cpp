@@ -15,15 +15,13 @@ namespace {
 constexpr qsizetype kBloque = 256 * 1024;
 
 // Reuses the line's buffer: resizing never gives back its capacity.
-void Copiar(QByteArray& destino, const char* origen, qsizetype largo)
-{
+void Copiar(QByteArray& destino, const char* origen, qsizetype largo) {
     destino.resize(largo);
     if (largo > 0)
         std::memcpy(destino.data(), origen, size_t(largo));
 }
 
-[[noreturn]] void FallarApertura(int error, const QString& ruta)
-{
+[[noreturn]] void FallarApertura(int error, const QString& ruta) {
     switch (error) {
     case ENOENT:
     case ENOTDIR:
@@ -43,17 +41,13 @@ void Copiar(QByteArray& destino, const char* origen, qsizetype largo)
 
 FlujoTexto::FlujoTexto(int descriptor, QString ruta)
     : fd_(descriptor)
-    , ruta_(std::move(ruta))
-{
-}
+    , ruta_(std::move(ruta)) {}
 
-FlujoTexto::~FlujoTexto()
-{
+FlujoTexto::~FlujoTexto() {
     close(fd_);
 }
 
-bool FlujoTexto::Rellenar()
-{
+bool FlujoTexto::Rellenar() {
     if (agotado_)
         return false;
     // Keep what is left of the current line at the front of the block.
@@ -81,13 +75,11 @@ bool FlujoTexto::Rellenar()
     return true;
 }
 
-bool FlujoTexto::AtEndOfStream()
-{
+bool FlujoTexto::AtEndOfStream() {
     return inicio_ == fin_ && !Rellenar();
 }
 
-void FlujoTexto::ReadLineBytes(QByteArray& linea)
-{
+void FlujoTexto::ReadLineBytes(QByteArray& linea) {
     if (AtEndOfStream())
         throw ErrorSistema(Errores::FinDeArchivo, ruta_);
     ++numeroLinea_;
@@ -126,23 +118,20 @@ void FlujoTexto::ReadLineBytes(QByteArray& linea)
                              .arg(LongitudMaximaLinea));
 }
 
-QString FlujoTexto::ReadLine()
-{
+QString FlujoTexto::ReadLine() {
     QByteArray bytes;
     ReadLineBytes(bytes);
     return DesdeAnsi(bytes);
 }
 
-bool SistemaArchivos::FileExists(const QString& ruta) const
-{
+bool SistemaArchivos::FileExists(const QString& ruta) const {
     if (ruta.isEmpty())
         return false;
     struct stat info {};
     return stat(QFile::encodeName(ruta).constData(), &info) == 0 && S_ISREG(info.st_mode);
 }
 
-QString SistemaArchivos::GetFileName(const QString& ruta) const
-{
+QString SistemaArchivos::GetFileName(const QString& ruta) const {
     QStringView vista(ruta);
     while (vista.size() > 1 && vista.endsWith(QLatin1Char('/')))
         vista.chop(1);
@@ -152,8 +141,7 @@ QString SistemaArchivos::GetFileName(const QString& ruta) const
     return vista.mid(barra + 1).toString();
 }
 
-QString SistemaArchivos::GetParentFolderName(const QString& ruta) const
-{
+QString SistemaArchivos::GetParentFolderName(const QString& ruta) const {
     QStringView vista(ruta);
     while (vista.size() > 1 && vista.endsWith(QLatin1Char('/')))
         vista.chop(1);
@@ -169,8 +157,7 @@ QString SistemaArchivos::GetParentFolderName(const QString& ruta) const
 }
 
 std::unique_ptr<FlujoTexto> SistemaArchivos::OpenTextFile(const QString& ruta, int modo, bool crear,
-                                                          int formato) const
-{
+                                                          int formato) const {
     if (modo != ForReading || crear || formato != TristateFalse)
         throw ErrorSistema(Errores::LlamadaNoValida);
     if (ruta.isEmpty())

@@ -7,18 +7,15 @@
 
 #include <QMessageBox>
 
-
 Aplicacion::Aplicacion(int& argc, char** argv)
-    : QApplication(argc, argv)
-{
+    : QApplication(argc, argv) {
     setApplicationName(QString::fromLatin1(TituloAplicacion));
     setApplicationDisplayName(QString::fromLatin1(TituloAplicacion));
     setOrganizationName(QString::fromLatin1(TituloAplicacion));
     setQuitOnLastWindowClosed(true);
 }
 
-bool Aplicacion::notify(QObject* receptor, QEvent* evento)
-{
+bool Aplicacion::notify(QObject* receptor, QEvent* evento) {
     try {
         return QApplication::notify(receptor, evento);
     } catch (const ErrorEjecucion& e) {
@@ -32,8 +29,7 @@ bool Aplicacion::notify(QObject* receptor, QEvent* evento)
     return true;
 }
 
-void InstalarCajasDeMensaje()
-{
+void InstalarCajasDeMensaje() {
     EstablecerPresentadorMensajes([](const QString& texto, IconoMensaje icono) {
         QMessageBox caja(QApplication::activeWindow());
         caja.setWindowTitle(QString::fromLatin1(TituloAplicacion));
@@ -54,9 +50,10 @@ void InstalarCajasDeMensaje()
     });
 }
 
-void ReporteErrorPredeterminado(const ErrorEjecucion& error)
-{
+void ReporteErrorPredeterminado(const ErrorEjecucion& error) {
     EstablecerPuntero(PunteroPredeterminado);
-    MsgBox(QStringLiteral("Error en tiempo de ejecución '%1':\n\n%2").arg(error.Numero()).arg(error.Descripcion()),
+    MsgBox(QStringLiteral("Error en tiempo de ejecución '%1':\n\n%2")
+               .arg(error.Numero())
+               .arg(error.Descripcion()),
            IconoMensaje::Critico);
 }

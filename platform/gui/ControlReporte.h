@@ -20,11 +20,11 @@ public:
     void SetReportFileName(const QString& valor);
     QString ReportFileName() const;
     void SetFormulas(int indice, const QString& valor);
-    void SetDestination(int valor);  // 0 preview window, 1 printer, 2 file (PDF)
+    void SetDestination(int valor);              // 0 preview window, 1 printer, 2 file (PDF)
     void SetPrintFileName(const QString& valor); // with destination 2
     void SetSelectionFormula(const QString& valor);
     void SetWindowTitle(const QString& valor);
-    void SetWindowState(int valor);  // 2 maximised
+    void SetWindowState(int valor); // 2 maximised
 
     int PrintReport();
     int16_t LastErrorNumber() const;

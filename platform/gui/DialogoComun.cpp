@@ -7,8 +7,7 @@
 #include <QWidget>
 
 namespace {
-DialogoComun::Respuesta& RespuestaFijada()
-{
+DialogoComun::Respuesta& RespuestaFijada() {
     static DialogoComun::Respuesta respuesta;
     return respuesta;
 }
@@ -16,17 +15,13 @@ DialogoComun::Respuesta& RespuestaFijada()
 
 DialogoComun::DialogoComun(QWidget* ventana)
     : QObject(ventana)
-    , ventana_(ventana)
-{
-}
+    , ventana_(ventana) {}
 
-void DialogoComun::EstablecerRespuesta(Respuesta respuesta)
-{
+void DialogoComun::EstablecerRespuesta(Respuesta respuesta) {
     RespuestaFijada() = std::move(respuesta);
 }
 
-QStringList DialogoComun::FiltroQt(const QString& filtro)
-{
+QStringList DialogoComun::FiltroQt(const QString& filtro) {
     QStringList resultado;
     const QStringList piezas = filtro.split(QLatin1Char('|'));
     for (qsizetype i = 0; i + 1 < piezas.size(); i += 2) {
@@ -37,15 +32,15 @@ QStringList DialogoComun::FiltroQt(const QString& filtro)
     return resultado;
 }
 
-void DialogoComun::ShowOpen()
-{
+void DialogoComun::ShowOpen() {
     QString elegido;
     if (RespuestaFijada()) {
         elegido = RespuestaFijada()(*this);
     } else {
         QFileDialog dialogo(ventana_);
         dialogo.setAcceptMode(QFileDialog::AcceptOpen);
-        dialogo.setFileMode((Flags & OFNFileMustExist) ? QFileDialog::ExistingFile : QFileDialog::AnyFile);
+        dialogo.setFileMode((Flags & OFNFileMustExist) ? QFileDialog::ExistingFile
+                                                       : QFileDialog::AnyFile);
         dialogo.setOption(QFileDialog::ReadOnly, (Flags & OFNHideReadOnly) != 0);
         const QStringList filtros = FiltroQt(Filter);
         if (!filtros.isEmpty())
@@ -53,7 +48,8 @@ void DialogoComun::ShowOpen()
         if (!InitDir.isEmpty())
             dialogo.setDirectory(InitDir);
         if (!DefaultExt.isEmpty())
-            dialogo.setDefaultSuffix(DefaultExt.startsWith(QLatin1Char('.')) ? DefaultExt.mid(1) : DefaultExt);
+            dialogo.setDefaultSuffix(DefaultExt.startsWith(QLatin1Char('.')) ? DefaultExt.mid(1)
+                                                                             : DefaultExt);
         if (!FileName.isEmpty())
             dialogo.selectFile(FileName);
         if (dialogo.exec() == QDialog::Accepted && !dialogo.selectedFiles().isEmpty())

@@ -8,8 +8,7 @@
 
 #include <cstdio>
 
-int main(int argc, char** argv)
-{
+int main(int argc, char** argv) {
     QCoreApplication aplicacion(argc, argv);
     const QStringList argumentos = QCoreApplication::arguments();
     if (argumentos.size() != 2) {

@@ -7,8 +7,7 @@
 #include <QFile>
 #include <QTest>
 
-CarpetaPrueba::CarpetaPrueba(bool conBase)
-{
+CarpetaPrueba::CarpetaPrueba(bool conBase) {
     QVERIFY2(dir_.isValid(), "no se pudo crear la carpeta temporal");
     const QDir construida(CarpetaProgramaConstruida());
     for (const QString& nombre : {QStringLiteral("libmd5.so"), QStringLiteral("Cobranzia.rpt")}) {
@@ -24,13 +23,11 @@ CarpetaPrueba::CarpetaPrueba(bool conBase)
     EstablecerRutaPrograma(dir_.path());
 }
 
-CarpetaPrueba::~CarpetaPrueba()
-{
+CarpetaPrueba::~CarpetaPrueba() {
     EstablecerRutaPrograma(QString());
 }
 
-QString CarpetaPrueba::Escribir(const QString& nombre, const QByteArray& contenido) const
-{
+QString CarpetaPrueba::Escribir(const QString& nombre, const QByteArray& contenido) const {
     const QString ruta = dir_.filePath(nombre);
     QFile archivo(ruta);
     if (!archivo.open(QIODevice::WriteOnly) || archivo.write(contenido) != contenido.size())
@@ -38,31 +35,27 @@ QString CarpetaPrueba::Escribir(const QString& nombre, const QByteArray& conteni
     return ruta;
 }
 
-RegistroMensajes::RegistroMensajes()
-{
-    anterior_ = EstablecerPresentadorMensajes(
-        [this](const QString& texto, IconoMensaje icono) { mensajes_.append({texto, icono}); });
+RegistroMensajes::RegistroMensajes() {
+    anterior_ = EstablecerPresentadorMensajes([this](const QString& texto, IconoMensaje icono) {
+        mensajes_.append({texto, icono});
+    });
 }
 
-RegistroMensajes::~RegistroMensajes()
-{
+RegistroMensajes::~RegistroMensajes() {
     EstablecerPresentadorMensajes(anterior_);
 }
 
-QStringList RegistroMensajes::Textos() const
-{
+QStringList RegistroMensajes::Textos() const {
     QStringList textos;
     for (const Mensaje& m : mensajes_)
         textos << m.texto;
     return textos;
 }
 
-QString ArchivoOdbcIni()
-{
+QString ArchivoOdbcIni() {
     return qEnvironmentVariable("ODBCINI");
 }
 
-QString CarpetaProgramaConstruida()
-{
+QString CarpetaProgramaConstruida() {
     return QStringLiteral(COBRANZIA_PROGRAMA_DIR);
 }
