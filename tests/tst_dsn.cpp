@@ -1,0 +1,243 @@
+// The data-source registrar: every decision for requests 1 and 3 against the
+// user's ODBC settings file, the reasons it gives, and a real read through ODBC.
+
+#include "app/modGral.h"
+#include "dsn/CDSN.h"
+#include "dsn/CrearDSNListado.h"
+#include "platform/InstaladorOdbc.h"
+#include "platform/Programa.h"
+#include "tests/comun/Entorno.h"
+
+#include <QFile>
+#include <QSettings>
+#include <QSqlDatabase>
+#include <QSqlError>
+#include <QSqlQuery>
+#include <QTest>
+
+#include <odbcinst.h>
+
+namespace {
+
+const QString kAusente = QStringLiteral("<ausente>");
+const QString kEsperada = QStringLiteral("<esperada>");
+
+// Lays out the user's settings file with one section for "Cobranzia".
+void EscribirOdbcIni(const QString& estado, const QString& esperada)
+{
+    QByteArray texto = "[Otra]\nDriver=SQLite3\nDatabase=/otra.db\n\n";
+    if (estado == QLatin1String("sin DBQ"))
+        texto += "[Cobranzia]\nDriver=SQLite3\nMarca=1\n";
+    else if (estado == QLatin1String("DBQ largo"))
+        texto += "[Cobranzia]\nDriver=SQLite3\nMarca=1\nDBQ=/" + QByteArray(1100, 'x') + "\n";
+    else if (estado == QLatin1String("DBQ igual"))
+        texto += "[Cobranzia]\nDriver=SQLite3\nMarca=1\nDBQ=" + esperada.toUtf8() + "\n";
+    else if (estado == QLatin1String("DBQ otra carpeta"))
+        texto += "[Cobranzia]\nDriver=SQLite3\nMarca=1\nDBQ=/otra/carpeta/Cobranzia.mdb\n";
+    else if (estado == QLatin1String("DBQ otra caja"))
+        texto += "[Cobranzia]\nDriver=SQLite3\nMarca=1\nDBQ=" + esperada.toUpper().toUtf8() + "\n";
+    QFile archivo(ArchivoOdbcIni());
+    QVERIFY(archivo.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    archivo.write(texto);
+    archivo.close();
+    // unixODBC keeps what it read until its next write: make one elsewhere.
+    const QByteArray otro = QFile::encodeName(ArchivoOdbcIni() + QStringLiteral(".cache"));
+    SQLWritePrivateProfileString("Cache", nullptr, nullptr, otro.constData());
+}
+
+// The stored DBQ of "Cobranzia", "<ausente>" without a section, and whether the
+// section was rewritten (its marker gone).
+QString DbqGuardado(bool* reescrita = nullptr)
+{
+    const Odbc::ValorDsn leido = Odbc::LeerValorDsn(QStringLiteral("Cobranzia"), QStringLiteral("DBQ"));
+    if (reescrita)
+        *reescrita = !Odbc::LeerValorDsn(QStringLiteral("Cobranzia"), QStringLiteral("Marca")).hayValor;
+    if (!leido.existe)
+        return kAusente;
+    return leido.valor;
+}
+
+} // namespace
+
+class PruebaDsn : public QObject {
+    Q_OBJECT
+private slots:
+    void init() { EscribirOdbcIni(QStringLiteral("ninguno"), QString()); }
+    void decisiones_data();
+    void decisiones();
+    void archivoOcultoNoSeEncuentra();
+    void errorDescSobreviveAUnExito();
+    void instaladorQueRehusa_data();
+    void instaladorQueRehusa();
+    void crearDsnListadoDejaElMotivo();
+    void lecturaRealPorOdbc();
+};
+
+void PruebaDsn::decisiones_data()
+{
+    QTest::addColumn<int>("peticion");
+    QTest::addColumn<QString>("estado");
+    QTest::addColumn<bool>("hayBase");
+    QTest::addColumn<bool>("resultado");
+    QTest::addColumn<QString>("dbqDespues");
+    QTest::addColumn<bool>("reescrita");
+
+    // Request 1: add or replace.
+    QTest::newRow("1 primera vez") << 1 << "ninguno" << true << true << kEsperada << true;
+    QTest::newRow("1 primera vez sin base") << 1 << "ninguno" << false << false << kAusente << true;
+    QTest::newRow("1 sin DBQ") << 1 << "sin DBQ" << true << true << kEsperada << true;
+    QTest::newRow("1 sin DBQ ni base") << 1 << "sin DBQ" << false << false << QString() << false;
+    QTest::newRow("1 DBQ que no cabe") << 1 << "DBQ largo" << true << true << kEsperada << true;
+    QTest::newRow("1 ya registrada") << 1 << "DBQ igual" << true << true << kEsperada << false;
+    QTest::newRow("1 ya registrada sin base") << 1 << "DBQ igual" << false << true << kEsperada << false;
+    QTest::newRow("1 programa movido") << 1 << "DBQ otra carpeta" << true << true << kEsperada << true;
+    QTest::newRow("1 movido sin base") << 1 << "DBQ otra carpeta" << false << true << kEsperada << true;
+    QTest::newRow("1 otra caja") << 1 << "DBQ otra caja" << true << true << kEsperada << true;
+    // Request 3: remove.
+    QTest::newRow("3 registrada") << 3 << "DBQ igual" << true << true << kAusente << true;
+    QTest::newRow("3 registrada sin base") << 3 << "DBQ igual" << false << false << kEsperada << false;
+    QTest::newRow("3 otra carpeta") << 3 << "DBQ otra carpeta" << true << true << kAusente << true;
+    QTest::newRow("3 otra carpeta sin base") << 3 << "DBQ otra carpeta" << false << false << kAusente << true;
+    QTest::newRow("3 ninguna") << 3 << "ninguno" << true << true << kAusente << true;
+}
+
+void PruebaDsn::decisiones()
+{
+    QFETCH(int, peticion);
+    QFETCH(QString, estado);
+    QFETCH(bool, hayBase);
+    QFETCH(bool, resultado);
+    QFETCH(QString, dbqDespues);
+    QFETCH(bool, reescrita);
+
+    CarpetaPrueba carpeta(hayBase);
+    const QString esperada = carpeta.Base();
+    EscribirOdbcIni(estado, esperada);
+
+    CDSN registrador;
+    registrador.SetDatabaseName(esperada);
+    registrador.SetDataSourceName(QStringLiteral("Cobranzia"));
+    registrador.SetDriverName(QStringLiteral("SQLite3"));
+    QCOMPARE(registrador.CrearDSN(peticion), resultado);
+    QCOMPARE(registrador.ErrorDesc(),
+             resultado ? QString() : QStringLiteral("CrearDSN::Error: El archivo de base de datos NO existe!"));
+
+    bool fueReescrita = false;
+    const QString dbq = DbqGuardado(&fueReescrita);
+    QCOMPARE(dbq, dbqDespues == kEsperada ? esperada : dbqDespues);
+    if (dbq != kAusente)
+        QCOMPARE(fueReescrita, reescrita);
+    // The other data sources of the user are kept.
+    QCOMPARE(Odbc::LeerValorDsn(QStringLiteral("Otra"), QStringLiteral("Database")).valor,
+             QStringLiteral("/otra.db"));
+    if (dbq == esperada && reescrita)
+        QCOMPARE(Odbc::LeerValorDsn(QStringLiteral("Cobranzia"), QStringLiteral("Database")).valor, esperada);
+}
+
+void PruebaDsn::archivoOcultoNoSeEncuentra()
+{
+    CarpetaPrueba carpeta;
+    const QString oculta = carpeta.Escribir(QStringLiteral(".Cobranzia.mdb"), "x");
+    CDSN registrador;
+    registrador.SetDatabaseName(oculta);
+    registrador.SetDataSourceName(QStringLiteral("Cobranzia"));
+    registrador.SetDriverName(QStringLiteral("SQLite3"));
+    QVERIFY(!registrador.CrearDSN(1));
+    QCOMPARE(registrador.ErrorDesc(), QStringLiteral("CrearDSN::Error: El archivo de base de datos NO existe!"));
+    QCOMPARE(DbqGuardado(), kAusente);
+}
+
+void PruebaDsn::errorDescSobreviveAUnExito()
+{
+    CarpetaPrueba carpeta(false);
+    CDSN registrador;
+    registrador.SetDatabaseName(carpeta.Base());
+    registrador.SetDataSourceName(QStringLiteral("Cobranzia"));
+    registrador.SetDriverName(QStringLiteral("SQLite3"));
+    QVERIFY(!registrador.CrearDSN(1));
+    const QString primera = registrador.ErrorDesc();
+    QVERIFY(!primera.isEmpty());
+    carpeta.Escribir(QStringLiteral("Cobranzia.mdb"), "x");
+    QVERIFY(registrador.CrearDSN(1));
+    QCOMPARE(registrador.ErrorDesc(), primera);
+    QCOMPARE(DbqGuardado(), carpeta.Base());
+}
+
+void PruebaDsn::instaladorQueRehusa_data()
+{
+    QTest::addColumn<QString>("caso");
+    QTest::addColumn<QString>("motivo");
+    QTest::newRow("controlador ausente") << "controlador" << "no está instalado";
+    QTest::newRow("odbc.ini imposible") << "odbc.ini" << "No se pudo escribir la fuente de datos";
+}
+
+void PruebaDsn::instaladorQueRehusa()
+{
+    QFETCH(QString, caso);
+    QFETCH(QString, motivo);
+    CarpetaPrueba carpeta;
+    const QByteArray odbcini = qgetenv("ODBCINI");
+    CDSN registrador;
+    registrador.SetDatabaseName(carpeta.Base());
+    registrador.SetDataSourceName(QStringLiteral("Cobranzia"));
+    registrador.SetDriverName(QStringLiteral("SQLite3"));
+    if (caso == QLatin1String("controlador")) {
+        registrador.SetDriverName(QStringLiteral("Controlador Inexistente"));
+    } else {
+        // A file standing where the settings file's folder should be: not even
+        // the superuser can write there.
+        const QString bloqueo = carpeta.Escribir(QStringLiteral("no-es-carpeta"), "x");
+        qputenv("ODBCINI", QFile::encodeName(bloqueo + QStringLiteral("/odbc.ini")));
+    }
+    const bool hecho = registrador.CrearDSN(1);
+    qputenv("ODBCINI", odbcini);
+    QVERIFY(!hecho);
+    QVERIFY2(registrador.ErrorDesc().startsWith(QStringLiteral("CrearDSN::Error: ")),
+             qPrintable(registrador.ErrorDesc()));
+    QVERIFY2(registrador.ErrorDesc().contains(motivo), qPrintable(registrador.ErrorDesc()));
+}
+
+void PruebaDsn::crearDsnListadoDejaElMotivo()
+{
+    {
+        CarpetaPrueba carpeta(false);
+        QString motivo;
+        QVERIFY(!CrearDSNListado(motivo));
+        QCOMPARE(motivo, QStringLiteral("CrearDSN::Error: El archivo de base de datos NO existe!"));
+    }
+    CarpetaPrueba carpeta;
+    QString motivo = QStringLiteral("sin tocar");
+    QVERIFY(CrearDSNListado(motivo));
+    QCOMPARE(motivo, QStringLiteral("sin tocar"));
+    QCOMPARE(DbqGuardado(), carpeta.Base());
+    QCOMPARE(Odbc::LeerValorDsn(QStringLiteral("Cobranzia"), QStringLiteral("Driver")).valor,
+             QStringLiteral("SQLite3"));
+}
+
+void PruebaDsn::lecturaRealPorOdbc()
+{
+    CarpetaPrueba carpeta;
+    {
+        Conexion conexion;
+        conexion.SetConnectionString(CadenaConexion(carpeta.Ruta()));
+        conexion.Open();
+        conexion.Execute(QStringLiteral(" INSERT INTO Datos (t_datos, t_archivo)  VALUES ('D001 ñ', 'lote01.txt') "));
+    }
+    QString motivo;
+    QVERIFY(CrearDSNListado(motivo));
+    {
+        QSqlDatabase odbc = QSqlDatabase::addDatabase(QStringLiteral("QODBC"), QStringLiteral("prueba"));
+        odbc.setDatabaseName(QStringLiteral("Cobranzia"));
+        QVERIFY2(odbc.open(), qPrintable(odbc.lastError().text()));
+        QSqlQuery consulta(odbc);
+        QVERIFY(consulta.exec(QStringLiteral("SELECT t_datos, t_archivo FROM Datos")));
+        QVERIFY(consulta.next());
+        QCOMPARE(consulta.value(0).toString(), QStringLiteral("D001 ñ"));
+        QCOMPARE(consulta.value(1).toString(), QStringLiteral("lote01.txt"));
+        QVERIFY(!consulta.next());
+    }
+    QSqlDatabase::removeDatabase(QStringLiteral("prueba"));
+}
+
+QTEST_GUILESS_MAIN(PruebaDsn)
+#include "tst_dsn.moc"
