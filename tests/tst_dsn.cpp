@@ -23,8 +23,7 @@ const QString kAusente = QStringLiteral("<ausente>");
 const QString kEsperada = QStringLiteral("<esperada>");
 
 // Lays out the user's settings file with one section for "Cobranzia".
-void EscribirOdbcIni(const QString& estado, const QString& esperada)
-{
+void EscribirOdbcIni(const QString& estado, const QString& esperada) {
     QByteArray texto = "[Otra]\nDriver=SQLite3\nDatabase=/otra.db\n\n";
     if (estado == QLatin1String("sin DBQ"))
         texto += "[Cobranzia]\nDriver=SQLite3\nMarca=1\n";
@@ -47,11 +46,12 @@ void EscribirOdbcIni(const QString& estado, const QString& esperada)
 
 // The stored DBQ of "Cobranzia", "<ausente>" without a section, and whether the
 // section was rewritten (its marker gone).
-QString DbqGuardado(bool* reescrita = nullptr)
-{
-    const Odbc::ValorDsn leido = Odbc::LeerValorDsn(QStringLiteral("Cobranzia"), QStringLiteral("DBQ"));
+QString DbqGuardado(bool* reescrita = nullptr) {
+    const Odbc::ValorDsn leido =
+        Odbc::LeerValorDsn(QStringLiteral("Cobranzia"), QStringLiteral("DBQ"));
     if (reescrita)
-        *reescrita = !Odbc::LeerValorDsn(QStringLiteral("Cobranzia"), QStringLiteral("Marca")).hayValor;
+        *reescrita =
+            !Odbc::LeerValorDsn(QStringLiteral("Cobranzia"), QStringLiteral("Marca")).hayValor;
     if (!leido.existe)
         return kAusente;
     return leido.valor;
@@ -73,8 +73,7 @@ private slots:
     void lecturaRealPorOdbc();
 };
 
-void PruebaDsn::decisiones_data()
-{
+void PruebaDsn::decisiones_data() {
     QTest::addColumn<int>("peticion");
     QTest::addColumn<QString>("estado");
     QTest::addColumn<bool>("hayBase");
@@ -89,20 +88,24 @@ void PruebaDsn::decisiones_data()
     QTest::newRow("1 sin DBQ ni base") << 1 << "sin DBQ" << false << false << QString() << false;
     QTest::newRow("1 DBQ que no cabe") << 1 << "DBQ largo" << true << true << kEsperada << true;
     QTest::newRow("1 ya registrada") << 1 << "DBQ igual" << true << true << kEsperada << false;
-    QTest::newRow("1 ya registrada sin base") << 1 << "DBQ igual" << false << true << kEsperada << false;
-    QTest::newRow("1 programa movido") << 1 << "DBQ otra carpeta" << true << true << kEsperada << true;
-    QTest::newRow("1 movido sin base") << 1 << "DBQ otra carpeta" << false << true << kEsperada << true;
+    QTest::newRow("1 ya registrada sin base")
+        << 1 << "DBQ igual" << false << true << kEsperada << false;
+    QTest::newRow("1 programa movido")
+        << 1 << "DBQ otra carpeta" << true << true << kEsperada << true;
+    QTest::newRow("1 movido sin base")
+        << 1 << "DBQ otra carpeta" << false << true << kEsperada << true;
     QTest::newRow("1 otra caja") << 1 << "DBQ otra caja" << true << true << kEsperada << true;
     // Request 3: remove.
     QTest::newRow("3 registrada") << 3 << "DBQ igual" << true << true << kAusente << true;
-    QTest::newRow("3 registrada sin base") << 3 << "DBQ igual" << false << false << kEsperada << false;
+    QTest::newRow("3 registrada sin base")
+        << 3 << "DBQ igual" << false << false << kEsperada << false;
     QTest::newRow("3 otra carpeta") << 3 << "DBQ otra carpeta" << true << true << kAusente << true;
-    QTest::newRow("3 otra carpeta sin base") << 3 << "DBQ otra carpeta" << false << false << kAusente << true;
+    QTest::newRow("3 otra carpeta sin base")
+        << 3 << "DBQ otra carpeta" << false << false << kAusente << true;
     QTest::newRow("3 ninguna") << 3 << "ninguno" << true << true << kAusente << true;
 }
 
-void PruebaDsn::decisiones()
-{
+void PruebaDsn::decisiones() {
     QFETCH(int, peticion);
     QFETCH(QString, estado);
     QFETCH(bool, hayBase);
@@ -120,7 +123,8 @@ void PruebaDsn::decisiones()
     registrador.SetDriverName(QStringLiteral("SQLite3"));
     QCOMPARE(registrador.CrearDSN(peticion), resultado);
     QCOMPARE(registrador.ErrorDesc(),
-             resultado ? QString() : QStringLiteral("CrearDSN::Error: El archivo de base de datos NO existe!"));
+             resultado ? QString()
+                       : QStringLiteral("CrearDSN::Error: El archivo de base de datos NO existe!"));
 
     bool fueReescrita = false;
     const QString dbq = DbqGuardado(&fueReescrita);
@@ -131,11 +135,11 @@ void PruebaDsn::decisiones()
     QCOMPARE(Odbc::LeerValorDsn(QStringLiteral("Otra"), QStringLiteral("Database")).valor,
              QStringLiteral("/otra.db"));
     if (dbq == esperada && reescrita)
-        QCOMPARE(Odbc::LeerValorDsn(QStringLiteral("Cobranzia"), QStringLiteral("Database")).valor, esperada);
+        QCOMPARE(Odbc::LeerValorDsn(QStringLiteral("Cobranzia"), QStringLiteral("Database")).valor,
+                 esperada);
 }
 
-void PruebaDsn::archivoOcultoNoSeEncuentra()
-{
+void PruebaDsn::archivoOcultoNoSeEncuentra() {
     CarpetaPrueba carpeta;
     const QString oculta = carpeta.Escribir(QStringLiteral(".Cobranzia.mdb"), "x");
     CDSN registrador;
@@ -143,12 +147,12 @@ void PruebaDsn::archivoOcultoNoSeEncuentra()
     registrador.SetDataSourceName(QStringLiteral("Cobranzia"));
     registrador.SetDriverName(QStringLiteral("SQLite3"));
     QVERIFY(!registrador.CrearDSN(1));
-    QCOMPARE(registrador.ErrorDesc(), QStringLiteral("CrearDSN::Error: El archivo de base de datos NO existe!"));
+    QCOMPARE(registrador.ErrorDesc(),
+             QStringLiteral("CrearDSN::Error: El archivo de base de datos NO existe!"));
     QCOMPARE(DbqGuardado(), kAusente);
 }
 
-void PruebaDsn::errorDescSobreviveAUnExito()
-{
+void PruebaDsn::errorDescSobreviveAUnExito() {
     CarpetaPrueba carpeta(false);
     CDSN registrador;
     registrador.SetDatabaseName(carpeta.Base());
@@ -163,16 +167,16 @@ void PruebaDsn::errorDescSobreviveAUnExito()
     QCOMPARE(DbqGuardado(), carpeta.Base());
 }
 
-void PruebaDsn::instaladorQueRehusa_data()
-{
+void PruebaDsn::instaladorQueRehusa_data() {
     QTest::addColumn<QString>("caso");
     QTest::addColumn<QString>("motivo");
-    QTest::newRow("controlador ausente") << "controlador" << "no está instalado";
-    QTest::newRow("odbc.ini imposible") << "odbc.ini" << "No se pudo escribir la fuente de datos";
+    QTest::newRow("controlador ausente") << "controlador"
+                                         << "no está instalado";
+    QTest::newRow("odbc.ini imposible") << "odbc.ini"
+                                        << "No se pudo escribir la fuente de datos";
 }
 
-void PruebaDsn::instaladorQueRehusa()
-{
+void PruebaDsn::instaladorQueRehusa() {
     QFETCH(QString, caso);
     QFETCH(QString, motivo);
     CarpetaPrueba carpeta;
@@ -197,8 +201,7 @@ void PruebaDsn::instaladorQueRehusa()
     QVERIFY2(registrador.ErrorDesc().contains(motivo), qPrintable(registrador.ErrorDesc()));
 }
 
-void PruebaDsn::crearDsnListadoDejaElMotivo()
-{
+void PruebaDsn::crearDsnListadoDejaElMotivo() {
     {
         CarpetaPrueba carpeta(false);
         QString motivo;
@@ -214,19 +217,20 @@ void PruebaDsn::crearDsnListadoDejaElMotivo()
              QStringLiteral("SQLite3"));
 }
 
-void PruebaDsn::lecturaRealPorOdbc()
-{
+void PruebaDsn::lecturaRealPorOdbc() {
     CarpetaPrueba carpeta;
     {
         Conexion conexion;
         conexion.SetConnectionString(CadenaConexion(carpeta.Ruta()));
         conexion.Open();
-        conexion.Execute(QStringLiteral(" INSERT INTO Datos (t_datos, t_archivo)  VALUES ('D001 ñ', 'lote01.txt') "));
+        conexion.Execute(QStringLiteral(
+            " INSERT INTO Datos (t_datos, t_archivo)  VALUES ('D001 ñ', 'lote01.txt') "));
     }
     QString motivo;
     QVERIFY(CrearDSNListado(motivo));
     {
-        QSqlDatabase odbc = QSqlDatabase::addDatabase(QStringLiteral("QODBC"), QStringLiteral("prueba"));
+        QSqlDatabase odbc =
+            QSqlDatabase::addDatabase(QStringLiteral("QODBC"), QStringLiteral("prueba"));
         odbc.setDatabaseName(QStringLiteral("Cobranzia"));
         QVERIFY2(odbc.open(), qPrintable(odbc.lastError().text()));
         QSqlQuery consulta(odbc);
