@@ -122,7 +122,18 @@ bool Parametrizar(const QString& sql, QString& forma, QVarLengthArray<QString, 4
     }
 }
 
+Conexion::Traza& TrazaFijada()
+{
+    static Conexion::Traza traza;
+    return traza;
+}
+
 } // namespace
+
+void Conexion::EstablecerTraza(Traza traza)
+{
+    TrazaFijada() = std::move(traza);
+}
 
 QString ValorConexion(const QString& cadena, const QString& clave) {
     // A value runs until the next piece that starts with a known key, so a

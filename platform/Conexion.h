@@ -3,6 +3,8 @@
 #include <QHash>
 #include <QString>
 
+#include <functional>
+
 struct sqlite3;
 struct sqlite3_stmt;
 
@@ -38,6 +40,10 @@ public:
 
     // How long a statement waits for another writer before it fails.
     void EstablecerEsperaOcupada(int milisegundos);
+
+    // Tests see every statement text that Execute receives, in order.
+    using Traza = std::function<void(const QString& sql)>;
+    static void EstablecerTraza(Traza traza);
 
 private:
     sqlite3_stmt* Preparar(const QString& forma);

@@ -12,6 +12,7 @@ Aplicacion::Aplicacion(int& argc, char** argv)
     setApplicationName(QString::fromLatin1(TituloAplicacion));
     setApplicationDisplayName(QString::fromLatin1(TituloAplicacion));
     setOrganizationName(QString::fromLatin1(TituloAplicacion));
+    setApplicationVersion(QStringLiteral(COBRANZIA_VERSION));
     setQuitOnLastWindowClosed(true);
 }
 
