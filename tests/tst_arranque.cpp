@@ -81,6 +81,7 @@ private slots:
     void segundoArranqueSinMensajes();
     void arranqueFallido_data();
     void arranqueFallido();
+    void avisoSiNoSePuedeRegistrar_data();
     void avisoSiNoSePuedeRegistrar();
     void cierreLiberaLosObjetos();
     void segundaInstanciaAvisaALaPrimera();
@@ -153,20 +154,34 @@ void PruebaArranque::arranqueFallido() {
     QVERIFY(!QFile::exists(ArchivoOdbcIni()));
 }
 
+void PruebaArranque::avisoSiNoSePuedeRegistrar_data() {
+    QTest::addColumn<QString>("caso");
+    QTest::addColumn<QString>("motivo");
+    QTest::newRow("odbc.ini imposible") << "odbc.ini"
+                                        << "No se pudo escribir la fuente de datos";
+}
+
 void PruebaArranque::avisoSiNoSePuedeRegistrar() {
+    QFETCH(QString, caso);
+    QFETCH(QString, motivo);
     CarpetaPrueba carpeta;
     const QByteArray odbcini = qgetenv("ODBCINI");
-    const QString bloqueo = carpeta.Escribir(QStringLiteral("no-es-carpeta"), "x");
-    qputenv("ODBCINI", QFile::encodeName(bloqueo + QStringLiteral("/odbc.ini")));
+    if (caso == QStringLiteral("odbc.ini")) {
+        const QString bloqueo = carpeta.Escribir(QStringLiteral("no-es-carpeta"), "x");
+        qputenv("ODBCINI", QFile::encodeName(bloqueo + QStringLiteral("/odbc.ini")));
+    }
+    DbqRegistrado();
     RegistroMensajes mensajes;
     const bool mostrada = Main();
     qputenv("ODBCINI", odbcini);
+    DbqRegistrado();
     QVERIFY(mostrada);
     QCOMPARE(mensajes.Mensajes().size(), 1);
     const QString texto = mensajes.Textos().constFirst();
     QVERIFY2(texto.startsWith(
                  QStringLiteral("No se pudo crear el DSN para el listado.\nCrearDSN::Error: ")),
              qPrintable(texto));
+    QVERIFY2(texto.contains(motivo), qPrintable(texto));
     QCOMPARE(mensajes.Mensajes().constFirst().icono, IconoMensaje::Exclamacion);
     QVERIFY(HayVentanaPrincipal());
 }
