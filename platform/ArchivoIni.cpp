@@ -130,8 +130,11 @@ void ArchivoIni::Fijar(const QString& seccion, const QString& clave, const QStri
     }
     const qsizetype linea = BuscarClave(cabecera, clave);
     if (linea >= 0) {
+        // The key keeps the spelling it has in the file.
+        const QString texto = TextoLinea(lineas_.at(linea));
+        const QString nombre = texto.left(texto.indexOf(QLatin1Char('='))).trimmed();
         lineas_.removeAt(linea);
-        Insertar(linea, lineaClave);
+        Insertar(linea, nombre + QLatin1Char('=') + ValorParaEscribir(valor));
         return;
     }
     Insertar(FinDeSeccion(cabecera), lineaClave);
