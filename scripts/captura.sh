@@ -24,8 +24,17 @@ salida=$3
 titulo="Generación de código de control"
 
 # A window manager draws the caption and the frame, when one is installed.
+# Openbox draws every title-bar button whatever the window asks for; its title
+# layout is set to what the window asks for (icon, caption, close box).
 if command -v openbox >/dev/null; then
-    openbox --sm-disable >/dev/null 2>&1 &
+    configuracion=$(dirname "$programa")/openbox.xml
+    cat >"$configuracion" <<'XML'
+<?xml version="1.0" encoding="UTF-8"?>
+<openbox_config xmlns="http://openbox.org/3.4/rc">
+  <theme><titleLayout>NLC</titleLayout></theme>
+</openbox_config>
+XML
+    openbox --sm-disable --config-file "$configuracion" >/dev/null 2>&1 &
     sleep 1
 fi
 "$programa/cobranzia" &

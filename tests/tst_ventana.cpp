@@ -160,6 +160,14 @@ void tst_ventana::aspecto() {
     for (const char* nombre : {"cmdBuscarArchivo", "cmdAceptar", "cmdCancelar"})
         QVERIFY(!Boton(QString::fromLatin1(nombre))->icon().isNull());
 
+    // A disabled picture button looks different from an enabled one.
+    QAbstractButton* aceptar = Boton(QStringLiteral("cmdAceptar"));
+    QVERIFY(!aceptar->isEnabled());
+    const QImage deshabilitado = aceptar->grab().toImage();
+    Ruta()->setText(ArchivoExistente());
+    QVERIFY(aceptar->isEnabled());
+    QVERIFY(aceptar->grab().toImage() != deshabilitado);
+
     // The background picture shows where no control covers it.
     const QImage ventana = ventana_->grab().toImage();
     const QImage fondo(QStringLiteral(":/fondo.jpg"));
