@@ -25,10 +25,10 @@ int32_t RedondearPar(double valor) {
 }
 
 int32_t SumarSinDesbordar(int32_t a, int32_t b) {
-    int32_t suma = 0;
-    if (__builtin_add_overflow(a, b, &suma))
+    const int64_t suma = static_cast<int64_t>(a) + b;
+    if (suma < std::numeric_limits<int32_t>::min() || suma > std::numeric_limits<int32_t>::max())
         throw ErrorSistema(Errores::Desbordamiento);
-    return suma;
+    return static_cast<int32_t>(suma);
 }
 
 QRect PantallaDe(const QWidget* ventana) {
