@@ -1,24 +1,86 @@
 #include "app/frmPrincipal.h"
 
+#include "app/TextosVentana.h"
 #include "app/modGral.h"
+#include "platform/ErrorEjecucion.h"
+#include "platform/Programa.h"
+#include "platform/gui/BotonImagen.h"
 #include "platform/gui/ControlReporte.h"
 #include "platform/gui/DialogoComun.h"
+#include "platform/gui/Fuentes.h"
+#include "platform/gui/Twips.h"
+#include "util/gui/CentrarFormulario.h"
+#include "util/gui/EnviarTecla.h"
+#include "util/gui/SeleccionarTexto.h"
 
 #include <QCloseEvent>
+#include <QFocusEvent>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPainter>
+
+namespace {
+
+// Measures in twips.
+constexpr int AnchoCliente = 5445;
+constexpr int AltoCliente = 1710;
+// The background picture is 364 x 116 pixels of 15 twips.
+constexpr int AnchoFondo = 364 * 15;
+constexpr int AltoFondo = 116 * 15;
+
+struct Posicion {
+    int izquierda, arriba, ancho, alto;
+};
+constexpr Posicion PosRutaArchivo{855, 180, 3795, 330};
+constexpr Posicion PosBuscarArchivo{4665, 105, 660, 525};
+constexpr Posicion PosAceptar{2490, 1080, 1395, 510};
+constexpr Posicion PosCancelar{3930, 1080, 1395, 510};
+constexpr Posicion PosLabel1{180, 225, 645, 195};
+
+constexpr int32_t DesplazamientoVertical = -500;
+constexpr int CaracterEnter = 13;
+const QColor FondoRuta(247, 247, 247);
+
+frmPrincipal::TestigoDescarga& Testigo() {
+    static frmPrincipal::TestigoDescarga testigo;
+    return testigo;
+}
+
+void AvisarTestigo() {
+    if (Testigo())
+        Testigo()();
+}
+
+QString Texto(const char* utf8) {
+    return QString::fromUtf8(utf8);
+}
+
+} // namespace
 
 frmPrincipal::frmPrincipal(QWidget* padre)
-    : QWidget(padre)
+    : QWidget(padre, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                         Qt::WindowCloseButtonHint)
     , dlgArchivo(new DialogoComun(this))
-    , rpt(new ControlReporte(this)) {
+    , rpt(new ControlReporte(this))
+    , fondo_(QStringLiteral(":/fondo.jpg")) {
+    // The pictures live in the window library, which the linker would otherwise drop.
+    Q_INIT_RESOURCE(recursos);
     setAttribute(Qt::WA_DeleteOnClose);
-    setWindowTitle(QString::fromUtf8(Textos::TituloVentana));
-    setFixedSize(363, 114);
+    setWindowTitle(Texto(Textos::TituloVentana));
+    setWindowIcon(QIcon(QStringLiteral(":/icono.png")));
+    CrearControles();
+    ColocarControles();
     Form_Load();
 }
 
 frmPrincipal::~frmPrincipal() {
     if (gPrincipal == this)
         gPrincipal = nullptr;
+}
+
+void frmPrincipal::EstablecerTestigoDescarga(TestigoDescarga testigo) {
+    Testigo() = std::move(testigo);
 }
 
 void frmPrincipal::Activar() {
@@ -28,14 +90,140 @@ void frmPrincipal::Activar() {
     activateWindow();
 }
 
+void frmPrincipal::CrearControles() {
+    // Created in tab-index order, which is also the focus chain.
+    cmdBuscarArchivo = new BotonImagen(QIcon(QStringLiteral(":/buscar.png")), QString(), this);
+    cmdBuscarArchivo->setObjectName(QStringLiteral("cmdBuscarArchivo"));
+    cmdBuscarArchivo->setToolTip(Texto(TextosVentana::BuscarArchivo));
+
+    txtRutaArchivo = new QLineEdit(this);
+    txtRutaArchivo->setObjectName(QStringLiteral("txtRutaArchivo"));
+    QPalette paleta = txtRutaArchivo->palette();
+    paleta.setColor(QPalette::Base, FondoRuta);
+    txtRutaArchivo->setPalette(paleta);
+
+    Label1 = new QLabel(Texto(TextosVentana::Etiqueta), this);
+    Label1->setObjectName(QStringLiteral("Label1"));
+    Label1->setFont(FuenteTahoma(true));
+
+    cmdAceptar = new BotonImagen(QIcon(QStringLiteral(":/aceptar.png")),
+                                 Texto(TextosVentana::Aceptar), this);
+    cmdAceptar->setObjectName(QStringLiteral("cmdAceptar"));
+
+    cmdCancelar = new BotonImagen(QIcon(QStringLiteral(":/cancelar.png")),
+                                  Texto(TextosVentana::Cancelar), this);
+    cmdCancelar->setObjectName(QStringLiteral("cmdCancelar"));
+
+    for (QWidget* control :
+         {static_cast<QWidget*>(txtRutaArchivo), static_cast<QWidget*>(cmdBuscarArchivo),
+          static_cast<QWidget*>(cmdAceptar), static_cast<QWidget*>(cmdCancelar)})
+        control->setFont(FuenteTahoma());
+    setTabOrder(cmdBuscarArchivo, txtRutaArchivo);
+    setTabOrder(txtRutaArchivo, cmdAceptar);
+    setTabOrder(cmdAceptar, cmdCancelar);
+    cmdBuscarArchivo->setFocus();
+
+    installEventFilter(this);
+    for (QWidget* control : findChildren<QWidget*>())
+        control->installEventFilter(this);
+
+    connect(txtRutaArchivo, &QLineEdit::textChanged, this, [this] { txtRutaArchivo_Change(); });
+    connect(cmdBuscarArchivo, &BotonImagen::clicked, this, [this] { cmdBuscarArchivo_Click(); });
+    connect(cmdAceptar, &BotonImagen::clicked, this, [this] { cmdAceptar_Click(); });
+    connect(cmdCancelar, &BotonImagen::clicked, this, [this] { cmdCancelar_Click(); });
+}
+
+void frmPrincipal::ColocarControles() {
+    setFixedSize(Twips::APixelesX(AnchoCliente, this), Twips::APixelesY(AltoCliente, this));
+    const auto colocar = [this](QWidget* control, const Posicion& p) {
+        control->setGeometry(Twips::Rectangulo(p.izquierda, p.arriba, p.ancho, p.alto, this));
+    };
+    colocar(txtRutaArchivo, PosRutaArchivo);
+    colocar(cmdBuscarArchivo, PosBuscarArchivo);
+    colocar(cmdAceptar, PosAceptar);
+    colocar(cmdCancelar, PosCancelar);
+    colocar(Label1, PosLabel1);
+}
+
 void frmPrincipal::Form_Load() {
+    CentrarFormulario(this, 0, DesplazamientoVertical);
+    strArchivoIni = ArchivoDelPrograma(Texto(TextosVentana::ArchivoIni));
     gSistemaArchivos = std::make_unique<SistemaArchivos>();
+    cmdAceptar->setEnabled(ExisteArchivo());
 }
 
 void frmPrincipal::Form_Unload() {
     gSistemaArchivos.reset();
+    AvisarTestigo();
     gConexion.reset();
+    AvisarTestigo();
     gPrincipal = nullptr;
+    AvisarTestigo();
+}
+
+bool frmPrincipal::ExisteArchivo() const {
+    if (!gSistemaArchivos)
+        throw ErrorEjecucion(91, QStringLiteral("Variable de objeto o bloque With no establecido"));
+    return gSistemaArchivos->FileExists(txtRutaArchivo->text());
+}
+
+void frmPrincipal::txtRutaArchivo_Change() {
+    cmdAceptar->setEnabled(ExisteArchivo());
+}
+
+void frmPrincipal::txtRutaArchivo_GotFocus() {
+    SeleccionarTexto(txtRutaArchivo);
+}
+
+void frmPrincipal::cmdCancelar_Click() {
+    close();
+}
+
+bool frmPrincipal::Form_KeyPress(int& KeyAscii) {
+    if (KeyAscii != CaracterEnter)
+        return false;
+    // The focused control never sees the Enter; a Tab moves on instead.
+    KeyAscii = 0;
+    EnviarTecla(QString());
+    return true;
+}
+
+bool frmPrincipal::eventFilter(QObject* objeto, QEvent* evento) {
+    switch (evento->type()) {
+    case QEvent::KeyPress: {
+        const auto* tecla = static_cast<QKeyEvent*>(evento);
+        if (tecla->key() == Qt::Key_Escape && tecla->modifiers() == Qt::NoModifier &&
+            cmdCancelar->isEnabled()) {
+            cmdCancelar->click();
+            return true;
+        }
+        const bool enter = tecla->key() == Qt::Key_Return || tecla->key() == Qt::Key_Enter;
+        int KeyAscii = enter && !(tecla->modifiers() & Qt::ControlModifier) ? CaracterEnter : -1;
+        if (Form_KeyPress(KeyAscii))
+            return true;
+        break;
+    }
+    case QEvent::FocusIn:
+        if (objeto == txtRutaArchivo) {
+            txtRutaArchivo_GotFocus();
+            focoPorClic_ = static_cast<QFocusEvent*>(evento)->reason() == Qt::MouseFocusReason;
+        }
+        break;
+    case QEvent::MouseButtonPress:
+        if (objeto == txtRutaArchivo && focoPorClic_) {
+            focoPorClic_ = false;
+            return true;
+        }
+        break;
+    default:
+        break;
+    }
+    return QWidget::eventFilter(objeto, evento);
+}
+
+void frmPrincipal::paintEvent(QPaintEvent*) {
+    QPainter pintor(this);
+    pintor.drawPixmap(Twips::Rectangulo(0, 0, AnchoFondo, AltoFondo, this), fondo_);
 }
 
 void frmPrincipal::closeEvent(QCloseEvent* evento) {

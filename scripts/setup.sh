@@ -11,7 +11,7 @@ paquetes=(
   libsqlite3-dev sqlite3
   libmd-dev
   fonts-wine fonts-dejavu-core
-  xvfb xauth x11-utils imagemagick poppler-utils
+  xvfb xauth x11-utils imagemagick poppler-utils openbox
   desktop-file-utils
 )
 

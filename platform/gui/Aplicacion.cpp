@@ -10,7 +10,6 @@
 Aplicacion::Aplicacion(int& argc, char** argv)
     : QApplication(argc, argv) {
     setApplicationName(QString::fromLatin1(TituloAplicacion));
-    setApplicationDisplayName(QString::fromLatin1(TituloAplicacion));
     setOrganizationName(QString::fromLatin1(TituloAplicacion));
     setApplicationVersion(QStringLiteral(COBRANZIA_VERSION));
     setQuitOnLastWindowClosed(true);

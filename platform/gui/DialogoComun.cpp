@@ -25,9 +25,19 @@ QStringList DialogoComun::FiltroQt(const QString& filtro) {
     QStringList resultado;
     const QStringList piezas = filtro.split(QLatin1Char('|'));
     for (qsizetype i = 0; i + 1 < piezas.size(); i += 2) {
-        QString patrones = piezas.at(i + 1);
-        patrones.replace(QLatin1Char(';'), QLatin1Char(' '));
-        resultado << QStringLiteral("%1 (%2)").arg(piezas.at(i), patrones.simplified());
+        QStringList patrones;
+        for (const QString& patron : piezas.at(i + 1).split(QLatin1Char(';'), Qt::SkipEmptyParts)) {
+            // "*.*" stands for every file, also those without a dot in their name.
+            const QString limpio = patron.trimmed();
+            patrones << (limpio == QLatin1String("*.*") ? QStringLiteral("*") : limpio);
+        }
+        // Qt reads the patterns from the last parenthesis: one the description
+        // already shows is replaced, not repeated.
+        QString descripcion = piezas.at(i).trimmed();
+        const qsizetype abre = descripcion.lastIndexOf(QLatin1Char('('));
+        if (descripcion.endsWith(QLatin1Char(')')) && abre > 0)
+            descripcion = descripcion.left(abre).trimmed();
+        resultado << QStringLiteral("%1 (%2)").arg(descripcion, patrones.join(QLatin1Char(' ')));
     }
     return resultado;
 }
@@ -45,7 +55,8 @@ void DialogoComun::ShowOpen() {
         const QStringList filtros = FiltroQt(Filter);
         if (!filtros.isEmpty())
             dialogo.setNameFilters(filtros);
-        if (!InitDir.isEmpty())
+        // A folder that no longer exists is left out: the dialog picks its own.
+        if (QFileInfo(InitDir).isDir())
             dialogo.setDirectory(InitDir);
         if (!DefaultExt.isEmpty())
             dialogo.setDefaultSuffix(DefaultExt.startsWith(QLatin1Char('.')) ? DefaultExt.mid(1)

@@ -1,0 +1,36 @@
+#include "app/frmPrincipal.h"
+
+#include "app/TextosVentana.h"
+#include "app/modGral.h"
+#include "platform/Programa.h"
+#include "platform/gui/DialogoComun.h"
+#include "util/Ini.h"
+
+#include <QLineEdit>
+
+namespace {
+// Explorer-style dialog; the file and its folder must exist.
+constexpr int FlagsAbrir = 530432;
+} // namespace
+
+void frmPrincipal::cmdBuscarArchivo_Click() {
+    const QString seccion = QString::fromUtf8(TextosVentana::SeccionIni);
+    const QString clave = QString::fromUtf8(TextosVentana::ClaveUltRuta);
+    const QString strRuta = LeerIni(strArchivoIni, seccion, clave, RutaPrograma());
+
+    // A name left from an earlier choice (or from the listing's template
+    // dialog) would come back on cancel and count as a new choice.
+    dlgArchivo->FileName.clear();
+    dlgArchivo->DefaultExt.clear();
+
+    dlgArchivo->Flags = FlagsAbrir;
+    dlgArchivo->Filter = QString::fromUtf8(TextosVentana::FiltroArchivos);
+    dlgArchivo->InitDir = strRuta;
+    dlgArchivo->ShowOpen();
+
+    if (dlgArchivo->FileName.isEmpty())
+        return;
+    txtRutaArchivo->setText(dlgArchivo->FileName);
+    EscribirIni(strArchivoIni, seccion, clave,
+                gSistemaArchivos->GetParentFolderName(dlgArchivo->FileName));
+}

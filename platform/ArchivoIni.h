@@ -1,0 +1,53 @@
+#pragma once
+
+#include <QByteArray>
+#include <QList>
+#include <QString>
+
+// One settings file in the initialization-file layout: "[section]" lines
+// followed by "key=value" lines. Section and key names match without regard to
+// case; every line the program does not change is written back byte for byte.
+// The file is UTF-8.
+class ArchivoIni {
+public:
+    // Reads the file; a missing or unreadable file reads as empty.
+    explicit ArchivoIni(const QString& ruta);
+
+    // The value of a key, with surrounding blanks dropped and one pair of
+    // matching quotes removed. False when the section or the key is missing.
+    bool Valor(const QString& seccion, const QString& clave, QString& valor) const;
+
+    // Sets a key, adding the section or the key when missing. The value is
+    // quoted when blanks or quotes at its ends would otherwise be lost.
+    void Fijar(const QString& seccion, const QString& clave, const QString& valor);
+
+    // Replaces the file atomically. False when it cannot be written: a folder
+    // that refuses it, a read-only file, a folder in place of the file.
+    bool Guardar() const;
+
+private:
+    // Index of the section's header line, or -1.
+    qsizetype BuscarSeccion(const QString& seccion) const;
+    // Index of the key's line inside the section that starts at `cabecera`, or -1.
+    qsizetype BuscarClave(qsizetype cabecera, const QString& clave) const;
+    // Index after the section's last key line.
+    qsizetype FinDeSeccion(qsizetype cabecera) const;
+    void Insertar(qsizetype posicion, const QString& texto);
+
+    QString ruta_;
+    QList<QByteArray> lineas_; // without their line feed; a CR stays on its line
+    QByteArray finLinea_ = "\n";
+};
+
+// The profile functions of the platform, over ArchivoIni.
+
+// Copies the value (or `porDefecto` when there is none) into `destino`, cut to
+// tamano - 1 characters as a buffer of `tamano` characters holds it, and
+// returns the number of characters copied.
+int GetPrivateProfileString(const QString& seccion, const QString& clave, const QString& porDefecto,
+                            QString& destino, int tamano, const QString& archivo);
+
+// Stores the value; false when the file cannot be written or when a name or
+// the value holds a line break (it would forge lines in the file).
+bool WritePrivateProfileString(const QString& seccion, const QString& clave, const QString& valor,
+                               const QString& archivo);

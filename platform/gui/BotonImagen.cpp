@@ -1,0 +1,67 @@
+#include "platform/gui/BotonImagen.h"
+
+#include <QEvent>
+#include <QPainter>
+#include <QStyleOptionButton>
+
+namespace {
+constexpr int Separacion = 4;
+}
+
+BotonImagen::BotonImagen(const QIcon& imagen, const QString& titulo, QWidget* padre)
+    : QAbstractButton(padre) {
+    setIcon(imagen);
+    setIconSize(QSize(LadoImagen, LadoImagen));
+    setText(titulo);
+    setFocusPolicy(Qt::TabFocus);
+    setAttribute(Qt::WA_Hover);
+}
+
+bool BotonImagen::event(QEvent* evento) {
+    // Hovering changes the panel's look.
+    if (evento->type() == QEvent::HoverEnter || evento->type() == QEvent::HoverLeave)
+        update();
+    return QAbstractButton::event(evento);
+}
+
+void BotonImagen::paintEvent(QPaintEvent*) {
+    QPainter pintor(this);
+    QStyleOptionButton opcion;
+    opcion.initFrom(this);
+    opcion.state |= (isDown() || isChecked()) ? QStyle::State_Sunken : QStyle::State_Raised;
+    style()->drawPrimitive(QStyle::PE_PanelButtonCommand, &opcion, &pintor, this);
+
+    QRect area = rect().adjusted(2, 2, -2, -2);
+    if (isDown())
+        area.translate(1, 1);
+    PintarImagenYTitulo(pintor, area);
+
+    if (hasFocus()) {
+        QStyleOptionFocusRect foco;
+        foco.initFrom(this);
+        foco.rect = rect().adjusted(3, 3, -3, -3);
+        style()->drawPrimitive(QStyle::PE_FrameFocusRect, &foco, &pintor, this);
+    }
+}
+
+void BotonImagen::PintarImagenYTitulo(QPainter& pintor, const QRect& area) const {
+    const QIcon::Mode modo = isEnabled() ? QIcon::Normal : QIcon::Disabled;
+    const QPixmap imagen = icon().pixmap(iconSize(), devicePixelRatio(), modo);
+    const QSize lado = iconSize().boundedTo(area.size());
+    const int flags = Qt::AlignVCenter | Qt::AlignLeft | Qt::TextShowMnemonic;
+    QString visible = text();
+    visible.remove(QLatin1Char('&'));
+    const int anchoTitulo = visible.isEmpty() ? 0 : fontMetrics().horizontalAdvance(visible);
+    const int anchoTotal = lado.width() + (anchoTitulo > 0 ? Separacion + anchoTitulo : 0);
+
+    // Picture and caption side by side, centred together.
+    const int x = area.left() + qMax(0, (area.width() - anchoTotal) / 2);
+    const QRect rectImagen(QPoint(x, area.top() + (area.height() - lado.height()) / 2), lado);
+    pintor.drawPixmap(rectImagen, imagen);
+    if (anchoTitulo > 0) {
+        const QRect rectTitulo(rectImagen.right() + 1 + Separacion, area.top(),
+                               area.right() - rectImagen.right() - Separacion, area.height());
+        style()->drawItemText(&pintor, rectTitulo, flags, palette(), isEnabled(), text(),
+                              QPalette::ButtonText);
+    }
+}
