@@ -16,27 +16,23 @@
 
 namespace {
 
-void Fila(const char* nombre, const QVariant& valor, bool nuloSiVacio, const QString& esperado)
-{
+void Fila(const char* nombre, const QVariant& valor, bool nuloSiVacio, const QString& esperado) {
     QTest::newRow(nombre) << valor << nuloSiVacio << esperado;
 }
 
-void Columnas()
-{
+void Columnas() {
     QTest::addColumn<QVariant>("valor");
     QTest::addColumn<bool>("nuloSiVacio");
     QTest::addColumn<QString>("esperado");
 }
 
-QVariant Texto(const char16_t* texto)
-{
+QVariant Texto(const char16_t* texto) {
     return QVariant(QString::fromUtf16(texto));
 }
 
 const QString kNull = QStringLiteral("Null");
 
-std::optional<int32_t> NumeroDeError(const QVariant& valor, int32_t tipo)
-{
+std::optional<int32_t> NumeroDeError(const QVariant& valor, int32_t tipo) {
     try {
         FormatoSQL(valor, tipo, false);
     } catch (const ErrorEjecucion& e) {
@@ -72,8 +68,7 @@ private slots:
     void numeroDeTexto();
 };
 
-void PruebaFormatoSQL::numero_data()
-{
+void PruebaFormatoSQL::numero_data() {
     Columnas();
     Fila("cero", 0, false, QStringLiteral("0"));
     Fila("cero, nulo si vacio", 0, true, kNull);
@@ -108,8 +103,7 @@ void PruebaFormatoSQL::numero_data()
     Fila("fecha", QDate(2024, 1, 31), false, kNull);
 }
 
-void PruebaFormatoSQL::numero()
-{
+void PruebaFormatoSQL::numero() {
     QFETCH(QVariant, valor);
     QFETCH(bool, nuloSiVacio);
     QFETCH(QString, esperado);
@@ -118,8 +112,7 @@ void PruebaFormatoSQL::numero()
     QVERIFY(!literal.contains(u','));
 }
 
-void PruebaFormatoSQL::fecha_data()
-{
+void PruebaFormatoSQL::fecha_data() {
     Columnas();
     Fila("fecha", QDate(2024, 1, 31), false, QStringLiteral("#01/31/2024#"));
     Fila("fecha, nulo si vacio", QDate(2024, 1, 31), true, QStringLiteral("#01/31/2024#"));
@@ -141,16 +134,14 @@ void PruebaFormatoSQL::fecha_data()
     Fila("fecha nula", QDate(), false, kNull);
 }
 
-void PruebaFormatoSQL::fecha()
-{
+void PruebaFormatoSQL::fecha() {
     QFETCH(QVariant, valor);
     QFETCH(bool, nuloSiVacio);
     QFETCH(QString, esperado);
     QCOMPARE(FormatoSQL(valor, tsFecha, nuloSiVacio), esperado);
 }
 
-void PruebaFormatoSQL::texto_data()
-{
+void PruebaFormatoSQL::texto_data() {
     Columnas();
     Fila("vacio, nulo si vacio", Texto(u""), true, kNull);
     Fila("vacio", Texto(u""), false, QStringLiteral("''"));
@@ -172,16 +163,14 @@ void PruebaFormatoSQL::texto_data()
     Fila("caracter", QVariant(QChar(u'\'')), true, QStringLiteral("''''"));
 }
 
-void PruebaFormatoSQL::texto()
-{
+void PruebaFormatoSQL::texto() {
     QFETCH(QVariant, valor);
     QFETCH(bool, nuloSiVacio);
     QFETCH(QString, esperado);
     QCOMPARE(FormatoSQL(valor, tsTexto, nuloSiVacio), esperado);
 }
 
-void PruebaFormatoSQL::booleano_data()
-{
+void PruebaFormatoSQL::booleano_data() {
     Columnas();
     Fila("verdadero", true, false, QStringLiteral("-1"));
     Fila("falso", false, false, QStringLiteral("0"));
@@ -205,16 +194,14 @@ void PruebaFormatoSQL::booleano_data()
     Fila("medianoche del dia cero", QTime(0, 0), false, QStringLiteral("0"));
 }
 
-void PruebaFormatoSQL::booleano()
-{
+void PruebaFormatoSQL::booleano() {
     QFETCH(QVariant, valor);
     QFETCH(bool, nuloSiVacio);
     QFETCH(QString, esperado);
     QCOMPARE(FormatoSQL(valor, tsBooleano, nuloSiVacio), esperado);
 }
 
-void PruebaFormatoSQL::hora_data()
-{
+void PruebaFormatoSQL::hora_data() {
     Columnas();
     Fila("hora", QTime(13, 5, 9), false, QStringLiteral("'13:05:09'"));
     Fila("hora, nulo si vacio", QTime(0, 0), true, QStringLiteral("'00:00:00'"));
@@ -230,8 +217,7 @@ void PruebaFormatoSQL::hora_data()
     Fila("texto que no es hora", Texto(u"O'x"), false, QStringLiteral("'O''x'"));
 }
 
-void PruebaFormatoSQL::hora()
-{
+void PruebaFormatoSQL::hora() {
     QFETCH(QVariant, valor);
     QFETCH(bool, nuloSiVacio);
     QFETCH(QString, esperado);
@@ -240,8 +226,7 @@ void PruebaFormatoSQL::hora()
     QVERIFY(!literal.contains(u'#'));
 }
 
-void PruebaFormatoSQL::otrosTipos_data()
-{
+void PruebaFormatoSQL::otrosTipos_data() {
     QTest::addColumn<int>("tipo");
     QTest::addColumn<QVariant>("valor");
     QTest::newRow("5, texto") << 5 << Texto(u"abc");
@@ -252,27 +237,25 @@ void PruebaFormatoSQL::otrosTipos_data()
         << std::numeric_limits<int>::min() << QVariant(QStringList{QStringLiteral("a")});
 }
 
-void PruebaFormatoSQL::otrosTipos()
-{
+void PruebaFormatoSQL::otrosTipos() {
     QFETCH(int, tipo);
     QFETCH(QVariant, valor);
     QCOMPARE(FormatoSQL(valor, tipo, true), QString());
     QCOMPARE(FormatoSQL(valor, tipo, false), QString());
 }
 
-void PruebaFormatoSQL::nuloDeBaseDatosEnTodosLosTipos()
-{
+void PruebaFormatoSQL::nuloDeBaseDatosEnTodosLosTipos() {
     QVERIFY(EsNuloBD(NuloBD()));
     QVERIFY(!EsNuloBD(QVariant()));
     QVERIFY(NuloBD() == NuloBD());
-    for (const int tipo : {int(tsNumero), int(tsFecha), int(tsTexto), int(tsBooleano), int(tsHora), 5, -1}) {
+    for (const int tipo :
+         {int(tsNumero), int(tsFecha), int(tsTexto), int(tsBooleano), int(tsHora), 5, -1}) {
         QCOMPARE(FormatoSQL(NuloBD(), tipo, true), kNull);
         QCOMPARE(FormatoSQL(NuloBD(), tipo, false), kNull);
     }
 }
 
-void PruebaFormatoSQL::valoresSinFormaDeTexto()
-{
+void PruebaFormatoSQL::valoresSinFormaDeTexto() {
     const QVariant lista(QStringList{QStringLiteral("a")});
     for (const TipoSQL tipo : {tsNumero, tsFecha, tsTexto, tsBooleano, tsHora})
         QCOMPARE(NumeroDeError(lista, tipo), std::optional<int32_t>(13));
@@ -280,8 +263,7 @@ void PruebaFormatoSQL::valoresSinFormaDeTexto()
              std::optional<int32_t>(6));
 }
 
-void PruebaFormatoSQL::val_data()
-{
+void PruebaFormatoSQL::val_data() {
     QTest::addColumn<QString>("texto");
     QTest::addColumn<double>("numero");
     QTest::newRow("blancos en cualquier sitio") << QStringLiteral(" 1 2\t3\n") << 123.0;
@@ -310,8 +292,7 @@ void PruebaFormatoSQL::val_data()
     QTest::newRow("retorno de carro para") << QStringLiteral("1\r2") << 1.0;
 }
 
-void PruebaFormatoSQL::val()
-{
+void PruebaFormatoSQL::val() {
     QFETCH(QString, texto);
     QFETCH(double, numero);
     const double leido = Val(texto);
@@ -319,8 +300,7 @@ void PruebaFormatoSQL::val()
     QVERIFY(!std::signbit(leido) || numero < 0);
 }
 
-void PruebaFormatoSQL::valDesborda()
-{
+void PruebaFormatoSQL::valDesborda() {
     for (const char* texto : {"1e400", "-1E309", "99999999999999999999e300"}) {
         try {
             Val(QString::fromLatin1(texto));
@@ -331,8 +311,7 @@ void PruebaFormatoSQL::valDesborda()
     }
 }
 
-void PruebaFormatoSQL::numeroDeTexto_data()
-{
+void PruebaFormatoSQL::numeroDeTexto_data() {
     QTest::addColumn<QString>("texto");
     QTest::addColumn<bool>("esNumero");
     QTest::newRow("entero") << QStringLiteral("12") << true;
@@ -349,8 +328,7 @@ void PruebaFormatoSQL::numeroDeTexto_data()
     QTest::newRow("desborda") << QStringLiteral("1E999") << false;
 }
 
-void PruebaFormatoSQL::numeroDeTexto()
-{
+void PruebaFormatoSQL::numeroDeTexto() {
     QFETCH(QString, texto);
     QFETCH(bool, esNumero);
     QCOMPARE(NumeroDeTexto(texto).has_value(), esNumero);
