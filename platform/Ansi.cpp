@@ -11,12 +11,14 @@ namespace {
 
 // Windows-1252, bytes 0x80 to 0x9F. The rest of the code page is Latin-1.
 constexpr std::array<char16_t, 32> kAltos = {
-    0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
-    0x2039, 0x0152, 0x008D, 0x017D, 0x008F, 0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
-    0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178,
+    0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021,
+    0x02C6, 0x2030, 0x0160, 0x2039, 0x0152, 0x008D, 0x017D, 0x008F,
+    0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014,
+    0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178,
 };
 
-char ByteDe(char16_t c) {
+char ByteDe(char16_t c)
+{
     if (c < 0x80 || (c >= 0xA0 && c <= 0xFF))
         return static_cast<char>(c);
     for (std::size_t i = 0; i < kAltos.size(); ++i) {
@@ -26,13 +28,14 @@ char ByteDe(char16_t c) {
     return CaracterPredeterminadoAnsi;
 }
 
-// Characters converted at a time by the fast path.
+// Characters converted at a time by the fast paths.
 constexpr qsizetype kTramo = 16;
 
 #if defined(__SSE2__)
 // All ones in the 16-bit lanes whose character has the same byte in the code
 // page: up to U+00FF, outside U+0080 to U+009F.
-__m128i Directos(__m128i c) {
+__m128i Directos(__m128i c)
+{
     const __m128i cero = _mm_setzero_si128();
     const __m128i latin1 = _mm_cmpeq_epi16(_mm_and_si128(c, _mm_set1_epi16(-256)), cero);
     const __m128i c1 = _mm_cmpeq_epi16(_mm_and_si128(c, _mm_set1_epi16(-32)), _mm_set1_epi16(0x80));
@@ -43,7 +46,8 @@ __m128i Directos(__m128i c) {
 // Converts leading runs of kTramo characters that the code page holds at their
 // own value, many at once (the hash of every line goes through here); returns
 // how many characters it did.
-qsizetype CopiarDirectos(const char16_t* entrada, char* salida, qsizetype n) {
+qsizetype CopiarDirectos(const char16_t* entrada, char* salida, qsizetype n)
+{
     qsizetype i = 0;
 #if defined(__SSE2__)
     for (; i + kTramo <= n; i += kTramo) {
@@ -62,14 +66,14 @@ qsizetype CopiarDirectos(const char16_t* entrada, char* salida, qsizetype n) {
 }
 
 // The reverse: runs of kTramo bytes outside 0x80 to 0x9F widen as they are.
-qsizetype AnchearDirectos(const unsigned char* bytes, char16_t* salida, qsizetype n) {
+qsizetype AnchearDirectos(const unsigned char* bytes, char16_t* salida, qsizetype n)
+{
     qsizetype i = 0;
 #if defined(__SSE2__)
     const __m128i cero = _mm_setzero_si128();
     for (; i + kTramo <= n; i += kTramo) {
         const __m128i b = _mm_loadu_si128(reinterpret_cast<const __m128i*>(bytes + i));
-        const __m128i c1 =
-            _mm_cmpeq_epi8(_mm_and_si128(b, _mm_set1_epi8(-32)), _mm_set1_epi8(-128));
+        const __m128i c1 = _mm_cmpeq_epi8(_mm_and_si128(b, _mm_set1_epi8(-32)), _mm_set1_epi8(-128));
         if (_mm_movemask_epi8(c1) != 0)
             break;
         _mm_storeu_si128(reinterpret_cast<__m128i*>(salida + i), _mm_unpacklo_epi8(b, cero));
@@ -85,7 +89,8 @@ qsizetype AnchearDirectos(const unsigned char* bytes, char16_t* salida, qsizetyp
 
 } // namespace
 
-QString DesdeAnsi(const char* datos, qsizetype longitud) {
+QString DesdeAnsi(const char* datos, qsizetype longitud)
+{
     QString texto(longitud, Qt::Uninitialized);
     char16_t* salida = reinterpret_cast<char16_t*>(texto.data());
     const auto* bytes = reinterpret_cast<const unsigned char*>(datos);
@@ -100,7 +105,8 @@ QString DesdeAnsi(const char* datos, qsizetype longitud) {
     return texto;
 }
 
-void HaciaAnsi(QStringView texto, QByteArray& destino) {
+void HaciaAnsi(QStringView texto, QByteArray& destino)
+{
     destino.resize(texto.size());
     char* salida = destino.data();
     const char16_t* entrada = texto.utf16();
@@ -115,7 +121,8 @@ void HaciaAnsi(QStringView texto, QByteArray& destino) {
     }
 }
 
-QByteArray HaciaAnsi(QStringView texto) {
+QByteArray HaciaAnsi(QStringView texto)
+{
     QByteArray bytes;
     HaciaAnsi(texto, bytes);
     return bytes;
