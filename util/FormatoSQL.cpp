@@ -29,7 +29,7 @@ QString Citar(QStringView texto) {
     QString literal(recortado.size() + apostrofos + 2, Qt::Uninitialized);
     QChar* salida = literal.data();
     *salida++ = u'\'';
-    if (apostrofos == 0) {
+    if (apostrofos == 0 && !recortado.isEmpty()) { // an empty view may have no data at all
         std::memcpy(salida, recortado.data(),
                     static_cast<size_t>(recortado.size()) * sizeof(QChar));
         salida += recortado.size();
