@@ -28,15 +28,13 @@ using FuncionMDFile = int32_t (*)(const char*, char*);
 // bytes that the library must not touch.
 struct Bufer {
     char bytes[48];
-    Bufer()
-    {
+    Bufer() {
         std::memset(bytes, '#', sizeof bytes);
         std::memset(bytes, ' ', 32);
         bytes[32] = '\0';
     }
     QByteArray Digitos() const { return QByteArray(bytes, 32); }
-    bool GuardasIntactas() const
-    {
+    bool GuardasIntactas() const {
         for (std::size_t i = 33; i < sizeof bytes; ++i) {
             if (bytes[i] != '#')
                 return false;
@@ -46,19 +44,16 @@ struct Bufer {
     bool SinTocar() const { return Digitos() == QByteArray(32, ' ') && GuardasIntactas(); }
 };
 
-QString RutaBiblioteca()
-{
+QString RutaBiblioteca() {
     return CarpetaProgramaConstruida() + QStringLiteral("/libmd5.so");
 }
 
-FuncionMDStringFix MDStringFix()
-{
+FuncionMDStringFix MDStringFix() {
     return reinterpret_cast<FuncionMDStringFix>(
         BibliotecaDinamica(RutaBiblioteca()).Resolver("MDStringFix"));
 }
 
-FuncionMDFile MDFile()
-{
+FuncionMDFile MDFile() {
     return reinterpret_cast<FuncionMDFile>(BibliotecaDinamica(RutaBiblioteca()).Resolver("MDFile"));
 }
 
@@ -79,21 +74,20 @@ private slots:
     void cargadorExportacionAusente();
 };
 
-void PruebaMd5Lib::cadenaHasheaExactamenteLaLongitud_data()
-{
+void PruebaMd5Lib::cadenaHasheaExactamenteLaLongitud_data() {
     QTest::addColumn<QByteArray>("datos");
     QTest::addColumn<int>("longitud");
     QTest::addColumn<QByteArray>("digest");
     // The bytes after `longitud` differ from what a reader past it would find.
     QTest::newRow("prefijo") << QByteArray("abcdef") << 3
                              << QByteArray("900150983CD24FB0D6963F7D28E17F72");
-    QTest::newRow("cero") << QByteArray("abc") << 0 << QByteArray("D41D8CD98F00B204E9800998ECF8427E");
-    QTest::newRow("NUL incluidos") << QByteArray("a\0b\0", 4) << 3
-                                   << QByteArray("70350F6027BCE3713F6B76473084309B");
+    QTest::newRow("cero") << QByteArray("abc") << 0
+                          << QByteArray("D41D8CD98F00B204E9800998ECF8427E");
+    QTest::newRow("NUL incluidos")
+        << QByteArray("a\0b\0", 4) << 3 << QByteArray("70350F6027BCE3713F6B76473084309B");
 }
 
-void PruebaMd5Lib::cadenaHasheaExactamenteLaLongitud()
-{
+void PruebaMd5Lib::cadenaHasheaExactamenteLaLongitud() {
     QFETCH(QByteArray, datos);
     QFETCH(int, longitud);
     QFETCH(QByteArray, digest);
@@ -109,15 +103,13 @@ void PruebaMd5Lib::cadenaHasheaExactamenteLaLongitud()
     QCOMPARE(conNulo.Digitos().toUpper(), digest);
 }
 
-void PruebaMd5Lib::cadenaLongitudNegativaNoTocaElBufer()
-{
+void PruebaMd5Lib::cadenaLongitudNegativaNoTocaElBufer() {
     Bufer bufer;
     MDStringFix()("abc", -1, bufer.bytes);
     QVERIFY(bufer.SinTocar());
 }
 
-void PruebaMd5Lib::archivoEscribeSoloLos32Digitos()
-{
+void PruebaMd5Lib::archivoEscribeSoloLos32Digitos() {
     CarpetaPrueba carpeta(false);
     const QByteArray ruta = QFile::encodeName(carpeta.Escribir(QStringLiteral("abc.txt"), "abc"));
     Bufer bufer;
@@ -126,20 +118,19 @@ void PruebaMd5Lib::archivoEscribeSoloLos32Digitos()
     QVERIFY(bufer.GuardasIntactas());
 }
 
-void PruebaMd5Lib::archivoQueNoSePuedeLeerNoTocaElBufer()
-{
+void PruebaMd5Lib::archivoQueNoSePuedeLeerNoTocaElBufer() {
     CarpetaPrueba carpeta(false);
     const QByteArray inexistente = QFile::encodeName(carpeta.Archivo(QStringLiteral("no-existe")));
     const QByteArray carpetaLocal = QFile::encodeName(carpeta.Ruta());
-    for (const char* ruta : {inexistente.constData(), carpetaLocal.constData(), "", "/dev/null/x"}) {
+    for (const char* ruta :
+         {inexistente.constData(), carpetaLocal.constData(), "", "/dev/null/x"}) {
         Bufer bufer;
         MDFile()(ruta, bufer.bytes);
         QVERIFY2(bufer.SinTocar(), ruta);
     }
 }
 
-void PruebaMd5Lib::dispositivoSinFinNoEspera()
-{
+void PruebaMd5Lib::dispositivoSinFinNoEspera() {
     // A device that never ends is no file either. In a child process with an
     // alarm, so a library that reads on fails instead of hanging the test.
     const FuncionMDFile mdFile = MDFile();
@@ -157,8 +148,7 @@ void PruebaMd5Lib::dispositivoSinFinNoEspera()
     QCOMPARE(WEXITSTATUS(estado), 0);
 }
 
-void PruebaMd5Lib::fifoNoEspera()
-{
+void PruebaMd5Lib::fifoNoEspera() {
     CarpetaPrueba carpeta(false);
     const QByteArray fifo = QFile::encodeName(carpeta.Archivo(QStringLiteral("tuberia")));
     QCOMPARE(mkfifo(fifo.constData(), 0600), 0);
@@ -190,8 +180,7 @@ void PruebaMd5Lib::fifoNoEspera()
     QVERIFY(bufer.SinTocar());
 }
 
-void PruebaMd5Lib::cargadorBibliotecaAusente()
-{
+void PruebaMd5Lib::cargadorBibliotecaAusente() {
     CarpetaPrueba carpeta(false);
     const QString ruta = carpeta.Archivo(QStringLiteral("libnoexiste.so"));
     try {
@@ -210,8 +199,7 @@ void PruebaMd5Lib::cargadorBibliotecaAusente()
     }
 }
 
-void PruebaMd5Lib::cargadorExportacionAusente()
-{
+void PruebaMd5Lib::cargadorExportacionAusente() {
     const BibliotecaDinamica biblioteca(RutaBiblioteca());
     try {
         biblioteca.Resolver("MDString");
