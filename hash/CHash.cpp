@@ -25,7 +25,9 @@ struct LibreriaMd5 {
 };
 
 // The library in the current program folder, loaded at the first request. A
-// load that fails leaves no entry, so the next call tries again.
+// load that fails leaves no entry, so the next call tries again. Keyed by path,
+// so a program folder of its own (tests) gets its own library. Only the
+// user-interface thread hashes, so the map needs no lock.
 LibreriaMd5& Libreria() {
     static std::map<QString, LibreriaMd5> cargadas;
     const QString ruta = ArchivoDelPrograma(QString::fromLatin1(kBiblioteca));
