@@ -16,6 +16,9 @@ namespace {
 
 constexpr char kFormatoFecha[] = "MM/dd/yyyy";
 constexpr char kFormatoHora[] = "HH:mm:ss";
+// The words that read as true, in the host's language and in the runtime's.
+constexpr char kVerdadero[] = "Verdadero";
+constexpr char kTrue[] = "True";
 
 QString Nulo() {
     return QStringLiteral("Null");
@@ -126,8 +129,8 @@ QString LiteralBooleano(const QVariant& valor) {
         EsTexto(valor) ? NumeroDeTexto(valor.toString()) : NumeroComparable(valor);
     const bool esTexto = EsTexto(valor);
     const bool verdadero = (numero && *numero == -1) ||
-                           (esTexto && valor.toString() == QLatin1StringView("Verdadero")) ||
-                           (esTexto && valor.toString() == QLatin1StringView("True")) ||
+                           (esTexto && valor.toString() == QLatin1StringView(kVerdadero)) ||
+                           (esTexto && valor.toString() == QLatin1StringView(kTrue)) ||
                            (valor.metaType().id() == QMetaType::Bool && valor.toBool()) ||
                            (numero && *numero != 0);
     return verdadero ? QStringLiteral("-1") : QStringLiteral("0");

@@ -2,6 +2,7 @@
 
 #include "platform/ErrorEjecucion.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 #include <string>
