@@ -1,6 +1,11 @@
 #include "platform/Ansi.h"
 
+#include <algorithm>
 #include <array>
+
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 
 namespace {
 
@@ -21,15 +26,78 @@ char ByteDe(char16_t c) {
     return CaracterPredeterminadoAnsi;
 }
 
+// Characters converted at a time by the fast paths.
+constexpr qsizetype kTramo = 16;
+
+#if defined(__SSE2__)
+// All ones in the 16-bit lanes whose character has the same byte in the code
+// page: up to U+00FF, outside U+0080 to U+009F.
+__m128i Directos(__m128i c)
+{
+    const __m128i cero = _mm_setzero_si128();
+    const __m128i latin1 = _mm_cmpeq_epi16(_mm_and_si128(c, _mm_set1_epi16(-256)), cero);
+    const __m128i c1 = _mm_cmpeq_epi16(_mm_and_si128(c, _mm_set1_epi16(-32)), _mm_set1_epi16(0x80));
+    return _mm_andnot_si128(c1, latin1);
+}
+#endif
+
+// Converts leading runs of kTramo characters that the code page holds at their
+// own value, many at once (the hash of every line goes through here); returns
+// how many characters it did.
+qsizetype CopiarDirectos(const char16_t* entrada, char* salida, qsizetype n)
+{
+    qsizetype i = 0;
+#if defined(__SSE2__)
+    for (; i + kTramo <= n; i += kTramo) {
+        const __m128i a = _mm_loadu_si128(reinterpret_cast<const __m128i*>(entrada + i));
+        const __m128i b = _mm_loadu_si128(reinterpret_cast<const __m128i*>(entrada + i + 8));
+        if (_mm_movemask_epi8(_mm_and_si128(Directos(a), Directos(b))) != 0xFFFF)
+            break;
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(salida + i), _mm_packus_epi16(a, b));
+    }
+#else
+    Q_UNUSED(entrada);
+    Q_UNUSED(salida);
+    Q_UNUSED(n);
+#endif
+    return i;
+}
+
+// The reverse: runs of kTramo bytes outside 0x80 to 0x9F widen as they are.
+qsizetype AnchearDirectos(const unsigned char* bytes, char16_t* salida, qsizetype n)
+{
+    qsizetype i = 0;
+#if defined(__SSE2__)
+    const __m128i cero = _mm_setzero_si128();
+    for (; i + kTramo <= n; i += kTramo) {
+        const __m128i b = _mm_loadu_si128(reinterpret_cast<const __m128i*>(bytes + i));
+        const __m128i c1 = _mm_cmpeq_epi8(_mm_and_si128(b, _mm_set1_epi8(-32)), _mm_set1_epi8(-128));
+        if (_mm_movemask_epi8(c1) != 0)
+            break;
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(salida + i), _mm_unpacklo_epi8(b, cero));
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(salida + i + 8), _mm_unpackhi_epi8(b, cero));
+    }
+#else
+    Q_UNUSED(bytes);
+    Q_UNUSED(salida);
+    Q_UNUSED(n);
+#endif
+    return i;
+}
+
 } // namespace
 
 QString DesdeAnsi(const char* datos, qsizetype longitud) {
     QString texto(longitud, Qt::Uninitialized);
     char16_t* salida = reinterpret_cast<char16_t*>(texto.data());
     const auto* bytes = reinterpret_cast<const unsigned char*>(datos);
-    for (qsizetype i = 0; i < longitud; ++i) {
-        const unsigned char b = bytes[i];
-        salida[i] = (b >= 0x80 && b < 0xA0) ? kAltos[b - 0x80] : char16_t(b);
+    qsizetype i = 0;
+    while (i < longitud) {
+        i += AnchearDirectos(bytes + i, salida + i, longitud - i);
+        for (const qsizetype fin = std::min(longitud, i + kTramo); i < fin; ++i) {
+            const unsigned char b = bytes[i];
+            salida[i] = (b >= 0x80 && b < 0xA0) ? kAltos[b - 0x80] : char16_t(b);
+        }
     }
     return texto;
 }
@@ -38,9 +106,14 @@ void HaciaAnsi(QStringView texto, QByteArray& destino) {
     destino.resize(texto.size());
     char* salida = destino.data();
     const char16_t* entrada = texto.utf16();
-    for (qsizetype i = 0; i < texto.size(); ++i) {
-        const char16_t c = entrada[i];
-        salida[i] = c < 0x80 ? static_cast<char>(c) : ByteDe(c);
+    const qsizetype n = texto.size();
+    qsizetype i = 0;
+    while (i < n) {
+        i += CopiarDirectos(entrada + i, salida + i, n - i);
+        for (const qsizetype fin = std::min(n, i + kTramo); i < fin; ++i) {
+            const char16_t c = entrada[i];
+            salida[i] = c < 0x80 ? static_cast<char>(c) : ByteDe(c);
+        }
     }
 }
 
