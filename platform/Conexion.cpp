@@ -122,16 +122,14 @@ bool Parametrizar(const QString& sql, QString& forma, QVarLengthArray<QString, 4
     }
 }
 
-Conexion::Traza& TrazaFijada()
-{
+Conexion::Traza& TrazaFijada() {
     static Conexion::Traza traza;
     return traza;
 }
 
 } // namespace
 
-void Conexion::EstablecerTraza(Traza traza)
-{
+void Conexion::EstablecerTraza(Traza traza) {
     TrazaFijada() = std::move(traza);
 }
 
@@ -206,6 +204,7 @@ void Conexion::Open() {
         FallarTexto(motivo);
     }
     sqlite3_busy_timeout(db, kEsperaPredeterminada);
+    sqlite3_exec(db, "PRAGMA cache_size=-16384", nullptr, nullptr, nullptr);
 
     sqlite3_stmt* st = nullptr;
     int rc = sqlite3_prepare_v2(db, ConsultaVerificador, -1, &st, nullptr);
@@ -272,6 +271,8 @@ sqlite3_stmt* Conexion::Preparar(const QString& forma) {
 }
 
 void Conexion::Execute(const QString& sql) {
+    if (TrazaFijada())
+        TrazaFijada()(sql);
     if (!db_)
         FallarTexto(QStringLiteral("La conexión está cerrada"));
     QString forma;

@@ -1,4 +1,31 @@
 #include "app/frmPrincipal.h"
 
-// Placeholder until the control-code run lands.
-void frmPrincipal::cmdAceptar_Click() {}
+#include "app/modGral.h"
+#include "platform/ErrorEjecucion.h"
+#include "platform/Mensajes.h"
+#include "platform/Puntero.h"
+#include "run/CorridaControl.h"
+
+#include <QLineEdit>
+
+namespace {
+// The pause between the run and its listing.
+constexpr unsigned long kPausaListado = 2000;
+} // namespace
+
+void frmPrincipal::cmdAceptar_Click() {
+    try {
+        EstablecerPuntero(PunteroReloj);
+        ResultadoCorrida corrida =
+            EjecutarCorrida(*gConexion, *gSistemaArchivos, txtRutaArchivo->text());
+        Sleep(kPausaListado);
+        EstablecerPuntero(PunteroPredeterminado);
+        ImprimirListado(corrida.strArchivo, corrida.strHash);
+    } catch (const ErrorEjecucion& e) {
+        EstablecerPuntero(PunteroPredeterminado);
+        MsgBox(MensajeErrorCorrida(e.Numero(), e.Descripcion()));
+    } catch (const std::bad_alloc&) {
+        EstablecerPuntero(PunteroPredeterminado);
+        MsgBox(MensajeErrorCorrida(7, QStringLiteral("Memoria insuficiente")));
+    }
+}

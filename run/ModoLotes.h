@@ -1,0 +1,22 @@
+#pragma once
+
+#include <QStringList>
+
+// The program without its window, for schedulers and scripts:
+//   cobranzia --procesar ARCHIVO [--listado SALIDA.pdf]
+//   cobranzia --verificar CODIGO ARCHIVO
+//   cobranzia --help | --version
+// Exit status 0 on success, 1 when --verificar finds another code, 2 for any
+// error or a bad call.
+
+// Whether the arguments ask for batch mode (any argument at all does).
+bool EsModoLotes(int argc, char** argv);
+
+// Runs what the arguments ask for; the application object already exists.
+int EjecutarModoLotes(const QStringList& argumentos);
+
+namespace Lotes {
+inline constexpr int Exito = 0;
+inline constexpr int CodigoDistinto = 1;
+inline constexpr int Error = 2;
+} // namespace Lotes
