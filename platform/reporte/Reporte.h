@@ -1,0 +1,58 @@
+#pragma once
+
+#include "platform/reporte/DatosReporte.h"
+#include "platform/reporte/DisposicionPagina.h"
+#include "platform/reporte/LectorFormulas.h"
+#include "platform/reporte/PaginaListado.h"
+#include "platform/reporte/Paginacion.h"
+#include "platform/reporte/PintorPagina.h"
+#include "platform/reporte/Plantilla.h"
+
+#include <QHash>
+
+#include <memory>
+
+class QPagedPaintDevice;
+class QPainter;
+
+// A listing ready to be shown: the template, its rows and its page count.
+// Pages are read from the data source when asked for, a few kept at hand.
+class Reporte {
+public:
+    // Raises the engine's errors: the data source, its table and fields, the
+    // formula fields the template does not declare, the first reading.
+    Reporte(Plantilla plantilla, const QString& conexion, const Seleccion& seleccion,
+            const QList<Formula>& formulas);
+    ~Reporte();
+
+    qint64 TotalPaginas() const { return paginacion_->TotalPaginas(); }
+    qint64 Filas() const { return paginacion_->Resumen().filas; }
+    const DisposicionPagina& Disposicion() const { return *disposicion_; }
+    const Paginacion& Paginas() const { return *paginacion_; }
+
+    // Page k, from 0. Raises 20530 when its rows cannot be read.
+    PaginaListado Pagina(qint64 k);
+    // Draws page k with a painter whose unit is one point.
+    void Pintar(QPainter& pintor, qint64 k);
+    // Draws pages desde..hasta (from 0, inclusive) on a printer or a PDF
+    // writer whose layout has been set; raises 20540 when it cannot begin.
+    void Volcar(QPagedPaintDevice& destino, qint64 desde, qint64 hasta);
+    // Writes every page to a PDF file, replacing it only when all went well.
+    void ExportarPdf(const QString& ruta);
+
+    // A row's printed lines, `caracteres` code points each (as the data
+    // source counts its length).
+    static QStringList PartirFila(const QString& texto, int caracteres);
+
+private:
+    PaginaListado Leer(qint64 k);
+    void ValoresDeFormulas(const QList<Formula>& formulas);
+
+    Plantilla plantilla_;
+    std::unique_ptr<DisposicionPagina> disposicion_;
+    std::unique_ptr<DatosReporte> datos_;
+    std::unique_ptr<Paginacion> paginacion_;
+    ValoresListado valores_;
+    std::unique_ptr<PintorPagina> pintor_;
+    QList<PaginaListado> guardadas_; // oldest first
+};
