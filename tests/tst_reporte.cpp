@@ -75,7 +75,6 @@ private slots:
     void filaDeCienMilCaracteres();
     void errores_data();
     void errores();
-    void origenSinControlador();
     void baseBloqueada();
 };
 
@@ -239,29 +238,6 @@ void PruebaReporte::errores() {
     QCOMPARE(c.Imprimir(), numero);
     QVERIFY2(c.rpt.LastErrorString().contains(texto), qPrintable(c.rpt.LastErrorString()));
     QVERIFY(!QFile::exists(c.pdf));
-}
-
-// The data source names a driver that is not installed, or a database that is not there.
-void PruebaReporte::origenSinControlador() {
-    CarpetaPrueba carpeta;
-    RegistrarOrigen();
-    Control c(carpeta);
-    QFile ini(ArchivoOdbcIni());
-    QVERIFY(ini.open(QIODevice::WriteOnly | QIODevice::Truncate));
-    ini.write("[Cobranzia]\nDriver=ControladorQueNoExiste\nDatabase=" + carpeta.Base().toUtf8() +
-              "\n");
-    ini.close();
-    QCOMPARE(c.Imprimir(), 20520);
-    QVERIFY2(c.rpt.LastErrorString().startsWith(
-                 QStringLiteral("No se pudo abrir el origen de datos «DSN=Cobranzia»: [unixODBC]")),
-             qPrintable(c.rpt.LastErrorString()));
-
-    // unixODBC keeps the settings file read within the same second.
-    QTest::qWait(1100);
-    RegistrarOrigen();
-    QFile::remove(carpeta.Base());
-    QCOMPARE(c.Imprimir(), 20520);
-    QVERIFY(!QFile::exists(carpeta.Base())); // the driver must not make an empty one
 }
 
 // A writer holds the database: the listing fails with a reason instead of waiting.
