@@ -83,6 +83,7 @@ QStringList Reporte::PartirFila(const QString& texto, int caracteres) {
 }
 
 PaginaListado Reporte::Leer(qint64 k) {
+    ++paginasLeidas_;
     PaginaListado pagina;
     pagina.numero = k;
     pagina.total = TotalPaginas();

@@ -40,6 +40,9 @@ public:
     // Writes every page to a PDF file, replacing it only when all went well.
     void ExportarPdf(const QString& ruta);
 
+    // How many pages have been read from the data source so far.
+    qint64 PaginasLeidas() const { return paginasLeidas_; }
+
     // A row's printed lines, `caracteres` code points each (as the data
     // source counts its length).
     static QStringList PartirFila(const QString& texto, int caracteres);
@@ -55,4 +58,5 @@ private:
     ValoresListado valores_;
     std::unique_ptr<PintorPagina> pintor_;
     QList<PaginaListado> guardadas_; // oldest first
+    qint64 paginasLeidas_ = 0;
 };
