@@ -92,6 +92,7 @@ private slots:
     void plantillaAusenteElegida();
     void plantillaAusenteCancelada_data();
     void plantillaAusenteCancelada();
+    void canceladaConPlantillaEnCarpetaActual();
     void plantillaElegidaNoValida();
     void otroErrorUnMensaje_data();
     void otroErrorUnMensaje();
@@ -220,6 +221,26 @@ void PruebaImprimirListado::plantillaAusenteCancelada() {
     QVERIFY(v.mensajes.isEmpty());
     QVERIFY(!v.Vista());
     QCOMPARE(PunteroActual(), PunteroPredeterminado);
+}
+
+// The proposed name left by a cancelled dialog names a template in the
+// current folder: the listing comes from it.
+void PruebaImprimirListado::canceladaConPlantillaEnCarpetaActual() {
+    CarpetaPrueba carpeta;
+    RegistrarOrigen();
+    GuardarFilas(carpeta, QStringLiteral("COB.txt"), Filas(QStringLiteral("FILA"), 2));
+    QTemporaryDir actual;
+    QVERIFY(QFile::rename(carpeta.Archivo(QStringLiteral("Cobranzia.rpt")),
+                          actual.filePath(QStringLiteral("Cobranzia.rpt"))));
+    const QString antes = QDir::currentPath();
+    QDir::setCurrent(actual.path());
+    Ventana v;
+    v.Imprimir(QStringLiteral("COB.txt"));
+    QDir::setCurrent(antes);
+    QCOMPARE(v.dialogos.size(), 1);
+    QVERIFY(v.mensajes.isEmpty());
+    QVERIFY(v.Vista());
+    QCOMPARE(v.rpt->ReportFileName(), QStringLiteral("Cobranzia.rpt"));
 }
 
 // The chosen file is no template: its error is the one message.

@@ -6,6 +6,7 @@
 #include "platform/reporte/Reporte.h"
 #include "platform/reporte/TextosReporte.h"
 
+#include <QApplication>
 #include <QPrinter>
 #include <QWidget>
 
@@ -79,6 +80,11 @@ std::unique_ptr<Reporte> ControlReporte::Preparar() const {
 void ControlReporte::Producir(std::unique_ptr<Reporte> reporte) {
     switch (destination_) {
     case DestinoVentana: {
+        // Without a window system (batch mode) only the file destination works.
+        if (!qobject_cast<QApplication*>(QCoreApplication::instance()))
+            throw ErrorEjecucion(
+                ErroresReporte::DestinoNoValido,
+                QString::fromUtf8(TextosReporte::DestinoNoValido).arg(destination_));
         auto* vista = new VistaPrevia(std::move(reporte), ventana_);
         vista->setWindowTitle(windowTitle_);
         vistas_.removeAll(nullptr);

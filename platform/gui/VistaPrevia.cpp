@@ -10,6 +10,7 @@
 #include <QAction>
 #include <QDir>
 #include <QFileDialog>
+#include <QIcon>
 #include <QLabel>
 #include <QPrintDialog>
 #include <QPrinter>
@@ -47,6 +48,8 @@ void VistaPrevia::CrearBarra() {
     auto accion = [&](QStyle::StandardPixmap icono, const char* texto, QKeySequence tecla,
                       auto&& receptor) {
         QAction* a = barra->addAction(s->standardIcon(icono), T(texto));
+        if (tecla == QKeySequence::Print)
+            a->setIcon(QIcon::fromTheme(QStringLiteral("document-print"), a->icon()));
         a->setShortcut(tecla);
         connect(a, &QAction::triggered, this, receptor);
         return a;
