@@ -16,6 +16,7 @@
 #include <QPointer>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTimer>
 #include <QWidget>
 
 namespace {
@@ -97,6 +98,7 @@ private slots:
     void otroErrorUnMensaje_data();
     void otroErrorUnMensaje();
     void vistaSeCierraConLaVentana();
+    void programaTerminaConLaVentana();
 };
 
 void PruebaImprimirListado::vistaDelArchivo() {
@@ -320,6 +322,21 @@ void PruebaImprimirListado::vistaSeCierraConLaVentana() {
             std::none_of(QApplication::topLevelWidgets().begin(),
                          QApplication::topLevelWidgets().end(),
                          [](QWidget* w) { return w->isVisible(); }));
+}
+
+// With a preview open, closing the main window ends the event loop.
+void PruebaImprimirListado::programaTerminaConLaVentana() {
+    CarpetaPrueba carpeta;
+    RegistrarOrigen();
+    Ventana v;
+    v.ventana->setAttribute(Qt::WA_DeleteOnClose);
+    v.ventana->show();
+    v.Imprimir(QStringLiteral("COB.txt"));
+    QVERIFY(v.Vista() && v.Vista()->isVisible());
+    QTimer::singleShot(0, v.ventana.data(), &QWidget::close);
+    QTimer::singleShot(10000, qApp, [] { QCoreApplication::exit(1); });
+    QCOMPARE(QApplication::exec(), 0);
+    QVERIFY(!v.ventana);
 }
 
 QTEST_MAIN(PruebaImprimirListado)
