@@ -198,7 +198,10 @@ Plantilla LeerPlantilla(const QString& ruta) {
     if (!archivo.open(QIODevice::ReadOnly))
         throw ErrorEjecucion(
             ErroresReporte::ArchivoReporte,
-            QString::fromUtf8(TextosReporte::ArchivoNoLegible).arg(ruta, archivo.errorString()));
+            QString::fromUtf8(TextosReporte::ArchivoNoLegible)
+                .arg(ruta, DescripcionError(archivo.error() == QFileDevice::PermissionsError
+                                                ? Errores::PermisoDenegado
+                                                : Errores::AccesoRuta)));
     // A template is a few kilobytes; anything far larger is not one.
     constexpr qint64 kTamanoMaximo = 1 << 20;
     const QByteArray contenido = archivo.read(kTamanoMaximo + 1);

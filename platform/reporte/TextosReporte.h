@@ -48,7 +48,8 @@ inline constexpr char CampoNoExiste[] = "El campo «%1.%2» no existe en la tabl
 inline constexpr char LecturaDatos[] = "No se pudieron leer las filas del listado: %1";
 
 inline constexpr char PdfNoEscrito[] = "No se pudo escribir el archivo «%1»: %2";
-inline constexpr char SalidaNoIniciada[] = "no se pudo empezar a dibujar en el destino";
+inline constexpr char SalidaNoIniciada[] =
+    "No se pudo empezar a imprimir el listado ni a escribirlo.";
 inline constexpr char DestinoNoValido[] = "El destino %1 del reporte no es válido.";
 inline constexpr char SinArchivoPdf[] = "No se indicó el archivo PDF de destino.";
 } // namespace TextosReporte
