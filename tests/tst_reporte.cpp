@@ -76,6 +76,8 @@ private slots:
     void errores_data();
     void errores();
     void baseBloqueada();
+    void destinos_data();
+    void destinos();
 };
 
 void PruebaReporte::listadoEnPdf() {
@@ -252,10 +254,41 @@ void PruebaReporte::baseBloqueada() {
     const int numero = c.Imprimir();
     sqlite3_exec(escritor, "ROLLBACK", nullptr, nullptr, nullptr);
     sqlite3_close(escritor);
-    QVERIFY2(numero == 20530 || numero == 20525, qPrintable(c.rpt.LastErrorString()));
+    QCOMPARE(numero, 20530);
     QVERIFY2(c.rpt.LastErrorString().contains(QStringLiteral("locked")),
              qPrintable(c.rpt.LastErrorString()));
     QCOMPARE(c.Imprimir(), 0);
+}
+
+void PruebaReporte::destinos_data() {
+    QTest::addColumn<int>("destino");
+    QTest::addColumn<QString>("pdf");
+    QTest::addColumn<int>("numero");
+    QTest::addColumn<QString>("texto");
+    QTest::newRow("carpeta inexistente")
+        << 2 << "/no/existe/listado.pdf" << 20540
+        << "No se pudo escribir el archivo «/no/existe/listado.pdf»";
+    QTest::newRow("sin archivo") << 2 << "" << 20540 << "No se indicó el archivo PDF";
+    QTest::newRow("destino desconocido") << 7 << "" << 20545 << "El destino 7";
+}
+
+void PruebaReporte::destinos() {
+    QFETCH(int, destino);
+    QFETCH(QString, pdf);
+    QFETCH(int, numero);
+    QFETCH(QString, texto);
+    CarpetaPrueba carpeta;
+    RegistrarOrigen();
+    Control c(carpeta);
+    c.rpt.SetDestination(destino);
+    c.rpt.SetPrintFileName(pdf);
+    QCOMPARE(c.Imprimir(), numero);
+    QVERIFY2(c.rpt.LastErrorString().startsWith(texto), qPrintable(c.rpt.LastErrorString()));
+    // A failure is never followed by a stale success: the next good call clears it.
+    c.rpt.SetDestination(ControlReporte::DestinoArchivo);
+    c.rpt.SetPrintFileName(c.pdf);
+    QCOMPARE(c.Imprimir(), 0);
+    QVERIFY(c.rpt.LastErrorString().isEmpty());
 }
 
 QTEST_MAIN(PruebaReporte)
