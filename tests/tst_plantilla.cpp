@@ -83,7 +83,7 @@ void PruebaPlantilla::invalida_data() {
     QTest::newRow("texto") << QByteArray("Listado de Cobranzia\n") << "no es JSON válido";
     QTest::newRow("binaria") << QByteArray("\x00\x01\x02\xff", 4) << "no es JSON válido";
     QTest::newRow("lista") << QByteArray("[1, 2]") << "no es un objeto JSON";
-    QTest::newRow("otro formato") << Cambiada({}, "formato", "crystal") << "cobranzia-plantilla";
+    QTest::newRow("otro formato") << Cambiada({}, "formato", "otro-motor") << "cobranzia-plantilla";
     QTest::newRow("sin origen") << Cambiada({}, "origen", QJsonValue::Undefined) << "«origen»";
     QTest::newRow("sin tablas") << Cambiada({}, "tablas", QJsonValue::Undefined) << "«tablas»";
     QTest::newRow("tabla con comilla")

@@ -10,6 +10,8 @@
 #include <QJsonObject>
 #include <QRegularExpression>
 
+#include <algorithm>
+
 namespace {
 
 constexpr char kFormato[] = "cobranzia-plantilla";
