@@ -140,7 +140,7 @@ int main(int argc, char** argv) {
 
     Guardar(base, QStringLiteral("DIEZMIL.txt"), 10000, false);
     Guardar(base, QStringLiteral("MILLON.txt"), 1000000, false);
-    Guardar(base, QStringLiteral("HUECOS.txt"), 100000, true);
+    Guardar(base, QStringLiteral("HUECOS.txt"), 1000000, true);
     std::printf("RSS tras llenar la base: %ld MB\n", MemoriaKb("VmRSS:") / 1024);
 
     QWidget ventana;
@@ -153,9 +153,9 @@ int main(int argc, char** argv) {
     std::printf("1.000.000 filas: RSS %ld MB, máximo %ld MB\n", MemoriaKb("VmRSS:") / 1024,
                 MemoriaKb("VmHWM:") / 1024);
     VistaPrevia* huecos =
-        PrimeraPagina(rpt, QStringLiteral("HUECOS.txt"), "100.000 filas con huecos de rowid");
+        PrimeraPagina(rpt, QStringLiteral("HUECOS.txt"), "1.000.000 filas con huecos de rowid");
     if (huecos)
-        UltimaPagina(huecos, "100.000 filas con huecos de rowid");
+        UltimaPagina(huecos, "1.000.000 filas con huecos de rowid");
 
     Pdf(diezMil->Listado(), carpeta.filePath(QStringLiteral("diezmil.pdf")),
         diezMil->Listado().TotalPaginas(), "10.000 filas");

@@ -15,6 +15,7 @@ private slots:
     void porRango();
     void iniciosConFilasLargas();
     void iniciosCoincidenConRangos();
+    void tramosComoFilas();
     void partirFila_data();
     void partirFila();
 };
@@ -114,6 +115,33 @@ void PruebaPaginacion::iniciosCoincidenConRangos() {
             continue;
         QCOMPARE(p.Inicio(k).id, p.RangoIds(k).desde);
         QCOMPARE(p.Inicio(k).saltar, 0);
+    }
+}
+
+// Fed only the rows in which a page starts (as the database answers), the
+// starts are those of the full pass over every row.
+void PruebaPaginacion::tramosComoFilas() {
+    const QList<qint64> largos{5, 250, 21, 0, 9, 10, 11, 95, 3, 3, 3, 3, 3, 3, 3, 3, 120, 7};
+    qint64 total = 0;
+    for (qint64 largo : largos)
+        total += Paginacion::LineasDeFila(largo, 10);
+    const ResumenDatos r{largos.size(), 1, 2 * largos.size(), 250, total};
+    Paginacion todas(r, 7, 10);
+    Paginacion tramos(r, 7, 10);
+    qint64 antes = 0;
+    for (qsizetype i = 0; i < largos.size(); ++i) {
+        const qint64 id = 2 * i + 1;
+        const qint64 lineas = Paginacion::LineasDeFila(largos[i], 10);
+        todas.AgregarFila(id, largos[i]);
+        if ((antes + 6) / 7 * 7 < antes + lineas)
+            tramos.AgregarTramo(id, antes, lineas);
+        antes += lineas;
+    }
+    QVERIFY(!todas.PorRango());
+    for (qint64 k = 0; k < todas.TotalPaginas(); ++k) {
+        QCOMPARE(tramos.InicioConocido(k), todas.InicioConocido(k));
+        QCOMPARE(tramos.Inicio(k).id, todas.Inicio(k).id);
+        QCOMPARE(tramos.Inicio(k).saltar, todas.Inicio(k).saltar);
     }
 }
 

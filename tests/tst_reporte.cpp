@@ -71,6 +71,7 @@ private slots:
     void listadoEnPdf();
     void soloLasFilasDelArchivo_data();
     void soloLasFilasDelArchivo();
+    void filasLargasYHuecos_data();
     void filasLargasYHuecos();
     void filaDeCienMilCaracteres();
     void errores_data();
@@ -127,16 +128,34 @@ void PruebaReporte::soloLasFilasDelArchivo() {
 }
 
 // Rows that wrap and rowids with gaps take the general path; the listing is the same.
+void PruebaReporte::filasLargasYHuecos_data() {
+    QTest::addColumn<bool>("largas");
+    QTest::addColumn<bool>("huecos");
+    QTest::newRow("cortas y contiguas") << false << false;
+    QTest::newRow("largas") << true << false;
+    QTest::newRow("huecos") << false << true;
+    QTest::newRow("largas y huecos") << true << true;
+}
+
+// Rows that wrap or rowids with gaps take other paths; the listing is the same.
 void PruebaReporte::filasLargasYHuecos() {
+    QFETCH(bool, largas);
+    QFETCH(bool, huecos);
     CarpetaPrueba carpeta;
     RegistrarOrigen();
     QStringList propias;
-    for (int i = 0; i < 60; ++i) {
+    for (int i = 0; i < 150; ++i) {
         propias << QStringLiteral("P%1").arg(i, 3, 10, QLatin1Char('0')) +
-                       QString(i % 7 == 0 ? 400 : 20, QLatin1Char('a' + i % 26));
-        GuardarFilas(carpeta, kArchivo, {propias.last()});
-        GuardarFilas(carpeta, QStringLiteral("otro.txt"),
-                     Filas(QStringLiteral("AJENA"), 1 + i % 3));
+                       QString(largas && i % 7 == 0 ? 400 + i : 20, QLatin1Char('a' + i % 26));
+        if (huecos) {
+            GuardarFilas(carpeta, kArchivo, {propias.last()});
+            GuardarFilas(carpeta, QStringLiteral("otro.txt"),
+                         Filas(QStringLiteral("AJENA"), 1 + i % 3));
+        }
+    }
+    if (!huecos) {
+        GuardarFilas(carpeta, kArchivo, propias);
+        GuardarFilas(carpeta, QStringLiteral("otro.txt"), Filas(QStringLiteral("AJENA"), 50));
     }
     Control c(carpeta);
     QCOMPARE(c.Imprimir(), 0);
@@ -151,6 +170,10 @@ void PruebaReporte::filasLargasYHuecos() {
     }
     QCOMPARE(leidas, propias);
     QVERIFY(Detalle(c.pdf, QStringLiteral("AJENA")).isEmpty());
+    const QString texto = TextoPdf(c.pdf);
+    const qsizetype paginas = texto.count(QStringLiteral("Página "));
+    QVERIFY(paginas >= 3);
+    QVERIFY(texto.contains(QStringLiteral("Página %1 de %1").arg(paginas)));
 }
 
 void PruebaReporte::filaDeCienMilCaracteres() {

@@ -128,10 +128,27 @@ ResumenDatos DatosReporte::Resumir(int caracteresPorLinea) {
     return r;
 }
 
-void DatosReporte::RecorrerLongitudes(const std::function<void(qint64, qint64)>& visitar) {
-    const QString sql = QLatin1String("SELECT rowid, IFNULL(length(") +
-                        Identificador(consulta_.campoDetalle) + QLatin1String("), 0)") + Desde() +
-                        QLatin1String("1 = 1 ORDER BY rowid");
+void DatosReporte::RecorrerInicios(int caracteresPorLinea, int lineasPorPagina,
+                                   const std::function<void(qint64, qint64, qint64)>& visitar) {
+    // The running sum of printed lines is left to the database; only the rows
+    // in which a page starts come back, not every row of the file.
+    const QString n = QString::number(caracteresPorLinea);
+    const QString l = QString::number(lineasPorPagina);
+    // When no row wraps, every row is one line and the index alone answers.
+    const QString lineas = caracteresPorLinea <= 0
+                               ? QStringLiteral("1")
+                               : QLatin1String("MAX(1, (IFNULL(length(") +
+                                     Identificador(consulta_.campoDetalle) +
+                                     QLatin1String("), 0) + ") + n + QLatin1String(" - 1) / ") + n +
+                                     QLatin1String(")");
+    const QString filas = QLatin1String("SELECT rowid AS id, ") + lineas + QLatin1String(" AS n") +
+                          Desde() + QLatin1String("1 = 1");
+    const QString acumuladas = QLatin1String("SELECT id, n, SUM(n) OVER (ORDER BY id) - n AS antes "
+                                             "FROM (") +
+                               filas + QLatin1String(")");
+    const QString sql = QLatin1String("SELECT id, antes, n FROM (") + acumuladas +
+                        QLatin1String(") WHERE (antes + ") + l + QLatin1String(" - 1) / ") + l +
+                        QLatin1String(" * ") + l + QLatin1String(" < antes + n ORDER BY id");
     QSqlQuery q(QSqlDatabase::database(nombre_, false));
     q.setForwardOnly(true);
     if (!q.prepare(sql))
@@ -141,7 +158,7 @@ void DatosReporte::RecorrerLongitudes(const std::function<void(qint64, qint64)>&
     if (!q.exec())
         FallarLectura(q);
     while (q.next())
-        visitar(q.value(0).toLongLong(), q.value(1).toLongLong());
+        visitar(q.value(0).toLongLong(), q.value(1).toLongLong(), q.value(2).toLongLong());
     if (q.lastError().isValid())
         FallarLectura(q);
 }

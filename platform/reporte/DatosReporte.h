@@ -37,8 +37,12 @@ public:
 
     // Count, rowid span, longest text and printed lines. Raises 20530.
     ResumenDatos Resumir(int caracteresPorLinea);
-    // Every row's rowid and length, in rowid order. Raises 20530.
-    void RecorrerLongitudes(const std::function<void(qint64 id, qint64 longitud)>& visitar);
+    // In rowid order, every row in which a page of `lineasPorPagina` lines
+    // starts: its rowid, the printed lines before it and its own. With
+    // `caracteresPorLinea` 0 no row wraps. Raises 20530.
+    void
+    RecorrerInicios(int caracteresPorLinea, int lineasPorPagina,
+                    const std::function<void(qint64 id, qint64 antes, qint64 lineas)>& visitar);
     // Rows with desde <= rowid <= hasta, in rowid order. Raises 20530.
     QList<FilaListado> FilasEntre(qint64 desde, qint64 hasta);
     // At most `limite` rows from rowid `desde` on. Raises 20530.

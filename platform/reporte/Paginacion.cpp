@@ -40,7 +40,11 @@ bool Paginacion::TieneCierre(qint64 pagina) const {
 }
 
 void Paginacion::AgregarFila(qint64 id, qint64 longitud) {
-    const qint64 lineas = LineasDeFila(longitud, caracteresPorLinea_);
+    AgregarTramo(id, lineasVistas_, LineasDeFila(longitud, caracteresPorLinea_));
+}
+
+void Paginacion::AgregarTramo(qint64 id, qint64 antes, qint64 lineas) {
+    lineasVistas_ = antes;
     // Every page boundary that falls inside this row starts a page here.
     qint64 siguiente = qint64(inicios_.size()) * lineasPorPagina_;
     while (siguiente < lineasVistas_ + lineas) {

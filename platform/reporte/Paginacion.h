@@ -24,7 +24,7 @@ struct InicioPagina {
 // lines; a row takes one line per `caracteresPorLinea` characters (at least
 // one); after the last row comes one closing line. When no row wraps and the
 // rowids have no gaps, page k is a rowid range; otherwise the starts of the
-// pages come from one pass over the rows' lengths (AgregarFila, in rowid order).
+// pages are fed in (AgregarFila or AgregarTramo, in rowid order).
 class Paginacion {
 public:
     Paginacion(const ResumenDatos& resumen, int lineasPorPagina, int caracteresPorLinea);
@@ -49,8 +49,11 @@ public:
     qint64 LineasDetalle(qint64 pagina) const;
     bool TieneCierre(qint64 pagina) const;
 
-    // Feeding of the rows when not PorRango(); then Inicio(k) gives page k's start.
+    // Feeding of the rows when not PorRango(), in rowid order; then Inicio(k)
+    // gives page k's start. AgregarTramo takes a row with the printed lines
+    // before it, so rows in which no page starts may be left out.
     void AgregarFila(qint64 id, qint64 longitud);
+    void AgregarTramo(qint64 id, qint64 antes, qint64 lineas);
     InicioPagina Inicio(qint64 pagina) const;
     bool InicioConocido(qint64 pagina) const;
 

@@ -43,8 +43,11 @@ Reporte::Reporte(Plantilla plantilla, const QString& conexion, const Seleccion& 
     paginacion_ = std::make_unique<Paginacion>(datos_->Resumir(caracteres),
                                                disposicion_->LineasPorPagina(), caracteres);
     if (!paginacion_->PorRango())
-        datos_->RecorrerLongitudes(
-            [this](qint64 id, qint64 largo) { paginacion_->AgregarFila(id, largo); });
+        datos_->RecorrerInicios(paginacion_->Resumen().longitudMaxima > caracteres ? caracteres : 0,
+                                disposicion_->LineasPorPagina(),
+                                [this](qint64 id, qint64 antes, qint64 lineas) {
+                                    paginacion_->AgregarTramo(id, antes, lineas);
+                                });
     valores_.filas = paginacion_->Resumen().filas;
     valores_.impresion = QDateTime::currentDateTime();
     pintor_ = std::make_unique<PintorPagina>(plantilla_, *disposicion_, valores_);
