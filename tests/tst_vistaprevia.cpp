@@ -8,6 +8,7 @@
 #include "tests/comun/ListadoPrueba.h"
 
 #include <QApplication>
+#include <QFile>
 #include <QPrinter>
 #include <QScrollBar>
 #include <QSpinBox>
@@ -47,6 +48,7 @@ private slots:
     void ajustes();
     void imprimirUnRango();
     void pdfNoEscrito();
+    void pdfDetenido();
 
 private:
     std::unique_ptr<CarpetaPrueba> carpeta_;
@@ -178,6 +180,21 @@ void PruebaVistaPrevia::pdfNoEscrito() {
     QCOMPARE(mensajes.Textos().size(), 1);
     QVERIFY(mensajes.Textos().first().startsWith(
         QStringLiteral("No se pudo escribir el archivo «/no/existe/listado.pdf»")));
+}
+
+// Stopped half way, the export leaves the earlier file as it was.
+void PruebaVistaPrevia::pdfDetenido() {
+    const QString ruta = carpeta_->Escribir(QStringLiteral("detenido.pdf"), "anterior");
+    qint64 avisos = 0;
+    const bool completo = vista_->Listado().ExportarPdf(ruta, [&avisos](qint64 hechas) {
+        avisos = hechas;
+        return hechas < 3;
+    });
+    QVERIFY(!completo);
+    QCOMPARE(avisos, 3);
+    QFile archivo(ruta);
+    QVERIFY(archivo.open(QIODevice::ReadOnly));
+    QCOMPARE(archivo.readAll(), QByteArray("anterior"));
 }
 
 QTEST_MAIN(PruebaVistaPrevia)

@@ -18,5 +18,8 @@ inline constexpr char TituloPdf[] = "Guardar como PDF";
 inline constexpr char FiltroPdf[] = "Documentos PDF (*.pdf)";
 inline constexpr char ExtensionPdf[] = ".pdf";
 inline constexpr char NombrePdf[] = "Listado.pdf";
+inline constexpr char Imprimiendo[] = "Imprimiendo el listado...";
+inline constexpr char Guardando[] = "Guardando el listado como PDF...";
+inline constexpr char Cancelar[] = "Cancelar";
 inline constexpr char Listo[] = "%1 filas en %2 páginas";
 } // namespace TextosVista

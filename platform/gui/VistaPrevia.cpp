@@ -2,7 +2,6 @@
 
 #include "platform/ErrorEjecucion.h"
 #include "platform/Mensajes.h"
-#include "platform/Puntero.h"
 #include "platform/gui/LienzoPaginas.h"
 #include "platform/gui/TextosVista.h"
 #include "platform/reporte/Reporte.h"
@@ -14,12 +13,15 @@
 #include <QLabel>
 #include <QPrintDialog>
 #include <QPrinter>
+#include <QProgressDialog>
 #include <QSpinBox>
 #include <QStatusBar>
 #include <QStyle>
 #include <QToolBar>
 
 namespace {
+constexpr int kEsperaProgreso = 500; // ms before the progress dialog shows
+
 QString T(const char* texto) {
     return QString::fromUtf8(texto);
 }
@@ -102,18 +104,35 @@ void VistaPrevia::PaginaCambiada(qint64 k) {
     numeroPagina_->setValue(int(k + 1));
 }
 
-bool VistaPrevia::ImprimirEn(QPrinter& impresora, qint64 desde, qint64 hasta) {
-    EstablecerPuntero(PunteroReloj);
+bool VistaPrevia::Volcando(const char* texto, qint64 paginas,
+                           const std::function<bool(const Reporte::Avance&)>& trabajo) {
+    // Long listings take a while: the operator sees how far it went and may stop it.
+    QProgressDialog progreso(T(texto), T(TextosVista::Cancelar), 0,
+                             int(std::min<qint64>(paginas, INT_MAX)), this);
+    progreso.setWindowModality(Qt::WindowModal);
+    progreso.setMinimumDuration(kEsperaProgreso);
+    const Reporte::Avance avance = [&progreso](qint64 hechas) {
+        progreso.setValue(int(std::min<qint64>(hechas, INT_MAX)));
+        return !progreso.wasCanceled();
+    };
     try {
-        impresora.setFullPage(true);
-        reporte_->Volcar(impresora, desde, hasta);
+        return trabajo(avance);
     } catch (const ErrorEjecucion& e) {
-        EstablecerPuntero(PunteroPredeterminado);
+        progreso.cancel();
         MsgBox(e.Descripcion());
         return false;
     }
-    EstablecerPuntero(PunteroPredeterminado);
-    return true;
+}
+
+bool VistaPrevia::ImprimirEn(QPrinter& impresora, qint64 desde, qint64 hasta) {
+    impresora.setFullPage(true);
+    return Volcando(TextosVista::Imprimiendo, hasta - desde + 1,
+                    [&](const Reporte::Avance& avance) {
+                        if (reporte_->Volcar(impresora, desde, hasta, avance))
+                            return true;
+                        impresora.abort();
+                        return false;
+                    });
 }
 
 void VistaPrevia::Imprimir() {
@@ -149,14 +168,7 @@ void VistaPrevia::PreguntarPdf() {
 }
 
 bool VistaPrevia::GuardarPdf(const QString& ruta) {
-    EstablecerPuntero(PunteroReloj);
-    try {
-        reporte_->ExportarPdf(ruta);
-    } catch (const ErrorEjecucion& e) {
-        EstablecerPuntero(PunteroPredeterminado);
-        MsgBox(e.Descripcion());
-        return false;
-    }
-    EstablecerPuntero(PunteroPredeterminado);
-    return true;
+    return Volcando(
+        TextosVista::Guardando, reporte_->TotalPaginas(),
+        [&](const Reporte::Avance& avance) { return reporte_->ExportarPdf(ruta, avance); });
 }

@@ -1,13 +1,16 @@
 #pragma once
 
+#include "platform/reporte/Reporte.h"
+
 #include <QMainWindow>
+
+#include <functional>
 
 #include <memory>
 
 class LienzoPaginas;
 class QPrinter;
 class QSpinBox;
-class Reporte;
 
 // The listing's preview window: the pages, a toolbar to turn and zoom them,
 // print them and save them as PDF. It owns its listing and deletes itself
@@ -24,7 +27,8 @@ public:
     LienzoPaginas* Lienzo() const { return lienzo_; }
     Reporte& Listado() const { return *reporte_; }
 
-    // Both show a message box when the listing cannot be written.
+    // Both show a message box when the listing cannot be written, and return
+    // false then and when the operator stops them.
     bool GuardarPdf(const QString& ruta);
     bool ImprimirEn(QPrinter& impresora, qint64 desde, qint64 hasta);
 
@@ -35,6 +39,8 @@ private slots:
 
 private:
     void CrearBarra();
+    bool Volcando(const char* texto, qint64 paginas,
+                  const std::function<bool(const Reporte::Avance&)>& trabajo);
 
     std::unique_ptr<Reporte> reporte_;
     LienzoPaginas* lienzo_;

@@ -131,7 +131,7 @@ void Reporte::Pintar(QPainter& pintor, qint64 k) {
     pintor_->Pintar(pintor, Pagina(k));
 }
 
-void Reporte::Volcar(QPagedPaintDevice& destino, qint64 desde, qint64 hasta) {
+bool Reporte::Volcar(QPagedPaintDevice& destino, qint64 desde, qint64 hasta, const Avance& avance) {
     destino.setPageLayout(disposicion_->Disposicion());
     QPainter pintor;
     if (!pintor.begin(&destino))
@@ -146,24 +146,36 @@ void Reporte::Volcar(QPagedPaintDevice& destino, qint64 desde, qint64 hasta) {
         // Straight from the source: a long export must not fill the cache.
         pintor_->Pintar(pintor, Leer(k));
         pintor.restore();
+        if (avance && !avance(k - desde + 1))
+            return false;
     }
     pintor.end();
+    return true;
 }
 
-void Reporte::ExportarPdf(const QString& ruta) {
+bool Reporte::ExportarPdf(const QString& ruta, const Avance& avance) {
     QSaveFile archivo(ruta);
     if (!archivo.open(QIODevice::WriteOnly))
         throw ErrorEjecucion(
             ErroresReporte::Salida,
-            QString::fromUtf8(TextosReporte::PdfNoEscrito).arg(ruta, archivo.errorString()));
+            QString::fromUtf8(TextosReporte::PdfNoEscrito)
+                .arg(ruta, DescripcionError(archivo.error() == QFileDevice::PermissionsError
+                                                ? Errores::PermisoDenegado
+                                                : Errores::AccesoRuta)));
+    bool completo = false;
     {
         QPdfWriter pdf(&archivo);
         pdf.setCreator(QStringLiteral("Cobranzia"));
         pdf.setTitle(plantilla_.titulo);
-        Volcar(pdf, 0, TotalPaginas() - 1);
+        completo = Volcar(pdf, 0, TotalPaginas() - 1, avance);
+    }
+    if (!completo) {
+        archivo.cancelWriting();
+        return false;
     }
     if (!archivo.commit())
-        throw ErrorEjecucion(
-            ErroresReporte::Salida,
-            QString::fromUtf8(TextosReporte::PdfNoEscrito).arg(ruta, archivo.errorString()));
+        throw ErrorEjecucion(ErroresReporte::Salida,
+                             QString::fromUtf8(TextosReporte::PdfNoEscrito)
+                                 .arg(ruta, DescripcionError(Errores::ErrorES)));
+    return true;
 }

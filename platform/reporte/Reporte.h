@@ -10,6 +10,7 @@
 
 #include <QHash>
 
+#include <functional>
 #include <memory>
 
 class QPagedPaintDevice;
@@ -34,11 +35,16 @@ public:
     PaginaListado Pagina(qint64 k);
     // Draws page k with a painter whose unit is one point.
     void Pintar(QPainter& pintor, qint64 k);
+    // Told after every page drawn, with the number drawn so far; returning
+    // false stops the drawing.
+    using Avance = std::function<bool(qint64 hechas)>;
+
     // Draws pages desde..hasta (from 0, inclusive) on a printer or a PDF
-    // writer whose layout has been set; raises 20540 when it cannot begin.
-    void Volcar(QPagedPaintDevice& destino, qint64 desde, qint64 hasta);
+    // writer; raises 20540 when it cannot begin. Returns false when stopped.
+    bool Volcar(QPagedPaintDevice& destino, qint64 desde, qint64 hasta, const Avance& avance = {});
     // Writes every page to a PDF file, replacing it only when all went well.
-    void ExportarPdf(const QString& ruta);
+    // Returns false, leaving any earlier file as it was, when stopped.
+    bool ExportarPdf(const QString& ruta, const Avance& avance = {});
 
     // How many pages have been read from the data source so far.
     qint64 PaginasLeidas() const { return paginasLeidas_; }
