@@ -16,7 +16,7 @@ QString T(const char* texto) {
     return QString::fromUtf8(texto);
 }
 
-// Steps 4 and 5: the listing, and the engine's failure raised as an error.
+// The listing, with the engine's failure raised as an error.
 void Imprimir(ControlReporte& rpt) {
     rpt.PrintReport();
     if (rpt.LastErrorNumber() != 0)

@@ -11,8 +11,9 @@
 
 namespace {
 
-// How long a read waits for a writer before it fails; the driver's own default
-// is 100 s, which would look like a hang.
+// A read waits 2 s for a writer before it fails (the driver's own default is
+// 100 s, which would look like a hang), and a missing database file is an
+// error, not a new empty file.
 constexpr char kOpciones[] = ";Timeout=2000;NoCreat=1";
 
 QString Identificador(const QString& nombre) {
@@ -53,16 +54,25 @@ DatosReporte::DatosReporte(const QString& conexion, const Consulta& consulta)
     : nombre_(NuevoNombre())
     , conexion_(conexion)
     , consulta_(consulta) {
-    QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QODBC"), nombre_);
-    db.setDatabaseName(NombreConexion(conexion));
-    if (!db.open())
-        throw ErrorEjecucion(ErroresReporte::OrigenDatos,
-                             QString::fromUtf8(TextosReporte::OrigenDatos)
-                                 .arg(conexion, TextoError(db.lastError())));
-    Comprobar();
+    try {
+        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QODBC"), nombre_);
+        db.setDatabaseName(NombreConexion(conexion));
+        if (!db.open())
+            throw ErrorEjecucion(ErroresReporte::OrigenDatos,
+                                 QString::fromUtf8(TextosReporte::OrigenDatos)
+                                     .arg(conexion, TextoError(db.lastError())));
+        Comprobar();
+    } catch (...) {
+        Cerrar();
+        throw;
+    }
 }
 
 DatosReporte::~DatosReporte() {
+    Cerrar();
+}
+
+void DatosReporte::Cerrar() {
     {
         QSqlDatabase db = QSqlDatabase::database(nombre_, false);
         db.close();

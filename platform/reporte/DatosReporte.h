@@ -54,6 +54,7 @@ public:
 
 private:
     void Comprobar();
+    void Cerrar();
     QString Desde() const;
     QList<FilaListado> Filas(const QString& sql, const QVariantList& valores);
 
