@@ -50,15 +50,16 @@ void VistaPrevia::CrearBarra() {
     auto accion = [&](QStyle::StandardPixmap icono, const char* texto, QKeySequence tecla,
                       auto&& receptor) {
         QAction* a = barra->addAction(s->standardIcon(icono), T(texto));
+        // The style has no printer picture: the theme's, or the text alone.
         if (tecla == QKeySequence::Print)
-            a->setIcon(QIcon::fromTheme(QStringLiteral("document-print"), a->icon()));
+            a->setIcon(QIcon::fromTheme(QStringLiteral("document-print")));
         a->setShortcut(tecla);
         connect(a, &QAction::triggered, this, receptor);
         return a;
     };
     accion(QStyle::SP_DialogSaveButton, TextosVista::Imprimir, QKeySequence::Print,
            &VistaPrevia::Imprimir);
-    accion(QStyle::SP_DriveFDIcon, TextosVista::GuardarPdf, QKeySequence::Save,
+    accion(QStyle::SP_DialogSaveButton, TextosVista::GuardarPdf, QKeySequence::Save,
            &VistaPrevia::PreguntarPdf);
     barra->addSeparator();
     accion(QStyle::SP_ArrowUp, TextosVista::Acercar, QKeySequence::ZoomIn,
