@@ -21,5 +21,5 @@ inline constexpr char NombrePdf[] = "Listado.pdf";
 inline constexpr char Imprimiendo[] = "Imprimiendo el listado...";
 inline constexpr char Guardando[] = "Guardando el listado como PDF...";
 inline constexpr char Cancelar[] = "Cancelar";
-inline constexpr char Listo[] = "%1 filas en %2 páginas";
+inline constexpr char Listo[] = "Filas: %1    Páginas: %2";
 } // namespace TextosVista

@@ -4,6 +4,7 @@
 
 #include <QList>
 #include <QString>
+#include <QVariant>
 
 #include <functional>
 
