@@ -1,0 +1,175 @@
+#include "platform/gui/VistaPrevia.h"
+
+#include "platform/ErrorEjecucion.h"
+#include "platform/Mensajes.h"
+#include "platform/gui/LienzoPaginas.h"
+#include "platform/gui/TextosVista.h"
+#include "platform/reporte/Reporte.h"
+
+#include <QAction>
+#include <QDir>
+#include <QFileDialog>
+#include <QIcon>
+#include <QLabel>
+#include <QPrintDialog>
+#include <QPrinter>
+#include <QProgressDialog>
+#include <QSpinBox>
+#include <QStatusBar>
+#include <QStyle>
+#include <QToolBar>
+
+namespace {
+constexpr int kEsperaProgreso = 500; // ms before the progress dialog shows
+
+QString T(const char* texto) {
+    return QString::fromUtf8(texto);
+}
+} // namespace
+
+VistaPrevia::VistaPrevia(std::unique_ptr<Reporte> reporte, QWidget* padre)
+    : QMainWindow(padre, Qt::Window)
+    , reporte_(std::move(reporte))
+    , lienzo_(new LienzoPaginas(*reporte_, this)) {
+    setAttribute(Qt::WA_DeleteOnClose);
+    setCentralWidget(lienzo_);
+    CrearBarra();
+    statusBar()->showMessage(
+        T(TextosVista::Listo).arg(reporte_->Filas()).arg(reporte_->TotalPaginas()));
+    connect(lienzo_, &LienzoPaginas::PaginaCambiada, this, &VistaPrevia::PaginaCambiada);
+    lienzo_->setFocus();
+}
+
+VistaPrevia::~VistaPrevia() = default;
+
+void VistaPrevia::CrearBarra() {
+    QToolBar* barra = addToolBar(T(TextosVista::Barra));
+    barra->setMovable(false);
+    barra->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
+    QStyle* s = style();
+    auto accion = [&](QStyle::StandardPixmap icono, const char* texto, QKeySequence tecla,
+                      auto&& receptor) {
+        QAction* a = barra->addAction(s->standardIcon(icono), T(texto));
+        // The style has no printer picture: the theme's, or the text alone.
+        if (tecla == QKeySequence::Print)
+            a->setIcon(QIcon::fromTheme(QStringLiteral("document-print")));
+        a->setShortcut(tecla);
+        connect(a, &QAction::triggered, this, receptor);
+        return a;
+    };
+    accion(QStyle::SP_DialogSaveButton, TextosVista::Imprimir, QKeySequence::Print,
+           &VistaPrevia::Imprimir);
+    accion(QStyle::SP_DialogSaveButton, TextosVista::GuardarPdf, QKeySequence::Save,
+           &VistaPrevia::PreguntarPdf);
+    barra->addSeparator();
+    accion(QStyle::SP_ArrowUp, TextosVista::Acercar, QKeySequence::ZoomIn,
+           [this] { lienzo_->Acercar(); });
+    accion(QStyle::SP_ArrowDown, TextosVista::Alejar, QKeySequence::ZoomOut,
+           [this] { lienzo_->Alejar(); });
+    accion(QStyle::SP_TitleBarMaxButton, TextosVista::AjustarAncho, QKeySequence(),
+           [this] { lienzo_->AjustarAncho(); });
+    accion(QStyle::SP_TitleBarNormalButton, TextosVista::AjustarPagina, QKeySequence(),
+           [this] { lienzo_->AjustarPagina(); });
+    barra->addSeparator();
+    accion(QStyle::SP_MediaSkipBackward, TextosVista::Primera,
+           QKeySequence(Qt::CTRL | Qt::Key_Home), [this] { lienzo_->IrAPagina(0); });
+    accion(QStyle::SP_MediaSeekBackward, TextosVista::Anterior, QKeySequence(),
+           [this] { lienzo_->IrAPagina(lienzo_->PaginaActual() - 1); });
+
+    const qint64 total = reporte_->TotalPaginas();
+    numeroPagina_ = new QSpinBox(barra);
+    numeroPagina_->setRange(1, int(std::min<qint64>(total, INT_MAX)));
+    numeroPagina_->setKeyboardTracking(false);
+    barra->addWidget(numeroPagina_);
+    barra->addWidget(new QLabel(T(TextosVista::DeTotal).arg(total), barra));
+    connect(numeroPagina_, &QSpinBox::valueChanged, this,
+            [this](int n) { lienzo_->IrAPagina(n - 1); });
+
+    accion(QStyle::SP_MediaSeekForward, TextosVista::Siguiente, QKeySequence(),
+           [this] { lienzo_->IrAPagina(lienzo_->PaginaActual() + 1); });
+    accion(QStyle::SP_MediaSkipForward, TextosVista::Ultima, QKeySequence(Qt::CTRL | Qt::Key_End),
+           [this] { lienzo_->IrAPagina(reporte_->TotalPaginas() - 1); });
+}
+
+void VistaPrevia::Mostrar(int estado) {
+    if (estado == 2)
+        showMaximized();
+    else if (estado == 1)
+        showMinimized();
+    else
+        show();
+}
+
+void VistaPrevia::PaginaCambiada(qint64 k) {
+    const QSignalBlocker bloqueo(numeroPagina_);
+    numeroPagina_->setValue(int(k + 1));
+}
+
+bool VistaPrevia::Volcando(const char* texto, qint64 paginas,
+                           const std::function<bool(const Reporte::Avance&)>& trabajo) {
+    // Long listings take a while: the operator sees how far it went and may stop it.
+    QProgressDialog progreso(T(texto), T(TextosVista::Cancelar), 0,
+                             int(std::min<qint64>(paginas, INT_MAX)), this);
+    progreso.setWindowModality(Qt::WindowModal);
+    progreso.setMinimumDuration(kEsperaProgreso);
+    const Reporte::Avance avance = [&progreso](qint64 hechas) {
+        progreso.setValue(int(std::min<qint64>(hechas, INT_MAX)));
+        return !progreso.wasCanceled();
+    };
+    try {
+        return trabajo(avance);
+    } catch (const ErrorEjecucion& e) {
+        progreso.cancel();
+        MsgBox(e.Descripcion());
+        return false;
+    }
+}
+
+bool VistaPrevia::ImprimirEn(QPrinter& impresora, qint64 desde, qint64 hasta) {
+    impresora.setFullPage(true);
+    return Volcando(TextosVista::Imprimiendo, hasta - desde + 1,
+                    [&](const Reporte::Avance& avance) {
+                        if (reporte_->Volcar(impresora, desde, hasta, avance))
+                            return true;
+                        impresora.abort();
+                        return false;
+                    });
+}
+
+void VistaPrevia::Imprimir() {
+    QPrinter impresora(QPrinter::HighResolution);
+    impresora.setDocName(windowTitle());
+    QPrintDialog dialogo(&impresora, this);
+    dialogo.setMinMax(1, int(std::min<qint64>(reporte_->TotalPaginas(), INT_MAX)));
+    dialogo.setOptions(QAbstractPrintDialog::PrintPageRange | QAbstractPrintDialog::PrintToFile |
+                       QAbstractPrintDialog::PrintCollateCopies |
+                       QAbstractPrintDialog::PrintShowPageSize);
+    if (dialogo.exec() != QDialog::Accepted)
+        return;
+    qint64 desde = 0;
+    qint64 hasta = reporte_->TotalPaginas() - 1;
+    if (impresora.printRange() == QPrinter::PageRange) {
+        desde = std::max(1, impresora.fromPage()) - 1;
+        hasta = std::min<qint64>(hasta, impresora.toPage() - 1);
+    } else if (impresora.printRange() == QPrinter::CurrentPage) {
+        desde = hasta = lienzo_->PaginaActual();
+    }
+    ImprimirEn(impresora, desde, hasta);
+}
+
+void VistaPrevia::PreguntarPdf() {
+    QString ruta = QFileDialog::getSaveFileName(this, T(TextosVista::TituloPdf),
+                                                QDir::home().filePath(T(TextosVista::NombrePdf)),
+                                                T(TextosVista::FiltroPdf));
+    if (ruta.isEmpty())
+        return;
+    if (!ruta.endsWith(T(TextosVista::ExtensionPdf), Qt::CaseInsensitive))
+        ruta += T(TextosVista::ExtensionPdf);
+    GuardarPdf(ruta);
+}
+
+bool VistaPrevia::GuardarPdf(const QString& ruta) {
+    return Volcando(
+        TextosVista::Guardando, reporte_->TotalPaginas(),
+        [&](const Reporte::Avance& avance) { return reporte_->ExportarPdf(ruta, avance); });
+}

@@ -1,0 +1,48 @@
+#pragma once
+
+#include "platform/reporte/Reporte.h"
+
+#include <QMainWindow>
+
+#include <functional>
+
+#include <memory>
+
+class LienzoPaginas;
+class QPrinter;
+class QSpinBox;
+
+// The listing's preview window: the pages, a toolbar to turn and zoom them,
+// print them and save them as PDF. It owns its listing and deletes itself
+// when closed.
+class VistaPrevia : public QMainWindow {
+    Q_OBJECT
+public:
+    VistaPrevia(std::unique_ptr<Reporte> reporte, QWidget* padre);
+    ~VistaPrevia() override;
+
+    // 0 normal, 1 minimised, 2 maximised.
+    void Mostrar(int estado);
+
+    LienzoPaginas* Lienzo() const { return lienzo_; }
+    Reporte& Listado() const { return *reporte_; }
+
+    // Both show a message box when the listing cannot be written, and return
+    // false then and when the operator stops them.
+    bool GuardarPdf(const QString& ruta);
+    bool ImprimirEn(QPrinter& impresora, qint64 desde, qint64 hasta);
+
+private slots:
+    void Imprimir();
+    void PreguntarPdf();
+    void PaginaCambiada(qint64 k);
+
+private:
+    void CrearBarra();
+    bool Volcando(const char* texto, qint64 paginas,
+                  const std::function<bool(const Reporte::Avance&)>& trabajo);
+
+    std::unique_ptr<Reporte> reporte_;
+    LienzoPaginas* lienzo_;
+    QSpinBox* numeroPagina_ = nullptr;
+};

@@ -1,0 +1,181 @@
+#include "platform/reporte/Reporte.h"
+
+#include "platform/ErrorEjecucion.h"
+#include "platform/reporte/TextosReporte.h"
+
+#include <QPagedPaintDevice>
+#include <QPainter>
+#include <QPdfWriter>
+#include <QSaveFile>
+
+namespace {
+// Pages kept at hand: what a screen shows at once, with some to spare.
+constexpr qsizetype kPaginasGuardadas = 16;
+
+DatosReporte::Consulta ConsultaDe(const Plantilla& p, const Seleccion& s) {
+    const QString tabla = p.tablas.value(p.tablaDetalle);
+    if (tabla.isEmpty())
+        throw ErrorEjecucion(
+            ErroresReporte::TablaNoExiste,
+            QString::fromUtf8(TextosReporte::TablaNoDeclarada).arg(p.tablaDetalle));
+    DatosReporte::Consulta c{p.tablaDetalle, tabla, p.campoDetalle, false, {}, {}};
+    if (!s.vacia) {
+        // Only the detail table can be selected on.
+        if (s.tabla != p.tablaDetalle)
+            throw ErrorEjecucion(ErroresReporte::TablaNoExiste,
+                                 QString::fromUtf8(TextosReporte::TablaNoDeclarada).arg(s.tabla));
+        c.filtrar = true;
+        c.campoFiltro = s.campo;
+        c.valorFiltro = s.valor;
+    }
+    return c;
+}
+} // namespace
+
+Reporte::Reporte(Plantilla plantilla, const QString& conexion, const Seleccion& seleccion,
+                 const QList<Formula>& formulas)
+    : plantilla_(std::move(plantilla)) {
+    ValoresDeFormulas(formulas);
+    disposicion_ = std::make_unique<DisposicionPagina>(plantilla_);
+    datos_ = std::make_unique<DatosReporte>(conexion.isEmpty() ? plantilla_.origen : conexion,
+                                            ConsultaDe(plantilla_, seleccion));
+    const int caracteres = disposicion_->CaracteresPorLinea();
+    paginacion_ = std::make_unique<Paginacion>(datos_->Resumir(caracteres),
+                                               disposicion_->LineasPorPagina(), caracteres);
+    if (!paginacion_->PorRango())
+        datos_->RecorrerInicios(paginacion_->Resumen().longitudMaxima > caracteres ? caracteres : 0,
+                                disposicion_->LineasPorPagina(),
+                                [this](qint64 id, qint64 antes, qint64 lineas) {
+                                    paginacion_->AgregarTramo(id, antes, lineas);
+                                });
+    valores_.filas = paginacion_->Resumen().filas;
+    valores_.impresion = QDateTime::currentDateTime();
+    pintor_ = std::make_unique<PintorPagina>(plantilla_, *disposicion_, valores_);
+}
+
+Reporte::~Reporte() = default;
+
+void Reporte::ValoresDeFormulas(const QList<Formula>& formulas) {
+    for (const QString& nombre : plantilla_.formulas)
+        valores_.formulas.insert(nombre, plantilla_.textosFormulas.value(nombre));
+    for (const Formula& f : formulas) {
+        if (!plantilla_.formulas.contains(f.nombre))
+            throw ErrorEjecucion(
+                ErroresReporte::FormulaNoValida,
+                QString::fromUtf8(TextosReporte::FormulaNoDeclarada).arg(f.nombre));
+        valores_.formulas.insert(f.nombre, f.valor);
+    }
+}
+
+QStringList Reporte::PartirFila(const QString& texto, int caracteres) {
+    QStringList partes;
+    qsizetype inicio = 0;
+    int cuenta = 0;
+    for (qsizetype i = 0; i < texto.size(); ++i) {
+        if (texto[i].isHighSurrogate() && i + 1 < texto.size() && texto[i + 1].isLowSurrogate())
+            ++i;
+        if (++cuenta == caracteres) {
+            partes << texto.mid(inicio, i + 1 - inicio);
+            inicio = i + 1;
+            cuenta = 0;
+        }
+    }
+    if (cuenta > 0 || partes.isEmpty())
+        partes << texto.mid(inicio);
+    return partes;
+}
+
+PaginaListado Reporte::Leer(qint64 k) {
+    ++paginasLeidas_;
+    PaginaListado pagina;
+    pagina.numero = k;
+    pagina.total = TotalPaginas();
+    pagina.cierre = paginacion_->TieneCierre(k);
+    const qint64 lineas = paginacion_->LineasDetalle(k);
+    const int caracteres = paginacion_->CaracteresPorLinea();
+    if (paginacion_->PorRango()) {
+        const Paginacion::Rango rango = paginacion_->RangoIds(k);
+        if (rango.hasta >= rango.desde)
+            for (const FilaListado& fila : datos_->FilasEntre(rango.desde, rango.hasta))
+                pagina.lineas << fila.texto;
+    } else if (paginacion_->InicioConocido(k)) {
+        const InicioPagina inicio = paginacion_->Inicio(k);
+        qint64 saltar = inicio.saltar;
+        for (const FilaListado& fila :
+             datos_->FilasDesde(inicio.id, paginacion_->LineasPorPagina())) {
+            QStringList partes = PartirFila(fila.texto, caracteres);
+            partes.remove(0, std::min<qsizetype>(saltar, partes.size()));
+            saltar = 0;
+            pagina.lineas += partes;
+            if (pagina.lineas.size() >= lineas)
+                break;
+        }
+    }
+    if (pagina.lineas.size() > lineas)
+        pagina.lineas.resize(lineas);
+    return pagina;
+}
+
+PaginaListado Reporte::Pagina(qint64 k) {
+    for (const PaginaListado& guardada : std::as_const(guardadas_))
+        if (guardada.numero == k)
+            return guardada;
+    PaginaListado pagina = Leer(k);
+    if (guardadas_.size() >= kPaginasGuardadas)
+        guardadas_.removeFirst();
+    guardadas_.append(pagina);
+    return pagina;
+}
+
+void Reporte::Pintar(QPainter& pintor, qint64 k) {
+    pintor_->Pintar(pintor, Pagina(k));
+}
+
+bool Reporte::Volcar(QPagedPaintDevice& destino, qint64 desde, qint64 hasta, const Avance& avance) {
+    destino.setPageLayout(disposicion_->Disposicion());
+    QPainter pintor;
+    if (!pintor.begin(&destino))
+        throw ErrorEjecucion(ErroresReporte::Salida,
+                             QString::fromUtf8(TextosReporte::SalidaNoIniciada));
+    const qreal escala = destino.logicalDpiX() / 72.0;
+    for (qint64 k = desde; k <= hasta; ++k) {
+        if (k > desde)
+            destino.newPage();
+        pintor.save();
+        pintor.scale(escala, escala);
+        // Straight from the source: a long export must not fill the cache.
+        pintor_->Pintar(pintor, Leer(k));
+        pintor.restore();
+        if (avance && !avance(k - desde + 1))
+            return false;
+    }
+    pintor.end();
+    return true;
+}
+
+bool Reporte::ExportarPdf(const QString& ruta, const Avance& avance) {
+    QSaveFile archivo(ruta);
+    if (!archivo.open(QIODevice::WriteOnly))
+        throw ErrorEjecucion(
+            ErroresReporte::Salida,
+            QString::fromUtf8(TextosReporte::PdfNoEscrito)
+                .arg(ruta, DescripcionError(archivo.error() == QFileDevice::PermissionsError
+                                                ? Errores::PermisoDenegado
+                                                : Errores::AccesoRuta)));
+    bool completo = false;
+    {
+        QPdfWriter pdf(&archivo);
+        pdf.setCreator(QStringLiteral("Cobranzia"));
+        pdf.setTitle(plantilla_.titulo);
+        completo = Volcar(pdf, 0, TotalPaginas() - 1, avance);
+    }
+    if (!completo) {
+        archivo.cancelWriting();
+        return false;
+    }
+    if (!archivo.commit())
+        throw ErrorEjecucion(ErroresReporte::Salida,
+                             QString::fromUtf8(TextosReporte::PdfNoEscrito)
+                                 .arg(ruta, DescripcionError(Errores::ErrorES)));
+    return true;
+}

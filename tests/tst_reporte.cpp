@@ -1,0 +1,318 @@
+// The report engine through its control: templates, data sources, formulas and
+// the listing written as PDF and read back as text.
+#include "platform/gui/ControlReporte.h"
+#include "platform/reporte/TextosReporte.h"
+#include "tests/comun/Entorno.h"
+#include "tests/comun/ListadoPrueba.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QFile>
+#include <QRegularExpression>
+#include <QTest>
+
+#include <sqlite3.h>
+
+namespace {
+const QString kArchivo = QStringLiteral("COB20260101.txt");
+const QString kHash = QStringLiteral("0123456789ABCDEF0123456789ABCDEF");
+
+QString Literal(const QString& texto) {
+    QString l = texto;
+    l.replace(QLatin1Char('\''), QLatin1String("''"));
+    return QLatin1Char('\'') + l + QLatin1Char('\'');
+}
+
+// A control set as the listing sets it, writing to a PDF in the folder.
+struct Control {
+    explicit Control(const CarpetaPrueba& c, const QString& archivo = kArchivo)
+        : carpeta(c)
+        , pdf(c.Archivo(QStringLiteral("listado.pdf"))) {
+        rpt.SetConnect(QStringLiteral("DSN=Cobranzia"));
+        rpt.SetReportFileName(c.Archivo(QStringLiteral("Cobranzia.rpt")));
+        rpt.SetFormulas(0, QStringLiteral("Archivo = ") + Literal(archivo));
+        rpt.SetFormulas(1, QStringLiteral("Hash = ") + Literal(kHash));
+        rpt.SetDestination(ControlReporte::DestinoArchivo);
+        rpt.SetPrintFileName(pdf);
+        rpt.SetSelectionFormula(QStringLiteral("{dao.t_archivo} = ") + Literal(archivo));
+    }
+    int Imprimir() {
+        rpt.PrintReport();
+        return rpt.LastErrorNumber();
+    }
+    const CarpetaPrueba& carpeta;
+    QString pdf;
+    ControlReporte rpt{nullptr};
+};
+
+QStringList Filas(const QString& prefijo, int n) {
+    QStringList filas;
+    for (int i = 1; i <= n; ++i)
+        filas << QStringLiteral("%1%2 REGISTRO DE COBRO %3")
+                     .arg(prefijo)
+                     .arg(i, 6, 10, QLatin1Char('0'))
+                     .arg(i * 7);
+    return filas;
+}
+
+// The detail lines of a listing's PDF, in order: those that start with the prefix.
+QStringList Detalle(const QString& pdf, const QString& prefijo) {
+    QStringList detalle;
+    for (const QString& linea : LineasPdf(pdf))
+        if (linea.startsWith(prefijo))
+            detalle << linea;
+    return detalle;
+}
+} // namespace
+
+class PruebaReporte : public QObject {
+    Q_OBJECT
+private slots:
+    void listadoEnPdf();
+    void soloLasFilasDelArchivo_data();
+    void soloLasFilasDelArchivo();
+    void filasLargasYHuecos_data();
+    void filasLargasYHuecos();
+    void filaDeCienMilCaracteres();
+    void errores_data();
+    void errores();
+    void baseBloqueada();
+    void destinos_data();
+    void destinos();
+};
+
+void PruebaReporte::listadoEnPdf() {
+    CarpetaPrueba carpeta;
+    RegistrarOrigen();
+    const QStringList filas = Filas(QStringLiteral("R"), 130);
+    GuardarFilas(carpeta, kArchivo, filas);
+    Control c(carpeta);
+    QCOMPARE(c.Imprimir(), 0);
+    const QString texto = TextoPdf(c.pdf);
+    QVERIFY(texto.contains(QStringLiteral("Archivo: ") + kArchivo));
+    QVERIFY(texto.contains(QStringLiteral("Código de control: ") + kHash));
+    QVERIFY(texto.contains(QStringLiteral("Filas listadas: 130")));
+    const int paginas = int(texto.count(QStringLiteral("Página ")));
+    QVERIFY(paginas > 1);
+    QVERIFY(texto.contains(QStringLiteral("Página 1 de %1").arg(paginas)));
+    QVERIFY(texto.contains(QStringLiteral("Página %1 de %1").arg(paginas)));
+    QCOMPARE(Detalle(c.pdf, QStringLiteral("R")), filas);
+}
+
+void PruebaReporte::soloLasFilasDelArchivo_data() {
+    QTest::addColumn<QString>("archivo");
+    QTest::newRow("apóstrofo") << QStringLiteral("O'Brien's.txt");
+    QTest::newRow("corchetes") << QStringLiteral("[lote] 1.txt");
+    QTest::newRow("llaves") << QStringLiteral("{dao.t_archivo}.txt");
+    QTest::newRow("porcentaje") << QStringLiteral("100%_a.txt");
+    QTest::newRow("comodín") << QStringLiteral("%");
+    QTest::newRow("acentos") << QStringLiteral("Cobranza año ñandú.txt");
+    QTest::newRow("inyección") << QStringLiteral("x' OR '1'='1");
+    QTest::newRow("comentario") << QStringLiteral("x'; DROP TABLE Datos; --");
+}
+
+// Rows of other files with look-alike names never reach the listing.
+void PruebaReporte::soloLasFilasDelArchivo() {
+    QFETCH(QString, archivo);
+    CarpetaPrueba carpeta;
+    RegistrarOrigen();
+    GuardarFilas(carpeta, QStringLiteral("otro.txt"), Filas(QStringLiteral("AJENA"), 5));
+    GuardarFilas(carpeta, archivo, Filas(QStringLiteral("PROPIA"), 7));
+    GuardarFilas(carpeta, QStringLiteral("x"), Filas(QStringLiteral("AJENA"), 5));
+    GuardarFilas(carpeta, QStringLiteral("100%"), Filas(QStringLiteral("AJENA"), 5));
+    Control c(carpeta, archivo);
+    QCOMPARE(c.Imprimir(), 0);
+    QCOMPARE(Detalle(c.pdf, QStringLiteral("PROPIA")), Filas(QStringLiteral("PROPIA"), 7));
+    QVERIFY(Detalle(c.pdf, QStringLiteral("AJENA")).isEmpty());
+    QVERIFY(TextoPdf(c.pdf).contains(QStringLiteral("Filas listadas: 7")));
+}
+
+// Rows that wrap and rowids with gaps take the general path; the listing is the same.
+void PruebaReporte::filasLargasYHuecos_data() {
+    QTest::addColumn<bool>("largas");
+    QTest::addColumn<bool>("huecos");
+    QTest::newRow("cortas y contiguas") << false << false;
+    QTest::newRow("largas") << true << false;
+    QTest::newRow("huecos") << false << true;
+    QTest::newRow("largas y huecos") << true << true;
+}
+
+// Rows that wrap or rowids with gaps take other paths; the listing is the same.
+void PruebaReporte::filasLargasYHuecos() {
+    QFETCH(bool, largas);
+    QFETCH(bool, huecos);
+    CarpetaPrueba carpeta;
+    RegistrarOrigen();
+    QStringList propias;
+    for (int i = 0; i < 150; ++i) {
+        propias << QStringLiteral("P%1").arg(i, 3, 10, QLatin1Char('0')) +
+                       QString(largas && i % 7 == 0 ? 400 + i : 20, QLatin1Char('a' + i % 26));
+        if (huecos) {
+            GuardarFilas(carpeta, kArchivo, {propias.last()});
+            GuardarFilas(carpeta, QStringLiteral("otro.txt"),
+                         Filas(QStringLiteral("AJENA"), 1 + i % 3));
+        }
+    }
+    if (!huecos) {
+        GuardarFilas(carpeta, kArchivo, propias);
+        GuardarFilas(carpeta, QStringLiteral("otro.txt"), Filas(QStringLiteral("AJENA"), 50));
+    }
+    Control c(carpeta);
+    QCOMPARE(c.Imprimir(), 0);
+    // Wrapped pieces follow their row's start: joined back they give the rows.
+    QStringList leidas;
+    for (const QString& linea : LineasPdf(c.pdf)) {
+        if (linea.startsWith(QLatin1Char('P')) && linea.size() > 1 && linea[1].isDigit())
+            leidas << linea;
+        else if (!leidas.isEmpty() && linea.size() > 0 && linea.count(linea[0]) == linea.size() &&
+                 linea[0].isLower())
+            leidas.last() += linea;
+    }
+    QCOMPARE(leidas, propias);
+    QVERIFY(Detalle(c.pdf, QStringLiteral("AJENA")).isEmpty());
+    const QString texto = TextoPdf(c.pdf);
+    const qsizetype paginas = texto.count(QStringLiteral("Página "));
+    QVERIFY(paginas >= 3);
+    QVERIFY(texto.contains(QStringLiteral("Página %1 de %1").arg(paginas)));
+}
+
+void PruebaReporte::filaDeCienMilCaracteres() {
+    CarpetaPrueba carpeta;
+    RegistrarOrigen();
+    QString larga;
+    for (int i = 0; larga.size() < 100000; ++i)
+        larga += QStringLiteral("%1").arg(i % 10);
+    larga.truncate(100000);
+    GuardarFilas(carpeta, kArchivo, {QStringLiteral("ANTES"), larga, QStringLiteral("DESPUES")});
+    Control c(carpeta);
+    QCOMPARE(c.Imprimir(), 0);
+    const QStringList lineas = LineasPdf(c.pdf);
+    QString leida;
+    for (const QString& l : lineas)
+        if (!l.isEmpty() && l[0].isDigit() && !l.contains(QLatin1Char(' ')))
+            leida += l;
+    if (leida.size() != larga.size())
+        QFile::copy(c.pdf, QStringLiteral("/tmp/lst/larga.pdf"));
+    QCOMPARE(leida.size(), larga.size());
+    QCOMPARE(leida, larga);
+    QVERIFY(lineas.indexOf(QStringLiteral("ANTES")) < lineas.indexOf(QStringLiteral("DESPUES")));
+    QVERIFY(TextoPdf(c.pdf).contains(QStringLiteral("Filas listadas: 3")));
+}
+
+void PruebaReporte::errores_data() {
+    QTest::addColumn<QString>("plantilla"); // empty: the shipped one
+    QTest::addColumn<QString>("seleccion");
+    QTest::addColumn<QString>("formula");
+    QTest::addColumn<QString>("conexion");
+    QTest::addColumn<int>("numero");
+    QTest::addColumn<QString>("texto");
+
+    const QString sel = QStringLiteral("{dao.t_archivo} = 'a.txt'");
+    const QString form = QStringLiteral("Archivo = 'a.txt'");
+    const QString dsn = QStringLiteral("DSN=Cobranzia");
+    QTest::newRow("sin plantilla") << QStringLiteral("-") << sel << form << dsn << 20507
+                                   << QStringLiteral("No se encontró el archivo de reporte");
+    QTest::newRow("plantilla es carpeta")
+        << QStringLiteral("/") << sel << form << dsn << 20507 << QStringLiteral("No se encontró");
+    QTest::newRow("vacía") << QString() + QStringLiteral("vacia.rpt") << sel << form << dsn << 20510
+                           << QStringLiteral("el archivo está vacío");
+    QTest::newRow("truncada") << QStringLiteral("truncada.rpt") << sel << form << dsn << 20510
+                              << QStringLiteral("no es JSON válido");
+    QTest::newRow("no es JSON") << QStringLiteral("texto.rpt") << sel << form << dsn << 20510
+                                << QStringLiteral("no es JSON válido");
+    QTest::newRow("tabla desconocida") << QStringLiteral("tabla_desconocida.rpt") << sel << form
+                                       << dsn << 20525 << QStringLiteral("La tabla «Cobros»");
+    QTest::newRow("campo desconocido") << QStringLiteral("campo_desconocido.rpt") << sel << form
+                                       << dsn << 20526 << QStringLiteral("«dao.t_importe»");
+    QTest::newRow("campo de selección") << QString() << QStringLiteral("{dao.t_fecha} = 'x'")
+                                        << form << dsn << 20526 << QStringLiteral("«dao.t_fecha»");
+    QTest::newRow("tabla de selección") << QString() << QStringLiteral("{otra.t_archivo} = 'x'")
+                                        << form << dsn << 20525 << QStringLiteral("«otra»");
+    QTest::newRow("selección ilegible")
+        << QString() << QStringLiteral("{dao.t_archivo} = 'x' OR 1=1") << form << dsn << 20515
+        << QStringLiteral("No se puede leer la fórmula");
+    QTest::newRow("fórmula ilegible") << QString() << sel << QStringLiteral("Archivo = 'sin cierre")
+                                      << dsn << 20515 << QStringLiteral("falta el apóstrofo");
+    QTest::newRow("fórmula no declarada") << QString() << sel << QStringLiteral("Total = '1'")
+                                          << dsn << 20515 << QStringLiteral("«Total» no existe");
+    QTest::newRow("origen inexistente")
+        << QString() << sel << form << QStringLiteral("DSN=NoExiste") << 20520
+        << QStringLiteral("No se pudo abrir el origen de datos");
+}
+
+void PruebaReporte::errores() {
+    QFETCH(QString, plantilla);
+    QFETCH(QString, seleccion);
+    QFETCH(QString, formula);
+    QFETCH(QString, conexion);
+    QFETCH(int, numero);
+    QFETCH(QString, texto);
+    CarpetaPrueba carpeta;
+    RegistrarOrigen();
+    GuardarFilas(carpeta, QStringLiteral("a.txt"), {QStringLiteral("fila")});
+    Control c(carpeta);
+    if (plantilla == QLatin1String("-"))
+        QFile::remove(carpeta.Archivo(QStringLiteral("Cobranzia.rpt")));
+    else if (plantilla.startsWith(QLatin1Char('/')))
+        c.rpt.SetReportFileName(carpeta.Ruta());
+    else if (!plantilla.isEmpty())
+        c.rpt.SetReportFileName(QStringLiteral(COBRANZIA_DATOS_PRUEBA "/") + plantilla);
+    c.rpt.SetSelectionFormula(seleccion);
+    c.rpt.SetFormulas(0, formula);
+    c.rpt.SetConnect(conexion);
+    QCOMPARE(c.Imprimir(), numero);
+    QVERIFY2(c.rpt.LastErrorString().contains(texto), qPrintable(c.rpt.LastErrorString()));
+    QVERIFY(!QFile::exists(c.pdf));
+}
+
+// A writer holds the database: the listing fails with a reason instead of waiting.
+void PruebaReporte::baseBloqueada() {
+    CarpetaPrueba carpeta;
+    RegistrarOrigen();
+    GuardarFilas(carpeta, kArchivo, {QStringLiteral("fila")});
+    sqlite3* escritor = nullptr;
+    QCOMPARE(sqlite3_open(carpeta.Base().toUtf8().constData(), &escritor), SQLITE_OK);
+    QCOMPARE(sqlite3_exec(escritor, "BEGIN EXCLUSIVE", nullptr, nullptr, nullptr), SQLITE_OK);
+    Control c(carpeta);
+    const int numero = c.Imprimir();
+    sqlite3_exec(escritor, "ROLLBACK", nullptr, nullptr, nullptr);
+    sqlite3_close(escritor);
+    QCOMPARE(numero, 20530);
+    QVERIFY2(c.rpt.LastErrorString().contains(QStringLiteral("locked")),
+             qPrintable(c.rpt.LastErrorString()));
+    QCOMPARE(c.Imprimir(), 0);
+}
+
+void PruebaReporte::destinos_data() {
+    QTest::addColumn<int>("destino");
+    QTest::addColumn<QString>("pdf");
+    QTest::addColumn<int>("numero");
+    QTest::addColumn<QString>("texto");
+    QTest::newRow("carpeta inexistente")
+        << 2 << "/no/existe/listado.pdf" << 20540
+        << "No se pudo escribir el archivo «/no/existe/listado.pdf»";
+    QTest::newRow("sin archivo") << 2 << "" << 20540 << "No se indicó el archivo PDF";
+    QTest::newRow("destino desconocido") << 7 << "" << 20545 << "El destino 7";
+}
+
+void PruebaReporte::destinos() {
+    QFETCH(int, destino);
+    QFETCH(QString, pdf);
+    QFETCH(int, numero);
+    QFETCH(QString, texto);
+    CarpetaPrueba carpeta;
+    RegistrarOrigen();
+    Control c(carpeta);
+    c.rpt.SetDestination(destino);
+    c.rpt.SetPrintFileName(pdf);
+    QCOMPARE(c.Imprimir(), numero);
+    QVERIFY2(c.rpt.LastErrorString().startsWith(texto), qPrintable(c.rpt.LastErrorString()));
+    // A failure is never followed by a stale success: the next good call clears it.
+    c.rpt.SetDestination(ControlReporte::DestinoArchivo);
+    c.rpt.SetPrintFileName(c.pdf);
+    QCOMPARE(c.Imprimir(), 0);
+    QVERIFY(c.rpt.LastErrorString().isEmpty());
+}
+
+QTEST_MAIN(PruebaReporte)
+#include "tst_reporte.moc"
