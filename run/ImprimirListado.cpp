@@ -7,6 +7,7 @@
 #include "platform/Puntero.h"
 #include "platform/gui/ControlReporte.h"
 #include "platform/gui/DialogoComun.h"
+#include "util/Recorte.h"
 
 #include <QFileInfo>
 
@@ -69,31 +70,30 @@ QString LiteralListado(const QString& texto) {
 }
 
 QString NombreGuardado(const QString& strArchivo) {
-    qsizetype inicio = 0;
-    qsizetype fin = strArchivo.size();
-    while (inicio < fin && strArchivo[inicio] == QLatin1Char(' '))
-        ++inicio;
-    while (fin > inicio && strArchivo[fin - 1] == QLatin1Char(' '))
-        --fin;
-    return strArchivo.mid(inicio, fin - inicio);
+    return RecortarEspacios(strArchivo).toString();
+}
+
+void PrepararListado(ControlReporte& rpt, const QString& strArchivo, const QString& strHash,
+                     int destino) {
+    // The rows are stored under the trimmed name; apostrophes are doubled
+    // so that a name holding one still reads as one literal.
+    const QString strSeleccion =
+        T(TextosListado::Seleccion) + LiteralListado(NombreGuardado(strArchivo));
+    rpt.SetConnect(T(TextosListado::Conexion));
+    rpt.SetReportFileName(ArchivoDelPrograma(T(TextosListado::Plantilla)));
+    rpt.SetFormulas(0, T(TextosListado::FormulaArchivo) + LiteralListado(strArchivo));
+    rpt.SetFormulas(1, T(TextosListado::FormulaHash) + LiteralListado(strHash));
+    rpt.SetDestination(destino);
+    rpt.SetSelectionFormula(strSeleccion);
+    rpt.SetWindowTitle(T(TextosListado::TituloVentana));
+    rpt.SetWindowState(TextosListado::VentanaMaximizada);
 }
 
 void ImprimirListadoCon(ControlReporte& rpt, DialogoComun& dlgArchivo, QString& strArchivo,
                         QString& strHash) {
     try {
         EstablecerPuntero(PunteroReloj);
-        // The rows are stored under the trimmed name; apostrophes are doubled
-        // so that a name holding one still reads as one literal.
-        const QString strSeleccion =
-            T(TextosListado::Seleccion) + LiteralListado(NombreGuardado(strArchivo));
-        rpt.SetConnect(T(TextosListado::Conexion));
-        rpt.SetReportFileName(ArchivoDelPrograma(T(TextosListado::Plantilla)));
-        rpt.SetFormulas(0, T(TextosListado::FormulaArchivo) + LiteralListado(strArchivo));
-        rpt.SetFormulas(1, T(TextosListado::FormulaHash) + LiteralListado(strHash));
-        rpt.SetDestination(TextosListado::DestinoVentana);
-        rpt.SetSelectionFormula(strSeleccion);
-        rpt.SetWindowTitle(T(TextosListado::TituloVentana));
-        rpt.SetWindowState(TextosListado::VentanaMaximizada);
+        PrepararListado(rpt, strArchivo, strHash, TextosListado::DestinoVentana);
         Imprimir(rpt);
         EstablecerPuntero(PunteroPredeterminado);
     } catch (const ErrorEjecucion& e) {

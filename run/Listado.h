@@ -12,6 +12,11 @@ class DialogoComun;
 void ImprimirListadoCon(ControlReporte& rpt, DialogoComun& dlgArchivo, QString& strArchivo,
                         QString& strHash);
 
+// Gives the report control every value of the listing of one file, in order,
+// for the given destination (0 preview, 2 PDF file).
+void PrepararListado(ControlReporte& rpt, const QString& strArchivo, const QString& strHash,
+                     int destino);
+
 // A text as a formula literal: between apostrophes, each one inside doubled.
 QString LiteralListado(const QString& texto);
 
@@ -29,5 +34,6 @@ inline constexpr char ExtensionReporte[] = ".rpt";
 inline constexpr char FiltroReportes[] = "Reportes|*.rpt";
 inline constexpr int FlagsDialogo = 524292; // Explorer style, read-only box hidden
 inline constexpr int DestinoVentana = 0;
+inline constexpr int DestinoArchivo = 2;
 inline constexpr int VentanaMaximizada = 2;
 } // namespace TextosListado

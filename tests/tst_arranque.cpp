@@ -54,12 +54,6 @@ private:
     QProcess proceso_;
 };
 
-void CopiarEjecutable(const CarpetaPrueba& carpeta) {
-    const QString destino = carpeta.Archivo(QStringLiteral("cobranzia"));
-    QVERIFY(QFile::copy(CarpetaProgramaConstruida() + QStringLiteral("/cobranzia"), destino));
-    QVERIFY(QFile::setPermissions(destino, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner));
-}
-
 // Started and past its single-instance test: it has registered its data source.
 bool EsperarArranque(const CarpetaPrueba& carpeta) {
     for (int i = 0; i < 100; ++i) {
@@ -213,7 +207,7 @@ void PruebaArranque::segundaInstanciaAvisaALaPrimera() {
 
 void PruebaArranque::segundoProcesoTerminaEnSeguida() {
     CarpetaPrueba carpeta;
-    CopiarEjecutable(carpeta);
+    carpeta.CopiarEjecutable();
     Programa primera(carpeta);
     primera.Proceso().start();
     QVERIFY(primera.Proceso().waitForStarted());
@@ -232,7 +226,7 @@ void PruebaArranque::segundoProcesoTerminaEnSeguida() {
 
 void PruebaArranque::dosArranquesALaVez() {
     CarpetaPrueba carpeta;
-    CopiarEjecutable(carpeta);
+    carpeta.CopiarEjecutable();
     Programa a(carpeta);
     Programa b(carpeta);
     a.Proceso().start();
@@ -251,7 +245,7 @@ void PruebaArranque::dosArranquesALaVez() {
 
 void PruebaArranque::primeraMatadaNoBloquea() {
     CarpetaPrueba carpeta;
-    CopiarEjecutable(carpeta);
+    carpeta.CopiarEjecutable();
     {
         Programa primera(carpeta);
         primera.Proceso().start();

@@ -16,25 +16,6 @@
 
 namespace {
 
-// Reads one column of every row of a query, with "<null>" for a database null.
-QStringList Leer(const QString& base, const char* consulta) {
-    sqlite3* db = nullptr;
-    sqlite3_open_v2(QFile::encodeName(base).constData(), &db, SQLITE_OPEN_READONLY, nullptr);
-    sqlite3_stmt* st = nullptr;
-    sqlite3_prepare_v2(db, consulta, -1, &st, nullptr);
-    QStringList filas;
-    while (sqlite3_step(st) == SQLITE_ROW) {
-        if (sqlite3_column_type(st, 0) == SQLITE_NULL)
-            filas << QStringLiteral("<null>");
-        else
-            filas << QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(st, 0)),
-                                       sqlite3_column_bytes(st, 0));
-    }
-    sqlite3_finalize(st);
-    sqlite3_close(db);
-    return filas;
-}
-
 QString Abrir(Conexion& conexion, const QString& carpeta) {
     conexion.SetConnectionString(CadenaConexion(carpeta));
     try {
@@ -218,8 +199,9 @@ void PruebaConexion::literalesSeGuardanTalCual() {
     // The same statement twice: the second goes through the kept prepared statement.
     conexion.Execute(sql);
     conexion.Execute(sql);
-    QCOMPARE(Leer(carpeta.Base(), "SELECT t_datos FROM Datos"), (QStringList{guardado, guardado}));
-    QCOMPARE(Leer(carpeta.Base(), "SELECT t_archivo FROM Datos WHERE rowid = 1"),
+    QCOMPARE(ConsultarBase(carpeta.Base(), "SELECT t_datos FROM Datos"),
+             (QStringList{guardado, guardado}));
+    QCOMPARE(ConsultarBase(carpeta.Base(), "SELECT t_archivo FROM Datos WHERE rowid = 1"),
              QStringList{"a.txt"});
 }
 
@@ -247,7 +229,7 @@ void PruebaConexion::instruccionesErroneas() {
         QCOMPARE(e.Numero(), Errores::BaseDatos);
         QVERIFY(!e.Descripcion().isEmpty());
     }
-    QCOMPARE(Leer(carpeta.Base(), "SELECT t_datos FROM Datos"), QStringList{"antes"});
+    QCOMPARE(ConsultarBase(carpeta.Base(), "SELECT t_datos FROM Datos"), QStringList{"antes"});
 }
 
 void PruebaConexion::rollbackDejaLoAnterior() {
@@ -261,11 +243,11 @@ void PruebaConexion::rollbackDejaLoAnterior() {
     conexion.Execute(
         QStringLiteral("INSERT INTO Datos (t_datos, t_archivo) VALUES ('nuevo', 'a')"));
     conexion.RollbackTrans();
-    QCOMPARE(Leer(carpeta.Base(), "SELECT t_datos FROM Datos"), QStringList{"viejo"});
+    QCOMPARE(ConsultarBase(carpeta.Base(), "SELECT t_datos FROM Datos"), QStringList{"viejo"});
     conexion.BeginTrans();
     conexion.Execute(QStringLiteral(" DELETE FROM Datos  WHERE t_archivo = 'a'"));
     conexion.CommitTrans();
-    QCOMPARE(Leer(carpeta.Base(), "SELECT t_datos FROM Datos"), QStringList());
+    QCOMPARE(ConsultarBase(carpeta.Base(), "SELECT t_datos FROM Datos"), QStringList());
 }
 
 void PruebaConexion::escritorBloqueaLaTransaccion() {

@@ -39,27 +39,6 @@ QString CodigoEsperado(const QByteArray& contenido) {
     return QString::fromLatin1(codigo);
 }
 
-QStringList Filas(const QString& base, const QString& archivo) {
-    sqlite3* db = nullptr;
-    sqlite3_open_v2(QFile::encodeName(base).constData(), &db, SQLITE_OPEN_READONLY, nullptr);
-    sqlite3_stmt* st = nullptr;
-    sqlite3_prepare_v2(db, "SELECT t_datos FROM Datos WHERE t_archivo = ? ORDER BY rowid", -1, &st,
-                       nullptr);
-    const QByteArray clave = archivo.toUtf8();
-    sqlite3_bind_text(st, 1, clave.constData(), int(clave.size()), SQLITE_TRANSIENT);
-    QStringList filas;
-    while (sqlite3_step(st) == SQLITE_ROW) {
-        if (sqlite3_column_type(st, 0) == SQLITE_NULL)
-            filas << QStringLiteral("<null>");
-        else
-            filas << QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(st, 0)),
-                                       sqlite3_column_bytes(st, 0));
-    }
-    sqlite3_finalize(st);
-    sqlite3_close(db);
-    return filas;
-}
-
 class BaseAbierta {
 public:
     explicit BaseAbierta(const CarpetaPrueba& carpeta) {
@@ -137,7 +116,7 @@ void PruebaCorrida::codigoYFilas() {
     QCOMPARE(r.strHash, CodigoEsperado(contenido));
     if (!codigo.isNull())
         QCOMPARE(r.strHash, codigo);
-    QCOMPARE(Filas(carpeta.Base(), QStringLiteral("lote01.txt")), filas);
+    QCOMPARE(FilasGuardadas(carpeta.Base(), QStringLiteral("lote01.txt")), filas);
     QCOMPARE(r.filas, filas.size());
     QCOMPARE(CalcularCodigoControl(base.sistema, ruta), r.strHash);
 }
@@ -178,7 +157,7 @@ void PruebaCorrida::nombreConEspaciosIniciales() {
     BaseAbierta base(carpeta);
     const ResultadoCorrida r = EjecutarCorrida(base.conexion, base.sistema, ruta);
     QCOMPARE(r.strArchivo, QStringLiteral("  lote.txt "));
-    QCOMPARE(Filas(carpeta.Base(), QStringLiteral("lote.txt")), QStringList{"D1"});
+    QCOMPARE(FilasGuardadas(carpeta.Base(), QStringLiteral("lote.txt")), QStringList{"D1"});
 }
 
 void PruebaCorrida::mismoNombreEnDosCarpetas() {
@@ -192,8 +171,8 @@ void PruebaCorrida::mismoNombreEnDosCarpetas() {
     EjecutarCorrida(base.conexion, base.sistema, otro);
     EjecutarCorrida(base.conexion, base.sistema, primero);
     EjecutarCorrida(base.conexion, base.sistema, segundo);
-    QCOMPARE(Filas(carpeta.Base(), QStringLiteral("lote.txt")), QStringList{"B1"});
-    QCOMPARE(Filas(carpeta.Base(), QStringLiteral("otro.txt")), QStringList{"O1"});
+    QCOMPARE(FilasGuardadas(carpeta.Base(), QStringLiteral("lote.txt")), QStringList{"B1"});
+    QCOMPARE(FilasGuardadas(carpeta.Base(), QStringLiteral("otro.txt")), QStringList{"O1"});
 }
 
 void PruebaCorrida::mismoArchivoDosVeces() {
@@ -203,7 +182,7 @@ void PruebaCorrida::mismoArchivoDosVeces() {
     const QString primero = EjecutarCorrida(base.conexion, base.sistema, ruta).strHash;
     const QString segundo = EjecutarCorrida(base.conexion, base.sistema, ruta).strHash;
     QCOMPARE(segundo, primero);
-    QCOMPARE(Filas(carpeta.Base(), QStringLiteral("lote.txt")), (QStringList{"D1", "D2"}));
+    QCOMPARE(FilasGuardadas(carpeta.Base(), QStringLiteral("lote.txt")), (QStringList{"D1", "D2"}));
 }
 
 void PruebaCorrida::fallosNoTocanLaBase_data() {
@@ -235,7 +214,7 @@ void PruebaCorrida::fallosNoTocanLaBase() {
     base.conexion.Execute(
         SentenciaInsercion(QStringLiteral("D-viejo-2"), QStringLiteral("lote.txt")));
     const QStringList antes{"D-viejo-1", "D-viejo-2"};
-    QCOMPARE(Filas(carpeta.Base(), QStringLiteral("lote.txt")), antes);
+    QCOMPARE(FilasGuardadas(carpeta.Base(), QStringLiteral("lote.txt")), antes);
 
     sqlite3* otro = nullptr;
     if (caso == QStringLiteral("borrado")) {
@@ -270,7 +249,7 @@ void PruebaCorrida::fallosNoTocanLaBase() {
         sqlite3_close(otro);
     }
     QVERIFY(!base.conexion.EnTransaccion());
-    QCOMPARE(Filas(carpeta.Base(), QStringLiteral("lote.txt")), antes);
+    QCOMPARE(FilasGuardadas(carpeta.Base(), QStringLiteral("lote.txt")), antes);
 }
 
 void PruebaCorrida::mensajeDelError() {

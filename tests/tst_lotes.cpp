@@ -21,12 +21,6 @@ struct Salida {
     QString errores;
 };
 
-void CopiarEjecutable(const CarpetaPrueba& carpeta) {
-    const QString destino = carpeta.Archivo(QStringLiteral("cobranzia"));
-    QVERIFY(QFile::copy(CarpetaProgramaConstruida() + QStringLiteral("/cobranzia"), destino));
-    QVERIFY(QFile::setPermissions(destino, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner));
-}
-
 Salida Ejecutar(const CarpetaPrueba& carpeta, const QStringList& argumentos) {
     QProcess proceso;
     proceso.start(carpeta.Archivo(QStringLiteral("cobranzia")), argumentos);
@@ -74,6 +68,8 @@ class PruebaLotes : public QObject {
 private slots:
     void llamadas_data();
     void llamadas();
+    void listadoEnPdf();
+    void listadoImposible();
     void verificarNoNecesitaBase();
     void funcionaConLaVentanaAbierta();
     void esperaUnaBaseOcupada();
@@ -132,7 +128,7 @@ void PruebaLotes::llamadas() {
     QFETCH(qint64, filas);
 
     CarpetaPrueba carpeta;
-    CopiarEjecutable(carpeta);
+    carpeta.CopiarEjecutable();
     const QString lote =
         carpeta.Escribir(QStringLiteral("lote 01.txt"), "H1\r\nD1\r\nD'2\r\n\r\nT1\r\n");
     const QString vacio = carpeta.Escribir(QStringLiteral("vacio.txt"), "");
@@ -161,9 +157,47 @@ void PruebaLotes::llamadas() {
     QCOMPARE(ContarFilas(carpeta.Base(), QStringLiteral("lote 01.txt")), filas);
 }
 
+void PruebaLotes::listadoEnPdf() {
+    CarpetaPrueba carpeta;
+    carpeta.CopiarEjecutable();
+    const QString lote = carpeta.Escribir(QStringLiteral("D'Angelo 07.txt"),
+                                          "H1\r\nD0001 UNO\r\nD0002 DOS\r\nT2\r\n");
+    const QString pdf = carpeta.Archivo(QStringLiteral("listado.pdf"));
+    const Salida s =
+        Ejecutar(carpeta, {QStringLiteral("--procesar"), lote, QStringLiteral("--listado"), pdf});
+    QCOMPARE(s.estado, 0);
+    const QString codigo = s.salida.trimmed();
+    QCOMPARE(codigo.size(), 32);
+    QProcess texto;
+    texto.start(QStringLiteral("pdftotext"), {QStringLiteral("-layout"), pdf, QStringLiteral("-")});
+    QVERIFY(texto.waitForFinished());
+    const QString contenido = QString::fromUtf8(texto.readAllStandardOutput());
+    for (const QString& esperado :
+         {codigo, QStringLiteral("D'Angelo 07.txt"), QStringLiteral("D0001 UNO"),
+          QStringLiteral("D0002 DOS"), QStringLiteral("Página 1 de 1")})
+        QVERIFY2(contenido.contains(esperado),
+                 qPrintable(esperado + QStringLiteral(" no está en:\n") + contenido));
+}
+
+void PruebaLotes::listadoImposible() {
+    CarpetaPrueba carpeta;
+    carpeta.CopiarEjecutable();
+    const QString lote = carpeta.Escribir(QStringLiteral("lote.txt"), "D1\r\n");
+    const QString bloqueo = carpeta.Escribir(QStringLiteral("no-es-carpeta"), "x");
+    const Salida s =
+        Ejecutar(carpeta, {QStringLiteral("--procesar"), lote, QStringLiteral("--listado"),
+                           bloqueo + QStringLiteral("/listado.pdf")});
+    QCOMPARE(s.estado, 2);
+    QVERIFY2(s.errores.contains(QStringLiteral("in procedure cmdAceptar_Click")),
+             qPrintable(s.errores));
+    // The run itself went through: its code was printed and its rows stored.
+    QCOMPARE(s.salida.trimmed().size(), 32);
+    QCOMPARE(ContarFilas(carpeta.Base(), QStringLiteral("lote.txt")), qint64(1));
+}
+
 void PruebaLotes::verificarNoNecesitaBase() {
     CarpetaPrueba carpeta(false);
-    CopiarEjecutable(carpeta);
+    carpeta.CopiarEjecutable();
     const QString lote = carpeta.Escribir(QStringLiteral("lote.txt"), "abc\r\nabc\r\n");
     const Salida s = Ejecutar(carpeta, {QStringLiteral("--verificar"),
                                         QStringLiteral("D39E57FCC1F55502816F4277CA2DC773"), lote});
@@ -173,7 +207,7 @@ void PruebaLotes::verificarNoNecesitaBase() {
 
 void PruebaLotes::funcionaConLaVentanaAbierta() {
     CarpetaPrueba carpeta;
-    CopiarEjecutable(carpeta);
+    carpeta.CopiarEjecutable();
     QProcess ventana;
     ventana.start(carpeta.Archivo(QStringLiteral("cobranzia")), QStringList());
     QVERIFY(ventana.waitForStarted());
@@ -190,7 +224,7 @@ void PruebaLotes::funcionaConLaVentanaAbierta() {
 
 void PruebaLotes::esperaUnaBaseOcupada() {
     CarpetaPrueba carpeta;
-    CopiarEjecutable(carpeta);
+    carpeta.CopiarEjecutable();
     const QString lote = carpeta.Escribir(QStringLiteral("lote.txt"), Lote(10, 'D'));
     sqlite3* otro = nullptr;
     sqlite3_open(QFile::encodeName(carpeta.Base()).constData(), &otro);
@@ -210,7 +244,7 @@ void PruebaLotes::esperaUnaBaseOcupada() {
 
 void PruebaLotes::muertoAMitadNoMezcla() {
     CarpetaPrueba carpeta;
-    CopiarEjecutable(carpeta);
+    carpeta.CopiarEjecutable();
     const QString ruta = carpeta.Escribir(QStringLiteral("lote.txt"), Lote(1000, 'V'));
     QCOMPARE(Ejecutar(carpeta, {QStringLiteral("--procesar"), ruta}).estado, 0);
     carpeta.Escribir(QStringLiteral("lote.txt"), Lote(400000, 'N'));

@@ -7,6 +7,8 @@
 #include <QFile>
 #include <QTest>
 
+#include <sqlite3.h>
+
 CarpetaPrueba::CarpetaPrueba(bool conBase) {
     QVERIFY2(dir_.isValid(), "no se pudo crear la carpeta temporal");
     const QDir construida(CarpetaProgramaConstruida());
@@ -58,4 +60,39 @@ QString ArchivoOdbcIni() {
 
 QString CarpetaProgramaConstruida() {
     return QStringLiteral(COBRANZIA_PROGRAMA_DIR);
+}
+
+void CarpetaPrueba::CopiarEjecutable() const {
+    const QString destino = Archivo(QStringLiteral("cobranzia"));
+    if (!QFile::copy(CarpetaProgramaConstruida() + QStringLiteral("/cobranzia"), destino) ||
+        !QFile::setPermissions(destino, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner))
+        qFatal("No se pudo copiar el programa a %s", qPrintable(destino));
+}
+
+QStringList ConsultarBase(const QString& base, const char* consulta, const QString& parametro) {
+    sqlite3* db = nullptr;
+    // Read-write, so that a journal left by a killed run is rolled back first.
+    sqlite3_open_v2(QFile::encodeName(base).constData(), &db, SQLITE_OPEN_READWRITE, nullptr);
+    sqlite3_stmt* st = nullptr;
+    if (sqlite3_prepare_v2(db, consulta, -1, &st, nullptr) != SQLITE_OK)
+        qFatal("Consulta de prueba inválida: %s", sqlite3_errmsg(db));
+    const QByteArray valor = parametro.toUtf8();
+    if (!parametro.isNull())
+        sqlite3_bind_text(st, 1, valor.constData(), int(valor.size()), SQLITE_TRANSIENT);
+    QStringList filas;
+    while (sqlite3_step(st) == SQLITE_ROW) {
+        if (sqlite3_column_type(st, 0) == SQLITE_NULL)
+            filas << QStringLiteral("<null>");
+        else
+            filas << QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(st, 0)),
+                                       sqlite3_column_bytes(st, 0));
+    }
+    sqlite3_finalize(st);
+    sqlite3_close(db);
+    return filas;
+}
+
+QStringList FilasGuardadas(const QString& base, const QString& archivo) {
+    return ConsultarBase(base, "SELECT t_datos FROM Datos WHERE t_archivo = ? ORDER BY rowid",
+                         archivo);
 }

@@ -21,6 +21,9 @@ public:
     QString Archivo(const QString& nombre) const { return dir_.filePath(nombre); }
     QString Base() const { return Archivo(QStringLiteral("Cobranzia.mdb")); }
 
+    // Copies the built program into the folder, to start it as its own process.
+    void CopiarEjecutable() const;
+
     // Writes a file in the folder with the given bytes; returns its path.
     QString Escribir(const QString& nombre, const QByteArray& contenido) const;
 
@@ -49,6 +52,14 @@ private:
     QList<Mensaje> mensajes_;
     PresentadorMensajes anterior_;
 };
+
+// The first column of every row a query gives, read from a database file, with
+// "<null>" for a database null. `parametro`, when given, is bound to the one "?".
+QStringList ConsultarBase(const QString& base, const char* consulta,
+                          const QString& parametro = QString());
+
+// The t_datos of the rows stored for one file, in the order they were stored.
+QStringList FilasGuardadas(const QString& base, const QString& archivo);
 
 // The user's ODBC settings file as the tests set it ($ODBCINI).
 QString ArchivoOdbcIni();
