@@ -193,7 +193,7 @@ void PruebaCorrida::fallosNoTocanLaBase_data() {
         << "borrado" << int(Errores::ArchivoNoEncontrado) << "No se encontró el archivo";
     QTest::newRow("carpeta") << "carpeta" << int(Errores::AccesoRuta) << "no es un archivo";
     QTest::newRow("bytes nulos") << "nulos" << int(ErrorLineaConNulo) << "bytes nulos";
-    QTest::newRow("línea enorme") << "enorme" << int(ErrorLineaDemasiadoLarga)
+    QTest::newRow("línea de 100 MB") << "enorme" << int(ErrorLineaDemasiadoLarga)
                                   << "supera el máximo";
     QTest::newRow("base bloqueada") << "bloqueada" << int(Errores::BaseDatos) << "bloqueada";
     QTest::newRow("base de solo lectura")
@@ -226,7 +226,7 @@ void PruebaCorrida::fallosNoTocanLaBase() {
         carpeta.Escribir(QStringLiteral("lote.txt"), QByteArray("D1\nD\0 2\n", 8));
     } else if (caso == QStringLiteral("enorme")) {
         carpeta.Escribir(QStringLiteral("lote.txt"),
-                         "D1\n" + QByteArray(FlujoTexto::LongitudMaximaLinea + 10, 'x'));
+                         "D1\n" + QByteArray(100 * 1024 * 1024, 'x') + "\n");
     } else if (caso == QStringLiteral("bloqueada")) {
         sqlite3_open(QFile::encodeName(carpeta.Base()).constData(), &otro);
         QCOMPARE(sqlite3_exec(otro, "BEGIN IMMEDIATE", nullptr, nullptr, nullptr), SQLITE_OK);
