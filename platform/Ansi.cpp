@@ -32,8 +32,7 @@ constexpr qsizetype kTramo = 16;
 #if defined(__SSE2__)
 // All ones in the 16-bit lanes whose character has the same byte in the code
 // page: up to U+00FF, outside U+0080 to U+009F.
-__m128i Directos(__m128i c)
-{
+__m128i Directos(__m128i c) {
     const __m128i cero = _mm_setzero_si128();
     const __m128i latin1 = _mm_cmpeq_epi16(_mm_and_si128(c, _mm_set1_epi16(-256)), cero);
     const __m128i c1 = _mm_cmpeq_epi16(_mm_and_si128(c, _mm_set1_epi16(-32)), _mm_set1_epi16(0x80));
@@ -44,8 +43,7 @@ __m128i Directos(__m128i c)
 // Converts leading runs of kTramo characters that the code page holds at their
 // own value, many at once (the hash of every line goes through here); returns
 // how many characters it did.
-qsizetype CopiarDirectos(const char16_t* entrada, char* salida, qsizetype n)
-{
+qsizetype CopiarDirectos(const char16_t* entrada, char* salida, qsizetype n) {
     qsizetype i = 0;
 #if defined(__SSE2__)
     for (; i + kTramo <= n; i += kTramo) {
@@ -64,14 +62,14 @@ qsizetype CopiarDirectos(const char16_t* entrada, char* salida, qsizetype n)
 }
 
 // The reverse: runs of kTramo bytes outside 0x80 to 0x9F widen as they are.
-qsizetype AnchearDirectos(const unsigned char* bytes, char16_t* salida, qsizetype n)
-{
+qsizetype AnchearDirectos(const unsigned char* bytes, char16_t* salida, qsizetype n) {
     qsizetype i = 0;
 #if defined(__SSE2__)
     const __m128i cero = _mm_setzero_si128();
     for (; i + kTramo <= n; i += kTramo) {
         const __m128i b = _mm_loadu_si128(reinterpret_cast<const __m128i*>(bytes + i));
-        const __m128i c1 = _mm_cmpeq_epi8(_mm_and_si128(b, _mm_set1_epi8(-32)), _mm_set1_epi8(-128));
+        const __m128i c1 =
+            _mm_cmpeq_epi8(_mm_and_si128(b, _mm_set1_epi8(-32)), _mm_set1_epi8(-128));
         if (_mm_movemask_epi8(c1) != 0)
             break;
         _mm_storeu_si128(reinterpret_cast<__m128i*>(salida + i), _mm_unpacklo_epi8(b, cero));

@@ -193,8 +193,8 @@ void PruebaCorrida::fallosNoTocanLaBase_data() {
         << "borrado" << int(Errores::ArchivoNoEncontrado) << "No se encontró el archivo";
     QTest::newRow("carpeta") << "carpeta" << int(Errores::AccesoRuta) << "no es un archivo";
     QTest::newRow("bytes nulos") << "nulos" << int(ErrorLineaConNulo) << "bytes nulos";
-    QTest::newRow("línea de 100 MB") << "enorme" << int(ErrorLineaDemasiadoLarga)
-                                  << "supera el máximo";
+    QTest::newRow("línea de 100 MB")
+        << "enorme" << int(ErrorLineaDemasiadoLarga) << "supera el máximo";
     QTest::newRow("base bloqueada") << "bloqueada" << int(Errores::BaseDatos) << "bloqueada";
     QTest::newRow("base de solo lectura")
         << "solo lectura" << int(Errores::BaseDatos) << "solo lectura";
