@@ -121,13 +121,8 @@ ResumenDatos DatosReporte::Resumir(int caracteresPorLinea) {
                         QLatin1String("), SUM(MAX(1, (") + largo + QLatin1String(" + ") + n +
                         QLatin1String(" - 1) / ") + n + QLatin1String("))") + Desde() +
                         QLatin1String("1 = 1");
-    QSqlQuery q(QSqlDatabase::database(nombre_, false));
-    q.setForwardOnly(true);
-    if (!q.prepare(sql))
-        FallarLectura(q);
-    if (consulta_.filtrar)
-        q.addBindValue(consulta_.valorFiltro);
-    if (!q.exec() || !q.next())
+    QSqlQuery q = Ejecutar(sql, {});
+    if (!q.next())
         FallarLectura(q);
     ResumenDatos r;
     r.filas = q.value(0).toLongLong();
@@ -159,21 +154,14 @@ void DatosReporte::RecorrerInicios(int caracteresPorLinea, int lineasPorPagina,
     const QString sql = QLatin1String("SELECT id, antes, n FROM (") + acumuladas +
                         QLatin1String(") WHERE (antes + ") + l + QLatin1String(" - 1) / ") + l +
                         QLatin1String(" * ") + l + QLatin1String(" < antes + n ORDER BY id");
-    QSqlQuery q(QSqlDatabase::database(nombre_, false));
-    q.setForwardOnly(true);
-    if (!q.prepare(sql))
-        FallarLectura(q);
-    if (consulta_.filtrar)
-        q.addBindValue(consulta_.valorFiltro);
-    if (!q.exec())
-        FallarLectura(q);
+    QSqlQuery q = Ejecutar(sql, {});
     while (q.next())
         visitar(q.value(0).toLongLong(), q.value(1).toLongLong(), q.value(2).toLongLong());
     if (q.lastError().isValid())
         FallarLectura(q);
 }
 
-QList<FilaListado> DatosReporte::Filas(const QString& sql, const QVariantList& valores) {
+QSqlQuery DatosReporte::Ejecutar(const QString& sql, const QVariantList& valores) {
     QSqlQuery q(QSqlDatabase::database(nombre_, false));
     q.setForwardOnly(true);
     if (!q.prepare(sql))
@@ -184,6 +172,11 @@ QList<FilaListado> DatosReporte::Filas(const QString& sql, const QVariantList& v
         q.addBindValue(v);
     if (!q.exec())
         FallarLectura(q);
+    return q;
+}
+
+QList<FilaListado> DatosReporte::Filas(const QString& sql, const QVariantList& valores) {
+    QSqlQuery q = Ejecutar(sql, valores);
     QList<FilaListado> filas;
     while (q.next())
         filas.append({q.value(0).toLongLong(), q.value(1).toString()});

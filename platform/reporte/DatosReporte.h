@@ -3,6 +3,7 @@
 #include "platform/reporte/Paginacion.h"
 
 #include <QList>
+#include <QSqlQuery>
 #include <QString>
 #include <QVariant>
 
@@ -57,6 +58,8 @@ private:
     void Comprobar();
     void Cerrar();
     QString Desde() const;
+    // Prepares the query, binds the filter's value and then `valores`, runs it.
+    QSqlQuery Ejecutar(const QString& sql, const QVariantList& valores);
     QList<FilaListado> Filas(const QString& sql, const QVariantList& valores);
 
     QString nombre_;
