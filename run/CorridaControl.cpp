@@ -7,6 +7,8 @@
 #include "util/FormatoSQL.h"
 #include "util/Recorte.h"
 
+#include <QStringBuilder>
+
 namespace {
 
 const QString kBorrado = QStringLiteral(" DELETE FROM Datos ");
@@ -50,13 +52,24 @@ QString Recorrer(SistemaArchivos& sistema, const QString& ruta, Guardar&& guarda
 
 } // namespace
 
+namespace {
+
+QString Borrado(const QString& literalArchivo) {
+    return kBorrado % kDonde % literalArchivo;
+}
+
+QString Insercion(const QString& literalLinea, const QString& literalArchivo) {
+    return kInsercion % kValores % literalLinea % kSeparador % literalArchivo % kCierre;
+}
+
+} // namespace
+
 QString SentenciaBorrado(const QString& strArchivo) {
-    return kBorrado + kDonde + FormatoSQL(strArchivo, tsTexto, true);
+    return Borrado(FormatoSQL(strArchivo, tsTexto, true));
 }
 
 QString SentenciaInsercion(const QString& strLinea, const QString& strArchivo) {
-    return kInsercion + kValores + FormatoSQL(strLinea, tsTexto, true) + kSeparador +
-           FormatoSQL(strArchivo, tsTexto, true) + kCierre;
+    return Insercion(FormatoSQL(strLinea, tsTexto, true), FormatoSQL(strArchivo, tsTexto, true));
 }
 
 ResultadoCorrida EjecutarCorrida(Conexion& conexion, SistemaArchivos& sistema,
@@ -65,18 +78,12 @@ ResultadoCorrida EjecutarCorrida(Conexion& conexion, SistemaArchivos& sistema,
     resultado.strArchivo = sistema.GetFileName(ruta);
     // The file's literal is the same on every row: written once.
     const QString literalArchivo = FormatoSQL(resultado.strArchivo, tsTexto, true);
-    const QString cola = kSeparador + literalArchivo + kCierre;
-    const QString cabeza = kInsercion + kValores;
 
     conexion.BeginTrans();
     try {
-        conexion.Execute(kBorrado + kDonde + literalArchivo);
-        QString sentencia;
+        conexion.Execute(Borrado(literalArchivo));
         resultado.strHash = Recorrer(sistema, ruta, [&](const QString& strLinea) {
-            sentencia = cabeza;
-            sentencia += FormatoSQL(strLinea, tsTexto, true);
-            sentencia += cola;
-            conexion.Execute(sentencia);
+            conexion.Execute(Insercion(FormatoSQL(strLinea, tsTexto, true), literalArchivo));
             ++resultado.filas;
         });
         conexion.CommitTrans();
