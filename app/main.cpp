@@ -5,8 +5,11 @@
 int main(int argc, char** argv) {
     const bool lotes = EsModoLotes(argc, argv);
     // Batch mode shows no window and needs no display.
-    if (lotes && !qEnvironmentVariableIsSet("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
+    if (lotes) {
+        SilenciarAvisosDeQt();
+        if (!qEnvironmentVariableIsSet("QT_QPA_PLATFORM"))
+            qputenv("QT_QPA_PLATFORM", "offscreen");
+    }
     Aplicacion aplicacion(argc, argv);
     if (lotes)
         return EjecutarModoLotes(Aplicacion::arguments());

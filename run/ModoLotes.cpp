@@ -86,6 +86,14 @@ bool EsModoLotes(int argc, char** /*argv*/) {
     return argc > 1;
 }
 
+void SilenciarAvisosDeQt() {
+    // Standard error carries the program's own errors only: a script reads it.
+    qInstallMessageHandler([](QtMsgType tipo, const QMessageLogContext&, const QString& texto) {
+        if (tipo == QtCriticalMsg || tipo == QtFatalMsg)
+            Escribir(stderr, texto + QLatin1Char('\n'));
+    });
+}
+
 int EjecutarModoLotes(const QStringList& argumentos) {
     const QStringList args = argumentos.mid(1);
     try {

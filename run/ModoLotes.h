@@ -12,6 +12,10 @@
 // Whether the arguments ask for batch mode (any argument at all does).
 bool EsModoLotes(int argc, char** argv);
 
+// Keeps Qt's own warnings off standard error, which carries only the
+// program's errors. Called before the application object exists.
+void SilenciarAvisosDeQt();
+
 // Runs what the arguments ask for; the application object already exists.
 int EjecutarModoLotes(const QStringList& argumentos);
 
