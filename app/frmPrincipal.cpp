@@ -163,7 +163,7 @@ void frmPrincipal::Form_Unload() {
 
 bool frmPrincipal::ExisteArchivo() const {
     if (!gSistemaArchivos)
-        throw ErrorEjecucion(91, QStringLiteral("Variable de objeto o bloque With no establecido"));
+        throw ErrorSistema(Errores::ObjetoNoEstablecido);
     return gSistemaArchivos->FileExists(txtRutaArchivo->text());
 }
 

@@ -23,6 +23,8 @@ QString DescripcionError(int32_t numero) {
         return QStringLiteral("Error de E/S en el dispositivo");
     case Errores::FinDeArchivo:
         return QStringLiteral("La entrada pasó del final del archivo");
+    case Errores::ObjetoNoEstablecido:
+        return QStringLiteral("Variable de objeto o bloque With no establecido");
     case Errores::PermisoDenegado:
         return QStringLiteral("Permiso denegado");
     case Errores::AccesoRuta:

@@ -31,6 +31,7 @@ inline constexpr int32_t NombreArchivoIncorrecto = 52;
 inline constexpr int32_t ArchivoNoEncontrado = 53;
 inline constexpr int32_t ErrorES = 57;
 inline constexpr int32_t FinDeArchivo = 62;
+inline constexpr int32_t ObjetoNoEstablecido = 91;
 inline constexpr int32_t PermisoDenegado = 70;
 inline constexpr int32_t AccesoRuta = 75;
 inline constexpr int32_t PuntoEntradaDll = 453;

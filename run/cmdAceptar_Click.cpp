@@ -16,6 +16,8 @@ constexpr unsigned long kPausaListado = 2000;
 void frmPrincipal::cmdAceptar_Click() {
     try {
         EstablecerPuntero(PunteroReloj);
+        if (!gConexion || !gSistemaArchivos)
+            throw ErrorSistema(Errores::ObjetoNoEstablecido);
         ResultadoCorrida corrida =
             EjecutarCorrida(*gConexion, *gSistemaArchivos, txtRutaArchivo->text());
         Sleep(kPausaListado);
