@@ -3,7 +3,7 @@
 #include "run/ModoLotes.h"
 
 int main(int argc, char** argv) {
-    const bool lotes = EsModoLotes(argc, argv);
+    const bool lotes = EsModoLotes(argc);
     // Batch mode shows no window and needs no display.
     if (lotes) {
         SilenciarAvisosDeQt();

@@ -82,7 +82,7 @@ int Verificar(const QString& codigo, const QString& archivo) {
 
 } // namespace
 
-bool EsModoLotes(int argc, char** /*argv*/) {
+bool EsModoLotes(int argc) {
     return argc > 1;
 }
 

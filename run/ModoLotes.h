@@ -10,7 +10,7 @@
 // error or a bad call.
 
 // Whether the arguments ask for batch mode (any argument at all does).
-bool EsModoLotes(int argc, char** argv);
+bool EsModoLotes(int argc);
 
 // Keeps Qt's own warnings off standard error, which carries only the
 // program's errors. Called before the application object exists.
