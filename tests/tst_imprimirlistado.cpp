@@ -97,6 +97,7 @@ private slots:
     void plantillaElegidaNoValida();
     void otroErrorUnMensaje_data();
     void otroErrorUnMensaje();
+    void mismoArchivoReemplazaSuVista();
     void vistaSeCierraConLaVentana();
     void programaTerminaConLaVentana();
 };
@@ -305,6 +306,25 @@ void PruebaImprimirListado::otroErrorUnMensaje() {
 }
 
 // Closing the main window takes its previews with it, so the program can end.
+void PruebaImprimirListado::mismoArchivoReemplazaSuVista() {
+    CarpetaPrueba carpeta;
+    RegistrarOrigen();
+    GuardarFilas(carpeta, QStringLiteral("COB1.txt"), Filas(QStringLiteral("PRIMERA"), 300));
+    GuardarFilas(carpeta, QStringLiteral("COB2.txt"), Filas(QStringLiteral("OTRA"), 5));
+    Ventana v;
+    v.Imprimir(QStringLiteral("COB1.txt"));
+    v.Imprimir(QStringLiteral("COB2.txt"));
+    QPointer<VistaPrevia> primera = v.rpt->Vistas().constFirst();
+    // The file is run again with fewer rows: its old listing must not stay open.
+    EjecutarSql(carpeta, QStringLiteral("DELETE FROM Datos WHERE t_archivo = 'COB1.txt'"));
+    GuardarFilas(carpeta, QStringLiteral("COB1.txt"), Filas(QStringLiteral("SEGUNDA"), 3));
+    v.Imprimir(QStringLiteral("COB1.txt"));
+    QTRY_VERIFY(primera.isNull());
+    QCOMPARE(v.rpt->Vistas().size(), 2);
+    QCOMPARE(v.Vista()->Listado().Filas(), 3);
+    QCOMPARE(v.rpt->Vistas().constFirst()->Listado().Filas(), 5);
+}
+
 void PruebaImprimirListado::vistaSeCierraConLaVentana() {
     CarpetaPrueba carpeta;
     RegistrarOrigen();

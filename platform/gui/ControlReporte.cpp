@@ -10,6 +10,11 @@
 #include <QPrinter>
 #include <QWidget>
 
+namespace {
+// The selection a preview lists, kept on the preview.
+constexpr char kPropiedadSeleccion[] = "cobranzia_seleccion";
+} // namespace
+
 ControlReporte::ControlReporte(QWidget* ventana)
     : QObject(ventana)
     , ventana_(ventana) {}
@@ -85,8 +90,14 @@ void ControlReporte::Producir(std::unique_ptr<Reporte> reporte) {
             throw ErrorEjecucion(
                 ErroresReporte::DestinoNoValido,
                 QString::fromUtf8(TextosReporte::DestinoNoValido).arg(destination_));
+        // A file run again has replaced its rows: an open listing of it would
+        // page through rows that are gone, so the new listing takes its place.
+        for (const QPointer<VistaPrevia>& anterior : std::as_const(vistas_))
+            if (anterior && anterior->property(kPropiedadSeleccion).toString() == selectionFormula_)
+                anterior->close();
         auto* vista = new VistaPrevia(std::move(reporte), ventana_);
         vista->setWindowTitle(windowTitle_);
+        vista->setProperty(kPropiedadSeleccion, selectionFormula_);
         vistas_.removeAll(nullptr);
         vistas_ << vista;
         vista->Mostrar(windowState_);
