@@ -3,8 +3,7 @@
 #include "platform/ErrorEjecucion.h"
 #include "platform/InstaladorOdbc.h"
 #include "platform/Programa.h"
-
-#include <QFileInfo>
+#include "platform/SistemaArchivos.h"
 
 #include <exception>
 
@@ -20,12 +19,6 @@ QByteArray ListaAtributos(const QString& fuente, const QString& base) {
     lista.append('\0');
     lista.append('\0');
     return lista;
-}
-
-// Ordinary files only: a folder, or a file hidden by a leading dot, is not found.
-bool ExisteArchivoOrdinario(const QString& ruta) {
-    const QFileInfo info(ruta);
-    return info.isFile() && !info.fileName().startsWith(QLatin1Char('.'));
 }
 
 } // namespace

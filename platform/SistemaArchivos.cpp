@@ -3,6 +3,7 @@
 #include "platform/Ansi.h"
 
 #include <QFile>
+#include <QFileInfo>
 
 #include <cerrno>
 #include <cstring>
@@ -122,6 +123,11 @@ QString FlujoTexto::ReadLine() {
     QByteArray bytes;
     ReadLineBytes(bytes);
     return DesdeAnsi(bytes);
+}
+
+bool ExisteArchivoOrdinario(const QString& ruta) {
+    const QFileInfo info(ruta);
+    return !ruta.isEmpty() && info.isFile() && !info.isHidden();
 }
 
 bool SistemaArchivos::FileExists(const QString& ruta) const {

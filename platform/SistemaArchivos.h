@@ -65,5 +65,10 @@ public:
                                              bool crear = false, int formato = TristateFalse) const;
 };
 
+// The file look-up by name for ordinary files only: false for an empty name, a
+// folder, and a hidden file (a name that starts with a dot). A relative name is
+// taken relative to the process's current folder.
+bool ExisteArchivoOrdinario(const QString& ruta);
+
 // The application error raised for a line longer than the stream serves.
 inline constexpr int32_t ErrorLineaDemasiadoLarga = Errores::ErrorAplicacion + 700;

@@ -5,11 +5,10 @@
 #include "platform/Mensajes.h"
 #include "platform/Programa.h"
 #include "platform/Puntero.h"
+#include "platform/SistemaArchivos.h"
 #include "platform/gui/ControlReporte.h"
 #include "platform/gui/DialogoComun.h"
 #include "util/Recorte.h"
-
-#include <QFileInfo>
 
 namespace {
 
@@ -24,12 +23,6 @@ void Imprimir(ControlReporte& rpt) {
         throw ErrorEjecucion(rpt.LastErrorNumber(), rpt.LastErrorString());
 }
 
-// An ordinary file by that name; hidden files and folders do not count.
-bool ExisteArchivo(const QString& nombre) {
-    const QFileInfo info(nombre);
-    return !nombre.isEmpty() && info.isFile() && !info.isHidden();
-}
-
 // Asks for the template; returns the chosen file, or an empty text when there is none.
 QString PedirPlantilla(DialogoComun& dlgArchivo) {
     dlgArchivo.DefaultExt = T(TextosListado::ExtensionReporte);
@@ -39,7 +32,7 @@ QString PedirPlantilla(DialogoComun& dlgArchivo) {
     dlgArchivo.FileName = T(TextosListado::Plantilla);
     dlgArchivo.Filter = T(TextosListado::FiltroReportes);
     dlgArchivo.ShowOpen();
-    return ExisteArchivo(dlgArchivo.FileName) ? dlgArchivo.FileName : QString();
+    return ExisteArchivoOrdinario(dlgArchivo.FileName) ? dlgArchivo.FileName : QString();
 }
 
 // The error path: the template asked for while it is missing, retried with

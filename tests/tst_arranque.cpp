@@ -15,7 +15,6 @@
 #include <QSignalSpy>
 #include <QTest>
 
-#include <odbcinst.h>
 #include <signal.h>
 
 namespace {
@@ -27,9 +26,7 @@ bool HayVentanaPrincipal() {
 }
 
 QString DbqRegistrado() {
-    // unixODBC keeps what it read until its next write: make one elsewhere.
-    const QByteArray otro = QFile::encodeName(ArchivoOdbcIni() + QStringLiteral(".cache"));
-    SQLWritePrivateProfileString("Cache", nullptr, nullptr, otro.constData());
+    OlvidarCacheOdbc();
     const Odbc::ValorDsn leido =
         Odbc::LeerValorDsn(QStringLiteral("Cobranzia"), QStringLiteral("DBQ"));
     return leido.existe ? leido.valor : QStringLiteral("<ausente>");

@@ -15,8 +15,6 @@
 #include <QSqlQuery>
 #include <QTest>
 
-#include <odbcinst.h>
-
 namespace {
 
 const QString kAusente = QStringLiteral("<ausente>");
@@ -39,9 +37,7 @@ void EscribirOdbcIni(const QString& estado, const QString& esperada) {
     QVERIFY(archivo.open(QIODevice::WriteOnly | QIODevice::Truncate));
     archivo.write(texto);
     archivo.close();
-    // unixODBC keeps what it read until its next write: make one elsewhere.
-    const QByteArray otro = QFile::encodeName(ArchivoOdbcIni() + QStringLiteral(".cache"));
-    SQLWritePrivateProfileString("Cache", nullptr, nullptr, otro.constData());
+    OlvidarCacheOdbc();
 }
 
 // The stored DBQ of "Cobranzia", "<ausente>" without a section, and whether the

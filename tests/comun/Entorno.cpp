@@ -7,6 +7,7 @@
 #include <QFile>
 #include <QTest>
 
+#include <odbcinst.h>
 #include <sqlite3.h>
 
 CarpetaPrueba::CarpetaPrueba(bool conBase) {
@@ -95,4 +96,9 @@ QStringList ConsultarBase(const QString& base, const char* consulta, const QStri
 QStringList FilasGuardadas(const QString& base, const QString& archivo) {
     return ConsultarBase(base, "SELECT t_datos FROM Datos WHERE t_archivo = ? ORDER BY rowid",
                          archivo);
+}
+
+void OlvidarCacheOdbc() {
+    const QByteArray otro = QFile::encodeName(ArchivoOdbcIni() + QStringLiteral(".cache"));
+    SQLWritePrivateProfileString("Cache", nullptr, nullptr, otro.constData());
 }

@@ -64,5 +64,9 @@ QStringList FilasGuardadas(const QString& base, const QString& archivo);
 // The user's ODBC settings file as the tests set it ($ODBCINI).
 QString ArchivoOdbcIni();
 
+// unixODBC keeps what it has read from its settings files until its next write
+// in this process: a write elsewhere makes it read the files again.
+void OlvidarCacheOdbc();
+
 // The program folder the build lays out.
 QString CarpetaProgramaConstruida();
