@@ -1,9 +1,8 @@
 #include "app/frmPrincipal.h"
 
 #include "app/TextosVentana.h"
-#include "app/modGral.h"
-#include "platform/Programa.h"
 #include "platform/gui/DialogoComun.h"
+#include "run/Programa.h"
 #include "util/Ini.h"
 
 #include <QLineEdit>
@@ -14,9 +13,8 @@ constexpr int FlagsAbrir = 530432;
 } // namespace
 
 void frmPrincipal::cmdBuscarArchivo_Click() {
-    const QString seccion = QString::fromUtf8(TextosVentana::SeccionIni);
-    const QString clave = QString::fromUtf8(TextosVentana::ClaveUltRuta);
-    const QString strRuta = LeerIni(strArchivoIni, seccion, clave, RutaPrograma());
+    const QString strRuta = LeerIni(strArchivoIni, TextosVentana::SeccionIni,
+                                    TextosVentana::ClaveUltRuta, programa_.RutaDatos());
 
     // A name left from an earlier choice (or from the listing's template
     // dialog) would come back on cancel and count as a new choice.
@@ -24,13 +22,13 @@ void frmPrincipal::cmdBuscarArchivo_Click() {
     dlgArchivo->DefaultExt.clear();
 
     dlgArchivo->Flags = FlagsAbrir;
-    dlgArchivo->Filter = QString::fromUtf8(TextosVentana::FiltroArchivos);
+    dlgArchivo->Filter = TextosVentana::FiltroArchivos;
     dlgArchivo->InitDir = strRuta;
     dlgArchivo->ShowOpen();
 
     if (dlgArchivo->FileName.isEmpty())
         return;
     txtRutaArchivo->setText(dlgArchivo->FileName);
-    EscribirIni(strArchivoIni, seccion, clave,
-                gSistemaArchivos->GetParentFolderName(dlgArchivo->FileName));
+    EscribirIni(strArchivoIni, TextosVentana::SeccionIni, TextosVentana::ClaveUltRuta,
+                programa_.gSistemaArchivos->GetParentFolderName(dlgArchivo->FileName));
 }

@@ -3,12 +3,12 @@
 #include "app/TextosVentana.h"
 #include "app/modGral.h"
 #include "platform/ErrorEjecucion.h"
-#include "platform/Programa.h"
 #include "platform/gui/BotonImagen.h"
-#include "platform/gui/ControlReporte.h"
+#include "platform/gui/ControlReporteVentana.h"
 #include "platform/gui/DialogoComun.h"
 #include "platform/gui/Fuentes.h"
 #include "platform/gui/Twips.h"
+#include "run/Programa.h"
 #include "util/gui/CentrarFormulario.h"
 #include "util/gui/EnviarTecla.h"
 #include "util/gui/SeleccionarTexto.h"
@@ -42,45 +42,23 @@ constexpr int32_t DesplazamientoVertical = -500;
 constexpr int CaracterEnter = 13;
 const QColor FondoRuta(247, 247, 247);
 
-frmPrincipal::TestigoDescarga& Testigo() {
-    static frmPrincipal::TestigoDescarga testigo;
-    return testigo;
-}
-
-void AvisarTestigo() {
-    if (Testigo())
-        Testigo()();
-}
-
-QString Texto(const char* utf8) {
-    return QString::fromUtf8(utf8);
-}
-
 } // namespace
 
-frmPrincipal::frmPrincipal(QWidget* padre)
+frmPrincipal::frmPrincipal(Programa& programa, QWidget* padre)
     : QWidget(padre, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                          Qt::WindowCloseButtonHint)
+    , programa_(programa)
     , dlgArchivo(new DialogoComun(this))
-    , rpt(new ControlReporte(this))
+    , rpt(new ControlReporteVentana(this))
     , fondo_(QStringLiteral(":/fondo.jpg")) {
     // The pictures live in the window library, which the linker would otherwise drop.
     Q_INIT_RESOURCE(recursos);
     setAttribute(Qt::WA_DeleteOnClose);
-    setWindowTitle(Texto(Textos::TituloVentana));
+    setWindowTitle(Textos::TituloVentana);
     setWindowIcon(QIcon(QStringLiteral(":/icono.png")));
     CrearControles();
     ColocarControles();
     Form_Load();
-}
-
-frmPrincipal::~frmPrincipal() {
-    if (gPrincipal == this)
-        gPrincipal = nullptr;
-}
-
-void frmPrincipal::EstablecerTestigoDescarga(TestigoDescarga testigo) {
-    Testigo() = std::move(testigo);
 }
 
 void frmPrincipal::Activar() {
@@ -94,7 +72,7 @@ void frmPrincipal::CrearControles() {
     // Created in tab-index order, which is also the focus chain.
     cmdBuscarArchivo = new BotonImagen(QIcon(QStringLiteral(":/buscar.png")), QString(), this);
     cmdBuscarArchivo->setObjectName(QStringLiteral("cmdBuscarArchivo"));
-    cmdBuscarArchivo->setToolTip(Texto(TextosVentana::BuscarArchivo));
+    cmdBuscarArchivo->setToolTip(TextosVentana::BuscarArchivo);
 
     txtRutaArchivo = new QLineEdit(this);
     txtRutaArchivo->setObjectName(QStringLiteral("txtRutaArchivo"));
@@ -102,16 +80,16 @@ void frmPrincipal::CrearControles() {
     paleta.setColor(QPalette::Base, FondoRuta);
     txtRutaArchivo->setPalette(paleta);
 
-    Label1 = new QLabel(Texto(TextosVentana::Etiqueta), this);
+    Label1 = new QLabel(TextosVentana::Etiqueta, this);
     Label1->setObjectName(QStringLiteral("Label1"));
     Label1->setFont(FuenteTahoma(true));
 
-    cmdAceptar = new BotonImagen(QIcon(QStringLiteral(":/aceptar.png")),
-                                 Texto(TextosVentana::Aceptar), this);
+    cmdAceptar =
+        new BotonImagen(QIcon(QStringLiteral(":/aceptar.png")), TextosVentana::Aceptar, this);
     cmdAceptar->setObjectName(QStringLiteral("cmdAceptar"));
 
-    cmdCancelar = new BotonImagen(QIcon(QStringLiteral(":/cancelar.png")),
-                                  Texto(TextosVentana::Cancelar), this);
+    cmdCancelar =
+        new BotonImagen(QIcon(QStringLiteral(":/cancelar.png")), TextosVentana::Cancelar, this);
     cmdCancelar->setObjectName(QStringLiteral("cmdCancelar"));
 
     for (QWidget* control :
@@ -147,24 +125,20 @@ void frmPrincipal::ColocarControles() {
 
 void frmPrincipal::Form_Load() {
     CentrarFormulario(this, 0, DesplazamientoVertical);
-    strArchivoIni = ArchivoDelPrograma(Texto(TextosVentana::ArchivoIni));
-    gSistemaArchivos = std::make_unique<SistemaArchivos>();
+    strArchivoIni = programa_.ArchivoIni();
+    programa_.gSistemaArchivos = std::make_unique<SistemaArchivos>();
     cmdAceptar->setEnabled(ExisteArchivo());
 }
 
 void frmPrincipal::Form_Unload() {
-    gSistemaArchivos.reset();
-    AvisarTestigo();
-    gConexion.reset();
-    AvisarTestigo();
-    gPrincipal = nullptr;
-    AvisarTestigo();
+    programa_.gSistemaArchivos.reset();
+    programa_.gConexion.reset();
 }
 
 bool frmPrincipal::ExisteArchivo() const {
-    if (!gSistemaArchivos)
+    if (!programa_.gSistemaArchivos)
         throw ErrorSistema(Errores::ObjetoNoEstablecido);
-    return gSistemaArchivos->FileExists(txtRutaArchivo->text());
+    return programa_.gSistemaArchivos->FileExists(txtRutaArchivo->text());
 }
 
 void frmPrincipal::txtRutaArchivo_Change() {

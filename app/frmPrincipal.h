@@ -4,11 +4,10 @@
 #include <QString>
 #include <QWidget>
 
-#include <functional>
-
 class BotonImagen;
-class ControlReporte;
+class ControlReporteVentana;
 class DialogoComun;
+class Programa;
 class QLabel;
 class QLineEdit;
 
@@ -17,12 +16,9 @@ class QLineEdit;
 class frmPrincipal : public QWidget {
     Q_OBJECT
 public:
-    explicit frmPrincipal(QWidget* padre = nullptr);
-    ~frmPrincipal() override;
-
-    // Tests watch the unload: the hook runs after each of its steps.
-    using TestigoDescarga = std::function<void()>;
-    static void EstablecerTestigoDescarga(TestigoDescarga testigo);
+    // The window of `programa`, which it shares with the run and releases
+    // when it closes.
+    explicit frmPrincipal(Programa& programa, QWidget* padre = nullptr);
 
 public slots:
     // Brings the window to the front, as a later start asks.
@@ -46,16 +42,18 @@ private:
     void txtRutaArchivo_GotFocus();
     void cmdCancelar_Click();
 
-    // The browse button's handler (app/cmdBuscarArchivo_Click.cpp).
+    // The browse button's handler (cmdBuscarArchivo_Click.cpp).
     void cmdBuscarArchivo_Click();
-    // The accept button's run (run/cmdAceptar_Click.cpp).
+    // The accept button's run (cmdAceptar_Click.cpp).
     void cmdAceptar_Click();
-    // The listing of one file's rows (run/ImprimirListado.cpp).
+    // The listing of one file's rows (ImprimirListado.cpp).
     void ImprimirListado(QString& strArchivo, QString& strHash);
+
+    Programa& programa_;
 
     // Components carried by the window, invisible at run time.
     DialogoComun* dlgArchivo;
-    ControlReporte* rpt;
+    ControlReporteVentana* rpt;
 
     QLineEdit* txtRutaArchivo = nullptr;
     BotonImagen* cmdBuscarArchivo = nullptr;

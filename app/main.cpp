@@ -1,18 +1,19 @@
 #include "app/modGral.h"
 #include "platform/gui/Aplicacion.h"
 #include "run/ModoLotes.h"
+#include "run/Programa.h"
 
 int main(int argc, char** argv) {
-    const bool lotes = EsModoLotes(argc);
-    // Batch mode shows no window and needs no display.
-    if (lotes) {
+    if (EsModoLotes(argc, argv)) {
         SilenciarAvisosDeQt();
-        if (!qEnvironmentVariableIsSet("QT_QPA_PLATFORM"))
-            qputenv("QT_QPA_PLATFORM", "offscreen");
+        const auto aplicacion = CrearAplicacionLotes(argc, argv);
+        Programa programa(QCoreApplication::applicationDirPath(),
+                          QCoreApplication::applicationDirPath());
+        return EjecutarModoLotes(programa, QCoreApplication::arguments());
     }
     Aplicacion aplicacion(argc, argv);
-    if (lotes)
-        return EjecutarModoLotes(Aplicacion::arguments());
     InstalarCajasDeMensaje();
-    return EjecutarPrograma();
+    Programa programa(QCoreApplication::applicationDirPath(),
+                      QCoreApplication::applicationDirPath());
+    return EjecutarPrograma(programa);
 }

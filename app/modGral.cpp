@@ -5,64 +5,44 @@
 #include "platform/ErrorEjecucion.h"
 #include "platform/InstanciaUnica.h"
 #include "platform/Mensajes.h"
-#include "platform/Programa.h"
 #include "platform/gui/Aplicacion.h"
+#include "run/Programa.h"
 
-std::unique_ptr<Conexion> gConexion;
-std::unique_ptr<SistemaArchivos> gSistemaArchivos;
-frmPrincipal* gPrincipal = nullptr;
+#include <QPointer>
 
-namespace {
-std::unique_ptr<InstanciaUnica> gInstancia;
-}
+frmPrincipal* Main(Programa& programa, InstanciaUnica& instancia) {
+    if (instancia.PrevInstance())
+        return nullptr;
 
-QString CadenaConexion(const QString& carpetaPrograma) {
-    return QString::fromUtf8(Textos::Proveedor) + QString::fromUtf8(Textos::OrigenDatos) +
-           carpetaPrograma + QString::fromUtf8(Textos::ArchivoBase) +
-           QString::fromUtf8(Textos::Seguridad) + QString::fromUtf8(Textos::Contrasena);
-}
-
-bool Main() {
-    gInstancia = std::make_unique<InstanciaUnica>(InstanciaUnica::ClavePrograma());
-    if (gInstancia->PrevInstance()) {
-        gInstancia.reset();
-        return false;
-    }
-
-    gConexion = std::make_unique<Conexion>();
-    gConexion->SetConnectionString(CadenaConexion(RutaPrograma()));
-    gConexion->Open();
+    programa.gConexion = std::make_unique<Conexion>();
+    programa.gConexion->SetConnectionString(programa.CadenaConexion());
+    programa.gConexion->Open();
 
     QString strError;
-    if (!CrearDSNListado(strError))
-        MsgBox(QString::fromUtf8(Textos::AvisoDsn) + QLatin1Char('\n') + strError,
-               IconoMensaje::Exclamacion);
+    if (!CrearDSNListado(programa.RutaDatos(), strError))
+        MsgBox(Textos::AvisoDsn + u'\n' + strError, IconoMensaje::Exclamacion);
 
-    gPrincipal = new frmPrincipal();
-    QObject::connect(gInstancia.get(), &InstanciaUnica::ActivacionPedida, gPrincipal,
+    auto* ventana = new frmPrincipal(programa);
+    QObject::connect(&instancia, &InstanciaUnica::ActivacionPedida, ventana,
                      &frmPrincipal::Activar);
-    gPrincipal->show();
-    return true;
+    ventana->show();
+    return ventana;
 }
 
-void TerminarPrograma() {
-    delete gPrincipal;
-    gPrincipal = nullptr;
-    gSistemaArchivos.reset();
-    gConexion.reset();
-    gInstancia.reset();
-}
-
-int EjecutarPrograma() {
+int EjecutarPrograma(Programa& programa) {
+    InstanciaUnica instancia(InstanciaUnica::ClavePrograma(programa.RutaDatos()));
+    QPointer<frmPrincipal> ventana;
+    int estado = 0;
     try {
-        if (!Main())
-            return 0;
+        ventana = Main(programa, instancia);
+        if (ventana)
+            estado = QApplication::exec();
     } catch (const ErrorEjecucion& e) {
         ReporteErrorPredeterminado(e);
-        TerminarPrograma();
-        return EstadoErrorNoControlado;
+        estado = EstadoErrorNoControlado;
     }
-    const int estado = QApplication::exec();
-    TerminarPrograma();
+    delete ventana.data();
+    programa.gSistemaArchivos.reset();
+    programa.gConexion.reset();
     return estado;
 }

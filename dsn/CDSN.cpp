@@ -2,14 +2,13 @@
 
 #include "platform/ErrorEjecucion.h"
 #include "platform/InstaladorOdbc.h"
-#include "platform/Programa.h"
 #include "platform/SistemaArchivos.h"
 
 #include <exception>
 
 namespace {
 
-constexpr char kClaveRuta[] = "DBQ";
+const QString kClaveRuta = QStringLiteral("DBQ");
 
 // "DSN=name", NUL, "DBQ=path", NUL, and the list's closing NUL.
 QByteArray ListaAtributos(const QString& fuente, const QString& base) {
@@ -33,14 +32,12 @@ void CDSN::Configurar(int32_t lAction) const {
 bool CDSN::CrearDSN(int32_t lAction) {
     try {
         QString guardada;
-        const Odbc::ValorDsn leido =
-            Odbc::LeerValorDsn(DataSourceName_, QString::fromLatin1(kClaveRuta));
+        const Odbc::ValorDsn leido = Odbc::LeerValorDsn(DataSourceName_, kClaveRuta);
         if (leido.existe) {
             if (leido.hayValor) {
                 guardada = leido.valor;
                 // The expected path is built from the data-source name.
-                const QString esperada =
-                    ArchivoDelPrograma(DataSourceName_ + QStringLiteral(".mdb"));
+                const QString esperada = Carpeta_ + u'/' + DataSourceName_ + QStringLiteral(".mdb");
                 if (guardada != esperada)
                     Configurar(lAction);
             }
@@ -49,15 +46,14 @@ bool CDSN::CrearDSN(int32_t lAction) {
                             (!guardada.isEmpty() && lAction == Odbc::ODBC_REMOVE_DSN);
         if (llamar) {
             if (!ExisteArchivoOrdinario(DatabaseName_))
-                throw ErrorEjecucion(DSN::ErrorBaseNoExiste,
-                                     QString::fromUtf8(DSN::TextoBaseNoExiste));
+                throw ErrorEjecucion(DSN::ErrorBaseNoExiste, DSN::TextoBaseNoExiste);
             Configurar(lAction);
         }
         return true;
     } catch (const ErrorEjecucion& e) {
-        ErrorDesc_ = QString::fromUtf8(DSN::PrefijoError) + e.Descripcion();
+        ErrorDesc_ = DSN::PrefijoError + e.Descripcion();
     } catch (const std::exception& e) {
-        ErrorDesc_ = QString::fromUtf8(DSN::PrefijoError) + QString::fromLocal8Bit(e.what());
+        ErrorDesc_ = DSN::PrefijoError + QString::fromLocal8Bit(e.what());
     }
     return false;
 }

@@ -9,6 +9,10 @@
 // one that points anywhere else is rewritten.
 class CDSN {
 public:
+    // `carpeta`: the folder whose database the data source is expected to name.
+    explicit CDSN(QString carpeta)
+        : Carpeta_(std::move(carpeta)) {}
+
     QString ErrorDesc() const { return ErrorDesc_; }
 
     QString DataSourceName() const { return DataSourceName_; }
@@ -30,6 +34,7 @@ public:
 private:
     void Configurar(int32_t lAction) const;
 
+    QString Carpeta_;
     QString DataSourceName_;
     QString DatabaseName_;
     QString DriverName_;
@@ -38,6 +43,6 @@ private:
 
 namespace DSN {
 inline constexpr int32_t ErrorBaseNoExiste = -2147220904; // application error 600
-inline constexpr char TextoBaseNoExiste[] = "El archivo de base de datos NO existe!";
-inline constexpr char PrefijoError[] = "CrearDSN::Error: ";
+inline const QString TextoBaseNoExiste = QStringLiteral("El archivo de base de datos NO existe!");
+inline const QString PrefijoError = QStringLiteral("CrearDSN::Error: ");
 } // namespace DSN

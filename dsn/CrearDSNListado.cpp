@@ -4,18 +4,17 @@
 #include "platform/ErrorEjecucion.h"
 #include "platform/InstaladorOdbc.h"
 #include "platform/Mensajes.h"
-#include "platform/Programa.h"
 
 #include <memory>
 
-bool CrearDSNListado(QString& strError) {
+bool CrearDSNListado(const QString& strCarpeta, QString& strError) {
     bool resultado = false;
     try {
-        auto registrador = std::make_unique<CDSN>();
+        auto registrador = std::make_unique<CDSN>(strCarpeta);
         resultado = true;
-        registrador->SetDatabaseName(ArchivoDelPrograma(QString::fromUtf8(DSN::ArchivoBase)));
-        registrador->SetDataSourceName(QString::fromUtf8(DSN::NombreFuente));
-        registrador->SetDriverName(QString::fromUtf8(DSN::Controlador));
+        registrador->SetDatabaseName(strCarpeta + u'/' + DSN::ArchivoBase);
+        registrador->SetDataSourceName(DSN::NombreFuente);
+        registrador->SetDriverName(DSN::Controlador);
         if (!registrador->CrearDSN(Odbc::ODBC_ADD_DSN)) {
             resultado = false;
             strError = registrador->ErrorDesc();

@@ -2,13 +2,13 @@
 
 #include <QString>
 
-// Makes sure that the user data source "Cobranzia" points at the program's
-// database. Returns false with the reason in `strError` when it could not; on
-// success `strError` is left as it was.
-bool CrearDSNListado(QString& strError);
+// Makes sure that the user data source "Cobranzia" points at the database of
+// the folder `strCarpeta`. Returns false with the reason in `strError` when it
+// could not; on success `strError` is left as it was.
+bool CrearDSNListado(const QString& strCarpeta, QString& strError);
 
 namespace DSN {
-inline constexpr char NombreFuente[] = "Cobranzia";
-inline constexpr char Controlador[] = "SQLite3";
-inline constexpr char ArchivoBase[] = "Cobranzia.mdb";
+inline const QString NombreFuente = QStringLiteral("Cobranzia");
+inline const QString Controlador = QStringLiteral("SQLite3");
+inline const QString ArchivoBase = QStringLiteral("Cobranzia.mdb");
 } // namespace DSN

@@ -1,19 +1,20 @@
 #pragma once
 
-#include <QHash>
+#include "platform/Parametrizacion.h"
+
 #include <QString>
 
-#include <functional>
+#include <memory>
 
-struct sqlite3;
-struct sqlite3_stmt;
+class Motor;
 
 // The program's database connection, in the manner of an ADO connection: a
-// connection string, Open, Execute and the three transaction calls. The file is
-// an SQLite database protected by a password verifier stored inside it.
+// connection string, Open, Execute and the three transaction calls.
 //
-// Every failure is raised as an ErrorEjecucion numbered Errores::BaseDatos whose
-// description gives the reason in Spanish followed by the engine's own text.
+// The string names an SQLite file protected by a password ("Provider=...;Data
+// Source=...;...;Jet OLEDB:Database Password=..."). Every failure is raised as
+// an ErrorEjecucion numbered Errores::BaseDatos whose description gives the
+// reason in Spanish followed by the engine's own text.
 class Conexion {
 public:
     Conexion();
@@ -24,15 +25,17 @@ public:
     QString ConnectionString() const { return cadena_; }
     void SetConnectionString(const QString& cadena) { cadena_ = cadena; }
 
-    // Opens the file named by "Data Source" and checks "Jet OLEDB:Database Password".
     void Open();
-    bool EstaAbierta() const { return db_ != nullptr; }
+    bool EstaAbierta() const { return motor_ != nullptr; }
 
-    // Runs one statement at once; outside a transaction its effect is committed.
-    // Statements whose texts differ only in their quoted literals share one
-    // prepared statement, with the literals bound exactly as the text spells them.
+    // Runs one statement at once; outside a transaction its effect is
+    // committed. Statements whose texts differ only in their quoted literals
+    // share one prepared statement, with the literals bound exactly as the
+    // text spells them.
     void Execute(const QString& sql);
 
+    // The write lock is taken at BeginTrans, so a busy database fails before
+    // any change.
     void BeginTrans();
     void CommitTrans();
     void RollbackTrans();
@@ -41,21 +44,12 @@ public:
     // How long a statement waits for another writer before it fails.
     void EstablecerEsperaOcupada(int milisegundos);
 
-    // Tests see every statement text that Execute receives, in order.
-    using Traza = std::function<void(const QString& sql)>;
-    static void EstablecerTraza(Traza traza);
-
 private:
-    sqlite3_stmt* Preparar(const QString& forma);
-    void EjecutarDirecto(const char* sql);
-    void Cerrar();
+    Motor& MotorAbierto();
 
     QString cadena_;
-    sqlite3* db_ = nullptr;
+    std::unique_ptr<Motor> motor_;
     bool enTransaccion_ = false;
-    QHash<QString, sqlite3_stmt*> preparadas_;
+    // Kept between statements: a run executes one for every line of a file.
+    SentenciaParametrizada sentencia_;
 };
-
-// The value of one key of a connection string ("Data Source", ...), or an empty
-// text when the key is not there. Keys are compared without regard to case.
-QString ValorConexion(const QString& cadena, const QString& clave);

@@ -1,7 +1,5 @@
 #include "platform/InstanciaUnica.h"
 
-#include "platform/Programa.h"
-
 #include <QCryptographicHash>
 #include <QDeadlineTimer>
 #include <QDir>
@@ -23,8 +21,8 @@ InstanciaUnica::InstanciaUnica(QString clave, QObject* padre)
 
 InstanciaUnica::~InstanciaUnica() = default;
 
-QString InstanciaUnica::ClavePrograma() {
-    const QString carpeta = QFileInfo(RutaPrograma()).canonicalFilePath();
+QString InstanciaUnica::ClavePrograma(const QString& carpetaElegida) {
+    const QString carpeta = QFileInfo(carpetaElegida).canonicalFilePath();
     const QByteArray huella =
         QCryptographicHash::hash((QString::number(getuid()) + QLatin1Char(':') + carpeta).toUtf8(),
                                  QCryptographicHash::Sha256);

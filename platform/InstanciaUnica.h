@@ -8,7 +8,7 @@
 
 class QLocalServer;
 
-// One running copy per user and program folder. The first copy holds a lock
+// One running copy per user and folder. The first copy holds a lock
 // file and listens on a local socket; a later copy finds the lock taken, asks
 // the first to bring its window to the front, and ends. A lock left by a killed
 // copy is taken over.
@@ -23,7 +23,8 @@ public:
     // front. False when this copy is the first and now answers later starts.
     bool PrevInstance();
 
-    static QString ClavePrograma();
+    // The key of the copies that share a user and a folder.
+    static QString ClavePrograma(const QString& carpeta);
 
 signals:
     // A later start asked this copy to bring its window to the front.

@@ -9,6 +9,9 @@
 // Tests install a presenter that records the texts and answers at once.
 enum class IconoMensaje { Ninguno, Exclamacion, Critico };
 
+// The application title, shown on boxes that have no caption of their own.
+inline const QString TituloAplicacion = QStringLiteral("Cobranzia");
+
 using PresentadorMensajes = std::function<void(const QString& texto, IconoMensaje icono)>;
 
 // Shows one box with an OK button, the given icon and the application title.

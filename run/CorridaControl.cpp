@@ -4,6 +4,7 @@
 #include "platform/Conexion.h"
 #include "platform/ErrorEjecucion.h"
 #include "platform/SistemaArchivos.h"
+#include "run/Programa.h"
 #include "util/FormatoSQL.h"
 #include "util/Recorte.h"
 
@@ -19,28 +20,26 @@ const QString kSeparador = QStringLiteral(", ");
 const QString kCierre = QStringLiteral(") ");
 
 bool EsLineaDeControl(QStringView strLinea) {
-    return !strLinea.isEmpty() &&
-           (strLinea.front() == QLatin1Char('T') || strLinea.front() == QLatin1Char('H'));
+    return !strLinea.isEmpty() && (strLinea.front() == u'T' || strLinea.front() == u'H');
 }
 
 // Walks every line of the file: `guardar` receives each detail line, trimmed;
 // every line enters the chain. Returns the control code.
 template <typename Guardar>
-QString Recorrer(SistemaArchivos& sistema, const QString& ruta, Guardar&& guardar) {
+QString Recorrer(SistemaArchivos& sistema, const QString& biblioteca, const QString& ruta,
+                 Guardar&& guardar) {
     const std::unique_ptr<FlujoTexto> flujo = sistema.OpenTextFile(
         ruta, SistemaArchivos::ForReading, false, SistemaArchivos::TristateFalse);
-    CHash hasher;
+    CHash hasher(biblioteca);
     QString strHash;
     QString strLinea;
     while (!flujo->AtEndOfStream()) {
         const QString leida = flujo->ReadLine();
         if (leida.contains(QChar(0)))
-            throw ErrorEjecucion(
-                ErrorLineaConNulo,
-                QStringLiteral("La línea %1 del archivo %2 contiene bytes nulos: no es un "
-                               "archivo de texto")
-                    .arg(flujo->NumeroLinea())
-                    .arg(ruta));
+            throw ErrorEjecucion(ErrorLineaConNulo,
+                                 QStringLiteral("La línea %1 del archivo %2 contiene bytes nulos: "
+                                                "no es un archivo de texto")
+                                     .arg(QString::number(flujo->NumeroLinea()), ruta));
         strLinea = RecortarEspacios(leida).toString();
         if (!EsLineaDeControl(strLinea))
             guardar(strLinea);
@@ -49,10 +48,6 @@ QString Recorrer(SistemaArchivos& sistema, const QString& ruta, Guardar&& guarda
     }
     return strHash;
 }
-
-} // namespace
-
-namespace {
 
 QString Borrado(const QString& literalArchivo) {
     return kBorrado % kDonde % literalArchivo;
@@ -72,20 +67,24 @@ QString SentenciaInsercion(const QString& strLinea, const QString& strArchivo) {
     return Insercion(FormatoSQL(strLinea, tsTexto, true), FormatoSQL(strArchivo, tsTexto, true));
 }
 
-ResultadoCorrida EjecutarCorrida(Conexion& conexion, SistemaArchivos& sistema,
-                                 const QString& ruta) {
+ResultadoCorrida EjecutarCorrida(Programa& programa, const QString& ruta) {
+    if (!programa.gConexion || !programa.gSistemaArchivos)
+        throw ErrorSistema(Errores::ObjetoNoEstablecido);
+    Conexion& conexion = *programa.gConexion;
     ResultadoCorrida resultado;
-    resultado.strArchivo = sistema.GetFileName(ruta);
+    resultado.strArchivo = programa.gSistemaArchivos->GetFileName(ruta);
     // The file's literal is the same on every row: written once.
     const QString literalArchivo = FormatoSQL(resultado.strArchivo, tsTexto, true);
 
     conexion.BeginTrans();
     try {
         conexion.Execute(Borrado(literalArchivo));
-        resultado.strHash = Recorrer(sistema, ruta, [&](const QString& strLinea) {
-            conexion.Execute(Insercion(FormatoSQL(strLinea, tsTexto, true), literalArchivo));
-            ++resultado.filas;
-        });
+        resultado.strHash = Recorrer(
+            *programa.gSistemaArchivos, programa.BibliotecaMd5(), ruta,
+            [&](const QString& strLinea) {
+                conexion.Execute(Insercion(FormatoSQL(strLinea, tsTexto, true), literalArchivo));
+                ++resultado.filas;
+            });
         conexion.CommitTrans();
     } catch (...) {
         if (conexion.EnTransaccion()) {
@@ -101,11 +100,12 @@ ResultadoCorrida EjecutarCorrida(Conexion& conexion, SistemaArchivos& sistema,
     return resultado;
 }
 
-QString CalcularCodigoControl(SistemaArchivos& sistema, const QString& ruta) {
-    return Recorrer(sistema, ruta, [](const QString&) {});
+QString CalcularCodigoControl(const Programa& programa, const QString& ruta) {
+    SistemaArchivos sistema;
+    return Recorrer(sistema, programa.BibliotecaMd5(), ruta, [](const QString&) {});
 }
 
 QString MensajeErrorCorrida(int32_t numero, const QString& descripcion) {
-    return QStringLiteral("Error ") + QString::number(numero) + QStringLiteral(" (") + descripcion +
-           QString::fromUtf8(TextosCorrida::ProcedimientoAceptar);
+    return QStringLiteral("Error ") % QString::number(numero) % QStringLiteral(" (") % descripcion %
+           QStringLiteral(") in procedure cmdAceptar_Click of Formulario frmPrincipal");
 }

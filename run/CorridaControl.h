@@ -4,8 +4,7 @@
 
 #include <cstdint>
 
-class Conexion;
-class SistemaArchivos;
+class Programa;
 
 // What a run leaves: the file's name as the listing receives it, its control
 // code (empty for a file without lines) and how many rows it stored.
@@ -15,16 +14,18 @@ struct ResultadoCorrida {
     qint64 filas = 0;
 };
 
-// The control-code run on the file at `ruta`: the rows of its name in Datos are
-// replaced by its detail lines, and every line enters the chained MD5.
+// The control-code run on the file at `ruta`, on the program's connection and
+// file-system object: the rows of the file's name in Datos are replaced by its
+// detail lines, and every line enters the chained MD5.
 //
 // All of it happens in one transaction: when anything fails (the file, the
 // database, the md5 library) the transaction is rolled back, so the rows stored
 // before the run stay exactly as they were, and the error is raised again.
-ResultadoCorrida EjecutarCorrida(Conexion& conexion, SistemaArchivos& sistema, const QString& ruta);
+// Raises error 91 when the program has no connection or file-system object.
+ResultadoCorrida EjecutarCorrida(Programa& programa, const QString& ruta);
 
 // The control code of the file at `ruta`, without touching any database.
-QString CalcularCodigoControl(SistemaArchivos& sistema, const QString& ruta);
+QString CalcularCodigoControl(const Programa& programa, const QString& ruta);
 
 // The statements of the run, exactly as they are sent.
 QString SentenciaBorrado(const QString& strArchivo);
@@ -32,11 +33,6 @@ QString SentenciaInsercion(const QString& strLinea, const QString& strArchivo);
 
 // A line holding a NUL byte is not text: the run refuses the file.
 inline constexpr int32_t ErrorLineaConNulo = -2147221504 + 701;
-
-namespace TextosCorrida {
-inline constexpr char ProcedimientoAceptar[] =
-    ") in procedure cmdAceptar_Click of Formulario frmPrincipal";
-} // namespace TextosCorrida
 
 // "Error N (description) in procedure cmdAceptar_Click of Formulario frmPrincipal".
 QString MensajeErrorCorrida(int32_t numero, const QString& descripcion);

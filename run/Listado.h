@@ -3,35 +3,32 @@
 #include <QString>
 
 class ControlReporte;
-class DialogoComun;
-
-// The listing of one file's rows in the report control's preview, with the
-// recovery dialog when the template is missing. Every failure ends here, in
-// the dialog or in one message box; the caller never sees an error.
-// frmPrincipal::ImprimirListado runs it with the window's `rpt` and `dlgArchivo`.
-void ImprimirListadoCon(ControlReporte& rpt, DialogoComun& dlgArchivo, QString& strArchivo,
-                        QString& strHash);
+class Programa;
 
 // Gives the report control every value of the listing of one file, in order,
-// for the given destination (0 preview, 2 PDF file).
-void PrepararListado(ControlReporte& rpt, const QString& strArchivo, const QString& strHash,
-                     int destino);
+// for the given destination (0 preview, 2 PDF file): the data source, the
+// program's template, the formula fields Archivo and Hash, the selection of
+// the file's rows, the title and the maximised window.
+void PrepararListado(ControlReporte& rpt, const Programa& programa, const QString& strArchivo,
+                     const QString& strHash, int destino);
 
-// A text as a formula literal: between apostrophes, each one inside doubled.
-QString LiteralListado(const QString& texto);
+// Writes the listing of one file's stored rows, with its name and control
+// code, as a PDF file. Raises the report engine's error when it fails.
+void EscribirListadoPdf(const Programa& programa, const QString& strArchivo, const QString& strHash,
+                        const QString& salida);
 
 // The file name as the run stores it: without leading and trailing spaces.
 QString NombreGuardado(const QString& strArchivo);
 
 namespace TextosListado {
-inline constexpr char Conexion[] = "DSN=Cobranzia";
-inline constexpr char Plantilla[] = "Cobranzia.rpt";
-inline constexpr char FormulaArchivo[] = "Archivo = ";
-inline constexpr char FormulaHash[] = "Hash = ";
-inline constexpr char Seleccion[] = "{dao.t_archivo} = ";
-inline constexpr char TituloVentana[] = "Listado de Cobranzia";
-inline constexpr char ExtensionReporte[] = ".rpt";
-inline constexpr char FiltroReportes[] = "Reportes|*.rpt";
+inline const QString Conexion = QStringLiteral("DSN=Cobranzia");
+inline const QString Plantilla = QStringLiteral("Cobranzia.rpt");
+inline const QString FormulaArchivo = QStringLiteral("Archivo = ");
+inline const QString FormulaHash = QStringLiteral("Hash = ");
+inline const QString Seleccion = QStringLiteral("{dao.t_archivo} = ");
+inline const QString TituloVentana = QStringLiteral("Listado de Cobranzia");
+inline const QString ExtensionReporte = QStringLiteral(".rpt");
+inline const QString FiltroReportes = QStringLiteral("Reportes|*.rpt");
 inline constexpr int FlagsDialogo = 524292; // Explorer style, read-only box hidden
 inline constexpr int DestinoVentana = 0;
 inline constexpr int DestinoArchivo = 2;

@@ -2,6 +2,11 @@
 
 #include <QStringList>
 
+#include <memory>
+
+class Programa;
+class QCoreApplication;
+
 // The program without its window, for schedulers and scripts:
 //   cobranzia --procesar ARCHIVO [--listado SALIDA.pdf]
 //   cobranzia --verificar CODIGO ARCHIVO
@@ -10,14 +15,19 @@
 // error or a bad call.
 
 // Whether the arguments ask for batch mode (any argument at all does).
-bool EsModoLotes(int argc);
+bool EsModoLotes(int argc, char** argv);
+
+// The application object of batch mode, never one with widgets: a graphical
+// one on the offscreen platform when a listing is to be drawn, else a core one.
+std::unique_ptr<QCoreApplication> CrearAplicacionLotes(int& argc, char** argv);
 
 // Keeps Qt's own warnings off standard error, which carries only the
 // program's errors. Called before the application object exists.
 void SilenciarAvisosDeQt();
 
-// Runs what the arguments ask for; the application object already exists.
-int EjecutarModoLotes(const QStringList& argumentos);
+// Runs what the arguments ask for on the program; the application object
+// already exists.
+int EjecutarModoLotes(Programa& programa, const QStringList& argumentos);
 
 namespace Lotes {
 inline constexpr int Exito = 0;

@@ -1,5 +1,6 @@
 #include "util/FormatoSQL.h"
 
+#include "platform/LiteralSQL.h"
 #include "util/Recorte.h"
 #include "util/Val.h"
 #include "util/Variante.h"
@@ -9,7 +10,6 @@
 #include <QTime>
 
 #include <cmath>
-#include <cstring>
 #include <optional>
 
 namespace {
@@ -17,34 +17,16 @@ namespace {
 constexpr char kFormatoFecha[] = "MM/dd/yyyy";
 constexpr char kFormatoHora[] = "HH:mm:ss";
 // The words that read as true, in the host's language and in the runtime's.
-constexpr char kVerdadero[] = "Verdadero";
-constexpr char kTrue[] = "True";
+const QString kVerdadero = QStringLiteral("Verdadero");
+const QString kTrue = QStringLiteral("True");
 
 QString Nulo() {
     return QStringLiteral("Null");
 }
 
-// 'text', the spaces at either end removed and every apostrophe doubled: one
-// allocation, as this runs twice for every line of a debit file.
+// 'text', the spaces at either end removed and every apostrophe doubled.
 QString Citar(QStringView texto) {
-    const QStringView recortado = RecortarEspacios(texto);
-    const qsizetype apostrofos = recortado.count(u'\'');
-    QString literal(recortado.size() + apostrofos + 2, Qt::Uninitialized);
-    QChar* salida = literal.data();
-    *salida++ = u'\'';
-    if (apostrofos == 0 && !recortado.isEmpty()) { // an empty view may have no data at all
-        std::memcpy(salida, recortado.data(),
-                    static_cast<size_t>(recortado.size()) * sizeof(QChar));
-        salida += recortado.size();
-    } else {
-        for (const QChar c : recortado) {
-            *salida++ = c;
-            if (c == u'\'')
-                *salida++ = u'\'';
-        }
-    }
-    *salida = u'\'';
-    return literal;
+    return CitarLiteral(RecortarEspacios(texto));
 }
 
 bool EsTextoVacio(const QVariant& valor) {
@@ -128,11 +110,10 @@ QString LiteralBooleano(const QVariant& valor) {
     const std::optional<double> numero =
         EsTexto(valor) ? NumeroDeTexto(valor.toString()) : NumeroComparable(valor);
     const bool esTexto = EsTexto(valor);
-    const bool verdadero = (numero && *numero == -1) ||
-                           (esTexto && valor.toString() == QLatin1StringView(kVerdadero)) ||
-                           (esTexto && valor.toString() == QLatin1StringView(kTrue)) ||
-                           (valor.metaType().id() == QMetaType::Bool && valor.toBool()) ||
-                           (numero && *numero != 0);
+    const bool verdadero =
+        (numero && *numero == -1) || (esTexto && valor.toString() == kVerdadero) ||
+        (esTexto && valor.toString() == kTrue) ||
+        (valor.metaType().id() == QMetaType::Bool && valor.toBool()) || (numero && *numero != 0);
     return verdadero ? QStringLiteral("-1") : QStringLiteral("0");
 }
 

@@ -14,10 +14,10 @@ namespace {
 
 constexpr int32_t kTiposNoCoinciden = 13;
 constexpr int32_t kUsoNoValidoNull = 94;
-constexpr char kDescTiposNoCoinciden[] = "No coinciden los tipos";
-constexpr char kDescUsoNoValidoNull[] = "Uso no válido de Null";
-constexpr char kVerdadero[] = "Verdadero";
-constexpr char kFalso[] = "Falso";
+const QString kDescTiposNoCoinciden = QStringLiteral("No coinciden los tipos");
+const QString kDescUsoNoValidoNull = QStringLiteral("Uso no válido de Null");
+const QString kVerdadero = QStringLiteral("Verdadero");
+const QString kFalso = QStringLiteral("Falso");
 constexpr char kFormatoFecha[] = "MM/dd/yyyy";
 constexpr char kFormatoHora[] = "HH:mm:ss";
 
@@ -127,12 +127,12 @@ bool EsNumero(const QVariant& valor) {
 
 void ExigirTextoConvertible(const QVariant& valor) {
     if (!TieneTexto(valor) && !EsNuloBD(valor))
-        throw ErrorEjecucion(kTiposNoCoinciden, QString::fromUtf8(kDescTiposNoCoinciden));
+        throw ErrorEjecucion(kTiposNoCoinciden, kDescTiposNoCoinciden);
 }
 
 QString TextoDe(const QVariant& valor) {
     if (EsNuloBD(valor))
-        throw ErrorEjecucion(kUsoNoValidoNull, QString::fromUtf8(kDescUsoNoValidoNull));
+        throw ErrorEjecucion(kUsoNoValidoNull, kDescUsoNoValidoNull);
     ExigirTextoConvertible(valor);
     const int id = valor.metaType().id();
     if (!valor.isValid())
@@ -143,7 +143,7 @@ QString TextoDe(const QVariant& valor) {
         return EsSinSigno(id) ? QString::number(valor.toULongLong())
                               : QString::number(valor.toLongLong());
     if (id == QMetaType::Bool)
-        return QString::fromLatin1(valor.toBool() ? kVerdadero : kFalso);
+        return valor.toBool() ? kVerdadero : kFalso;
     if (id == QMetaType::Float)
         return TextoDeFlotante(valor.toDouble(), 7);
     if (id == QMetaType::Double)

@@ -2,15 +2,14 @@
 
 #include "platform/ErrorEjecucion.h"
 #include "platform/Mensajes.h"
-#include "platform/Programa.h"
-#include "platform/Puntero.h"
+#include "platform/gui/Puntero.h"
 
 #include <QMessageBox>
 
 Aplicacion::Aplicacion(int& argc, char** argv)
     : QApplication(argc, argv) {
-    setApplicationName(QString::fromLatin1(TituloAplicacion));
-    setOrganizationName(QString::fromLatin1(TituloAplicacion));
+    setApplicationName(TituloAplicacion);
+    setOrganizationName(TituloAplicacion);
     setApplicationVersion(QStringLiteral(COBRANZIA_VERSION));
     setQuitOnLastWindowClosed(true);
 }
@@ -32,7 +31,7 @@ bool Aplicacion::notify(QObject* receptor, QEvent* evento) {
 void InstalarCajasDeMensaje() {
     EstablecerPresentadorMensajes([](const QString& texto, IconoMensaje icono) {
         QMessageBox caja(QApplication::activeWindow());
-        caja.setWindowTitle(QString::fromLatin1(TituloAplicacion));
+        caja.setWindowTitle(TituloAplicacion);
         caja.setText(texto);
         caja.setStandardButtons(QMessageBox::Ok);
         switch (icono) {

@@ -1,25 +1,27 @@
 #pragma once
 
+#include <QString>
+
 // The texts of the listing's preview window.
 namespace TextosVista {
-inline constexpr char Imprimir[] = "&Imprimir...";
-inline constexpr char GuardarPdf[] = "&Guardar como PDF...";
-inline constexpr char Acercar[] = "Acercar";
-inline constexpr char Alejar[] = "Alejar";
-inline constexpr char AjustarAncho[] = "Ajustar al ancho";
-inline constexpr char AjustarPagina[] = "Página completa";
-inline constexpr char Primera[] = "Primera página";
-inline constexpr char Anterior[] = "Página anterior";
-inline constexpr char Siguiente[] = "Página siguiente";
-inline constexpr char Ultima[] = "Última página";
-inline constexpr char DeTotal[] = " de %1";
-inline constexpr char Barra[] = "Vista previa";
-inline constexpr char TituloPdf[] = "Guardar como PDF";
-inline constexpr char FiltroPdf[] = "Documentos PDF (*.pdf)";
-inline constexpr char ExtensionPdf[] = ".pdf";
-inline constexpr char NombrePdf[] = "Listado.pdf";
-inline constexpr char Imprimiendo[] = "Imprimiendo el listado...";
-inline constexpr char Guardando[] = "Guardando el listado como PDF...";
-inline constexpr char Cancelar[] = "Cancelar";
-inline constexpr char Listo[] = "Filas: %1    Páginas: %2";
+inline const QString Imprimir = QStringLiteral("&Imprimir...");
+inline const QString GuardarPdf = QStringLiteral("&Guardar como PDF...");
+inline const QString Acercar = QStringLiteral("Acercar");
+inline const QString Alejar = QStringLiteral("Alejar");
+inline const QString AjustarAncho = QStringLiteral("Ajustar al ancho");
+inline const QString AjustarPagina = QStringLiteral("Página completa");
+inline const QString Primera = QStringLiteral("Primera página");
+inline const QString Anterior = QStringLiteral("Página anterior");
+inline const QString Siguiente = QStringLiteral("Página siguiente");
+inline const QString Ultima = QStringLiteral("Última página");
+inline const QString DeTotal = QStringLiteral(" de %1");
+inline const QString Barra = QStringLiteral("Vista previa");
+inline const QString TituloPdf = QStringLiteral("Guardar como PDF");
+inline const QString FiltroPdf = QStringLiteral("Documentos PDF (*.pdf)");
+inline const QString ExtensionPdf = QStringLiteral(".pdf");
+inline const QString NombrePdf = QStringLiteral("Listado.pdf");
+inline const QString Imprimiendo = QStringLiteral("Imprimiendo el listado...");
+inline const QString Guardando = QStringLiteral("Guardando el listado como PDF...");
+inline const QString Cancelar = QStringLiteral("Cancelar");
+inline const QString Listo = QStringLiteral("Filas: %1    Páginas: %2");
 } // namespace TextosVista

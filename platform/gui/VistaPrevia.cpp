@@ -21,10 +21,6 @@
 
 namespace {
 constexpr int kEsperaProgreso = 500; // ms before the progress dialog shows
-
-QString T(const char* texto) {
-    return QString::fromUtf8(texto);
-}
 } // namespace
 
 VistaPrevia::VistaPrevia(std::unique_ptr<Reporte> reporte, QWidget* padre)
@@ -35,7 +31,7 @@ VistaPrevia::VistaPrevia(std::unique_ptr<Reporte> reporte, QWidget* padre)
     setCentralWidget(lienzo_);
     CrearBarra();
     statusBar()->showMessage(
-        T(TextosVista::Listo).arg(reporte_->Filas()).arg(reporte_->TotalPaginas()));
+        TextosVista::Listo.arg(reporte_->Filas()).arg(reporte_->TotalPaginas()));
     connect(lienzo_, &LienzoPaginas::PaginaCambiada, this, &VistaPrevia::PaginaCambiada);
     lienzo_->setFocus();
 }
@@ -43,13 +39,13 @@ VistaPrevia::VistaPrevia(std::unique_ptr<Reporte> reporte, QWidget* padre)
 VistaPrevia::~VistaPrevia() = default;
 
 void VistaPrevia::CrearBarra() {
-    QToolBar* barra = addToolBar(T(TextosVista::Barra));
+    QToolBar* barra = addToolBar(TextosVista::Barra);
     barra->setMovable(false);
     barra->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
     QStyle* s = style();
-    auto accion = [&](QStyle::StandardPixmap icono, const char* texto, QKeySequence tecla,
+    auto accion = [&](QStyle::StandardPixmap icono, const QString& texto, QKeySequence tecla,
                       auto&& receptor) {
-        QAction* a = barra->addAction(s->standardIcon(icono), T(texto));
+        QAction* a = barra->addAction(s->standardIcon(icono), texto);
         // The style has no printer picture: the theme's, or the text alone.
         if (tecla == QKeySequence::Print)
             a->setIcon(QIcon::fromTheme(QStringLiteral("document-print")));
@@ -81,7 +77,7 @@ void VistaPrevia::CrearBarra() {
     numeroPagina_->setRange(1, int(std::min<qint64>(total, INT_MAX)));
     numeroPagina_->setKeyboardTracking(false);
     barra->addWidget(numeroPagina_);
-    barra->addWidget(new QLabel(T(TextosVista::DeTotal).arg(total), barra));
+    barra->addWidget(new QLabel(TextosVista::DeTotal.arg(total), barra));
     connect(numeroPagina_, &QSpinBox::valueChanged, this,
             [this](int n) { lienzo_->IrAPagina(n - 1); });
 
@@ -105,10 +101,10 @@ void VistaPrevia::PaginaCambiada(qint64 k) {
     numeroPagina_->setValue(int(k + 1));
 }
 
-bool VistaPrevia::Volcando(const char* texto, qint64 paginas,
+bool VistaPrevia::Volcando(const QString& texto, qint64 paginas,
                            const std::function<bool(const Reporte::Avance&)>& trabajo) {
     // Long listings take a while: the operator sees how far it went and may stop it.
-    QProgressDialog progreso(T(texto), T(TextosVista::Cancelar), 0,
+    QProgressDialog progreso(texto, TextosVista::Cancelar, 0,
                              int(std::min<qint64>(paginas, INT_MAX)), this);
     progreso.setWindowModality(Qt::WindowModal);
     progreso.setMinimumDuration(kEsperaProgreso);
@@ -158,13 +154,13 @@ void VistaPrevia::Imprimir() {
 }
 
 void VistaPrevia::PreguntarPdf() {
-    QString ruta = QFileDialog::getSaveFileName(this, T(TextosVista::TituloPdf),
-                                                QDir::home().filePath(T(TextosVista::NombrePdf)),
-                                                T(TextosVista::FiltroPdf));
+    QString ruta = QFileDialog::getSaveFileName(this, TextosVista::TituloPdf,
+                                                QDir::home().filePath(TextosVista::NombrePdf),
+                                                TextosVista::FiltroPdf);
     if (ruta.isEmpty())
         return;
-    if (!ruta.endsWith(T(TextosVista::ExtensionPdf), Qt::CaseInsensitive))
-        ruta += T(TextosVista::ExtensionPdf);
+    if (!ruta.endsWith(TextosVista::ExtensionPdf, Qt::CaseInsensitive))
+        ruta += TextosVista::ExtensionPdf;
     GuardarPdf(ruta);
 }
 

@@ -39,7 +39,7 @@ private slots:
 
 private:
     void CrearBarra();
-    bool Volcando(const char* texto, qint64 paginas,
+    bool Volcando(const QString& texto, qint64 paginas,
                   const std::function<bool(const Reporte::Avance&)>& trabajo);
 
     std::unique_ptr<Reporte> reporte_;

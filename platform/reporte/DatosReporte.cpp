@@ -26,9 +26,8 @@ QString TextoError(const QSqlError& error) {
 }
 
 [[noreturn]] void FallarLectura(const QSqlQuery& consulta) {
-    throw ErrorEjecucion(
-        ErroresReporte::LecturaDatos,
-        QString::fromUtf8(TextosReporte::LecturaDatos).arg(TextoError(consulta.lastError())));
+    throw ErrorEjecucion(ErroresReporte::LecturaDatos,
+                         TextosReporte::LecturaDatos.arg(TextoError(consulta.lastError())));
 }
 
 QString NuevoNombre() {
@@ -58,9 +57,9 @@ DatosReporte::DatosReporte(const QString& conexion, const Consulta& consulta)
         QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QODBC"), nombre_);
         db.setDatabaseName(NombreConexion(conexion));
         if (!db.open())
-            throw ErrorEjecucion(ErroresReporte::OrigenDatos,
-                                 QString::fromUtf8(TextosReporte::OrigenDatos)
-                                     .arg(conexion, TextoError(db.lastError())));
+            throw ErrorEjecucion(
+                ErroresReporte::OrigenDatos,
+                TextosReporte::OrigenDatos.arg(conexion, TextoError(db.lastError())));
         Comprobar();
     } catch (...) {
         Cerrar();
@@ -92,7 +91,7 @@ void DatosReporte::Comprobar() {
         if (!TextoError(sonda.lastError()).contains(QLatin1String("no such table")))
             FallarLectura(sonda);
         throw ErrorEjecucion(ErroresReporte::TablaNoExiste,
-                             QString::fromUtf8(TextosReporte::TablaNoExiste).arg(consulta_.tabla));
+                             TextosReporte::TablaNoExiste.arg(consulta_.tabla));
     }
     QStringList nombres{consulta_.campoDetalle};
     if (consulta_.filtrar)
@@ -100,8 +99,8 @@ void DatosReporte::Comprobar() {
     for (const QString& campo : nombres) {
         if (!campos.contains(campo))
             throw ErrorEjecucion(ErroresReporte::CampoNoExiste,
-                                 QString::fromUtf8(TextosReporte::CampoNoExiste)
-                                     .arg(consulta_.nombreEnPlantilla, campo, consulta_.tabla));
+                                 TextosReporte::CampoNoExiste.arg(consulta_.nombreEnPlantilla,
+                                                                  campo, consulta_.tabla));
     }
 }
 

@@ -39,9 +39,9 @@ DisposicionPagina::DisposicionPagina(const Plantilla& p)
         detalle_.height() > 0 ? int(std::floor(detalle_.height() / alturaLinea_)) : 0;
     caracteresPorLinea_ = detalle_.width() > 0 ? int(std::floor(detalle_.width() / avance)) : 0;
     if (lineasPorPagina_ < 1 || caracteresPorLinea_ < 1)
-        throw ErrorEjecucion(ErroresReporte::PlantillaNoValida,
-                             QString::fromUtf8(TextosReporte::PlantillaNoValida)
-                                 .arg(p.ruta, QString::fromUtf8(TextosReporte::PlantillaSinSitio)));
+        throw ErrorEjecucion(
+            ErroresReporte::PlantillaNoValida,
+            TextosReporte::PlantillaNoValida.arg(p.ruta, TextosReporte::PlantillaSinSitio));
 }
 
 QPageLayout DisposicionPagina::Disposicion() const {

@@ -1,6 +1,7 @@
 #include "platform/reporte/LectorFormulas.h"
 
 #include "platform/ErrorEjecucion.h"
+#include "platform/LiteralSQL.h"
 #include "platform/reporte/TextosReporte.h"
 
 namespace {
@@ -24,7 +25,7 @@ public:
     void Esperar(QChar c) {
         SaltarEspacios();
         if (pos_ >= texto_.size() || texto_[pos_] != c)
-            Fallar(QString::fromUtf8(TextosReporte::FormulaEsperado).arg(c).arg(pos_ + 1));
+            Fallar(TextosReporte::FormulaEsperado.arg(c).arg(pos_ + 1));
         ++pos_;
     }
 
@@ -36,36 +37,27 @@ public:
                 (texto_[pos_].isLetterOrNumber() && texto_[pos_].unicode() < 128)))
             ++pos_;
         if (pos_ == inicio || texto_[inicio].isDigit())
-            Fallar(QString::fromUtf8(TextosReporte::FormulaNombre).arg(inicio + 1));
+            Fallar(TextosReporte::FormulaNombre.arg(inicio + 1));
         return texto_.mid(inicio, pos_ - inicio);
     }
 
     QString Literal() {
-        Esperar(QLatin1Char('\''));
+        Esperar(u'\'');
         QString valor;
-        for (;;) {
-            if (pos_ >= texto_.size())
-                Fallar(QString::fromUtf8(TextosReporte::FormulaSinCierre));
-            const QChar c = texto_[pos_++];
-            if (c != QLatin1Char('\'')) {
-                valor += c;
-            } else if (pos_ < texto_.size() && texto_[pos_] == QLatin1Char('\'')) {
-                valor += c;
-                ++pos_;
-            } else {
-                return valor;
-            }
-        }
+        pos_ = LeerLiteral(texto_, pos_ - 1, valor);
+        if (pos_ < 0)
+            Fallar(TextosReporte::FormulaSinCierre);
+        return valor;
     }
 
     void Terminar() {
         if (!Fin())
-            Fallar(QString::fromUtf8(TextosReporte::FormulaSobrante).arg(texto_.mid(pos_)));
+            Fallar(TextosReporte::FormulaSobrante.arg(texto_.mid(pos_)));
     }
 
     [[noreturn]] void Fallar(const QString& motivo) const {
         throw ErrorEjecucion(ErroresReporte::FormulaNoValida,
-                             QString::fromUtf8(TextosReporte::FormulaNoValida).arg(texto_, motivo));
+                             TextosReporte::FormulaNoValida.arg(texto_, motivo));
     }
 
 private:
@@ -100,10 +92,4 @@ Formula LeerFormula(const QString& texto) {
     f.valor = cursor.Literal();
     cursor.Terminar();
     return f;
-}
-
-QString LiteralFormula(const QString& valor) {
-    QString literal = valor;
-    literal.replace(QLatin1Char('\''), QLatin1String("''"));
-    return QLatin1Char('\'') + literal + QLatin1Char('\'');
 }

@@ -16,10 +16,7 @@ struct Formula {
     QString valor;
 };
 
-// Inside a literal '' stands for one apostrophe. Both raise 20515 with a
+// The literals are read as platform/LiteralSQL.h spells them. Both raise 20515 with a
 // readable reason for anything else.
 Seleccion LeerSeleccion(const QString& texto);
 Formula LeerFormula(const QString& texto);
-
-// The literal that LeerSeleccion and LeerFormula read back as `valor`.
-QString LiteralFormula(const QString& valor);

@@ -23,9 +23,8 @@ public:
         : ruta_(ruta) {}
 
     [[noreturn]] void Fallar(const QString& motivo) const {
-        throw ErrorEjecucion(
-            ErroresReporte::PlantillaNoValida,
-            QString::fromUtf8(TextosReporte::PlantillaNoValida).arg(ruta_, motivo));
+        throw ErrorEjecucion(ErroresReporte::PlantillaNoValida,
+                             TextosReporte::PlantillaNoValida.arg(ruta_, motivo));
     }
 
     QJsonObject Objeto(const QJsonObject& padre, const char* clave) const {
@@ -48,14 +47,14 @@ public:
             Falta(clave);
         const qreal n = v.toDouble();
         if (!(n >= minimo && n <= maximo))
-            Fallar(QString::fromUtf8(TextosReporte::PlantillaMedida).arg(QLatin1String(clave)));
+            Fallar(TextosReporte::PlantillaMedida.arg(QLatin1String(clave)));
         return n;
     }
 
     QString Nombre(const QString& nombre) const {
         static const QRegularExpression valido(QStringLiteral("^[A-Za-z_][A-Za-z0-9_]*$"));
         if (!valido.match(nombre).hasMatch())
-            Fallar(QString::fromUtf8(TextosReporte::PlantillaNombre).arg(nombre));
+            Fallar(TextosReporte::PlantillaNombre.arg(nombre));
         return nombre;
     }
 
@@ -74,13 +73,13 @@ public:
                              [&](const char* e) { return nombre == QLatin1String(e); }) !=
                 std::end(MarcasEspeciales))
                 continue;
-            Fallar(QString::fromUtf8(TextosReporte::PlantillaMarcador).arg(nombre));
+            Fallar(TextosReporte::PlantillaMarcador.arg(nombre));
         }
     }
 
 private:
     [[noreturn]] void Falta(const char* clave) const {
-        Fallar(QString::fromUtf8(TextosReporte::PlantillaFalta).arg(QLatin1String(clave)));
+        Fallar(TextosReporte::PlantillaFalta.arg(QLatin1String(clave)));
     }
 
     QString ruta_;
@@ -88,17 +87,16 @@ private:
 
 QJsonObject Raiz(const QByteArray& contenido, const LectorPlantilla& lector) {
     if (contenido.trimmed().isEmpty())
-        lector.Fallar(QString::fromUtf8(TextosReporte::PlantillaVacia));
+        lector.Fallar(TextosReporte::PlantillaVacia);
     QJsonParseError error{};
     const QJsonDocument doc = QJsonDocument::fromJson(contenido, &error);
     if (error.error != QJsonParseError::NoError)
-        lector.Fallar(QString::fromUtf8(TextosReporte::PlantillaNoJson).arg(error.offset + 1));
+        lector.Fallar(TextosReporte::PlantillaNoJson.arg(error.offset + 1));
     if (!doc.isObject())
-        lector.Fallar(QString::fromUtf8(TextosReporte::PlantillaNoObjeto));
+        lector.Fallar(TextosReporte::PlantillaNoObjeto);
     const QJsonObject raiz = doc.object();
     if (raiz.value(QStringLiteral("formato")).toString() != QLatin1String(kFormato))
-        lector.Fallar(
-            QString::fromUtf8(TextosReporte::PlantillaFormato).arg(QLatin1String(kFormato)));
+        lector.Fallar(TextosReporte::PlantillaFormato.arg(QLatin1String(kFormato)));
     return raiz;
 }
 
@@ -107,13 +105,13 @@ void LeerDatos(const QJsonObject& raiz, const LectorPlantilla& lector, Plantilla
     const QJsonObject tablas = lector.Objeto(raiz, "tablas");
     for (auto it = tablas.begin(); it != tablas.end(); ++it) {
         if (!it.value().isString())
-            lector.Fallar(QString::fromUtf8(TextosReporte::PlantillaFalta).arg(it.key()));
+            lector.Fallar(TextosReporte::PlantillaFalta.arg(it.key()));
         p.tablas.insert(lector.Nombre(it.key()), lector.Nombre(it.value().toString()));
     }
     const QJsonObject formulas = lector.Objeto(raiz, "formulas");
     for (auto it = formulas.begin(); it != formulas.end(); ++it) {
         if (!it.value().isString())
-            lector.Fallar(QString::fromUtf8(TextosReporte::PlantillaFalta).arg(it.key()));
+            lector.Fallar(TextosReporte::PlantillaFalta.arg(it.key()));
         p.formulas << lector.Nombre(it.key());
         p.textosFormulas.insert(it.key(), it.value().toString());
     }
@@ -129,14 +127,14 @@ void LeerPagina(const QJsonObject& raiz, const LectorPlantilla& lector, Plantill
     else if (tamano == QLatin1String("Legal"))
         p.tamano = QPageSize::Legal;
     else
-        lector.Fallar(QString::fromUtf8(TextosReporte::PlantillaTamano).arg(tamano));
+        lector.Fallar(TextosReporte::PlantillaTamano.arg(tamano));
     const QString orientacion = lector.Texto(pagina, "orientacion");
     if (orientacion == QLatin1String("vertical"))
         p.orientacion = QPageLayout::Portrait;
     else if (orientacion == QLatin1String("horizontal"))
         p.orientacion = QPageLayout::Landscape;
     else
-        lector.Fallar(QString::fromUtf8(TextosReporte::PlantillaOrientacion).arg(orientacion));
+        lector.Fallar(TextosReporte::PlantillaOrientacion.arg(orientacion));
     const QJsonObject m = lector.Objeto(pagina, "margenes_mm");
     p.margenesMm =
         QMarginsF(lector.Numero(m, "izquierdo", 0, 80), lector.Numero(m, "superior", 0, 80),
@@ -151,19 +149,17 @@ void LeerSecciones(const QJsonObject& raiz, const LectorPlantilla& lector, Plant
     p.fuenteEncabezado = lector.Fuente(encabezado);
     const QJsonValue lineas = encabezado.value(QStringLiteral("lineas"));
     if (!lineas.isArray())
-        lector.Fallar(
-            QString::fromUtf8(TextosReporte::PlantillaFalta).arg(QLatin1String("lineas")));
+        lector.Fallar(TextosReporte::PlantillaFalta.arg(QLatin1String("lineas")));
     for (const QJsonValue& linea : lineas.toArray()) {
         if (!linea.isString())
-            lector.Fallar(
-                QString::fromUtf8(TextosReporte::PlantillaFalta).arg(QLatin1String("lineas")));
+            lector.Fallar(TextosReporte::PlantillaFalta.arg(QLatin1String("lineas")));
         p.encabezado << linea.toString();
     }
 
     const QJsonObject detalle = lector.Objeto(raiz, "detalle");
     const QStringList campo = lector.Texto(detalle, "campo").split(QLatin1Char('.'));
     if (campo.size() != 2)
-        lector.Fallar(QString::fromUtf8(TextosReporte::PlantillaNombre).arg(campo.join('.')));
+        lector.Fallar(TextosReporte::PlantillaNombre.arg(campo.join('.')));
     p.tablaDetalle = lector.Nombre(campo[0]);
     p.campoDetalle = lector.Nombre(campo[1]);
     p.fuenteDetalle = lector.Fuente(detalle);
@@ -195,19 +191,19 @@ Plantilla LeerPlantilla(const QString& ruta) {
     const QFileInfo info(ruta);
     if (!info.exists() || !info.isFile())
         throw ErrorEjecucion(ErroresReporte::ArchivoReporte,
-                             QString::fromUtf8(TextosReporte::ArchivoNoEncontrado).arg(ruta));
+                             TextosReporte::ArchivoNoEncontrado.arg(ruta));
     QFile archivo(ruta);
     if (!archivo.open(QIODevice::ReadOnly))
         throw ErrorEjecucion(
             ErroresReporte::ArchivoReporte,
-            QString::fromUtf8(TextosReporte::ArchivoNoLegible)
-                .arg(ruta, DescripcionError(archivo.error() == QFileDevice::PermissionsError
-                                                ? Errores::PermisoDenegado
-                                                : Errores::AccesoRuta)));
+            TextosReporte::ArchivoNoLegible.arg(
+                ruta, DescripcionError(archivo.error() == QFileDevice::PermissionsError
+                                           ? Errores::PermisoDenegado
+                                           : Errores::AccesoRuta)));
     // A template is a few kilobytes; anything far larger is not one.
     constexpr qint64 kTamanoMaximo = 1 << 20;
     const QByteArray contenido = archivo.read(kTamanoMaximo + 1);
     if (contenido.size() > kTamanoMaximo)
-        LectorPlantilla(ruta).Fallar(QString::fromUtf8(TextosReporte::PlantillaNoObjeto));
+        LectorPlantilla(ruta).Fallar(TextosReporte::PlantillaNoObjeto);
     return LeerPlantillaDeTexto(contenido, ruta);
 }

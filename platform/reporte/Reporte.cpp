@@ -15,15 +15,14 @@ constexpr qsizetype kPaginasGuardadas = 16;
 DatosReporte::Consulta ConsultaDe(const Plantilla& p, const Seleccion& s) {
     const QString tabla = p.tablas.value(p.tablaDetalle);
     if (tabla.isEmpty())
-        throw ErrorEjecucion(
-            ErroresReporte::TablaNoExiste,
-            QString::fromUtf8(TextosReporte::TablaNoDeclarada).arg(p.tablaDetalle));
+        throw ErrorEjecucion(ErroresReporte::TablaNoExiste,
+                             TextosReporte::TablaNoDeclarada.arg(p.tablaDetalle));
     DatosReporte::Consulta c{p.tablaDetalle, tabla, p.campoDetalle, false, {}, {}};
     if (!s.vacia) {
         // Only the detail table can be selected on.
         if (s.tabla != p.tablaDetalle)
             throw ErrorEjecucion(ErroresReporte::TablaNoExiste,
-                                 QString::fromUtf8(TextosReporte::TablaNoDeclarada).arg(s.tabla));
+                                 TextosReporte::TablaNoDeclarada.arg(s.tabla));
         c.filtrar = true;
         c.campoFiltro = s.campo;
         c.valorFiltro = s.valor;
@@ -60,9 +59,8 @@ void Reporte::ValoresDeFormulas(const QList<Formula>& formulas) {
         valores_.formulas.insert(nombre, plantilla_.textosFormulas.value(nombre));
     for (const Formula& f : formulas) {
         if (!plantilla_.formulas.contains(f.nombre))
-            throw ErrorEjecucion(
-                ErroresReporte::FormulaNoValida,
-                QString::fromUtf8(TextosReporte::FormulaNoDeclarada).arg(f.nombre));
+            throw ErrorEjecucion(ErroresReporte::FormulaNoValida,
+                                 TextosReporte::FormulaNoDeclarada.arg(f.nombre));
         valores_.formulas.insert(f.nombre, f.valor);
     }
 }
@@ -135,8 +133,7 @@ bool Reporte::Volcar(QPagedPaintDevice& destino, qint64 desde, qint64 hasta, con
     destino.setPageLayout(disposicion_->Disposicion());
     QPainter pintor;
     if (!pintor.begin(&destino))
-        throw ErrorEjecucion(ErroresReporte::Salida,
-                             QString::fromUtf8(TextosReporte::SalidaNoIniciada));
+        throw ErrorEjecucion(ErroresReporte::Salida, TextosReporte::SalidaNoIniciada);
     const qreal escala = destino.logicalDpiX() / 72.0;
     for (qint64 k = desde; k <= hasta; ++k) {
         if (k > desde)
@@ -158,10 +155,10 @@ bool Reporte::ExportarPdf(const QString& ruta, const Avance& avance) {
     if (!archivo.open(QIODevice::WriteOnly))
         throw ErrorEjecucion(
             ErroresReporte::Salida,
-            QString::fromUtf8(TextosReporte::PdfNoEscrito)
-                .arg(ruta, DescripcionError(archivo.error() == QFileDevice::PermissionsError
-                                                ? Errores::PermisoDenegado
-                                                : Errores::AccesoRuta)));
+            TextosReporte::PdfNoEscrito.arg(
+                ruta, DescripcionError(archivo.error() == QFileDevice::PermissionsError
+                                           ? Errores::PermisoDenegado
+                                           : Errores::AccesoRuta)));
     bool completo = false;
     {
         QPdfWriter pdf(&archivo);
@@ -174,8 +171,7 @@ bool Reporte::ExportarPdf(const QString& ruta, const Avance& avance) {
         return false;
     }
     if (!archivo.commit())
-        throw ErrorEjecucion(ErroresReporte::Salida,
-                             QString::fromUtf8(TextosReporte::PdfNoEscrito)
-                                 .arg(ruta, DescripcionError(Errores::ErrorES)));
+        throw ErrorEjecucion(ErroresReporte::Salida, TextosReporte::PdfNoEscrito.arg(
+                                                         ruta, DescripcionError(Errores::ErrorES)));
     return true;
 }

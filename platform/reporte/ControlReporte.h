@@ -1,29 +1,26 @@
 #pragma once
 
-#include <QList>
 #include <QObject>
-#include <QPointer>
 #include <QString>
 #include <QStringList>
 
 #include <cstdint>
 #include <memory>
 
-class QWidget;
 class Reporte;
-class VistaPrevia;
 
-// The report control placed on the main window: the properties the listing
-// sets, PrintReport, and the last error as a number and a text.
+// The report control: the properties a listing sets, PrintReport, and the last
+// error as a number and a text. This control writes PDF files (destination 2);
+// the window layer's control adds the preview and the printer.
 class ControlReporte : public QObject {
     Q_OBJECT
 public:
-    explicit ControlReporte(QWidget* ventana);
+    explicit ControlReporte(QObject* padre = nullptr);
     ~ControlReporte() override;
 
     void SetConnect(const QString& valor);
     void SetReportFileName(const QString& valor);
-    QString ReportFileName() const;
+    QString ReportFileName() const { return reportFileName_; }
     void SetFormulas(int indice, const QString& valor);
     void SetDestination(int valor);              // 0 preview window, 1 printer, 2 file (PDF)
     void SetPrintFileName(const QString& valor); // with destination 2
@@ -34,22 +31,26 @@ public:
     // Produces the listing at the destination; with the preview it returns as
     // soon as the window is shown. Returns 0 on failure, as LastErrorNumber tells.
     int PrintReport();
-    int16_t LastErrorNumber() const;
-    QString LastErrorString() const;
-
-    // The preview windows this control opened and that are still open.
-    QList<VistaPrevia*> Vistas() const;
+    int16_t LastErrorNumber() const { return lastErrorNumber_; }
+    QString LastErrorString() const { return lastErrorString_; }
 
     static constexpr int16_t ErrorArchivoReporte = 20507;
     static constexpr int DestinoVentana = 0;
     static constexpr int DestinoImpresora = 1;
     static constexpr int DestinoArchivo = 2;
 
+protected:
+    // Destinations 0 and 1; without a window layer they are not valid.
+    virtual void Mostrar(std::unique_ptr<Reporte> reporte, int destino);
+
+    const QString& SelectionFormula() const { return selectionFormula_; }
+    const QString& WindowTitle() const { return windowTitle_; }
+    int WindowState() const { return windowState_; }
+
 private:
     std::unique_ptr<Reporte> Preparar() const;
     void Producir(std::unique_ptr<Reporte> reporte);
 
-    QWidget* ventana_;
     QString connect_;
     QString reportFileName_;
     QStringList formulas_;
@@ -60,5 +61,4 @@ private:
     int windowState_ = 0;
     int16_t lastErrorNumber_ = 0;
     QString lastErrorString_;
-    QList<QPointer<VistaPrevia>> vistas_;
 };

@@ -1,19 +1,10 @@
-#include "platform/Puntero.h"
+#include "platform/gui/Puntero.h"
 
 #include <QCursor>
 #include <QGuiApplication>
 #include <QThread>
 
-namespace {
-int gPuntero = PunteroPredeterminado;
-}
-
 void EstablecerPuntero(int valor) {
-    if (valor == gPuntero)
-        return;
-    gPuntero = valor;
-    if (!qobject_cast<QGuiApplication*>(QCoreApplication::instance()))
-        return;
     while (QGuiApplication::overrideCursor())
         QGuiApplication::restoreOverrideCursor();
     if (valor == PunteroReloj)
@@ -21,7 +12,7 @@ void EstablecerPuntero(int valor) {
 }
 
 int PunteroActual() {
-    return gPuntero;
+    return QGuiApplication::overrideCursor() ? PunteroReloj : PunteroPredeterminado;
 }
 
 void Sleep(unsigned long milisegundos) {

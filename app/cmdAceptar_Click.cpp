@@ -1,9 +1,8 @@
 #include "app/frmPrincipal.h"
 
-#include "app/modGral.h"
 #include "platform/ErrorEjecucion.h"
 #include "platform/Mensajes.h"
-#include "platform/Puntero.h"
+#include "platform/gui/Puntero.h"
 #include "run/CorridaControl.h"
 
 #include <QLineEdit>
@@ -16,10 +15,7 @@ constexpr unsigned long kPausaListado = 2000;
 void frmPrincipal::cmdAceptar_Click() {
     try {
         EstablecerPuntero(PunteroReloj);
-        if (!gConexion || !gSistemaArchivos)
-            throw ErrorSistema(Errores::ObjetoNoEstablecido);
-        ResultadoCorrida corrida =
-            EjecutarCorrida(*gConexion, *gSistemaArchivos, txtRutaArchivo->text());
+        ResultadoCorrida corrida = EjecutarCorrida(programa_, txtRutaArchivo->text());
         Sleep(kPausaListado);
         EstablecerPuntero(PunteroPredeterminado);
         ImprimirListado(corrida.strArchivo, corrida.strHash);

@@ -1,0 +1,61 @@
+#include "app/frmPrincipal.h"
+
+#include "platform/ErrorEjecucion.h"
+#include "platform/Mensajes.h"
+#include "platform/SistemaArchivos.h"
+#include "platform/gui/ControlReporteVentana.h"
+#include "platform/gui/DialogoComun.h"
+#include "platform/gui/Puntero.h"
+#include "run/Listado.h"
+#include "run/Programa.h"
+
+namespace {
+
+// The listing, with the engine's failure raised as an error.
+void Imprimir(ControlReporte& rpt) {
+    rpt.PrintReport();
+    if (rpt.LastErrorNumber() != 0)
+        throw ErrorEjecucion(rpt.LastErrorNumber(), rpt.LastErrorString());
+}
+
+// Asks for the template; returns the chosen file, or an empty text when there is none.
+QString PedirPlantilla(DialogoComun& dlgArchivo, const QString& carpeta) {
+    dlgArchivo.DefaultExt = TextosListado::ExtensionReporte;
+    dlgArchivo.CancelError = false;
+    dlgArchivo.InitDir = carpeta;
+    dlgArchivo.Flags = TextosListado::FlagsDialogo;
+    dlgArchivo.FileName = TextosListado::Plantilla;
+    dlgArchivo.Filter = TextosListado::FiltroReportes;
+    dlgArchivo.ShowOpen();
+    return ExisteArchivoOrdinario(dlgArchivo.FileName) ? dlgArchivo.FileName : QString();
+}
+
+} // namespace
+
+void frmPrincipal::ImprimirListado(QString& strArchivo, QString& strHash) {
+    try {
+        EstablecerPuntero(PunteroReloj);
+        PrepararListado(*rpt, programa_, strArchivo, strHash, TextosListado::DestinoVentana);
+        Imprimir(*rpt);
+        EstablecerPuntero(PunteroPredeterminado);
+        return;
+    } catch (const ErrorEjecucion& primero) {
+        EstablecerPuntero(PunteroPredeterminado);
+        ErrorEjecucion error = primero;
+        // The template asked for while it is missing, retried with every
+        // other value unchanged; any other failure in one message box.
+        while (error.Numero() == ControlReporte::ErrorArchivoReporte) {
+            const QString elegida = PedirPlantilla(*dlgArchivo, programa_.RutaPrograma());
+            if (elegida.isEmpty())
+                return;
+            rpt->SetReportFileName(elegida);
+            try {
+                Imprimir(*rpt);
+                return;
+            } catch (const ErrorEjecucion& otro) {
+                error = otro;
+            }
+        }
+        MsgBox(error.Descripcion());
+    }
+}

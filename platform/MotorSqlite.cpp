@@ -1,0 +1,172 @@
+#include "platform/MotorSqlite.h"
+
+#include "platform/BaseDatos.h"
+#include "platform/ErrorEjecucion.h"
+#include "platform/ErroresBase.h"
+
+#include <QFile>
+#include <QFileInfo>
+
+#include <sqlite3.h>
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace {
+
+constexpr int kEsperaPredeterminada = 5000;
+constexpr int kMaximoPreparadas = 64;
+
+[[noreturn]] void Fallar(sqlite3* db, int codigo) {
+    throw ErrorEjecucion(
+        Errores::BaseDatos,
+        MotivoSqlite(codigo, db ? QString::fromUtf8(sqlite3_errmsg(db)) : QString()));
+}
+
+[[noreturn]] void FallarTexto(const QString& texto) {
+    throw ErrorEjecucion(Errores::BaseDatos, texto);
+}
+
+bool EsEscribible(const QByteArray& ruta) {
+    struct stat info {};
+    if (stat(ruta.constData(), &info) != 0)
+        return false;
+    // The superuser passes every access test, so a file with no write bit at
+    // all counts as read-only for everyone.
+    if ((info.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0)
+        return false;
+    return access(ruta.constData(), W_OK) == 0;
+}
+
+} // namespace
+
+std::unique_ptr<MotorSqlite> MotorSqlite::Abrir(const QString& ruta, const QString& contrasena) {
+    const QByteArray rutaLocal = QFile::encodeName(ruta);
+    const QFileInfo info(ruta);
+    if (ruta.isEmpty() || !info.exists())
+        FallarTexto(QStringLiteral("No se encontró el archivo de base de datos '%1'").arg(ruta));
+    if (!info.isFile())
+        FallarTexto(QStringLiteral("'%1' no es un archivo de base de datos").arg(ruta));
+    if (!EsEscribible(rutaLocal))
+        FallarTexto(QStringLiteral("El archivo de base de datos '%1' es de solo lectura o no se "
+                                   "puede escribir")
+                        .arg(ruta));
+
+    sqlite3* db = nullptr;
+    const int r = sqlite3_open_v2(rutaLocal.constData(), &db, SQLITE_OPEN_READWRITE, nullptr);
+    if (r != SQLITE_OK) {
+        const QString motivo = MotivoSqlite(r, QString::fromUtf8(sqlite3_errmsg(db)));
+        sqlite3_close_v2(db);
+        FallarTexto(motivo);
+    }
+    sqlite3_busy_timeout(db, kEsperaPredeterminada);
+    sqlite3_exec(db, "PRAGMA cache_size=-16384", nullptr, nullptr, nullptr);
+
+    sqlite3_stmt* st = nullptr;
+    int rc = sqlite3_prepare_v2(db, ConsultaVerificador, -1, &st, nullptr);
+    bool valida = false;
+    if (rc == SQLITE_OK) {
+        rc = sqlite3_step(st);
+        if (rc == SQLITE_ROW) {
+            const QByteArray sal(static_cast<const char*>(sqlite3_column_blob(st, 0)),
+                                 sqlite3_column_bytes(st, 0));
+            const QByteArray guardado(static_cast<const char*>(sqlite3_column_blob(st, 1)),
+                                      sqlite3_column_bytes(st, 1));
+            valida = !guardado.isEmpty() && DerivarVerificador(contrasena, sal) == guardado;
+            rc = SQLITE_OK;
+        }
+    }
+    if (rc != SQLITE_OK && rc != SQLITE_DONE) {
+        // A database without the verifier's table is not one of ours.
+        const QString motivo = MotivoSqlite(rc == SQLITE_ERROR ? SQLITE_NOTADB : rc,
+                                            QString::fromUtf8(sqlite3_errmsg(db)));
+        sqlite3_finalize(st);
+        sqlite3_close_v2(db);
+        FallarTexto(motivo);
+    }
+    sqlite3_finalize(st);
+    if (!valida) {
+        sqlite3_close_v2(db);
+        FallarTexto(QStringLiteral("No es una contraseña válida."));
+    }
+    return std::unique_ptr<MotorSqlite>(new MotorSqlite(db));
+}
+
+MotorSqlite::~MotorSqlite() {
+    for (sqlite3_stmt* st : std::as_const(preparadas_))
+        sqlite3_finalize(st);
+    // Closing with a transaction open rolls it back.
+    sqlite3_close_v2(db_);
+}
+
+void MotorSqlite::EsperaOcupada(int milisegundos) {
+    sqlite3_busy_timeout(db_, milisegundos);
+}
+
+void MotorSqlite::Comenzar() {
+    EjecutarDirecto("BEGIN IMMEDIATE");
+}
+
+void MotorSqlite::Confirmar() {
+    EjecutarDirecto("COMMIT");
+}
+
+void MotorSqlite::Deshacer() {
+    if (sqlite3_get_autocommit(db_))
+        return; // the engine already rolled back on its own error
+    EjecutarDirecto("ROLLBACK");
+}
+
+sqlite3_stmt* MotorSqlite::Preparar(const QString& forma) {
+    if (sqlite3_stmt* st = preparadas_.value(forma))
+        return st;
+    if (preparadas_.size() >= kMaximoPreparadas) {
+        for (sqlite3_stmt* viejo : std::as_const(preparadas_))
+            sqlite3_finalize(viejo);
+        preparadas_.clear();
+    }
+    sqlite3_stmt* st = nullptr;
+    const QByteArray texto = forma.toUtf8();
+    const char* resto = nullptr;
+    const int r = sqlite3_prepare_v3(db_, texto.constData(), int(texto.size()),
+                                     SQLITE_PREPARE_PERSISTENT, &st, &resto);
+    if (r != SQLITE_OK)
+        Fallar(db_, r);
+    if (!st)
+        FallarTexto(QStringLiteral("La instrucción SQL está vacía"));
+    while (resto && *resto &&
+           (*resto == ' ' || *resto == ';' || *resto == '\n' || *resto == '\r' || *resto == '\t'))
+        ++resto;
+    if (resto && *resto) {
+        sqlite3_finalize(st);
+        FallarTexto(
+            QStringLiteral("Se encontraron caracteres después del final de la instrucción SQL"));
+    }
+    preparadas_.insert(forma, st);
+    return st;
+}
+
+void MotorSqlite::Ejecutar(const SentenciaParametrizada& sentencia) {
+    sqlite3_stmt* st = Preparar(sentencia.forma);
+    if (sqlite3_bind_parameter_count(st) != sentencia.literales.size())
+        FallarTexto(
+            QStringLiteral("La instrucción SQL no es válida: %1").arg(sentencia.forma.trimmed()));
+    for (int i = 0; i < sentencia.literales.size(); ++i) {
+        utf8_ = sentencia.literales[i].toUtf8();
+        sqlite3_bind_text(st, i + 1, utf8_.constData(), int(utf8_.size()), SQLITE_TRANSIENT);
+    }
+    int r;
+    do {
+        r = sqlite3_step(st);
+    } while (r == SQLITE_ROW);
+    sqlite3_reset(st);
+    sqlite3_clear_bindings(st);
+    if (r != SQLITE_DONE)
+        Fallar(db_, r);
+}
+
+void MotorSqlite::EjecutarDirecto(const char* sql) {
+    const int r = sqlite3_exec(db_, sql, nullptr, nullptr, nullptr);
+    if (r != SQLITE_OK)
+        Fallar(db_, r);
+}

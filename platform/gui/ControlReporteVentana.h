@@ -1,0 +1,29 @@
+#pragma once
+
+#include "platform/reporte/ControlReporte.h"
+
+#include <QList>
+#include <QPointer>
+
+class QWidget;
+class VistaPrevia;
+
+// The report control placed on a window: besides PDF files it shows the
+// preview (destination 0) and prints (destination 1). Its previews close with
+// the window that carries it.
+class ControlReporteVentana : public ControlReporte {
+    Q_OBJECT
+public:
+    explicit ControlReporteVentana(QWidget* ventana);
+    ~ControlReporteVentana() override;
+
+    // The preview windows this control opened and that are still open.
+    QList<VistaPrevia*> Vistas() const;
+
+protected:
+    void Mostrar(std::unique_ptr<Reporte> reporte, int destino) override;
+
+private:
+    QWidget* ventana_;
+    QList<QPointer<VistaPrevia>> vistas_;
+};

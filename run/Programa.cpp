@@ -1,0 +1,37 @@
+#include "run/Programa.h"
+
+#include <QStringBuilder>
+
+Programa::Programa(QString rutaPrograma, QString rutaDatos)
+    : rutaPrograma_(std::move(rutaPrograma))
+    , rutaDatos_(std::move(rutaDatos)) {}
+
+QString Programa::ArchivoDelPrograma(const QString& nombre) const {
+    return rutaPrograma_ % u'/' % nombre;
+}
+
+QString Programa::ArchivoDeDatos(const QString& nombre) const {
+    return rutaDatos_ % u'/' % nombre;
+}
+
+QString Programa::BaseDatos() const {
+    return ArchivoDeDatos(TextosPrograma::ArchivoBase);
+}
+
+QString Programa::ArchivoIni() const {
+    return ArchivoDeDatos(TextosPrograma::ArchivoIni);
+}
+
+QString Programa::BibliotecaMd5() const {
+    return ArchivoDelPrograma(TextosPrograma::Biblioteca);
+}
+
+QString Programa::PlantillaListado() const {
+    return ArchivoDelPrograma(TextosPrograma::Plantilla);
+}
+
+QString Programa::CadenaConexion() const {
+    return QStringLiteral("Provider=Microsoft.Jet.OLEDB.4.0;") % QStringLiteral("Data Source=") %
+           BaseDatos() % u';' % QStringLiteral("Persist Security Info=False;") %
+           QStringLiteral("Jet OLEDB:Database Password=") % TextosPrograma::Contrasena;
+}

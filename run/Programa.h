@@ -1,0 +1,51 @@
+#pragma once
+
+#include "platform/Conexion.h"
+#include "platform/SistemaArchivos.h"
+
+#include <QString>
+
+#include <memory>
+
+// The running program: the folder it runs from, the folder of its data, and
+// the two objects the whole program shares. Built once in main and handed to
+// the window or to batch mode; a test builds one on a folder of its own.
+class Programa {
+public:
+    Programa(QString rutaPrograma, QString rutaDatos);
+
+    // The folder of the executable: the md5 library and the listing's template.
+    const QString& RutaPrograma() const { return rutaPrograma_; }
+    // The folder of the database and the settings file.
+    const QString& RutaDatos() const { return rutaDatos_; }
+
+    // A file of either folder: the folder, "/" and the name, joined without
+    // looking, so that a folder "/" gives "//name".
+    QString ArchivoDelPrograma(const QString& nombre) const;
+    QString ArchivoDeDatos(const QString& nombre) const;
+
+    QString BaseDatos() const;
+    QString ArchivoIni() const;
+    QString BibliotecaMd5() const;
+    QString PlantillaListado() const;
+
+    // The database's connection string, joined from its six pieces.
+    QString CadenaConexion() const;
+
+    // The database connection; opened by the start-up, released by the window.
+    std::unique_ptr<Conexion> gConexion;
+    // The file-system object; made by the window's load, released by its unload.
+    std::unique_ptr<SistemaArchivos> gSistemaArchivos;
+
+private:
+    QString rutaPrograma_;
+    QString rutaDatos_;
+};
+
+namespace TextosPrograma {
+inline const QString ArchivoBase = QStringLiteral("Cobranzia.mdb");
+inline const QString ArchivoIni = QStringLiteral("Cobranzia.dat");
+inline const QString Biblioteca = QStringLiteral("libmd5.so");
+inline const QString Plantilla = QStringLiteral("Cobranzia.rpt");
+inline const QString Contrasena = QStringLiteral("tornasolmivel");
+} // namespace TextosPrograma
