@@ -60,7 +60,7 @@ QString RazonPostgres(const QString& estado) {
                         "intentarlo")},
         {QStringLiteral("25006"), QStringLiteral("La base de datos es de solo lectura")},
         {QStringLiteral("25P02"),
-         QStringLiteral("La transacción había fallado antes y se deshizo")},
+         QStringLiteral("La transacción ya había fallado y sus cambios se descartan")},
         {QStringLiteral("53100"), QStringLiteral("No queda espacio en el disco del servidor")},
         {QStringLiteral("53300"),
          QStringLiteral("El servidor de base de datos no admite más conexiones")},
