@@ -2,7 +2,8 @@
 // records, on a throwaway local PostgreSQL server and on the embedded SQLite
 // engine, side by side: the first run into empty tables, then the same run
 // replacing its own rows. Each engine runs in a process of its own, so that
-// each peak of memory is its own; the server's processes are not counted.
+// each peak of memory and time of processor is its own; the server's
+// processes are not counted.
 //
 //   bench_servidor [lineas]
 //
@@ -83,7 +84,9 @@ void Medir(const char* motor, const QString& cadena, const QString& datos, const
     int estado = 0;
     rusage uso{};
     wait4(pid, &estado, 0, &uso);
-    std::printf("   pico %ld MiB\n", uso.ru_maxrss / 1024);
+    const double cpu = double(uso.ru_utime.tv_sec + uso.ru_stime.tv_sec) +
+                       double(uso.ru_utime.tv_usec + uso.ru_stime.tv_usec) / 1e6;
+    std::printf("   cpu %.2f s   pico %ld MiB\n", cpu, uso.ru_maxrss / 1024);
 }
 
 int Guion(const QString& accion, const QString& carpeta) {
