@@ -37,8 +37,8 @@ QString RazonPostgres(const QString& estado) {
         {QStringLiteral("08001"),
          QStringLiteral("No se pudo conectar con el servidor de base de datos")},
         {QStringLiteral("28P01"),
-         QStringLiteral("La contraseña del usuario no es válida o no está guardada (en ~/.pgpass, "
-                        "en el archivo que indica PGPASSFILE o en un archivo de servicio)")},
+         QStringLiteral("La contraseña del usuario no es válida, o no está guardada en ~/.pgpass, "
+                        "en el archivo que indica PGPASSFILE ni en un archivo de servicio")},
         {QStringLiteral("28000"), QStringLiteral("El servidor no admite a este usuario")},
         {QStringLiteral("3D000"), QStringLiteral("No existe la base de datos")},
         {QStringLiteral("42501"),
