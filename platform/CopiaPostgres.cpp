@@ -86,7 +86,8 @@ void CopiaPostgres::Iniciar(pg_conn* conexion, const FormaCopia& forma) {
     bloque_.reserve(kBloque + 4096);
 }
 
-void CopiaPostgres::Agregar(const FormaCopia& forma, const QVarLengthArray<QStringView, 4>& literales) {
+void CopiaPostgres::Agregar(const FormaCopia& forma,
+                            const QVarLengthArray<QStringView, 4>& literales) {
     for (qsizetype i = 0; i < forma.columnas.size(); ++i) {
         if (i > 0)
             bloque_ += '\t';
