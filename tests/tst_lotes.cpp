@@ -121,7 +121,7 @@ void PruebaLotes::llamadas() {
 void PruebaLotes::listadoEnPdf() {
     CarpetaPrueba carpeta;
     carpeta.CopiarEjecutable();
-    const QString lote = carpeta.Escribir(QStringLiteral("D'Angelo 07.txt"),
+    const QString lote = carpeta.Escribir(QStringLiteral(" D'Angelo 07.txt "),
                                           "H1\r\nD0001 UNO\r\nD0002 DOS\r\nT2\r\n");
     GuardarFilas(carpeta.Base(), QStringLiteral("otro.txt"), {QStringLiteral("D9999 OTRO")});
     const QString pdf = carpeta.Archivo(QStringLiteral("listado.pdf"));
