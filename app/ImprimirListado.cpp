@@ -32,10 +32,11 @@ QString PedirPlantilla(DialogoComun& dlgArchivo, const QString& carpeta) {
 
 } // namespace
 
-void frmPrincipal::ImprimirListado(QString& strArchivo, QString& strHash) {
+void frmPrincipal::ImprimirListado(QString& strArchivo, QString& strHash, const QString& corrida) {
     try {
         EstablecerPuntero(PunteroReloj);
-        PrepararListado(*rpt, programa_, strArchivo, strHash, TextosListado::DestinoVentana);
+        PrepararListado(*rpt, programa_, strArchivo, strHash, corrida,
+                        TextosListado::DestinoVentana);
         Imprimir(*rpt);
         EstablecerPuntero(PunteroPredeterminado);
         return;
@@ -56,6 +57,9 @@ void frmPrincipal::ImprimirListado(QString& strArchivo, QString& strHash) {
                 error = otro;
             }
         }
-        MsgBox(error.Descripcion());
+        // The run went through: the operator must know the rows and the code stand.
+        MsgBox(error.Descripcion() + QStringLiteral("\n\nLas filas del archivo se guardaron y su "
+                                                    "código de control es %1.")
+                                         .arg(strHash));
     }
 }

@@ -18,7 +18,7 @@ void frmPrincipal::cmdAceptar_Click() {
         ResultadoCorrida corrida = EjecutarCorrida(programa_, txtRutaArchivo->text());
         Sleep(kPausaListado);
         EstablecerPuntero(PunteroPredeterminado);
-        ImprimirListado(corrida.strArchivo, corrida.strHash);
+        ImprimirListado(corrida.strArchivo, corrida.strHash, corrida.corrida);
     } catch (const ErrorEjecucion& e) {
         EstablecerPuntero(PunteroPredeterminado);
         MsgBox(MensajeErrorCorrida(e.Numero(), e.Descripcion()));

@@ -47,8 +47,9 @@ private:
     void cmdBuscarArchivo_Click();
     // The accept button's run (cmdAceptar_Click.cpp).
     void cmdAceptar_Click();
-    // The listing of one file's rows (ImprimirListado.cpp).
-    void ImprimirListado(QString& strArchivo, QString& strHash);
+    // The listing of one file's rows, those of the run `corrida`
+    // (ImprimirListado.cpp).
+    void ImprimirListado(QString& strArchivo, QString& strHash, const QString& corrida);
 
     Programa& programa_;
 

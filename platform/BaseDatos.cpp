@@ -21,6 +21,15 @@ const char* const EsquemaBaseDatos =
     "CREATE INDEX Datos_t_archivo ON Datos (t_archivo);"
     "CREATE TABLE Seguridad (sal BLOB NOT NULL, verificador BLOB NOT NULL);";
 
+// Added to a database of the first version, which lacks them.
+const char* const ActualizacionBaseDatos =
+    "CREATE TABLE IF NOT EXISTS Corridas (t_archivo TEXT PRIMARY KEY, corrida TEXT NOT NULL,"
+    " codigo TEXT, filas INTEGER);"
+    "CREATE TABLE IF NOT EXISTS Version (numero INTEGER NOT NULL);"
+    "INSERT INTO Version (numero) SELECT 2 WHERE NOT EXISTS (SELECT 1 FROM Version);";
+
+const char* const ConsultaVersion = "SELECT numero FROM Version";
+
 const char* const ConsultaVerificador = "SELECT sal, verificador FROM Seguridad";
 
 namespace {
@@ -31,6 +40,11 @@ constexpr int kLongitudVerificador = 32;
 bool Escribir(sqlite3* db, const QByteArray& sal, const QByteArray& verificador, QString* error) {
     char* mensaje = nullptr;
     if (sqlite3_exec(db, EsquemaBaseDatos, nullptr, nullptr, &mensaje) != SQLITE_OK) {
+        *error = QString::fromUtf8(mensaje);
+        sqlite3_free(mensaje);
+        return false;
+    }
+    if (sqlite3_exec(db, ActualizacionBaseDatos, nullptr, nullptr, &mensaje) != SQLITE_OK) {
         *error = QString::fromUtf8(mensaje);
         sqlite3_free(mensaje);
         return false;

@@ -14,7 +14,11 @@ bool CrearBaseDatos(const QString& ruta, const QString& contrasena, bool* creada
 // The verifier stored for a password and a salt.
 QByteArray DerivarVerificador(const QString& contrasena, const QByteArray& sal);
 
-// The statements that lay out a fresh database.
+// The statements that lay out a fresh database, and those that bring one of
+// the first version up to date (a table of runs, a table of the version).
 extern const char* const EsquemaBaseDatos;
+extern const char* const ActualizacionBaseDatos;
+// The query of the version a database is at.
+extern const char* const ConsultaVersion;
 // The query that reads the stored salt and verifier.
 extern const char* const ConsultaVerificador;

@@ -29,7 +29,7 @@ const char* const EsquemaPostgres =
     "CREATE INDEX IF NOT EXISTS datos_archivo_id ON Datos (t_archivo, id);\n"
     "CREATE TABLE IF NOT EXISTS Corridas (\n"
     "    t_archivo text PRIMARY KEY,\n"
-    "    corrida bigint NOT NULL,\n"
+    "    corrida text NOT NULL,\n"
     "    codigo text,\n"
     "    filas bigint\n"
     ");\n"

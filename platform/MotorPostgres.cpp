@@ -20,10 +20,11 @@ constexpr int kEsperaPredeterminada = 5000;
 constexpr int kSegundosConexion = 10;
 constexpr int kMaximoPreparadas = 64;
 
-// The program's advisory locks: one for creating the tables, one held by every
-// run's transaction, so runs on the same file never interleave.
+// The program's advisory lock for creating the tables. Runs need none: each
+// begins by writing its file's row in Corridas, and the server's row lock
+// makes runs of one file wait for each other and no others.
 constexpr char kBloqueoEsquema[] = "SELECT pg_advisory_xact_lock(1129270898, 1)";
-constexpr char kComienzo[] = "BEGIN; SELECT pg_advisory_xact_lock(1129270898, 2)";
+constexpr char kComienzo[] = "BEGIN";
 
 const QString kCadenaNoValida = QStringLiteral("La cadena de conexión del servidor no es válida");
 const QString kSinRespuesta = QStringLiteral("el servidor no respondió en %1 s");
@@ -294,7 +295,7 @@ void MotorPostgres::Comenzar() {
         Reconectar();
         r = PQexec(conexion_, kComienzo);
     }
-    if (PQresultStatus(r) != PGRES_TUPLES_OK) {
+    if (PQresultStatus(r) != PGRES_COMMAND_OK) {
         const ErrorEjecucion error = ErrorPostgres(conexion_, r);
         PQclear(r);
         if (PQstatus(conexion_) != CONNECTION_BAD)

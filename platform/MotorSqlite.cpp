@@ -95,6 +95,15 @@ std::unique_ptr<MotorSqlite> MotorSqlite::Abrir(const QString& ruta, const QStri
         sqlite3_close_v2(db);
         FallarTexto(QStringLiteral("No es una contraseña válida."));
     }
+    // A database of the first version gets the tables it lacks, once.
+    if (sqlite3_exec(db, ConsultaVersion, nullptr, nullptr, nullptr) != SQLITE_OK) {
+        const int a = sqlite3_exec(db, ActualizacionBaseDatos, nullptr, nullptr, nullptr);
+        if (a != SQLITE_OK) {
+            const QString motivo = MotivoSqlite(a, QString::fromUtf8(sqlite3_errmsg(db)));
+            sqlite3_close_v2(db);
+            FallarTexto(motivo);
+        }
+    }
     return std::unique_ptr<MotorSqlite>(new MotorSqlite(db));
 }
 

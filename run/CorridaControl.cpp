@@ -3,11 +3,13 @@
 #include "hash/CHash.h"
 #include "platform/Conexion.h"
 #include "platform/ErrorEjecucion.h"
+#include "platform/LiteralSQL.h"
 #include "platform/SistemaArchivos.h"
 #include "run/Programa.h"
 #include "util/FormatoSQL.h"
 #include "util/Recorte.h"
 
+#include <QRandomGenerator>
 #include <QStringBuilder>
 
 namespace {
@@ -18,6 +20,14 @@ const QString kInsercion = QStringLiteral(" INSERT INTO Datos (t_datos, t_archiv
 const QString kValores = QStringLiteral(" VALUES (");
 const QString kSeparador = QStringLiteral(", ");
 const QString kCierre = QStringLiteral(") ");
+// The run's row in Corridas, written first: on a server it makes runs of the
+// same file wait for each other, and the listing reads only this run's rows.
+const QString kRegistro = QStringLiteral(" INSERT INTO Corridas (t_archivo, corrida) VALUES (");
+const QString kRegistroFin = QStringLiteral(
+    ") ON CONFLICT (t_archivo) DO UPDATE SET corrida = excluded.corrida, codigo = Null, "
+    "filas = Null");
+const QString kCierreRegistro = QStringLiteral(" UPDATE Corridas SET codigo = ");
+const QString kFilas = QStringLiteral(", filas = ");
 
 // The upper-case form of a digest. The library writes hexadecimal digits,
 // most often already in upper case, which need no case tables.
@@ -84,6 +94,14 @@ QString SentenciaInsercion(const QString& strLinea, const QString& strArchivo) {
     return sentencia;
 }
 
+namespace {
+
+QString NuevaCorrida() {
+    return QString::number(QRandomGenerator::system()->generate64() >> 1);
+}
+
+} // namespace
+
 ResultadoCorrida EjecutarCorrida(Programa& programa, const QString& ruta) {
     if (!programa.gConexion || !programa.gSistemaArchivos)
         throw ErrorSistema(Errores::ObjetoNoEstablecido);
@@ -93,8 +111,11 @@ ResultadoCorrida EjecutarCorrida(Programa& programa, const QString& ruta) {
     // The file's literal is the same on every row: written once.
     const QString literalArchivo = FormatoSQL(resultado.strArchivo, tsTexto, true);
 
+    resultado.corrida = NuevaCorrida();
+    const QString literalCorrida = CitarLiteral(resultado.corrida);
     conexion.BeginTrans();
     try {
+        conexion.Execute(kRegistro % literalArchivo % kSeparador % literalCorrida % kRegistroFin);
         conexion.Execute(Borrado(literalArchivo));
         QString sentencia;
         resultado.strHash =
@@ -104,6 +125,8 @@ ResultadoCorrida EjecutarCorrida(Programa& programa, const QString& ruta) {
                          conexion.Execute(sentencia);
                          ++resultado.filas;
                      });
+        conexion.Execute(kCierreRegistro % CitarLiteral(resultado.strHash) % kFilas %
+                         CitarLiteral(QString::number(resultado.filas)) % kDonde % literalArchivo);
         conexion.CommitTrans();
     } catch (...) {
         if (conexion.EnTransaccion()) {

@@ -7,11 +7,13 @@
 class Programa;
 
 // What a run leaves: the file's name as the listing receives it, its control
-// code (empty for a file without lines) and how many rows it stored.
+// code (empty for a file without lines), how many rows it stored, and the mark
+// that Corridas keeps for its rows until a later run of the same name.
 struct ResultadoCorrida {
     QString strArchivo;
     QString strHash;
     qint64 filas = 0;
+    QString corrida;
 };
 
 // The control-code run on the file at `ruta`, on the program's connection and

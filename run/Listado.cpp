@@ -2,6 +2,8 @@
 
 #include "platform/ErrorEjecucion.h"
 #include "platform/LiteralSQL.h"
+#include "platform/OdbcPostgres.h"
+#include "platform/OdbcSqlite.h"
 #include "platform/reporte/ControlReporte.h"
 #include "run/Programa.h"
 #include "util/Recorte.h"
@@ -69,13 +71,20 @@ QString NombreGuardado(const QString& strArchivo) {
     return RecortarEspacios(strArchivo).toString();
 }
 
+QString CadenaListado(const Programa& programa) {
+    if (programa.gConexion)
+        if (const std::optional<DestinoPostgres> servidor = programa.gConexion->DestinoServidor())
+            return CadenaOdbcPostgres(*servidor);
+    return CadenaOdbcSqlite(programa.BaseDatos());
+}
+
 void PrepararListado(ControlReporte& rpt, const Programa& programa, const QString& strArchivo,
-                     const QString& strHash, int destino) {
+                     const QString& strHash, const QString& corrida, int destino) {
     // The rows are stored under the trimmed name; apostrophes are doubled
     // so that a name holding one still reads as one literal.
     const QString strSeleccion =
         TextosListado::Seleccion + CitarLiteral(NombreGuardado(strArchivo));
-    rpt.SetConnect(TextosListado::Conexion);
+    rpt.SetConnect(CadenaListado(programa));
     rpt.SetReportFileName(programa.PlantillaListado());
     rpt.SetFormulas(0, TextosListado::FormulaArchivo + CitarLiteral(strArchivo));
     rpt.SetFormulas(1, TextosListado::FormulaHash + CitarLiteral(strHash));
@@ -83,12 +92,13 @@ void PrepararListado(ControlReporte& rpt, const Programa& programa, const QStrin
     rpt.SetSelectionFormula(strSeleccion);
     rpt.SetWindowTitle(TextosListado::TituloVentana);
     rpt.SetWindowState(TextosListado::VentanaMaximizada);
+    rpt.SetRun(corrida);
 }
 
 void EscribirListadoPdf(const Programa& programa, const QString& strArchivo, const QString& strHash,
-                        const QString& salida) {
+                        const QString& corrida, const QString& salida) {
     ControlReporte rpt;
-    PrepararListado(rpt, programa, strArchivo, strHash, TextosListado::DestinoArchivo);
+    PrepararListado(rpt, programa, strArchivo, strHash, corrida, TextosListado::DestinoArchivo);
     rpt.SetPrintFileName(salida);
     rpt.PrintReport();
     if (rpt.LastErrorNumber() != 0)

@@ -6,16 +6,21 @@ class ControlReporte;
 class Programa;
 
 // Gives the report control every value of the listing of one file, in order,
-// for the given destination (0 preview, 2 PDF file): the data source, the
-// program's template, the formula fields Archivo and Hash, the selection of
-// the file's rows, the title and the maximised window.
+// for the given destination (0 preview, 2 PDF file): the program's own
+// database, the program's template, the formula fields Archivo and Hash, the
+// selection of the file's rows (those of the run `corrida` when given), the
+// title and the maximised window.
 void PrepararListado(ControlReporte& rpt, const Programa& programa, const QString& strArchivo,
-                     const QString& strHash, int destino);
+                     const QString& strHash, const QString& corrida, int destino);
 
-// Writes the listing of one file's stored rows, with its name and control
-// code, as a PDF file. Raises the report engine's error when it fails.
+// Writes the listing of one file's rows of the run `corrida`, with its name and
+// control code, as a PDF file. Raises the report engine's error when it fails.
 void EscribirListadoPdf(const Programa& programa, const QString& strArchivo, const QString& strHash,
-                        const QString& salida);
+                        const QString& corrida, const QString& salida);
+
+// The ODBC connection string of the program's own database: the file by its
+// path, or the server the program is connected to.
+QString CadenaListado(const Programa& programa);
 
 // Refuses a PDF target that would destroy something, before any run: a file
 // of the program's (the database and its journal, the settings file, the
@@ -28,7 +33,6 @@ void ComprobarDestinoListado(const Programa& programa, const QString& lote, cons
 QString NombreGuardado(const QString& strArchivo);
 
 namespace TextosListado {
-inline const QString Conexion = QStringLiteral("DSN=Cobranzia");
 inline const QString Plantilla = QStringLiteral("Cobranzia.rpt");
 inline const QString FormulaArchivo = QStringLiteral("Archivo = ");
 inline const QString FormulaHash = QStringLiteral("Hash = ");

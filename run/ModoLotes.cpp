@@ -83,7 +83,8 @@ int Procesar(Programa& programa, const LineaOrdenes& linea) {
     if (!linea.conListado)
         return Lotes::Exito;
     try {
-        EscribirListadoPdf(programa, corrida.strArchivo, corrida.strHash, linea.listado);
+        EscribirListadoPdf(programa, corrida.strArchivo, corrida.strHash, corrida.corrida,
+                           linea.listado);
     } catch (const ErrorEjecucion& e) {
         throw ErrorEjecucion(e.Numero(), QStringLiteral("Las filas se guardaron y el código de "
                                                         "control %1 es válido, pero el listado "

@@ -197,17 +197,27 @@ void PruebaServidor::corrida() {
     QCOMPARE(Consultar().join(u'|'), filas.join(u'|'));
 }
 
-// A second run waits as long as it was told, then gives up with the reason.
+// A run of the same file waits as long as it was told, then gives up with the
+// reason; a run of another file does not wait.
 void PruebaServidor::otraCorridaEnCurso() {
+    const auto registro = [](const char* archivo) {
+        return QStringLiteral(" INSERT INTO Corridas (t_archivo, corrida) VALUES ('%1', '1') ON "
+                              "CONFLICT (t_archivo) DO UPDATE SET corrida = excluded.corrida")
+            .arg(QLatin1String(archivo));
+    };
     Conexion otra;
     otra.SetConnectionString(Cadena());
     otra.Open();
     otra.EstablecerEsperaOcupada(300);
     conexion_.BeginTrans();
+    conexion_.Execute(registro("a.txt"));
+    otra.BeginTrans();
+    otra.Execute(registro("b.txt"));
     QElapsedTimer reloj;
     reloj.start();
-    const QString fallo = Fallo([&] { otra.BeginTrans(); });
+    const QString fallo = Fallo([&] { otra.Execute(registro("a.txt")); });
     const qint64 espera = reloj.elapsed();
+    otra.RollbackTrans();
     conexion_.RollbackTrans();
     QVERIFY2(fallo.startsWith(u"La base de datos está bloqueada por otro proceso"),
              qPrintable(fallo));

@@ -47,7 +47,7 @@ std::unique_ptr<Reporte> ControlReporte::Preparar() const {
         if (!texto.trimmed().isEmpty())
             formulas << LeerFormula(texto);
     const Seleccion seleccion = LeerSeleccion(selectionFormula_);
-    return std::make_unique<Reporte>(std::move(plantilla), connect_, seleccion, formulas);
+    return std::make_unique<Reporte>(std::move(plantilla), connect_, seleccion, formulas, run_);
 }
 
 void ControlReporte::Mostrar(std::unique_ptr<Reporte>, int destino) {

@@ -27,6 +27,8 @@ public:
     void SetSelectionFormula(const QString& valor);
     void SetWindowTitle(const QString& valor);
     void SetWindowState(int valor); // 2 maximised
+    // The run whose rows the listing shows; empty: whatever rows are stored.
+    void SetRun(const QString& valor) { run_ = valor; }
 
     // Produces the listing at the destination; with the preview it returns as
     // soon as the window is shown. Returns 0 on failure, as LastErrorNumber tells.
@@ -59,6 +61,7 @@ private:
     QString selectionFormula_;
     QString windowTitle_;
     int windowState_ = 0;
+    QString run_;
     int16_t lastErrorNumber_ = 0;
     QString lastErrorString_;
 };

@@ -108,6 +108,12 @@ void LeerDatos(const QJsonObject& raiz, const LectorPlantilla& lector, Plantilla
             lector.Fallar(TextosReporte::PlantillaFalta.arg(it.key()));
         p.tablas.insert(lector.Nombre(it.key()), lector.Nombre(it.value().toString()));
     }
+    if (raiz.contains(QStringLiteral("vigencia"))) {
+        const QJsonObject vigencia = lector.Objeto(raiz, "vigencia");
+        p.vigencia = {lector.Nombre(lector.Texto(vigencia, "tabla")),
+                      lector.Nombre(lector.Texto(vigencia, "clave")),
+                      lector.Nombre(lector.Texto(vigencia, "marca"))};
+    }
     const QJsonObject formulas = lector.Objeto(raiz, "formulas");
     for (auto it = formulas.begin(); it != formulas.end(); ++it) {
         if (!it.value().isString())

@@ -15,6 +15,15 @@ struct FuenteTexto {
     qreal puntos = 0;
 };
 
+// Where the data source records which rows of a selection are current: a
+// table with one row per selection value (`clave`) and the mark of the rows
+// stored for it (`marca`). Empty when the template declares none.
+struct Vigencia {
+    QString tabla;
+    QString clave;
+    QString marca;
+};
+
 // A report template: where its rows come from, the formula fields it declares
 // and how its pages look. Texts may hold the marks {@Formula}, {fecha},
 // {hora}, {pagina}, {paginas} and {filas}.
@@ -24,6 +33,7 @@ struct Plantilla {
     QHash<QString, QString> tablas; // table name in the template -> table in the data source
     QStringList formulas;           // declared formula fields, in order
     QHash<QString, QString> textosFormulas; // their default formula texts
+    Vigencia vigencia;
 
     QPageSize::PageSizeId tamano = QPageSize::A4;
     QPageLayout::Orientation orientacion = QPageLayout::Portrait;

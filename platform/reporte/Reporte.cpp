@@ -12,12 +12,15 @@ namespace {
 // Pages kept at hand: what a screen shows at once, with some to spare.
 constexpr qsizetype kPaginasGuardadas = 16;
 
-DatosReporte::Consulta ConsultaDe(const Plantilla& p, const Seleccion& s) {
+DatosReporte::Consulta ConsultaDe(const Plantilla& p, const Seleccion& s, const QString& marca) {
     const QString tabla = p.tablas.value(p.tablaDetalle);
     if (tabla.isEmpty())
         throw ErrorEjecucion(ErroresReporte::TablaNoExiste,
                              TextosReporte::TablaNoDeclarada.arg(p.tablaDetalle));
-    DatosReporte::Consulta c{p.tablaDetalle, tabla, p.campoDetalle, false, {}, {}};
+    DatosReporte::Consulta c;
+    c.nombreEnPlantilla = p.tablaDetalle;
+    c.tabla = tabla;
+    c.campoDetalle = p.campoDetalle;
     if (!s.vacia) {
         // Only the detail table can be selected on.
         if (s.tabla != p.tablaDetalle)
@@ -26,18 +29,24 @@ DatosReporte::Consulta ConsultaDe(const Plantilla& p, const Seleccion& s) {
         c.filtrar = true;
         c.campoFiltro = s.campo;
         c.valorFiltro = s.valor;
+        if (!marca.isEmpty() && !p.vigencia.tabla.isEmpty()) {
+            c.tablaVigencia = p.vigencia.tabla;
+            c.campoClave = p.vigencia.clave;
+            c.campoMarca = p.vigencia.marca;
+            c.valorMarca = marca;
+        }
     }
     return c;
 }
 } // namespace
 
 Reporte::Reporte(Plantilla plantilla, const QString& conexion, const Seleccion& seleccion,
-                 const QList<Formula>& formulas)
+                 const QList<Formula>& formulas, const QString& marca)
     : plantilla_(std::move(plantilla)) {
     ValoresDeFormulas(formulas);
     disposicion_ = std::make_unique<DisposicionPagina>(plantilla_);
     datos_ = std::make_unique<DatosReporte>(conexion.isEmpty() ? plantilla_.origen : conexion,
-                                            ConsultaDe(plantilla_, seleccion));
+                                            ConsultaDe(plantilla_, seleccion, marca));
     const int caracteres = disposicion_->CaracteresPorLinea();
     paginacion_ = std::make_unique<Paginacion>(datos_->Resumir(caracteres),
                                                disposicion_->LineasPorPagina(), caracteres);
@@ -111,6 +120,9 @@ PaginaListado Reporte::Leer(qint64 k) {
     }
     if (pagina.lineas.size() > lineas)
         pagina.lineas.resize(lineas);
+    // Rows missing from a page are rows that a later run replaced.
+    if (pagina.lineas.size() < lineas)
+        datos_->ComprobarVigencia();
     return pagina;
 }
 

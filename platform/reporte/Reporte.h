@@ -21,9 +21,11 @@ class QPainter;
 class Reporte {
 public:
     // Raises the engine's errors: the data source, its table and fields, the
-    // formula fields the template does not declare, the first reading.
+    // formula fields the template does not declare, the first reading. With a
+    // `marca` and a template that declares where runs are recorded, only the
+    // rows of that run are read (20535 once a later one replaced them).
     Reporte(Plantilla plantilla, const QString& conexion, const Seleccion& seleccion,
-            const QList<Formula>& formulas);
+            const QList<Formula>& formulas, const QString& marca = QString());
     ~Reporte();
 
     qint64 TotalPaginas() const { return paginacion_->TotalPaginas(); }
@@ -31,7 +33,8 @@ public:
     const DisposicionPagina& Disposicion() const { return *disposicion_; }
     const Paginacion& Paginas() const { return *paginacion_; }
 
-    // Page k, from 0. Raises 20530 when its rows cannot be read.
+    // Page k, from 0. Raises 20530 when its rows cannot be read, 20535 when
+    // a later run replaced them.
     PaginaListado Pagina(qint64 k);
     // Draws page k with a painter whose unit is one point.
     void Pintar(QPainter& pintor, qint64 k);

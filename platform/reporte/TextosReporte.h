@@ -14,6 +14,8 @@ inline constexpr int16_t OrigenDatos = 20520;
 inline constexpr int16_t TablaNoExiste = 20525;
 inline constexpr int16_t CampoNoExiste = 20526;
 inline constexpr int16_t LecturaDatos = 20530;
+// The rows of the listing have been replaced by a later run.
+inline constexpr int16_t Reemplazadas = 20535;
 inline constexpr int16_t Salida = 20540;
 inline constexpr int16_t DestinoNoValido = 20545;
 } // namespace ErroresReporte
@@ -54,6 +56,8 @@ inline const QString TablaNoDeclarada =
 inline const QString TablaNoExiste =
     QStringLiteral("La tabla «%1» no existe en el origen de datos.");
 inline const QString CampoNoExiste = QStringLiteral("El campo «%1.%2» no existe en la tabla «%3».");
+inline const QString Reemplazadas = QStringLiteral(
+    "Las filas de «%1» ya no son las de este listado: una corrida posterior las reemplazó.");
 inline const QString LecturaDatos = QStringLiteral("No se pudieron leer las filas del listado: %1");
 
 inline const QString PdfNoEscrito = QStringLiteral("No se pudo escribir el archivo «%1»: %2");
