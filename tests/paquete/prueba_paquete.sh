@@ -116,6 +116,19 @@ instalar "$deb"
 [ "$(readlink -f /usr/bin/cobranzia)" = /usr/lib/cobranzia/cobranzia ] ||
   fallo "/usr/bin/cobranzia no lleva a /usr/lib/cobranzia/cobranzia"
 [ -z "$(find /usr/lib/cobranzia -name '*.mdb')" ] || fallo "el paquete instaló una base de datos"
+if ! LC_ALL=C.UTF-8 MANWIDTH=80 man --warnings cobranzia 2>"$tmp/man.log" | grep -q -- --verificar ||
+  [ -s "$tmp/man.log" ]; then
+  cat "$tmp/man.log" >&2
+  fallo "man cobranzia no muestra su página sin avisos"
+fi
+# bash finds the completion by the command's name, as it does at a prompt.
+# shellcheck disable=SC2016 # expanded by the inner bash
+bash -c 'source /usr/share/bash-completion/bash_completion
+         _completion_loader cobranzia
+         COMP_WORDS=(cobranzia --ver); COMP_CWORD=1; COMP_LINE="cobranzia --ver"; COMP_POINT=15
+         _cobranzia cobranzia --ver cobranzia
+         [ "${COMPREPLY[*]}" = "--verificar --version" ]' ||
+  fallo "el completado de bash no ofrece las opciones"
 
 # --- Two users -----------------------------------------------------------------
 
