@@ -1,9 +1,12 @@
 #include "app/modGral.h"
+#include "platform/Mensajes.h"
 #include "platform/gui/Aplicacion.h"
 #include "run/ModoLotes.h"
 #include "run/Programa.h"
 
 int main(int argc, char** argv) {
+    QCoreApplication::setApplicationName(TituloAplicacion);
+    QCoreApplication::setApplicationVersion(QStringLiteral(COBRANZIA_VERSION));
     if (EsModoLotes(argc, argv)) {
         SilenciarAvisosDeQt();
         const auto aplicacion = CrearAplicacionLotes(argc, argv);

@@ -64,8 +64,12 @@ ArchivoIni::ArchivoIni(const QString& ruta)
     // A final line feed ends the last line; it does not open another one.
     if (contenido.endsWith('\n'))
         lineas_.removeLast();
-    if (lineas_.constFirst().endsWith('\r'))
+    if (lineas_.constFirst().endsWith('\r')) {
         finLinea_ = "\r\n";
+        // A last line without its terminator gets the file's own when written back.
+        if (!lineas_.constLast().endsWith('\r'))
+            lineas_.last().append('\r');
+    }
 }
 
 qsizetype ArchivoIni::BuscarSeccion(const QString& seccion) const {

@@ -1,14 +1,13 @@
-// The control-code run: the code and the stored rows for every kind of line,
-// the exact statements, and every failure leaving the earlier rows untouched.
+// The control-code run on a real database: the code and the stored rows for
+// every kind of line, and every failure leaving the earlier rows untouched and
+// the connection ready for the next run.
 
-#include "app/modGral.h"
-#include "platform/Conexion.h"
 #include "platform/ErrorEjecucion.h"
 #include "platform/SistemaArchivos.h"
 #include "run/CorridaControl.h"
+#include "run/Programa.h"
 #include "tests/comun/Entorno.h"
 
-#include <QCryptographicHash>
 #include <QDir>
 #include <QFile>
 #include <QTest>
@@ -16,56 +15,22 @@
 #include <sqlite3.h>
 
 namespace {
-
-// The chain computed straight from the file's bytes, with Qt's own MD5: lines
-// end at LF or CR LF, spaces are trimmed, each digest is upper-case hex.
-QString CodigoEsperado(const QByteArray& contenido) {
-    QList<QByteArray> lineas = contenido.split('\n');
-    if (!contenido.isEmpty() && contenido.endsWith('\n'))
-        lineas.removeLast();
-    if (contenido.isEmpty())
-        lineas.clear();
-    QByteArray codigo;
-    for (QByteArray linea : lineas) {
-        if (linea.endsWith('\r'))
-            linea.chop(1);
-        while (linea.startsWith(' '))
-            linea.remove(0, 1);
-        while (linea.endsWith(' '))
-            linea.chop(1);
-        codigo =
-            QCryptographicHash::hash(linea + codigo, QCryptographicHash::Md5).toHex().toUpper();
-    }
-    return QString::fromLatin1(codigo);
+const QString kLote = QStringLiteral("lote.txt");
 }
-
-class BaseAbierta {
-public:
-    explicit BaseAbierta(const CarpetaPrueba& carpeta) {
-        conexion.SetConnectionString(CadenaConexion(carpeta.Ruta()));
-        conexion.Open();
-    }
-    Conexion conexion;
-    SistemaArchivos sistema;
-};
-
-} // namespace
 
 class PruebaCorrida : public QObject {
     Q_OBJECT
 private slots:
     void codigoYFilas_data();
     void codigoYFilas();
-    void ordenDeLasLineasCuenta();
-    void sentenciasExactas();
-    void nombreConEspaciosIniciales();
-    void mismoNombreEnDosCarpetas();
-    void mismoArchivoDosVeces();
-    void fallosNoTocanLaBase_data();
-    void fallosNoTocanLaBase();
-    void mensajeDelError();
+    void sentencias();
+    void nombres();
+    void fallos_data();
+    void fallos();
 };
 
+// The codes are the worked example and the chain computed with md5sum over
+// each file's bytes, outside the program.
 void PruebaCorrida::codigoYFilas_data() {
     QTest::addColumn<QByteArray>("contenido");
     QTest::addColumn<QStringList>("filas");
@@ -77,31 +42,32 @@ void PruebaCorrida::codigoYFilas_data() {
     QTest::newRow("primera línea vacía")
         << QByteArray("\r\n") << QStringList{"<null>"} << "D41D8CD98F00B204E9800998ECF8427E";
     QTest::newRow("solo T y H") << QByteArray("H20261201\r\nT000000\r\n") << QStringList()
-                                << QString();
-    QTest::newRow("espacios antes de T")
-        << QByteArray("   T001\r\nD1\r\n") << QStringList{"D1"} << QString();
+                                << "9BE10A7AFA8B5698F96A75648CD703F8";
+    QTest::newRow("espacios antes de T") << QByteArray("   T001\r\nD1\r\n") << QStringList{"D1"}
+                                         << "5562C1EEAE27E8A66AC2FA8872D32B3A";
     QTest::newRow("t y h minúsculas")
-        << QByteArray("t1\nh2\n") << QStringList{"t1", "h2"} << QString();
+        << QByteArray("t1\nh2\n") << QStringList{"t1", "h2"} << "3235E779B85057FC1597821B85DE2B8A";
     QTest::newRow("apóstrofos") << QByteArray("O'Brien ''\n") << QStringList{"O'Brien ''"}
-                                << QString();
+                                << "30B08FB09A8ACBD7475FE2DC95AB48FA";
     QTest::newRow("espacios finales")
         << QByteArray("abc   \n") << QStringList{"abc"} << "900150983CD24FB0D6963F7D28E17F72";
-    QTest::newRow("solo espacios")
-        << QByteArray("    \nD\n") << QStringList{"<null>", "D"} << QString();
-    QTest::newRow("tabuladores") << QByteArray("\tabc\t\n") << QStringList{"\tabc\t"} << QString();
-    QTest::newRow("sin fin de línea")
-        << QByteArray("H\r\nD1\r\nD2") << QStringList{"D1", "D2"} << QString();
-    QTest::newRow("solo LF") << QByteArray("H\nD1\nT\n") << QStringList{"D1"} << QString();
-    QTest::newRow("CR suelto") << QByteArray("a\rb\r\n") << QStringList{"a\rb"} << QString();
-    QTest::newRow("línea final vacía")
-        << QByteArray("D1\r\n\r\n") << QStringList{"D1", "<null>"} << QString();
+    QTest::newRow("solo espacios") << QByteArray("    \nD\n") << QStringList{"<null>", "D"}
+                                   << "8E69F7895E72A0FAA841F4FF4A59C602";
+    QTest::newRow("tabuladores") << QByteArray("\tabc\t\n") << QStringList{"\tabc\t"}
+                                 << "E4F8F59AB2F2F5F6DF319AC47F15437E";
+    QTest::newRow("sin fin de línea") << QByteArray("H\r\nD1\r\nD2") << QStringList{"D1", "D2"}
+                                      << "75702EF4890176B84C85B7E34EC9E12D";
+    QTest::newRow("CR suelto") << QByteArray("a\rb\r\n") << QStringList{"a\rb"}
+                               << "2132B3BDA00D60E52785208164BFF1C8";
+    QTest::newRow("línea final vacía") << QByteArray("D1\r\n\r\n") << QStringList{"D1", "<null>"}
+                                       << "78938CAB52528F1CE81E5BCB46F97C7E";
     QTest::newRow("Windows-1252") << QByteArray("NU\xD1"
                                                 "EZ \x80\x81\x8D\x8F\x90\x9D\xFF\n")
                                   << QStringList{QStringLiteral(
                                          "NUÑEZ €\u0081\u008D\u008F\u0090\u009Dÿ")}
-                                  << QString();
-    QTest::newRow("barra invertida")
-        << QByteArray("C:\\x\\y; --\n") << QStringList{"C:\\x\\y; --"} << QString();
+                                  << "358CC277400D23E1423061C030522FF3";
+    QTest::newRow("SQL en la línea") << QByteArray("C:\\x\\y; --\n") << QStringList{"C:\\x\\y; --"}
+                                     << "BCE16244B3E25414F3FAF7F5320C9963";
 }
 
 void PruebaCorrida::codigoYFilas() {
@@ -109,83 +75,47 @@ void PruebaCorrida::codigoYFilas() {
     QFETCH(QStringList, filas);
     QFETCH(QString, codigo);
     CarpetaPrueba carpeta;
-    const QString ruta = carpeta.Escribir(QStringLiteral("lote01.txt"), contenido);
-    BaseAbierta base(carpeta);
-    const ResultadoCorrida r = EjecutarCorrida(base.conexion, base.sistema, ruta);
-    QCOMPARE(r.strArchivo, QStringLiteral("lote01.txt"));
-    QCOMPARE(r.strHash, CodigoEsperado(contenido));
-    if (!codigo.isNull())
-        QCOMPARE(r.strHash, codigo);
-    QCOMPARE(FilasGuardadas(carpeta.Base(), QStringLiteral("lote01.txt")), filas);
+    const QString ruta = carpeta.Escribir(kLote, contenido);
+    const auto programa = carpeta.NuevoPrograma();
+    const ResultadoCorrida r = EjecutarCorrida(*programa, ruta);
+    QCOMPARE(r.strArchivo, kLote);
+    QCOMPARE(r.strHash, codigo);
     QCOMPARE(r.filas, filas.size());
-    QCOMPARE(CalcularCodigoControl(base.sistema, ruta), r.strHash);
+    QCOMPARE(FilasGuardadas(carpeta.Base(), kLote), filas);
+    QCOMPARE(CalcularCodigoControl(*programa, ruta), codigo);
 }
 
-void PruebaCorrida::ordenDeLasLineasCuenta() {
-    CarpetaPrueba carpeta;
-    SistemaArchivos sistema;
-    const QString a = carpeta.Escribir(QStringLiteral("a.txt"), "D1\r\nD2\r\n");
-    const QString b = carpeta.Escribir(QStringLiteral("b.txt"), "D2\r\nD1\r\n");
-    QVERIFY(CalcularCodigoControl(sistema, a) != CalcularCodigoControl(sistema, b));
-}
-
-void PruebaCorrida::sentenciasExactas() {
+void PruebaCorrida::sentencias() {
     QCOMPARE(SentenciaBorrado(QStringLiteral("lote01.txt")),
              QStringLiteral(" DELETE FROM Datos  WHERE t_archivo = 'lote01.txt'"));
     QCOMPARE(
         SentenciaInsercion(QStringLiteral("D001"), QStringLiteral("lote01.txt")),
         QStringLiteral(" INSERT INTO Datos (t_datos, t_archivo)  VALUES ('D001', 'lote01.txt') "));
-
-    CarpetaPrueba carpeta;
-    const QString ruta = carpeta.Escribir(QStringLiteral("O'Hara.txt"), "H1\r\nD'1\r\n\r\nT1\r\n");
-    BaseAbierta base(carpeta);
-    QStringList enviadas;
-    Conexion::EstablecerTraza([&](const QString& sql) { enviadas << sql; });
-    EjecutarCorrida(base.conexion, base.sistema, ruta);
-    Conexion::EstablecerTraza({});
-    QCOMPARE(enviadas,
-             (QStringList{
-                 " DELETE FROM Datos  WHERE t_archivo = 'O''Hara.txt'",
-                 " INSERT INTO Datos (t_datos, t_archivo)  VALUES ('D''1', 'O''Hara.txt') ",
-                 " INSERT INTO Datos (t_datos, t_archivo)  VALUES (Null, 'O''Hara.txt') ",
-             }));
+    QCOMPARE(
+        SentenciaInsercion(QString(), QStringLiteral("O'Hara.txt")),
+        QStringLiteral(" INSERT INTO Datos (t_datos, t_archivo)  VALUES (Null, 'O''Hara.txt') "));
 }
 
-void PruebaCorrida::nombreConEspaciosIniciales() {
-    CarpetaPrueba carpeta;
-    const QString ruta = carpeta.Escribir(QStringLiteral("  lote.txt "), "D1\n");
-    BaseAbierta base(carpeta);
-    const ResultadoCorrida r = EjecutarCorrida(base.conexion, base.sistema, ruta);
-    QCOMPARE(r.strArchivo, QStringLiteral("  lote.txt "));
-    QCOMPARE(FilasGuardadas(carpeta.Base(), QStringLiteral("lote.txt")), QStringList{"D1"});
-}
-
-void PruebaCorrida::mismoNombreEnDosCarpetas() {
+// The name is the last component, trimmed in the rows but not for the
+// listing; a later run of the same name, from any folder, replaces the rows.
+void PruebaCorrida::nombres() {
     CarpetaPrueba carpeta;
     QVERIFY(QDir(carpeta.Ruta()).mkpath(QStringLiteral("uno")));
-    QVERIFY(QDir(carpeta.Ruta()).mkpath(QStringLiteral("dos")));
-    const QString primero = carpeta.Escribir(QStringLiteral("uno/lote.txt"), "A1\nA2\nA3\n");
-    const QString segundo = carpeta.Escribir(QStringLiteral("dos/lote.txt"), "B1\n");
+    const auto programa = carpeta.NuevoPrograma();
+    const QString primero = carpeta.Escribir(QStringLiteral("uno/ O'Neil.txt "), "A1\nA2\n");
+    const QString segundo = carpeta.Escribir(QStringLiteral(" O'Neil.txt "), "B1\n");
     const QString otro = carpeta.Escribir(QStringLiteral("otro.txt"), "O1\n");
-    BaseAbierta base(carpeta);
-    EjecutarCorrida(base.conexion, base.sistema, otro);
-    EjecutarCorrida(base.conexion, base.sistema, primero);
-    EjecutarCorrida(base.conexion, base.sistema, segundo);
-    QCOMPARE(FilasGuardadas(carpeta.Base(), QStringLiteral("lote.txt")), QStringList{"B1"});
+    EjecutarCorrida(*programa, otro);
+    QCOMPARE(EjecutarCorrida(*programa, primero).strArchivo, QStringLiteral(" O'Neil.txt "));
+    QCOMPARE(FilasGuardadas(carpeta.Base(), QStringLiteral("O'Neil.txt")),
+             (QStringList{"A1", "A2"}));
+    const QString codigo = EjecutarCorrida(*programa, segundo).strHash;
+    QCOMPARE(EjecutarCorrida(*programa, segundo).strHash, codigo);
+    QCOMPARE(FilasGuardadas(carpeta.Base(), QStringLiteral("O'Neil.txt")), QStringList{"B1"});
     QCOMPARE(FilasGuardadas(carpeta.Base(), QStringLiteral("otro.txt")), QStringList{"O1"});
 }
 
-void PruebaCorrida::mismoArchivoDosVeces() {
-    CarpetaPrueba carpeta;
-    const QString ruta = carpeta.Escribir(QStringLiteral("lote.txt"), "H\nD1\nD2\nT\n");
-    BaseAbierta base(carpeta);
-    const QString primero = EjecutarCorrida(base.conexion, base.sistema, ruta).strHash;
-    const QString segundo = EjecutarCorrida(base.conexion, base.sistema, ruta).strHash;
-    QCOMPARE(segundo, primero);
-    QCOMPARE(FilasGuardadas(carpeta.Base(), QStringLiteral("lote.txt")), (QStringList{"D1", "D2"}));
-}
-
-void PruebaCorrida::fallosNoTocanLaBase_data() {
+void PruebaCorrida::fallos_data() {
     QTest::addColumn<QString>("caso");
     QTest::addColumn<int>("numero");
     QTest::addColumn<QString>("motivo");
@@ -193,7 +123,7 @@ void PruebaCorrida::fallosNoTocanLaBase_data() {
         << "borrado" << int(Errores::ArchivoNoEncontrado) << "No se encontró el archivo";
     QTest::newRow("carpeta") << "carpeta" << int(Errores::AccesoRuta) << "no es un archivo";
     QTest::newRow("bytes nulos") << "nulos" << int(ErrorLineaConNulo) << "bytes nulos";
-    QTest::newRow("línea de 100 MB")
+    QTest::newRow("línea de 2 MB")
         << "enorme" << int(ErrorLineaDemasiadoLarga) << "supera el máximo";
     QTest::newRow("base bloqueada") << "bloqueada" << int(Errores::BaseDatos) << "bloqueada";
     QTest::newRow("base de solo lectura")
@@ -201,65 +131,57 @@ void PruebaCorrida::fallosNoTocanLaBase_data() {
     QTest::newRow("sin biblioteca md5") << "sin md5" << int(Errores::ErrorCargaDll) << "libmd5.so";
 }
 
-void PruebaCorrida::fallosNoTocanLaBase() {
+void PruebaCorrida::fallos() {
     QFETCH(QString, caso);
     QFETCH(int, numero);
     QFETCH(QString, motivo);
     CarpetaPrueba carpeta;
-    QString ruta = carpeta.Escribir(QStringLiteral("lote.txt"), "D-nuevo-1\nD-nuevo-2\n");
-    BaseAbierta base(carpeta);
-    // Rows stored by an earlier run; the md5 library is not loaded yet.
-    base.conexion.Execute(
-        SentenciaInsercion(QStringLiteral("D-viejo-1"), QStringLiteral("lote.txt")));
-    base.conexion.Execute(
-        SentenciaInsercion(QStringLiteral("D-viejo-2"), QStringLiteral("lote.txt")));
+    const QByteArray nuevo("D-nuevo-1\nD-nuevo-2\n");
+    const QString ruta = carpeta.Escribir(kLote, nuevo);
+    const auto programa = carpeta.NuevoPrograma();
     const QStringList antes{"D-viejo-1", "D-viejo-2"};
-    QCOMPARE(FilasGuardadas(carpeta.Base(), QStringLiteral("lote.txt")), antes);
+    GuardarFilas(carpeta.Base(), kLote, antes);
+    const QString biblioteca = carpeta.Archivo(QStringLiteral("libmd5.so"));
 
     sqlite3* otro = nullptr;
-    if (caso == QStringLiteral("borrado")) {
+    if (caso == u"borrado") {
         QVERIFY(QFile::remove(ruta));
-    } else if (caso == QStringLiteral("carpeta")) {
-        QVERIFY(QFile::remove(ruta));
-        QVERIFY(QDir().mkdir(ruta));
-    } else if (caso == QStringLiteral("nulos")) {
-        carpeta.Escribir(QStringLiteral("lote.txt"), QByteArray("D1\nD\0 2\n", 8));
-    } else if (caso == QStringLiteral("enorme")) {
-        carpeta.Escribir(QStringLiteral("lote.txt"),
-                         "D1\n" + QByteArray(100 * 1024 * 1024, 'x') + "\n");
-    } else if (caso == QStringLiteral("bloqueada")) {
+    } else if (caso == u"carpeta") {
+        QVERIFY(QFile::remove(ruta) && QDir().mkdir(ruta));
+    } else if (caso == u"nulos") {
+        carpeta.Escribir(kLote, QByteArray("D1\nD\0 2\n", 8));
+    } else if (caso == u"enorme") {
+        carpeta.Escribir(kLote, "D1\n" + QByteArray(2 << 20, 'x') + "\n");
+    } else if (caso == u"bloqueada") {
         sqlite3_open(QFile::encodeName(carpeta.Base()).constData(), &otro);
         QCOMPARE(sqlite3_exec(otro, "BEGIN IMMEDIATE", nullptr, nullptr, nullptr), SQLITE_OK);
-        base.conexion.EstablecerEsperaOcupada(100);
-    } else if (caso == QStringLiteral("solo lectura")) {
-        base.conexion.Execute(QStringLiteral("PRAGMA query_only = 1"));
-    } else if (caso == QStringLiteral("sin md5")) {
-        QVERIFY(QFile::remove(carpeta.Archivo(QStringLiteral("libmd5.so"))));
+        programa->gConexion->EstablecerEsperaOcupada(100);
+    } else if (caso == u"solo lectura") {
+        programa->gConexion->Execute(QStringLiteral("PRAGMA query_only = 1"));
+    } else if (caso == u"sin md5") {
+        QVERIFY(QFile::rename(biblioteca, biblioteca + QStringLiteral(".fuera")));
     }
 
     try {
-        EjecutarCorrida(base.conexion, base.sistema, ruta);
+        EjecutarCorrida(*programa, ruta);
         QFAIL("la corrida debió fallar");
     } catch (const ErrorEjecucion& e) {
         QCOMPARE(e.Numero(), numero);
         QVERIFY2(e.Descripcion().contains(motivo), qPrintable(e.Descripcion()));
     }
+    QCOMPARE(FilasGuardadas(carpeta.Base(), kLote), antes);
+
+    // Mended, the same file runs again on the same connection.
     if (otro) {
         sqlite3_exec(otro, "ROLLBACK", nullptr, nullptr, nullptr);
         sqlite3_close(otro);
     }
-    QVERIFY(!base.conexion.EnTransaccion());
-    QCOMPARE(FilasGuardadas(carpeta.Base(), QStringLiteral("lote.txt")), antes);
-}
-
-void PruebaCorrida::mensajeDelError() {
-    QCOMPARE(MensajeErrorCorrida(53, QStringLiteral("No se encontró el archivo")),
-             QStringLiteral(
-                 "Error 53 (No se encontró el archivo) in procedure cmdAceptar_Click of Formulario "
-                 "frmPrincipal"));
-    QCOMPARE(MensajeErrorCorrida(-2147467259, QStringLiteral("x")),
-             QStringLiteral(
-                 "Error -2147467259 (x) in procedure cmdAceptar_Click of Formulario frmPrincipal"));
+    programa->gConexion->Execute(QStringLiteral("PRAGMA query_only = 0"));
+    QFile::rename(biblioteca + QStringLiteral(".fuera"), biblioteca);
+    QDir().rmdir(ruta);
+    carpeta.Escribir(kLote, nuevo);
+    QCOMPARE(EjecutarCorrida(*programa, ruta).filas, 2);
+    QCOMPARE(FilasGuardadas(carpeta.Base(), kLote), (QStringList{"D-nuevo-1", "D-nuevo-2"}));
 }
 
 QTEST_GUILESS_MAIN(PruebaCorrida)

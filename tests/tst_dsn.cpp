@@ -1,11 +1,11 @@
 // The data-source registrar: every decision for requests 1 and 3 against the
 // user's ODBC settings file, the reasons it gives, and a real read through ODBC.
 
-#include "app/modGral.h"
 #include "dsn/CDSN.h"
 #include "dsn/CrearDSNListado.h"
+#include "platform/Conexion.h"
 #include "platform/InstaladorOdbc.h"
-#include "platform/Programa.h"
+#include "run/Programa.h"
 #include "tests/comun/Entorno.h"
 
 #include <QFile>
@@ -51,6 +51,15 @@ QString DbqGuardado(bool* reescrita = nullptr) {
     if (!leido.existe)
         return kAusente;
     return leido.valor;
+}
+
+// A registrar for the folder's database, as the program fills it.
+std::unique_ptr<CDSN> Registrador(const CarpetaPrueba& carpeta) {
+    auto registrador = std::make_unique<CDSN>(carpeta.Ruta());
+    registrador->SetDatabaseName(carpeta.Base());
+    registrador->SetDataSourceName(QStringLiteral("Cobranzia"));
+    registrador->SetDriverName(QStringLiteral("SQLite3"));
+    return registrador;
 }
 
 } // namespace
@@ -113,12 +122,9 @@ void PruebaDsn::decisiones() {
     const QString esperada = carpeta.Base();
     EscribirOdbcIni(estado, esperada);
 
-    CDSN registrador;
-    registrador.SetDatabaseName(esperada);
-    registrador.SetDataSourceName(QStringLiteral("Cobranzia"));
-    registrador.SetDriverName(QStringLiteral("SQLite3"));
-    QCOMPARE(registrador.CrearDSN(peticion), resultado);
-    QCOMPARE(registrador.ErrorDesc(),
+    const auto registrador = Registrador(carpeta);
+    QCOMPARE(registrador->CrearDSN(peticion), resultado);
+    QCOMPARE(registrador->ErrorDesc(),
              resultado ? QString()
                        : QStringLiteral("CrearDSN::Error: El archivo de base de datos NO existe!"));
 
@@ -137,29 +143,23 @@ void PruebaDsn::decisiones() {
 
 void PruebaDsn::archivoOcultoNoSeEncuentra() {
     CarpetaPrueba carpeta;
-    const QString oculta = carpeta.Escribir(QStringLiteral(".Cobranzia.mdb"), "x");
-    CDSN registrador;
-    registrador.SetDatabaseName(oculta);
-    registrador.SetDataSourceName(QStringLiteral("Cobranzia"));
-    registrador.SetDriverName(QStringLiteral("SQLite3"));
-    QVERIFY(!registrador.CrearDSN(1));
-    QCOMPARE(registrador.ErrorDesc(),
+    const auto registrador = Registrador(carpeta);
+    registrador->SetDatabaseName(carpeta.Escribir(QStringLiteral(".Cobranzia.mdb"), "x"));
+    QVERIFY(!registrador->CrearDSN(1));
+    QCOMPARE(registrador->ErrorDesc(),
              QStringLiteral("CrearDSN::Error: El archivo de base de datos NO existe!"));
     QCOMPARE(DbqGuardado(), kAusente);
 }
 
 void PruebaDsn::errorDescSobreviveAUnExito() {
     CarpetaPrueba carpeta(false);
-    CDSN registrador;
-    registrador.SetDatabaseName(carpeta.Base());
-    registrador.SetDataSourceName(QStringLiteral("Cobranzia"));
-    registrador.SetDriverName(QStringLiteral("SQLite3"));
-    QVERIFY(!registrador.CrearDSN(1));
-    const QString primera = registrador.ErrorDesc();
+    const auto registrador = Registrador(carpeta);
+    QVERIFY(!registrador->CrearDSN(1));
+    const QString primera = registrador->ErrorDesc();
     QVERIFY(!primera.isEmpty());
     carpeta.Escribir(QStringLiteral("Cobranzia.mdb"), "x");
-    QVERIFY(registrador.CrearDSN(1));
-    QCOMPARE(registrador.ErrorDesc(), primera);
+    QVERIFY(registrador->CrearDSN(1));
+    QCOMPARE(registrador->ErrorDesc(), primera);
     QCOMPARE(DbqGuardado(), carpeta.Base());
 }
 
@@ -177,36 +177,33 @@ void PruebaDsn::instaladorQueRehusa() {
     QFETCH(QString, motivo);
     CarpetaPrueba carpeta;
     const QByteArray odbcini = qgetenv("ODBCINI");
-    CDSN registrador;
-    registrador.SetDatabaseName(carpeta.Base());
-    registrador.SetDataSourceName(QStringLiteral("Cobranzia"));
-    registrador.SetDriverName(QStringLiteral("SQLite3"));
+    const auto registrador = Registrador(carpeta);
     if (caso == QLatin1String("controlador")) {
-        registrador.SetDriverName(QStringLiteral("Controlador Inexistente"));
+        registrador->SetDriverName(QStringLiteral("Controlador Inexistente"));
     } else {
         // A file standing where the settings file's folder should be: not even
         // the superuser can write there.
         const QString bloqueo = carpeta.Escribir(QStringLiteral("no-es-carpeta"), "x");
         qputenv("ODBCINI", QFile::encodeName(bloqueo + QStringLiteral("/odbc.ini")));
     }
-    const bool hecho = registrador.CrearDSN(1);
+    const bool hecho = registrador->CrearDSN(1);
     qputenv("ODBCINI", odbcini);
     QVERIFY(!hecho);
-    QVERIFY2(registrador.ErrorDesc().startsWith(QStringLiteral("CrearDSN::Error: ")),
-             qPrintable(registrador.ErrorDesc()));
-    QVERIFY2(registrador.ErrorDesc().contains(motivo), qPrintable(registrador.ErrorDesc()));
+    QVERIFY2(registrador->ErrorDesc().startsWith(QStringLiteral("CrearDSN::Error: ")),
+             qPrintable(registrador->ErrorDesc()));
+    QVERIFY2(registrador->ErrorDesc().contains(motivo), qPrintable(registrador->ErrorDesc()));
 }
 
 void PruebaDsn::crearDsnListadoDejaElMotivo() {
     {
         CarpetaPrueba carpeta(false);
         QString motivo;
-        QVERIFY(!CrearDSNListado(motivo));
+        QVERIFY(!CrearDSNListado(carpeta.Ruta(), motivo));
         QCOMPARE(motivo, QStringLiteral("CrearDSN::Error: El archivo de base de datos NO existe!"));
     }
     CarpetaPrueba carpeta;
     QString motivo = QStringLiteral("sin tocar");
-    QVERIFY(CrearDSNListado(motivo));
+    QVERIFY(CrearDSNListado(carpeta.Ruta(), motivo));
     QCOMPARE(motivo, QStringLiteral("sin tocar"));
     QCOMPARE(DbqGuardado(), carpeta.Base());
     QCOMPARE(Odbc::LeerValorDsn(QStringLiteral("Cobranzia"), QStringLiteral("Driver")).valor,
@@ -215,15 +212,9 @@ void PruebaDsn::crearDsnListadoDejaElMotivo() {
 
 void PruebaDsn::lecturaRealPorOdbc() {
     CarpetaPrueba carpeta;
-    {
-        Conexion conexion;
-        conexion.SetConnectionString(CadenaConexion(carpeta.Ruta()));
-        conexion.Open();
-        conexion.Execute(QStringLiteral(
-            " INSERT INTO Datos (t_datos, t_archivo)  VALUES ('D001 ñ', 'lote01.txt') "));
-    }
+    GuardarFilas(carpeta.Base(), QStringLiteral("lote01.txt"), {QStringLiteral("D001 ñ")});
     QString motivo;
-    QVERIFY(CrearDSNListado(motivo));
+    QVERIFY(CrearDSNListado(carpeta.Ruta(), motivo));
     {
         QSqlDatabase odbc =
             QSqlDatabase::addDatabase(QStringLiteral("QODBC"), QStringLiteral("prueba"));

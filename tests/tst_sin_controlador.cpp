@@ -4,6 +4,8 @@
 
 #include "app/frmPrincipal.h"
 #include "app/modGral.h"
+#include "platform/InstanciaUnica.h"
+#include "run/Programa.h"
 #include "tests/comun/Entorno.h"
 
 #include <QTemporaryDir>
@@ -18,22 +20,22 @@ private slots:
         QVERIFY(vacio.open(QIODevice::WriteOnly));
         qputenv("ODBCSYSINI", QFile::encodeName(sistema_.path()));
     }
-    void cleanup() { TerminarPrograma(); }
-
     void avisaYAbreLaVentana() {
         CarpetaPrueba carpeta;
+        Programa programa(carpeta.Ruta(), carpeta.Ruta());
+        InstanciaUnica instancia(InstanciaUnica::ClavePrograma(carpeta.Ruta()));
         RegistroMensajes mensajes;
-        QVERIFY(Main());
-        QCOMPARE(mensajes.Mensajes().size(), 1);
+        std::unique_ptr<frmPrincipal> ventana(Main(programa, instancia));
+        QCOMPARE(mensajes.Textos().size(), 1);
         const QString texto = mensajes.Textos().constFirst();
         QVERIFY2(texto.startsWith(
                      QStringLiteral("No se pudo crear el DSN para el listado.\nCrearDSN::Error: ")),
                  qPrintable(texto));
         QVERIFY2(texto.contains(QStringLiteral("\"SQLite3\" no está instalado")),
                  qPrintable(texto));
-        QCOMPARE(mensajes.Mensajes().constFirst().icono, IconoMensaje::Exclamacion);
-        QVERIFY(gPrincipal && gPrincipal->isVisible());
-        QVERIFY(gConexion && gConexion->EstaAbierta());
+        QCOMPARE(mensajes.Iconos().constFirst(), IconoMensaje::Exclamacion);
+        QVERIFY(ventana && ventana->isVisible());
+        QVERIFY(programa.gConexion && programa.gConexion->EstaAbierta());
     }
 
 private:

@@ -8,9 +8,7 @@
 
 Aplicacion::Aplicacion(int& argc, char** argv)
     : QApplication(argc, argv) {
-    setApplicationName(TituloAplicacion);
     setOrganizationName(TituloAplicacion);
-    setApplicationVersion(QStringLiteral(COBRANZIA_VERSION));
     setQuitOnLastWindowClosed(true);
 }
 

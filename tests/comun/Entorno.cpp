@@ -1,33 +1,37 @@
 #include "tests/comun/Entorno.h"
 
 #include "platform/BaseDatos.h"
-#include "platform/Programa.h"
+#include "run/Programa.h"
 
 #include <QDir>
 #include <QFile>
+#include <QProcess>
 #include <QTest>
 
 #include <odbcinst.h>
 #include <sqlite3.h>
 
 CarpetaPrueba::CarpetaPrueba(bool conBase) {
-    QVERIFY2(dir_.isValid(), "no se pudo crear la carpeta temporal");
+    if (!dir_.isValid())
+        qFatal("no se pudo crear la carpeta temporal");
     const QDir construida(CarpetaProgramaConstruida());
-    for (const QString& nombre : {QStringLiteral("libmd5.so"), QStringLiteral("Cobranzia.rpt")}) {
-        if (construida.exists(nombre))
-            QFile::copy(construida.filePath(nombre), dir_.filePath(nombre));
-    }
-    if (conBase) {
-        bool creada = false;
-        QString error;
-        if (!CrearBaseDatos(Base(), QStringLiteral("tornasolmivel"), &creada, &error))
-            qFatal("No se pudo crear la base de prueba: %s", qPrintable(error));
-    }
-    EstablecerRutaPrograma(dir_.path());
+    for (const QString& nombre : {QStringLiteral("libmd5.so"), QStringLiteral("Cobranzia.rpt")})
+        QFile::copy(construida.filePath(nombre), dir_.filePath(nombre));
+    bool creada = false;
+    QString error;
+    if (conBase && !CrearBaseDatos(Base(), TextosPrograma::Contrasena, &creada, &error))
+        qFatal("No se pudo crear la base de prueba: %s", qPrintable(error));
 }
 
-CarpetaPrueba::~CarpetaPrueba() {
-    EstablecerRutaPrograma(QString());
+std::unique_ptr<Programa> CarpetaPrueba::NuevoPrograma(bool abrir) const {
+    auto programa = std::make_unique<Programa>(Ruta(), Ruta());
+    if (abrir) {
+        programa->gSistemaArchivos = std::make_unique<SistemaArchivos>();
+        programa->gConexion = std::make_unique<Conexion>();
+        programa->gConexion->SetConnectionString(programa->CadenaConexion());
+        programa->gConexion->Open();
+    }
+    return programa;
 }
 
 QString CarpetaPrueba::Escribir(const QString& nombre, const QByteArray& contenido) const {
@@ -38,31 +42,6 @@ QString CarpetaPrueba::Escribir(const QString& nombre, const QByteArray& conteni
     return ruta;
 }
 
-RegistroMensajes::RegistroMensajes() {
-    anterior_ = EstablecerPresentadorMensajes([this](const QString& texto, IconoMensaje icono) {
-        mensajes_.append({texto, icono});
-    });
-}
-
-RegistroMensajes::~RegistroMensajes() {
-    EstablecerPresentadorMensajes(anterior_);
-}
-
-QStringList RegistroMensajes::Textos() const {
-    QStringList textos;
-    for (const Mensaje& m : mensajes_)
-        textos << m.texto;
-    return textos;
-}
-
-QString ArchivoOdbcIni() {
-    return qEnvironmentVariable("ODBCINI");
-}
-
-QString CarpetaProgramaConstruida() {
-    return QStringLiteral(COBRANZIA_PROGRAMA_DIR);
-}
-
 void CarpetaPrueba::CopiarEjecutable() const {
     const QString destino = Archivo(QStringLiteral("cobranzia"));
     if (!QFile::copy(CarpetaProgramaConstruida() + QStringLiteral("/cobranzia"), destino) ||
@@ -70,10 +49,39 @@ void CarpetaPrueba::CopiarEjecutable() const {
         qFatal("No se pudo copiar el programa a %s", qPrintable(destino));
 }
 
+RegistroMensajes::RegistroMensajes() {
+    anterior_ = EstablecerPresentadorMensajes([this](const QString& texto, IconoMensaje icono) {
+        textos_ << texto;
+        iconos_ << icono;
+    });
+}
+
+RegistroMensajes::~RegistroMensajes() {
+    EstablecerPresentadorMensajes(anterior_);
+}
+
+Salida Ejecutar(const QString& programa, const QStringList& argumentos,
+                const QProcessEnvironment& entorno) {
+    QProcess proceso;
+    proceso.setProcessEnvironment(entorno);
+    proceso.start(programa, argumentos);
+    Salida s;
+    if (!proceso.waitForFinished(120000)) {
+        proceso.kill();
+        proceso.waitForFinished();
+        return s;
+    }
+    s.estado = proceso.exitStatus() == QProcess::NormalExit ? proceso.exitCode() : -1;
+    s.salida = QString::fromUtf8(proceso.readAllStandardOutput());
+    s.errores = QString::fromUtf8(proceso.readAllStandardError());
+    return s;
+}
+
 QStringList ConsultarBase(const QString& base, const char* consulta, const QString& parametro) {
     sqlite3* db = nullptr;
     // Read-write, so that a journal left by a killed run is rolled back first.
     sqlite3_open_v2(QFile::encodeName(base).constData(), &db, SQLITE_OPEN_READWRITE, nullptr);
+    sqlite3_busy_timeout(db, 5000);
     sqlite3_stmt* st = nullptr;
     if (sqlite3_prepare_v2(db, consulta, -1, &st, nullptr) != SQLITE_OK)
         qFatal("Consulta de prueba inválida: %s", sqlite3_errmsg(db));
@@ -98,7 +106,52 @@ QStringList FilasGuardadas(const QString& base, const QString& archivo) {
                          archivo);
 }
 
+void GuardarFilas(const QString& base, const QString& archivo, const QStringList& filas) {
+    sqlite3* db = nullptr;
+    sqlite3_open_v2(QFile::encodeName(base).constData(), &db, SQLITE_OPEN_READWRITE, nullptr);
+    sqlite3_exec(db, "BEGIN", nullptr, nullptr, nullptr);
+    sqlite3_stmt* st = nullptr;
+    sqlite3_prepare_v2(db, "INSERT INTO Datos (t_datos, t_archivo) VALUES (?, ?)", -1, &st,
+                       nullptr);
+    const QByteArray nombre = archivo.toUtf8();
+    for (const QString& fila : filas) {
+        const QByteArray texto = fila.toUtf8();
+        sqlite3_bind_text(st, 1, texto.constData(), int(texto.size()), SQLITE_TRANSIENT);
+        sqlite3_bind_text(st, 2, nombre.constData(), int(nombre.size()), SQLITE_TRANSIENT);
+        if (sqlite3_step(st) != SQLITE_DONE)
+            qFatal("No se pudo insertar: %s", sqlite3_errmsg(db));
+        sqlite3_reset(st);
+    }
+    sqlite3_finalize(st);
+    sqlite3_exec(db, "COMMIT", nullptr, nullptr, nullptr);
+    sqlite3_close(db);
+}
+
+QString ArchivoOdbcIni() {
+    return qEnvironmentVariable("ODBCINI");
+}
+
 void OlvidarCacheOdbc() {
     const QByteArray otro = QFile::encodeName(ArchivoOdbcIni() + QStringLiteral(".cache"));
     SQLWritePrivateProfileString("Cache", nullptr, nullptr, otro.constData());
+}
+
+QStringList LineasPdf(const QString& ruta) {
+    QProcess p;
+    p.start(QStringLiteral("pdftotext"), {QStringLiteral("-layout"), ruta, QStringLiteral("-")});
+    if (!p.waitForFinished(60000) || p.exitCode() != 0)
+        qFatal("pdftotext falló con %s", qPrintable(ruta));
+    QStringList lineas;
+    for (const QString& linea : QString::fromUtf8(p.readAllStandardOutput()).split(u'\n'))
+        if (!linea.trimmed().isEmpty())
+            lineas << linea.trimmed();
+    return lineas;
+}
+
+QString CarpetaProgramaConstruida() {
+    return QStringLiteral(COBRANZIA_PROGRAMA_DIR);
+}
+
+QString DatoPrueba(const QString& nombre) {
+    return QStringLiteral(COBRANZIA_DATOS_PRUEBA "/") + nombre;
 }

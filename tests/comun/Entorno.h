@@ -2,18 +2,20 @@
 
 #include "platform/Mensajes.h"
 
+#include <QProcessEnvironment>
 #include <QString>
 #include <QStringList>
 #include <QTemporaryDir>
 
-// A program folder of its own for a test: a fresh database, the md5 library and
-// the shipped files, with the program pointed at it. Restores the default
-// program folder when it goes.
+#include <memory>
+
+class Programa;
+
+// A program folder of its own for a test: the md5 library, the template and,
+// unless told otherwise, a fresh database.
 class CarpetaPrueba {
 public:
-    // `conBase`: whether to make Cobranzia.mdb in it.
     explicit CarpetaPrueba(bool conBase = true);
-    ~CarpetaPrueba();
     CarpetaPrueba(const CarpetaPrueba&) = delete;
     CarpetaPrueba& operator=(const CarpetaPrueba&) = delete;
 
@@ -21,7 +23,11 @@ public:
     QString Archivo(const QString& nombre) const { return dir_.filePath(nombre); }
     QString Base() const { return Archivo(QStringLiteral("Cobranzia.mdb")); }
 
-    // Copies the built program into the folder, to start it as its own process.
+    // A program on this folder, which is its program and data folder; its
+    // connection opened and its file-system object made when `abrir`.
+    std::unique_ptr<Programa> NuevoPrograma(bool abrir = true) const;
+
+    // Copies the built executable into the folder, to start it as its own process.
     void CopiarEjecutable() const;
 
     // Writes a file in the folder with the given bytes; returns its path.
@@ -40,18 +46,24 @@ public:
     RegistroMensajes(const RegistroMensajes&) = delete;
     RegistroMensajes& operator=(const RegistroMensajes&) = delete;
 
-    struct Mensaje {
-        QString texto;
-        IconoMensaje icono;
-    };
-    const QList<Mensaje>& Mensajes() const { return mensajes_; }
-    QStringList Textos() const;
-    void Limpiar() { mensajes_.clear(); }
+    const QStringList& Textos() const { return textos_; }
+    const QList<IconoMensaje>& Iconos() const { return iconos_; }
 
 private:
-    QList<Mensaje> mensajes_;
+    QStringList textos_;
+    QList<IconoMensaje> iconos_;
     PresentadorMensajes anterior_;
 };
+
+// What a finished process left: its exit status (-1 when it crashed or hung),
+// its standard output and its standard error.
+struct Salida {
+    int estado = -1;
+    QString salida;
+    QString errores;
+};
+Salida Ejecutar(const QString& programa, const QStringList& argumentos,
+                const QProcessEnvironment& entorno = QProcessEnvironment::systemEnvironment());
 
 // The first column of every row a query gives, read from a database file, with
 // "<null>" for a database null. `parametro`, when given, is bound to the one "?".
@@ -61,6 +73,9 @@ QStringList ConsultarBase(const QString& base, const char* consulta,
 // The t_datos of the rows stored for one file, in the order they were stored.
 QStringList FilasGuardadas(const QString& base, const QString& archivo);
 
+// Appends rows of one file to table Datos, in order, as an earlier run would.
+void GuardarFilas(const QString& base, const QString& archivo, const QStringList& filas);
+
 // The user's ODBC settings file as the tests set it ($ODBCINI).
 QString ArchivoOdbcIni();
 
@@ -68,5 +83,9 @@ QString ArchivoOdbcIni();
 // in this process: a write elsewhere makes it read the files again.
 void OlvidarCacheOdbc();
 
-// The program folder the build lays out.
+// The lines of a PDF's text that are not blank, trimmed, as pdftotext reads them.
+QStringList LineasPdf(const QString& ruta);
+
+// The program folder the build lays out, and the folder of test data.
 QString CarpetaProgramaConstruida();
+QString DatoPrueba(const QString& nombre);
