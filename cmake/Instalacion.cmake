@@ -47,3 +47,5 @@ install(FILES ${COBRANZIA_COMPRIMIDOS}/cobranzia.1.gz DESTINATION ${CMAKE_INSTAL
 set(COBRANZIA_DOCUMENTOS ${CMAKE_INSTALL_DATADIR}/doc/cobranzia)
 install(FILES docs/copyright ${COBRANZIA_COMPRIMIDOS}/changelog.gz
         DESTINATION ${COBRANZIA_DOCUMENTOS})
+install(FILES resources/cobranzia.lintian-overrides
+        DESTINATION ${CMAKE_INSTALL_DATADIR}/lintian/overrides RENAME cobranzia)

@@ -34,7 +34,8 @@ set(archivos
     share/man/man1/cobranzia.1.gz
     share/bash-completion/completions/cobranzia
     share/doc/cobranzia/copyright
-    share/doc/cobranzia/changelog.gz)
+    share/doc/cobranzia/changelog.gz
+    share/lintian/overrides/cobranzia)
 foreach(lado 16 22 24 32 48 64 128 256)
   list(APPEND archivos share/icons/hicolor/${lado}x${lado}/apps/cobranzia.png)
 endforeach()
