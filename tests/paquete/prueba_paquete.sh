@@ -115,7 +115,9 @@ aviso "instalando $(basename "$deb")"
 instalar "$deb"
 [ "$(readlink -f /usr/bin/cobranzia)" = /usr/lib/cobranzia/cobranzia ] ||
   fallo "/usr/bin/cobranzia no lleva a /usr/lib/cobranzia/cobranzia"
-[ -z "$(find /usr/lib/cobranzia -name '*.mdb')" ] || fallo "el paquete instaló una base de datos"
+if dpkg -L "$PAQUETE" | grep -E '\.(mdb|dat)$'; then
+  fallo "el paquete trae datos de usuario"
+fi
 if ! LC_ALL=C.UTF-8 MANWIDTH=80 man --warnings cobranzia 2>"$tmp/man.log" | grep -q -- --verificar ||
   [ -s "$tmp/man.log" ]; then
   cat "$tmp/man.log" >&2
