@@ -281,7 +281,7 @@ done
 segundo_estado=0
 timeout 20 runuser -u "${usuarios[0]}" -- env -i HOME="$(hogar "${usuarios[0]}")" \
   PATH=/usr/bin:/bin LANG=C.UTF-8 QT_QPA_PLATFORM=offscreen \
-  cobranzia "$(hogar "${usuarios[0]}")/lote.pdf" >/dev/null 2>&1 </dev/null || segundo_estado=$?
+  cobranzia "$(hogar "${usuarios[0]}")/lote.txt" >/dev/null 2>&1 </dev/null || segundo_estado=$?
 [ "$segundo_estado" -eq 0 ] || fallo "el segundo arranque de ${usuarios[0]} terminó con $segundo_estado"
 sigue_abierta "$ventana_a" || fallo "el segundo arranque cerró la ventana de ${usuarios[0]}"
 kill "$ventana_a" "$ventana_b"
