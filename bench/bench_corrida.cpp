@@ -1,24 +1,22 @@
-// The control-code run on generated debit files: a million 60-character
-// records with CR LF (about 61 MB), and 5,000 of them. Measures the batch
-// program as an operator's script runs it (wall time and peak memory of the
-// process) and the run alone inside this process.
+// The batch run on generated debit files, a million 60-character records with
+// CR LF (about 61 MB) and 5,000 of them, against the floor program (plain C
+// over SQLite and libmd) on the same file, side by side: the two alternate,
+// each on a database of its own, fresh and then replacing its million rows.
+// Wall time and peak memory of each process; the median of the rounds.
 //
-//   bench_corrida [lineas]
+//   bench_corrida [lineas] [rondas]
 
-#include "app/modGral.h"
 #include "platform/BaseDatos.h"
-#include "platform/Conexion.h"
-#include "platform/Programa.h"
-#include "platform/SistemaArchivos.h"
-#include "run/CorridaControl.h"
+#include "run/Programa.h"
 
 #include <QCoreApplication>
-#include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QTemporaryDir>
 
+#include <algorithm>
 #include <cstdio>
+#include <vector>
 
 #include <sys/resource.h>
 #include <sys/wait.h>
@@ -49,42 +47,64 @@ void GenerarArchivo(const QString& ruta, int lineas) {
 }
 
 struct Medida {
-    double segundos;
-    long picoKiB;
+    double segundos = 0;
+    long picoKiB = 0;
 };
 
-// Runs the program folder's executable in batch mode, as a script would.
-Medida Lote(const QString& programa, const QString& archivo) {
+// Runs a command with its output thrown away, as a script would.
+Medida Ejecutar(const std::vector<QByteArray>& orden) {
     QElapsedTimer reloj;
     reloj.start();
     std::fflush(stdout);
     const pid_t pid = fork();
     if (pid == 0) {
-        const QByteArray p = QFile::encodeName(programa);
-        const QByteArray a = QFile::encodeName(archivo);
+        std::vector<char*> argumentos;
+        for (const QByteArray& a : orden)
+            argumentos.push_back(const_cast<char*>(a.constData()));
+        argumentos.push_back(nullptr);
         if (!freopen("/dev/null", "w", stdout))
             _exit(127);
-        execl(p.constData(), p.constData(), "--procesar", a.constData(),
-              static_cast<char*>(nullptr));
+        execv(argumentos[0], argumentos.data());
         _exit(127);
     }
     int estado = 0;
     rusage uso{};
     wait4(pid, &estado, 0, &uso);
     if (!WIFEXITED(estado) || WEXITSTATUS(estado) != 0)
-        std::fprintf(stderr, "el programa terminó con estado %d\n", WEXITSTATUS(estado));
+        std::fprintf(stderr, "%s terminó con estado %d\n", orden[0].constData(),
+                     WEXITSTATUS(estado));
     return {double(reloj.nsecsElapsed()) / 1e9, uso.ru_maxrss};
 }
 
-double EnProceso(const QString& carpeta, const QString& archivo) {
-    Conexion conexion;
-    conexion.SetConnectionString(CadenaConexion(carpeta));
-    conexion.Open();
-    SistemaArchivos sistema;
-    QElapsedTimer reloj;
-    reloj.start();
-    EjecutarCorrida(conexion, sistema, archivo);
-    return double(reloj.nsecsElapsed()) / 1e9;
+Medida Mediana(std::vector<Medida> medidas) {
+    std::sort(medidas.begin(), medidas.end(),
+              [](const Medida& a, const Medida& b) { return a.segundos < b.segundos; });
+    Medida m = medidas[medidas.size() / 2];
+    for (const Medida& otra : medidas)
+        m.picoKiB = std::max(m.picoKiB, otra.picoKiB);
+    return m;
+}
+
+// A program folder of its own: the executable, the md5 library, a fresh database.
+QString Carpeta(const QTemporaryDir& dir, const char* nombre) {
+    const QString carpeta = dir.filePath(QLatin1String(nombre));
+    QDir().mkpath(carpeta);
+    for (const char* archivo : {"cobranzia", "libmd5.so", "Cobranzia.rpt"})
+        QFile::copy(QStringLiteral(COBRANZIA_PROGRAMA_DIR "/") + QLatin1String(archivo),
+                    carpeta + u'/' + QLatin1String(archivo));
+    QFile::setPermissions(carpeta + QStringLiteral("/cobranzia"),
+                          QFile::ReadOwner | QFile::ExeOwner);
+    bool creada = false;
+    QString error;
+    CrearBaseDatos(carpeta + QStringLiteral("/Cobranzia.mdb"), TextosPrograma::Contrasena, &creada,
+                   &error);
+    return carpeta;
+}
+
+void Informe(const char* caso, const Medida& programa, const Medida& piso) {
+    std::printf("%-28s programa %6.2f s (pico %3ld MiB)   piso %6.2f s (pico %3ld MiB)   %.2f×\n",
+                caso, programa.segundos, programa.picoKiB / 1024, piso.segundos,
+                piso.picoKiB / 1024, programa.segundos / piso.segundos);
 }
 
 } // namespace
@@ -92,37 +112,34 @@ double EnProceso(const QString& carpeta, const QString& archivo) {
 int main(int argc, char** argv) {
     QCoreApplication aplicacion(argc, argv);
     const int lineas = argc > 1 ? std::atoi(argv[1]) : 1000000;
+    const int rondas = argc > 2 ? std::atoi(argv[2]) : 3;
     QTemporaryDir dir;
-    const QString carpeta = dir.path();
-    for (const char* nombre : {"cobranzia", "libmd5.so"})
-        QFile::copy(QStringLiteral(COBRANZIA_PROGRAMA_DIR "/") + QLatin1String(nombre),
-                    carpeta + QLatin1Char('/') + QLatin1String(nombre));
-    QFile::setPermissions(carpeta + QStringLiteral("/cobranzia"),
-                          QFile::ReadOwner | QFile::ExeOwner);
-    bool creada = false;
-    QString error;
-    CrearBaseDatos(carpeta + QStringLiteral("/Cobranzia.mdb"), QStringLiteral("tornasolmivel"),
-                   &creada, &error);
-    EstablecerRutaPrograma(carpeta);
-    qputenv("ODBCINI", QFile::encodeName(carpeta + QStringLiteral("/odbc.ini")));
+    qputenv("ODBCINI", QFile::encodeName(dir.filePath(QStringLiteral("odbc.ini"))));
+    const QByteArray grande = QFile::encodeName(dir.filePath(QStringLiteral("grande.txt")));
+    const QByteArray chico = QFile::encodeName(dir.filePath(QStringLiteral("chico.txt")));
+    GenerarArchivo(QFile::decodeName(grande), lineas);
+    GenerarArchivo(QFile::decodeName(chico), 5000);
+    std::printf("archivo: %d líneas, %lld bytes; %d rondas\n", lineas,
+                QFileInfo(QFile::decodeName(grande)).size(), rondas);
 
-    const QString grande = carpeta + QStringLiteral("/grande.txt");
-    const QString chico = carpeta + QStringLiteral("/chico.txt");
-    GenerarArchivo(grande, lineas);
-    GenerarArchivo(chico, 5000);
-    std::printf("archivo: %d líneas, %lld bytes\n", lineas, QFileInfo(grande).size());
-
-    const QString programa = carpeta + QStringLiteral("/cobranzia");
-    const Medida primera = Lote(programa, grande);
-    std::printf("lote, base vacía:             %.2f s, pico %ld MiB\n", primera.segundos,
-                primera.picoKiB / 1024);
-    const Medida segunda = Lote(programa, grande);
-    std::printf("lote, reemplazando sus filas: %.2f s, pico %ld MiB\n", segunda.segundos,
-                segunda.picoKiB / 1024);
-    const Medida pequena = Lote(programa, chico);
-    std::printf("lote, 5.000 líneas:           %.0f ms, pico %ld MiB\n", pequena.segundos * 1000,
-                pequena.picoKiB / 1024);
-    std::printf("corrida en proceso, 5.000:    %.1f ms\n", EnProceso(carpeta, chico) * 1000);
-    std::printf("corrida en proceso, grande:   %.2f s\n", EnProceso(carpeta, grande));
+    std::vector<Medida> nueva[2], reemplazo[2], pequena[2];
+    for (int r = 0; r < rondas; ++r) {
+        const QByteArray programa =
+            QFile::encodeName(Carpeta(dir, qPrintable(QStringLiteral("p%1").arg(r))));
+        const QByteArray piso =
+            QFile::encodeName(Carpeta(dir, qPrintable(QStringLiteral("s%1").arg(r))));
+        const QByteArray ejecutable = programa + "/cobranzia";
+        const QByteArray basePiso = piso + "/Cobranzia.mdb";
+        for (int vez = 0; vez < 2; ++vez) {
+            auto& destino = vez == 0 ? nueva : reemplazo;
+            destino[0].push_back(Ejecutar({ejecutable, "--procesar", grande}));
+            destino[1].push_back(Ejecutar({COBRANZIA_PISO, basePiso, grande}));
+        }
+        pequena[0].push_back(Ejecutar({ejecutable, "--procesar", chico}));
+        pequena[1].push_back(Ejecutar({COBRANZIA_PISO, basePiso, chico}));
+    }
+    Informe("base vacía:", Mediana(nueva[0]), Mediana(nueva[1]));
+    Informe("reemplazando sus filas:", Mediana(reemplazo[0]), Mediana(reemplazo[1]));
+    Informe("5.000 líneas:", Mediana(pequena[0]), Mediana(pequena[1]));
     return 0;
 }

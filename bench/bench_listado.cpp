@@ -3,8 +3,7 @@
 // Runs in a temporary program folder with its own ODBC settings file.
 #include "dsn/CrearDSNListado.h"
 #include "platform/BaseDatos.h"
-#include "platform/Programa.h"
-#include "platform/gui/ControlReporte.h"
+#include "platform/gui/ControlReporteVentana.h"
 #include "platform/gui/LienzoPaginas.h"
 #include "platform/gui/VistaPrevia.h"
 #include "platform/reporte/Reporte.h"
@@ -61,9 +60,9 @@ void Guardar(const QString& base, const QString& archivo, int filas, bool interc
     sqlite3_close(db);
 }
 
-void Preparar(ControlReporte& rpt, const QString& archivo) {
+void Preparar(ControlReporte& rpt, const QString& carpeta, const QString& archivo) {
     rpt.SetConnect(QStringLiteral("DSN=Cobranzia"));
-    rpt.SetReportFileName(ArchivoDelPrograma(QStringLiteral("Cobranzia.rpt")));
+    rpt.SetReportFileName(carpeta + QStringLiteral("/Cobranzia.rpt"));
     rpt.SetFormulas(0, QStringLiteral("Archivo = '%1'").arg(archivo));
     rpt.SetFormulas(1, QStringLiteral("Hash = '0123456789ABCDEF0123456789ABCDEF'"));
     rpt.SetDestination(0);
@@ -73,8 +72,9 @@ void Preparar(ControlReporte& rpt, const QString& archivo) {
 }
 
 // PrintReport, then the first page painted; returns the preview.
-VistaPrevia* PrimeraPagina(ControlReporte& rpt, const QString& archivo, const char* caso) {
-    Preparar(rpt, archivo);
+VistaPrevia* PrimeraPagina(ControlReporteVentana& rpt, const QString& carpeta,
+                           const QString& archivo, const char* caso) {
+    Preparar(rpt, carpeta, archivo);
     QElapsedTimer reloj;
     reloj.start();
     if (rpt.PrintReport() == 0) {
@@ -132,8 +132,7 @@ int main(int argc, char** argv) {
         std::printf("base: %s\n", qPrintable(error));
         return 1;
     }
-    EstablecerRutaPrograma(carpeta.path());
-    if (!CrearDSNListado(error)) {
+    if (!CrearDSNListado(carpeta.path(), error)) {
         std::printf("DSN: %s\n", qPrintable(error));
         return 1;
     }
@@ -144,16 +143,18 @@ int main(int argc, char** argv) {
     std::printf("RSS tras llenar la base: %ld MB\n", MemoriaKb("VmRSS:") / 1024);
 
     QWidget ventana;
-    ControlReporte rpt(&ventana);
-    VistaPrevia* diezMil = PrimeraPagina(rpt, QStringLiteral("DIEZMIL.txt"), "10.000 filas");
-    VistaPrevia* millon = PrimeraPagina(rpt, QStringLiteral("MILLON.txt"), "1.000.000 filas");
+    ControlReporteVentana rpt(&ventana);
+    VistaPrevia* diezMil =
+        PrimeraPagina(rpt, carpeta.path(), QStringLiteral("DIEZMIL.txt"), "10.000 filas");
+    VistaPrevia* millon =
+        PrimeraPagina(rpt, carpeta.path(), QStringLiteral("MILLON.txt"), "1.000.000 filas");
     if (!diezMil || !millon)
         return 1;
     UltimaPagina(millon, "1.000.000 filas");
     std::printf("1.000.000 filas: RSS %ld MB, máximo %ld MB\n", MemoriaKb("VmRSS:") / 1024,
                 MemoriaKb("VmHWM:") / 1024);
-    VistaPrevia* huecos =
-        PrimeraPagina(rpt, QStringLiteral("HUECOS.txt"), "1.000.000 filas con huecos de rowid");
+    VistaPrevia* huecos = PrimeraPagina(rpt, carpeta.path(), QStringLiteral("HUECOS.txt"),
+                                        "1.000.000 filas con huecos de rowid");
     if (huecos)
         UltimaPagina(huecos, "1.000.000 filas con huecos de rowid");
 

@@ -5,7 +5,6 @@
 
 #include "hash/CHash.h"
 #include "platform/Ansi.h"
-#include "platform/Programa.h"
 #include "util/FormatoSQL.h"
 
 #include <md5.h>
@@ -58,7 +57,7 @@ void CompararMd5(const char* nombre, const QString& linea, unsigned& sumidero) {
         Hex(digest, hex);
         sumidero += static_cast<unsigned char>(hex[i & 31]);
     });
-    CHash hash;
+    CHash hash(QStringLiteral(COBRANZIA_PROGRAMA_DIR "/libmd5.so"));
     const double md5String = NsPorLlamada([&](int i) {
         const QString digest = hash.MD5String(linea);
         sumidero += digest.at(i & 31).unicode();
@@ -73,7 +72,6 @@ void CompararMd5(const char* nombre, const QString& linea, unsigned& sumidero) {
 } // namespace
 
 int main() {
-    EstablecerRutaPrograma(QStringLiteral(COBRANZIA_PROGRAMA_DIR));
     unsigned sumidero = 0;
     std::printf("%d llamadas x %d rondas, la mejor ronda\n", kIteraciones, kRondas);
 

@@ -2,6 +2,7 @@
 
 #include "platform/CadenaConexion.h"
 #include "platform/ErrorEjecucion.h"
+#include "platform/MotorPostgres.h"
 #include "platform/MotorSqlite.h"
 
 namespace {
@@ -17,6 +18,10 @@ Conexion::~Conexion() = default;
 void Conexion::Open() {
     if (motor_)
         Fallar(QStringLiteral("La conexión ya está abierta"));
+    if (!cadena_.trimmed().startsWith(QLatin1String("Provider="), Qt::CaseInsensitive)) {
+        motor_ = MotorPostgres::Abrir(cadena_);
+        return;
+    }
     motor_ =
         MotorSqlite::Abrir(ValorConexion(cadena_, QStringLiteral("Data Source")),
                            ValorConexion(cadena_, QStringLiteral("Jet OLEDB:Database Password")));
@@ -26,6 +31,12 @@ Motor& Conexion::MotorAbierto() {
     if (!motor_)
         Fallar(QStringLiteral("La conexión está cerrada"));
     return *motor_;
+}
+
+std::optional<DestinoPostgres> Conexion::DestinoServidor() const {
+    if (const auto* servidor = dynamic_cast<const MotorPostgres*>(motor_.get()))
+        return servidor->Destino();
+    return std::nullopt;
 }
 
 void Conexion::EstablecerEsperaOcupada(int milisegundos) {

@@ -1,19 +1,24 @@
 #pragma once
 
+#include "platform/OdbcPostgres.h"
 #include "platform/Parametrizacion.h"
 
 #include <QString>
 
 #include <memory>
+#include <optional>
 
 class Motor;
 
 // The program's database connection, in the manner of an ADO connection: a
 // connection string, Open, Execute and the three transaction calls.
 //
-// The string names an SQLite file protected by a password ("Provider=...;Data
-// Source=...;...;Jet OLEDB:Database Password=..."). Every failure is raised as
-// an ErrorEjecucion numbered Errores::BaseDatos whose description gives the
+// A string that starts with "Provider=" names an SQLite file protected by a
+// password ("Provider=...;Data Source=...;...;Jet OLEDB:Database Password=...");
+// any other is a libpq connection string for a PostgreSQL server
+// ("host=... dbname=... user=..." or a "postgresql://" URI), whose password
+// comes only from libpq's own sources. Every failure is raised as an
+// ErrorEjecucion numbered Errores::BaseDatos whose description gives the
 // reason in Spanish followed by the engine's own text.
 class Conexion {
 public:
@@ -43,6 +48,10 @@ public:
 
     // How long a statement waits for another writer before it fails.
     void EstablecerEsperaOcupada(int milisegundos);
+
+    // Where the server of an open PostgreSQL connection is, as libpq resolved
+    // it; nothing for the embedded engine or a closed connection.
+    std::optional<DestinoPostgres> DestinoServidor() const;
 
 private:
     Motor& MotorAbierto();

@@ -1,5 +1,10 @@
 #include "platform/ErroresBase.h"
 
+#include "platform/ErrorEjecucion.h"
+
+#include <QHash>
+
+#include <libpq-fe.h>
 #include <sqlite3.h>
 
 namespace {
@@ -26,9 +31,83 @@ QString Razon(int codigo) {
         return QStringLiteral("Error de la base de datos");
     }
 }
+
+QString RazonPostgres(const QString& estado) {
+    static const QHash<QString, QString> exactas{
+        {QStringLiteral("08001"),
+         QStringLiteral("No se pudo conectar con el servidor de base de datos")},
+        {QStringLiteral("28P01"),
+         QStringLiteral("La contraseña del usuario no es válida, o no está guardada en ~/.pgpass, "
+                        "en el archivo que indica PGPASSFILE ni en un archivo de servicio")},
+        {QStringLiteral("28000"), QStringLiteral("El servidor no admite a este usuario")},
+        {QStringLiteral("3D000"), QStringLiteral("No existe la base de datos")},
+        {QStringLiteral("42501"),
+         QStringLiteral("El usuario no tiene permiso para esta operación")},
+        {QStringLiteral("42P01"), QStringLiteral("No existe la tabla")},
+        {QStringLiteral("42703"), QStringLiteral("No existe la columna")},
+        {QStringLiteral("55P03"),
+         QStringLiteral("La base de datos está bloqueada por otro proceso")},
+        {QStringLiteral("57014"),
+         QStringLiteral("La instrucción superó el tiempo máximo de espera y se canceló")},
+        {QStringLiteral("57P01"), QStringLiteral("El servidor de base de datos se detuvo")},
+        {QStringLiteral("57P02"), QStringLiteral("El servidor de base de datos se detuvo")},
+        {QStringLiteral("57P03"),
+         QStringLiteral("El servidor de base de datos está arrancando o deteniéndose")},
+        {QStringLiteral("40001"),
+         QStringLiteral("Otro proceso cambió los mismos datos a la vez; vuelva a intentarlo")},
+        {QStringLiteral("40P01"),
+         QStringLiteral("Dos procesos se esperaban mutuamente y se canceló este; vuelva a "
+                        "intentarlo")},
+        {QStringLiteral("25006"), QStringLiteral("La base de datos es de solo lectura")},
+        {QStringLiteral("25P02"),
+         QStringLiteral("La transacción ya había fallado y sus cambios se descartan")},
+        {QStringLiteral("53100"), QStringLiteral("No queda espacio en el disco del servidor")},
+        {QStringLiteral("53300"),
+         QStringLiteral("El servidor de base de datos no admite más conexiones")},
+    };
+    static const QHash<QString, QString> clases{
+        {QStringLiteral("08"),
+         QStringLiteral("Se perdió la conexión con el servidor de base de datos")},
+        {QStringLiteral("22"), QStringLiteral("Un dato no es válido para la base de datos")},
+        {QStringLiteral("23"), QStringLiteral("Los datos no cumplen las reglas de la tabla")},
+        {QStringLiteral("40"),
+         QStringLiteral("La transacción se deshizo por un conflicto con otro proceso")},
+        {QStringLiteral("42"), QStringLiteral("La instrucción SQL no es válida")},
+        {QStringLiteral("53"), QStringLiteral("Al servidor de base de datos le faltan recursos")},
+        {QStringLiteral("58"),
+         QStringLiteral("Error de lectura o escritura en el servidor de base de datos")},
+        {QStringLiteral("XX"), QStringLiteral("Error interno del servidor de base de datos")},
+    };
+    const auto exacta = exactas.constFind(estado);
+    if (exacta != exactas.cend())
+        return *exacta;
+    return clases.value(estado.left(2), QStringLiteral("Error de la base de datos"));
+}
+
+QString ConTexto(const QString& razon, const QString& mensaje) {
+    return mensaje.isEmpty() ? razon : razon + QStringLiteral(" (") + mensaje + u')';
+}
 } // namespace
 
 QString MotivoSqlite(int codigo, const QString& mensajeMotor) {
-    const QString razon = Razon(codigo);
-    return mensajeMotor.isEmpty() ? razon : razon + QStringLiteral(" (") + mensajeMotor + u')';
+    return ConTexto(Razon(codigo), mensajeMotor);
+}
+
+QString MotivoPostgres(const QString& estadoSql, const QString& mensajeServidor) {
+    return ConTexto(RazonPostgres(estadoSql), mensajeServidor);
+}
+
+ErrorEjecucion ErrorPostgres(const pg_conn* conexion, const pg_result* resultado) {
+    QString estado;
+    QString mensaje;
+    if (resultado) {
+        estado = QString::fromUtf8(PQresultErrorField(resultado, PG_DIAG_SQLSTATE));
+        mensaje = QString::fromUtf8(PQresultErrorField(resultado, PG_DIAG_MESSAGE_PRIMARY));
+    }
+    if (mensaje.isEmpty())
+        mensaje = QString::fromUtf8(resultado ? PQresultErrorMessage(resultado)
+                                              : PQerrorMessage(conexion));
+    if (PQstatus(conexion) == CONNECTION_BAD)
+        estado = QStringLiteral("08006");
+    return ErrorEjecucion(Errores::BaseDatos, MotivoPostgres(estado, mensaje.simplified()));
 }

@@ -4,7 +4,8 @@
 
 QString CitarLiteral(QStringView texto) {
     // One allocation: the run quotes two literals for every line of a file.
-    const qsizetype apostrofos = texto.count(u'\'');
+    const qsizetype primero = texto.indexOf(u'\'');
+    const qsizetype apostrofos = primero < 0 ? 0 : texto.sliced(primero).count(u'\'');
     QString literal(texto.size() + apostrofos + 2, Qt::Uninitialized);
     QChar* salida = literal.data();
     *salida++ = u'\'';
@@ -23,13 +24,13 @@ QString CitarLiteral(QStringView texto) {
 }
 
 qsizetype LeerLiteral(QStringView texto, qsizetype inicio, QString& valor) {
-    valor.clear();
+    valor.resize(0);
     qsizetype desde = inicio + 1;
     while (true) {
         const qsizetype cierra = texto.indexOf(u'\'', desde);
         if (cierra < 0)
             return -1;
-        valor.append(texto.mid(desde, cierra - desde));
+        valor.append(texto.sliced(desde, cierra - desde));
         if (cierra + 1 < texto.size() && texto[cierra + 1] == u'\'') {
             valor += u'\'';
             desde = cierra + 2;

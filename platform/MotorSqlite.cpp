@@ -14,6 +14,10 @@
 
 namespace {
 
+// No memory statistics: keeping them takes a global lock on every allocation
+// SQLite makes, a few for every row a run inserts. Set before any connection.
+const int kSinEstadisticas = sqlite3_config(SQLITE_CONFIG_MEMSTATUS, 0);
+
 constexpr int kEsperaPredeterminada = 5000;
 constexpr int kMaximoPreparadas = 64;
 
@@ -53,7 +57,9 @@ std::unique_ptr<MotorSqlite> MotorSqlite::Abrir(const QString& ruta, const QStri
                         .arg(ruta));
 
     sqlite3* db = nullptr;
-    const int r = sqlite3_open_v2(rutaLocal.constData(), &db, SQLITE_OPEN_READWRITE, nullptr);
+    // One thread uses a connection: SQLite need not lock it on every call.
+    const int r = sqlite3_open_v2(rutaLocal.constData(), &db,
+                                  SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX, nullptr);
     if (r != SQLITE_OK) {
         const QString motivo = MotivoSqlite(r, QString::fromUtf8(sqlite3_errmsg(db)));
         sqlite3_close_v2(db);
@@ -118,13 +124,25 @@ void MotorSqlite::Deshacer() {
 }
 
 sqlite3_stmt* MotorSqlite::Preparar(const QString& forma) {
-    if (sqlite3_stmt* st = preparadas_.value(forma))
-        return st;
-    if (preparadas_.size() >= kMaximoPreparadas) {
-        for (sqlite3_stmt* viejo : std::as_const(preparadas_))
-            sqlite3_finalize(viejo);
-        preparadas_.clear();
+    // A run repeats one form line after line: the last one is checked first.
+    if (ultima_ && forma == ultimaForma_)
+        return ultima_;
+    sqlite3_stmt* st = preparadas_.value(forma);
+    if (!st) {
+        if (preparadas_.size() >= kMaximoPreparadas) {
+            for (sqlite3_stmt* viejo : std::as_const(preparadas_))
+                sqlite3_finalize(viejo);
+            preparadas_.clear();
+        }
+        st = Compilar(forma);
+        preparadas_.insert(forma, st);
     }
+    ultima_ = st;
+    ultimaForma_ = forma;
+    return st;
+}
+
+sqlite3_stmt* MotorSqlite::Compilar(const QString& forma) {
     sqlite3_stmt* st = nullptr;
     const QByteArray texto = forma.toUtf8();
     const char* resto = nullptr;
@@ -142,25 +160,33 @@ sqlite3_stmt* MotorSqlite::Preparar(const QString& forma) {
         FallarTexto(
             QStringLiteral("Se encontraron caracteres después del final de la instrucción SQL"));
     }
-    preparadas_.insert(forma, st);
     return st;
 }
 
 void MotorSqlite::Ejecutar(const SentenciaParametrizada& sentencia) {
     sqlite3_stmt* st = Preparar(sentencia.forma);
-    if (sqlite3_bind_parameter_count(st) != sentencia.literales.size())
+    const qsizetype n = sentencia.literales.size();
+    if (sqlite3_bind_parameter_count(st) != n)
         FallarTexto(
             QStringLiteral("La instrucción SQL no es válida: %1").arg(sentencia.forma.trimmed()));
-    for (int i = 0; i < sentencia.literales.size(); ++i) {
-        utf8_ = sentencia.literales[i].toUtf8();
-        sqlite3_bind_text(st, i + 1, utf8_.constData(), int(utf8_.size()), SQLITE_TRANSIENT);
+    // Every parameter is bound again, from buffers that live until the next
+    // statement, so SQLite needs no copy of its own.
+    if (qsizetype(utf8_.size()) < n)
+        utf8_.resize(size_t(n));
+    for (qsizetype i = 0; i < n; ++i) {
+        const QStringView literal = sentencia.literales[i];
+        std::vector<char>& bytes = utf8_[size_t(i)];
+        // Never a null pointer: SQLite would bind an empty text as Null.
+        if (qsizetype(bytes.size()) < literal.size() * 3 + 1)
+            bytes.resize(size_t(literal.size()) * 3 + 1);
+        const char* fin = codificador_.appendToBuffer(bytes.data(), literal);
+        sqlite3_bind_text(st, int(i + 1), bytes.data(), int(fin - bytes.data()), SQLITE_STATIC);
     }
     int r;
     do {
         r = sqlite3_step(st);
     } while (r == SQLITE_ROW);
     sqlite3_reset(st);
-    sqlite3_clear_bindings(st);
     if (r != SQLITE_DONE)
         Fallar(db_, r);
 }

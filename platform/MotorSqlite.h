@@ -4,8 +4,10 @@
 
 #include <QHash>
 #include <QString>
+#include <QStringEncoder>
 
 #include <memory>
+#include <vector>
 
 struct sqlite3;
 struct sqlite3_stmt;
@@ -30,9 +32,13 @@ private:
     explicit MotorSqlite(sqlite3* db)
         : db_(db) {}
     sqlite3_stmt* Preparar(const QString& forma);
+    sqlite3_stmt* Compilar(const QString& forma);
     void EjecutarDirecto(const char* sql);
 
     sqlite3* db_;
     QHash<QString, sqlite3_stmt*> preparadas_;
-    QByteArray utf8_;
+    sqlite3_stmt* ultima_ = nullptr;
+    QString ultimaForma_;
+    QStringEncoder codificador_{QStringEncoder::Utf8};
+    std::vector<std::vector<char>> utf8_;
 };

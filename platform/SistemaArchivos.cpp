@@ -80,7 +80,7 @@ bool FlujoTexto::AtEndOfStream() {
     return inicio_ == fin_ && !Rellenar();
 }
 
-void FlujoTexto::ReadLineBytes(QByteArray& linea) {
+QByteArrayView FlujoTexto::SiguienteLinea() {
     if (AtEndOfStream())
         throw ErrorSistema(Errores::FinDeArchivo, ruta_);
     ++numeroLinea_;
@@ -95,9 +95,8 @@ void FlujoTexto::ReadLineBytes(QByteArray& linea) {
                 --largo;
             if (largo > LongitudMaximaLinea)
                 break;
-            Copiar(linea, base, largo);
             inicio_ += consumido;
-            return;
+            return QByteArrayView(base, largo);
         }
         buscado = disponible;
         if (disponible > LongitudMaximaLinea + 1)
@@ -106,23 +105,25 @@ void FlujoTexto::ReadLineBytes(QByteArray& linea) {
             // The last line has no terminator.
             if (disponible > LongitudMaximaLinea)
                 break;
-            Copiar(linea, bloque_.constData() + inicio_, disponible);
             inicio_ = fin_;
-            return;
+            return QByteArrayView(bloque_.constData() + fin_ - disponible, disponible);
         }
     }
-    throw ErrorEjecucion(ErrorLineaDemasiadoLarga,
-                         QStringLiteral("La línea %1 del archivo %2 supera el máximo de %3 "
-                                        "caracteres")
-                             .arg(numeroLinea_)
-                             .arg(ruta_)
-                             .arg(LongitudMaximaLinea));
+    throw ErrorEjecucion(
+        ErrorLineaDemasiadoLarga,
+        QStringLiteral("La línea %1 del archivo %2 supera el máximo de %3 "
+                       "caracteres")
+            .arg(QString::number(numeroLinea_), ruta_, QString::number(LongitudMaximaLinea)));
+}
+
+void FlujoTexto::ReadLineBytes(QByteArray& linea) {
+    const QByteArrayView vista = SiguienteLinea();
+    Copiar(linea, vista.data(), vista.size());
 }
 
 QString FlujoTexto::ReadLine() {
-    QByteArray bytes;
-    ReadLineBytes(bytes);
-    return DesdeAnsi(bytes);
+    const QByteArrayView vista = SiguienteLinea();
+    return DesdeAnsi(vista.data(), vista.size());
 }
 
 bool ExisteArchivoOrdinario(const QString& ruta) {

@@ -3,6 +3,7 @@
 #include "platform/ErrorEjecucion.h"
 
 #include <QByteArray>
+#include <QByteArrayView>
 #include <QString>
 
 #include <memory>
@@ -33,6 +34,8 @@ private:
     friend class SistemaArchivos;
     FlujoTexto(int descriptor, QString ruta);
     bool Rellenar();
+    // The next line's bytes, in the block: valid until the next read.
+    QByteArrayView SiguienteLinea();
 
     int fd_;
     QString ruta_;

@@ -19,6 +19,15 @@ const QString kValores = QStringLiteral(" VALUES (");
 const QString kSeparador = QStringLiteral(", ");
 const QString kCierre = QStringLiteral(") ");
 
+// The upper-case form of a digest. The library writes hexadecimal digits,
+// most often already in upper case, which need no case tables.
+QString Mayusculas(const QString& digest) {
+    for (const QChar c : digest)
+        if ((c >= u'a' && c <= u'z') || c.unicode() >= 0x80)
+            return digest.toUpper();
+    return digest;
+}
+
 bool EsLineaDeControl(QStringView strLinea) {
     return !strLinea.isEmpty() && (strLinea.front() == u'T' || strLinea.front() == u'H');
 }
@@ -33,18 +42,21 @@ QString Recorrer(SistemaArchivos& sistema, const QString& biblioteca, const QStr
     CHash hasher(biblioteca);
     QString strHash;
     QString strLinea;
+    // The hash input, kept from line to line so that it is not allocated anew.
+    QString entrada;
     while (!flujo->AtEndOfStream()) {
-        const QString leida = flujo->ReadLine();
-        if (leida.contains(QChar(0)))
+        strLinea = flujo->ReadLine();
+        if (strLinea.contains(QChar(0)))
             throw ErrorEjecucion(ErrorLineaConNulo,
                                  QStringLiteral("La línea %1 del archivo %2 contiene bytes nulos: "
                                                 "no es un archivo de texto")
                                      .arg(QString::number(flujo->NumeroLinea()), ruta));
-        strLinea = RecortarEspacios(leida).toString();
+        QuitarEspacios(strLinea);
         if (!EsLineaDeControl(strLinea))
             guardar(strLinea);
-        strLinea += strHash;
-        strHash = hasher.MD5String(strLinea).toUpper();
+        entrada.resize(0);
+        entrada += strLinea % strHash;
+        strHash = Mayusculas(hasher.MD5String(entrada));
     }
     return strHash;
 }
@@ -53,8 +65,10 @@ QString Borrado(const QString& literalArchivo) {
     return kBorrado % kDonde % literalArchivo;
 }
 
-QString Insercion(const QString& literalLinea, const QString& literalArchivo) {
-    return kInsercion % kValores % literalLinea % kSeparador % literalArchivo % kCierre;
+// Writes the insert into `sentencia`, whose buffer serves every line of a run.
+void Insercion(const QString& literalLinea, const QString& literalArchivo, QString& sentencia) {
+    sentencia.resize(0);
+    sentencia += kInsercion % kValores % literalLinea % kSeparador % literalArchivo % kCierre;
 }
 
 } // namespace
@@ -64,7 +78,10 @@ QString SentenciaBorrado(const QString& strArchivo) {
 }
 
 QString SentenciaInsercion(const QString& strLinea, const QString& strArchivo) {
-    return Insercion(FormatoSQL(strLinea, tsTexto, true), FormatoSQL(strArchivo, tsTexto, true));
+    QString sentencia;
+    Insercion(FormatoSQL(strLinea, tsTexto, true), FormatoSQL(strArchivo, tsTexto, true),
+              sentencia);
+    return sentencia;
 }
 
 ResultadoCorrida EjecutarCorrida(Programa& programa, const QString& ruta) {
@@ -79,12 +96,14 @@ ResultadoCorrida EjecutarCorrida(Programa& programa, const QString& ruta) {
     conexion.BeginTrans();
     try {
         conexion.Execute(Borrado(literalArchivo));
-        resultado.strHash = Recorrer(
-            *programa.gSistemaArchivos, programa.BibliotecaMd5(), ruta,
-            [&](const QString& strLinea) {
-                conexion.Execute(Insercion(FormatoSQL(strLinea, tsTexto, true), literalArchivo));
-                ++resultado.filas;
-            });
+        QString sentencia;
+        resultado.strHash =
+            Recorrer(*programa.gSistemaArchivos, programa.BibliotecaMd5(), ruta,
+                     [&](const QString& strLinea) {
+                         Insercion(FormatoSQL(strLinea, tsTexto, true), literalArchivo, sentencia);
+                         conexion.Execute(sentencia);
+                         ++resultado.filas;
+                     });
         conexion.CommitTrans();
     } catch (...) {
         if (conexion.EnTransaccion()) {

@@ -10,10 +10,11 @@ paquetes=(
   unixodbc unixodbc-dev odbcinst libsqliteodbc
   libsqlite3-dev sqlite3
   libmd-dev
+  postgresql libpq-dev odbc-postgresql
   fonts-wine fonts-dejavu-core
   xvfb xauth x11-utils imagemagick poppler-utils openbox
   desktop-file-utils
-  qt6-svg-dev qt6-translations-l10n odbc-postgresql
+  qt6-svg-dev qt6-translations-l10n
   dpkg-dev fakeroot lintian appstream groff man-db bash-completion
 )
 

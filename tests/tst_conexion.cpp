@@ -99,7 +99,10 @@ void PruebaConexion::parametrizar() {
         return;
     }
     QCOMPARE(s.forma, forma);
-    QCOMPARE(QStringList(s.literales.begin(), s.literales.end()), literales);
+    QStringList leidos;
+    for (const QStringView literal : s.literales)
+        leidos << literal.toString();
+    QCOMPARE(leidos, literales);
 }
 
 void PruebaConexion::literalesTalCual_data() {

@@ -9,3 +9,12 @@ QStringView RecortarEspacios(QStringView texto) {
         --fin;
     return texto.sliced(inicio, fin - inicio);
 }
+
+void QuitarEspacios(QString& texto) {
+    const QStringView recortado = RecortarEspacios(texto);
+    if (recortado.size() == texto.size())
+        return;
+    const qsizetype inicio = recortado.data() - texto.constData();
+    texto.truncate(inicio + recortado.size());
+    texto.remove(0, inicio);
+}

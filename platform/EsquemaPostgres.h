@@ -1,0 +1,24 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+
+// The program's tables on a PostgreSQL server, in one place: the program runs
+// the same text at open that it shows an administrator when it may not.
+
+// The schema's version, kept in table Version.
+inline constexpr int VersionEsquemaPostgres = 1;
+
+// Creates whatever of the schema is missing; safe to run again.
+extern const char* const EsquemaPostgres;
+
+// The query that tells whether all the tables are there: one row, true or false.
+extern const char* const ConsultaTablasPostgres;
+
+// The query that lists the rights the current user lacks on the tables, as
+// "INSERT en Datos, DELETE en Datos"; one row, null when none is missing.
+QByteArray ConsultaPermisosFaltantes();
+
+// The GRANT statements that give `usuario` (an identifier already quoted for
+// SQL) every right the program needs.
+QString ConcesionesPostgres(const QString& usuario);
