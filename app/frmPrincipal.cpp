@@ -61,7 +61,9 @@ frmPrincipal::frmPrincipal(Programa& programa, QWidget* padre)
     Form_Load();
 }
 
-void frmPrincipal::Activar() {
+void frmPrincipal::AbrirArchivo(const QString& archivo) {
+    if (!archivo.isEmpty())
+        txtRutaArchivo->setText(archivo);
     if (isMinimized())
         showNormal();
     raise();

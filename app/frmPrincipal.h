@@ -21,8 +21,9 @@ public:
     explicit frmPrincipal(Programa& programa, QWidget* padre = nullptr);
 
 public slots:
-    // Brings the window to the front, as a later start asks.
-    void Activar();
+    // Brings the window to the front, as a later start asks, with `archivo`,
+    // when it is not empty, in the path box as if chosen in the dialog.
+    void AbrirArchivo(const QString& archivo);
 
 protected:
     void closeEvent(QCloseEvent* evento) override;

@@ -1,22 +1,28 @@
 #include "app/modGral.h"
 #include "platform/Mensajes.h"
 #include "platform/gui/Aplicacion.h"
+#include "run/LineaOrdenes.h"
 #include "run/ModoLotes.h"
 #include "run/Programa.h"
+
+#include <QFile>
 
 int main(int argc, char** argv) {
     QCoreApplication::setApplicationName(TituloAplicacion);
     QCoreApplication::setApplicationVersion(QStringLiteral(COBRANZIA_VERSION));
-    if (EsModoLotes(argc, argv)) {
+    QStringList argumentos;
+    for (int i = 1; i < argc; ++i)
+        argumentos << QFile::decodeName(argv[i]);
+    const LineaOrdenes linea = LeerLineaOrdenes(argumentos);
+
+    if (linea.modo != LineaOrdenes::Modo::Ventana) {
         SilenciarAvisosDeQt();
-        const auto aplicacion = CrearAplicacionLotes(argc, argv);
-        Programa programa(QCoreApplication::applicationDirPath(),
-                          QCoreApplication::applicationDirPath());
-        return EjecutarModoLotes(programa, QCoreApplication::arguments());
+        const auto aplicacion = CrearAplicacionLotes(argc, argv, linea);
+        Programa programa(QCoreApplication::applicationDirPath());
+        return EjecutarModoLotes(programa, linea);
     }
     Aplicacion aplicacion(argc, argv);
     InstalarCajasDeMensaje();
-    Programa programa(QCoreApplication::applicationDirPath(),
-                      QCoreApplication::applicationDirPath());
-    return EjecutarPrograma(programa);
+    Programa programa(QCoreApplication::applicationDirPath());
+    return EjecutarPrograma(programa, linea.datos, linea.archivo);
 }

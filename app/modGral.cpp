@@ -8,12 +8,14 @@
 #include "platform/gui/Aplicacion.h"
 #include "run/Programa.h"
 
+#include <QFileInfo>
 #include <QPointer>
 
 frmPrincipal* Main(Programa& programa, InstanciaUnica& instancia) {
     if (instancia.PrevInstance())
         return nullptr;
 
+    programa.PrepararBase();
     programa.gConexion = std::make_unique<Conexion>();
     programa.gConexion->SetConnectionString(programa.CadenaConexion());
     programa.gConexion->Open();
@@ -24,19 +26,23 @@ frmPrincipal* Main(Programa& programa, InstanciaUnica& instancia) {
 
     auto* ventana = new frmPrincipal(programa);
     QObject::connect(&instancia, &InstanciaUnica::ActivacionPedida, ventana,
-                     &frmPrincipal::Activar);
+                     &frmPrincipal::AbrirArchivo);
     ventana->show();
     return ventana;
 }
 
-int EjecutarPrograma(Programa& programa) {
-    InstanciaUnica instancia(InstanciaUnica::ClavePrograma(programa.RutaDatos()));
+int EjecutarPrograma(Programa& programa, const QString& datos, const QString& archivo) {
+    const QString ruta = archivo.isEmpty() ? archivo : QFileInfo(archivo).absoluteFilePath();
     QPointer<frmPrincipal> ventana;
     int estado = 0;
     try {
+        programa.ElegirDatos(datos);
+        InstanciaUnica instancia(InstanciaUnica::ClavePrograma(programa.RutaDatos()), ruta);
         ventana = Main(programa, instancia);
-        if (ventana)
+        if (ventana) {
+            ventana->AbrirArchivo(ruta);
             estado = QApplication::exec();
+        }
     } catch (const ErrorEjecucion& e) {
         ReporteErrorPredeterminado(e);
         estado = EstadoErrorNoControlado;

@@ -11,13 +11,15 @@
 #include <unistd.h>
 
 namespace {
-constexpr char kMensajeActivar[] = "activar\n";
+// "activar", then a tab and the file to open when there is one, then a line feed.
+constexpr char kMensajeActivar[] = "activar";
 constexpr int kEsperaConexion = 3000;
 } // namespace
 
-InstanciaUnica::InstanciaUnica(QString clave, QObject* padre)
+InstanciaUnica::InstanciaUnica(QString clave, QString archivo, QObject* padre)
     : QObject(padre)
-    , clave_(std::move(clave)) {}
+    , clave_(std::move(clave))
+    , archivo_(std::move(archivo)) {}
 
 InstanciaUnica::~InstanciaUnica() = default;
 
@@ -45,8 +47,14 @@ bool InstanciaUnica::PrevInstance() {
             while (QLocalSocket* s = servidor_->nextPendingConnection()) {
                 connect(s, &QLocalSocket::disconnected, s, &QObject::deleteLater);
                 connect(s, &QLocalSocket::readyRead, this, [this, s] {
-                    if (s->readAll().contains("activar"))
-                        emit ActivacionPedida();
+                    if (!s->canReadLine())
+                        return;
+                    const QByteArray linea = s->readLine().chopped(1);
+                    if (!linea.startsWith(kMensajeActivar))
+                        return;
+                    const qsizetype tab = linea.indexOf('\t');
+                    emit ActivacionPedida(tab < 0 ? QString()
+                                                  : QString::fromUtf8(linea.mid(tab + 1)));
                 });
             }
         });
@@ -65,7 +73,10 @@ bool InstanciaUnica::AvisarPrimera() {
         QLocalSocket socket;
         socket.connectToServer(clave_);
         if (socket.waitForConnected(200)) {
-            socket.write(kMensajeActivar);
+            QByteArray mensaje = kMensajeActivar;
+            if (!archivo_.isEmpty())
+                mensaje += '\t' + archivo_.toUtf8();
+            socket.write(mensaje + '\n');
             const bool enviado = socket.waitForBytesWritten(1000);
             socket.disconnectFromServer();
             return enviado;

@@ -6,6 +6,65 @@
 #include "run/Programa.h"
 #include "util/Recorte.h"
 
+#include <QCoreApplication>
+#include <QDir>
+#include <QFile>
+
+#include <optional>
+
+#include <sys/stat.h>
+
+namespace {
+
+struct Identidad {
+    dev_t dispositivo;
+    ino_t nodo;
+};
+
+std::optional<Identidad> IdentidadDe(const QString& ruta) {
+    struct stat info {};
+    if (ruta.isEmpty() || stat(QFile::encodeName(ruta).constData(), &info) != 0)
+        return std::nullopt;
+    return Identidad{info.st_dev, info.st_ino};
+}
+
+[[noreturn]] void Rechazar(const QString& salida, const QString& motivo) {
+    throw ErrorEjecucion(
+        Errores::AccesoRuta,
+        QStringLiteral("No se escribe el listado en «%1»: %2").arg(salida, motivo));
+}
+
+} // namespace
+
+void ComprobarDestinoListado(const Programa& programa, const QString& lote, const QString& salida) {
+    struct stat info {};
+    if (lstat(QFile::encodeName(salida).constData(), &info) != 0)
+        return; // a new file
+    if (S_ISLNK(info.st_mode))
+        Rechazar(salida, QStringLiteral("es un enlace simbólico"));
+    if (!S_ISREG(info.st_mode))
+        Rechazar(salida, QStringLiteral("no es un archivo ordinario"));
+    const QString odbcIni = qEnvironmentVariableIsEmpty("ODBCINI")
+                                ? QDir::homePath() + QStringLiteral("/.odbc.ini")
+                                : qEnvironmentVariable("ODBCINI");
+    const std::pair<QString, QString> propios[] = {
+        {lote, QStringLiteral("es el archivo de débitos que se procesa")},
+        {programa.BaseDatos(), QStringLiteral("es la base de datos del programa")},
+        {programa.BaseDatos() + QStringLiteral("-journal"),
+         QStringLiteral("es el diario de la base de datos")},
+        {programa.ArchivoIni(), QStringLiteral("es el archivo de configuración del programa")},
+        {programa.PlantillaListado(), QStringLiteral("es la plantilla del listado")},
+        {programa.BibliotecaMd5(), QStringLiteral("es la biblioteca md5 del programa")},
+        {QCoreApplication::applicationFilePath(), QStringLiteral("es el programa")},
+        {odbcIni, QStringLiteral("es la configuración ODBC del usuario")},
+    };
+    for (const auto& [ruta, motivo] : propios) {
+        const std::optional<Identidad> propio = IdentidadDe(ruta);
+        if (propio && propio->dispositivo == info.st_dev && propio->nodo == info.st_ino)
+            Rechazar(salida, motivo);
+    }
+}
+
 QString NombreGuardado(const QString& strArchivo) {
     return RecortarEspacios(strArchivo).toString();
 }

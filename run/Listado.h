@@ -17,6 +17,13 @@ void PrepararListado(ControlReporte& rpt, const Programa& programa, const QStrin
 void EscribirListadoPdf(const Programa& programa, const QString& strArchivo, const QString& strHash,
                         const QString& salida);
 
+// Refuses a PDF target that would destroy something, before any run: a file
+// of the program's (the database and its journal, the settings file, the
+// template, the md5 library, the executable, the ODBC settings), the debit
+// file `lote`, and any existing target that is not an ordinary file (a
+// device, a pipe, a folder, a link). Raises error 75 with the reason.
+void ComprobarDestinoListado(const Programa& programa, const QString& lote, const QString& salida);
+
 // The file name as the run stores it: without leading and trailing spaces.
 QString NombreGuardado(const QString& strArchivo);
 

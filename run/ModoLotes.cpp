@@ -4,11 +4,13 @@
 #include "platform/Conexion.h"
 #include "platform/ErrorEjecucion.h"
 #include "run/CorridaControl.h"
+#include "run/LineaOrdenes.h"
 #include "run/Listado.h"
 #include "run/Programa.h"
 
 #include <QCoreApplication>
 #include <QGuiApplication>
+#include <QRegularExpression>
 
 #include <cstdio>
 
@@ -19,39 +21,53 @@ constexpr int kEsperaBaseOcupada = 10000;
 
 const QString kAvisoDsn = QStringLiteral("No se pudo crear el DSN para el listado.");
 
-const QString kUso = QStringLiteral("Uso: cobranzia --procesar ARCHIVO [--listado SALIDA.pdf]\n"
-                                    "     cobranzia --verificar CODIGO ARCHIVO\n"
-                                    "     cobranzia --help | --version\n");
-
 const QString kAyuda = QStringLiteral(
     "Cobranzia: código de control de archivos de débitos.\n\n"
-    "Sin argumentos abre la ventana del programa.\n\n"
+    "Sin opciones abre la ventana del programa; con un ARCHIVO, lo deja elegido en ella.\n\n"
     "  --procesar ARCHIVO        guarda las líneas de detalle de ARCHIVO en la base de datos\n"
-    "                            del programa e imprime su código de control\n"
+    "                            e imprime su código de control\n"
     "  --listado SALIDA.pdf      con --procesar, escribe además el listado en SALIDA.pdf\n"
     "  --verificar CODIGO ARCHIVO\n"
     "                            calcula el código de control de ARCHIVO sin tocar la base;\n"
     "                            estado 0 si coincide con CODIGO, 1 si no\n"
+    "  --datos CARPETA           la carpeta de la base de datos y de la configuración\n"
+    "                            (también COBRANZIA_DATOS; por omisión ~/.local/share/cobranzia)\n"
     "  --help                    muestra esta ayuda\n"
     "  --version                 muestra la versión\n\n"
     "Estado de salida: 0 bien, 1 código distinto (--verificar), 2 error.\n");
 
-void Escribir(FILE* destino, const QString& texto) {
-    std::fputs(texto.toLocal8Bit().constData(), destino);
-    std::fflush(destino);
+// Writes all of the text; false when the stream refused any of it.
+bool Escribir(FILE* destino, const QString& texto) {
+    const QByteArray bytes = texto.toLocal8Bit();
+    const bool escrito =
+        std::fwrite(bytes.constData(), 1, size_t(bytes.size()), destino) == size_t(bytes.size());
+    return std::fflush(destino) == 0 && escrito && !std::ferror(destino);
 }
 
 int MalUso(const QString& motivo) {
-    Escribir(stderr, QStringLiteral("cobranzia: %1\n").arg(motivo) + kUso);
+    Escribir(stderr, QStringLiteral("cobranzia: ") + motivo + u'\n' + TextosLinea::Uso);
     return Lotes::Error;
 }
 
 int Fallo(const ErrorEjecucion& e) {
-    Escribir(stderr, MensajeErrorCorrida(e.Numero(), e.Descripcion()) + QLatin1Char('\n'));
+    Escribir(stderr, QStringLiteral("cobranzia: ") + e.Descripcion() +
+                         QStringLiteral(" (error %1)\n").arg(e.Numero()));
     return Lotes::Error;
 }
 
-int Procesar(Programa& programa, const QString& archivo, const QString& salidaPdf) {
+// Standard output is where a script takes the code from: losing it is an error.
+void Salida(const QString& texto) {
+    if (!Escribir(stdout, texto))
+        throw ErrorEjecucion(Errores::ErrorES,
+                             QStringLiteral("No se pudo escribir en la salida estándar: ") +
+                                 QString::fromLocal8Bit(std::strerror(errno)));
+}
+
+int Procesar(Programa& programa, const LineaOrdenes& linea) {
+    programa.ElegirDatos(linea.datos);
+    if (linea.conListado)
+        ComprobarDestinoListado(programa, linea.archivo, linea.listado);
+    programa.PrepararBase();
     programa.gSistemaArchivos = std::make_unique<SistemaArchivos>();
     programa.gConexion = std::make_unique<Conexion>();
     programa.gConexion->SetConnectionString(programa.CadenaConexion());
@@ -60,36 +76,43 @@ int Procesar(Programa& programa, const QString& archivo, const QString& salidaPd
 
     QString motivo;
     if (!CrearDSNListado(programa.RutaDatos(), motivo))
-        Escribir(stderr, kAvisoDsn + u'\n' + motivo + u'\n');
+        Escribir(stderr, QStringLiteral("cobranzia: ") + kAvisoDsn + u' ' + motivo + u'\n');
 
-    ResultadoCorrida corrida = EjecutarCorrida(programa, archivo);
-    Escribir(stdout, corrida.strHash + u'\n');
-    if (!salidaPdf.isEmpty())
-        EscribirListadoPdf(programa, corrida.strArchivo, corrida.strHash, salidaPdf);
+    const ResultadoCorrida corrida = EjecutarCorrida(programa, linea.archivo);
+    Salida(corrida.strHash + u'\n');
+    if (!linea.conListado)
+        return Lotes::Exito;
+    try {
+        EscribirListadoPdf(programa, corrida.strArchivo, corrida.strHash, linea.listado);
+    } catch (const ErrorEjecucion& e) {
+        throw ErrorEjecucion(e.Numero(), QStringLiteral("Las filas se guardaron y el código de "
+                                                        "control %1 es válido, pero el listado "
+                                                        "no: %2")
+                                             .arg(corrida.strHash, e.Descripcion()));
+    }
     return Lotes::Exito;
 }
 
-int Verificar(const Programa& programa, const QString& codigo, const QString& archivo) {
-    const QString calculado = CalcularCodigoControl(programa, archivo);
-    const bool igual = calculado.compare(codigo.trimmed(), Qt::CaseInsensitive) == 0;
-    Escribir(stdout, QStringLiteral("esperado:  %1\ncalculado: %2\n%3\n")
-                         .arg(codigo.trimmed(), calculado,
-                              igual ? QStringLiteral("El código de control coincide.")
-                                    : QStringLiteral("El código de control NO coincide.")));
+int Verificar(const Programa& programa, const LineaOrdenes& linea) {
+    static const QRegularExpression kCodigo(QStringLiteral("^[0-9A-Fa-f]{32}$"));
+    if (!kCodigo.match(linea.codigo).hasMatch())
+        return MalUso(QStringLiteral("«%1» no es un código de control: son 32 dígitos "
+                                     "hexadecimales")
+                          .arg(linea.codigo));
+    const QString calculado = CalcularCodigoControl(programa, linea.archivo);
+    const bool igual = calculado.compare(linea.codigo, Qt::CaseInsensitive) == 0;
+    Salida(QStringLiteral("esperado:  %1\ncalculado: %2\n%3\n")
+               .arg(linea.codigo.toUpper(), calculado,
+                    igual ? QStringLiteral("El código de control coincide.")
+                          : QStringLiteral("El código de control NO coincide.")));
     return igual ? Lotes::Exito : Lotes::CodigoDistinto;
 }
 
 } // namespace
 
-bool EsModoLotes(int argc, char** /*argv*/) {
-    return argc > 1;
-}
-
-std::unique_ptr<QCoreApplication> CrearAplicacionLotes(int& argc, char** argv) {
-    bool listado = false;
-    for (int i = 1; i < argc; ++i)
-        listado = listado || qstrcmp(argv[i], "--listado") == 0;
-    if (!listado)
+std::unique_ptr<QCoreApplication> CrearAplicacionLotes(int& argc, char** argv,
+                                                       const LineaOrdenes& linea) {
+    if (!linea.conListado || linea.modo != LineaOrdenes::Modo::Procesar)
         return std::make_unique<QCoreApplication>(argc, argv);
     // The listing is drawn with fonts, which only a graphical application
     // has; the offscreen platform needs no display, whatever the session says.
@@ -105,34 +128,22 @@ void SilenciarAvisosDeQt() {
     });
 }
 
-int EjecutarModoLotes(Programa& programa, const QStringList& argumentos) {
-    const QStringList args = argumentos.mid(1);
+int EjecutarModoLotes(Programa& programa, const LineaOrdenes& linea) {
     try {
-        if (args == QStringList{QStringLiteral("--help")} ||
-            args == QStringList{QStringLiteral("-h")}) {
-            Escribir(stdout, kAyuda);
+        switch (linea.modo) {
+        case LineaOrdenes::Modo::Ayuda:
+            Salida(kAyuda);
             return Lotes::Exito;
-        }
-        if (args == QStringList{QStringLiteral("--version")}) {
-            Escribir(stdout,
-                     QStringLiteral("cobranzia %1\n").arg(QCoreApplication::applicationVersion()));
+        case LineaOrdenes::Modo::Version:
+            Salida(QStringLiteral("cobranzia %1\n").arg(QCoreApplication::applicationVersion()));
             return Lotes::Exito;
+        case LineaOrdenes::Modo::Verificar:
+            return Verificar(programa, linea);
+        case LineaOrdenes::Modo::Procesar:
+            return Procesar(programa, linea);
+        default:
+            return MalUso(linea.error);
         }
-        if (!args.isEmpty() && args.front() == QLatin1String("--verificar")) {
-            if (args.size() != 3)
-                return MalUso(QStringLiteral("--verificar necesita un CODIGO y un ARCHIVO"));
-            return Verificar(programa, args.at(1), args.at(2));
-        }
-        if (!args.isEmpty() && args.front() == QLatin1String("--procesar")) {
-            if (args.size() == 2)
-                return Procesar(programa, args.at(1), QString());
-            if (args.size() == 4 && args.at(2) == QLatin1String("--listado"))
-                return Procesar(programa, args.at(1), args.at(3));
-            return MalUso(
-                QStringLiteral("--procesar necesita un ARCHIVO, y --listado una SALIDA.pdf"));
-        }
-        return MalUso(
-            QStringLiteral("argumentos no reconocidos: %1").arg(args.join(QLatin1Char(' '))));
     } catch (const ErrorEjecucion& e) {
         return Fallo(e);
     } catch (const std::bad_alloc&) {

@@ -1,33 +1,30 @@
 #pragma once
 
-#include <QStringList>
-
 #include <memory>
 
+struct LineaOrdenes;
 class Programa;
 class QCoreApplication;
 
 // The program without its window, for schedulers and scripts:
-//   cobranzia --procesar ARCHIVO [--listado SALIDA.pdf]
+//   cobranzia --procesar ARCHIVO [--listado SALIDA.pdf] [--datos CARPETA]
 //   cobranzia --verificar CODIGO ARCHIVO
 //   cobranzia --help | --version
 // Exit status 0 on success, 1 when --verificar finds another code, 2 for any
-// error or a bad call.
-
-// Whether the arguments ask for batch mode (any argument at all does).
-bool EsModoLotes(int argc, char** argv);
-
-// The application object of batch mode, never one with widgets: a graphical
-// one on the offscreen platform when a listing is to be drawn, else a core one.
-std::unique_ptr<QCoreApplication> CrearAplicacionLotes(int& argc, char** argv);
+// error or a bad call, with "cobranzia: " and the reason on standard error.
 
 // Keeps Qt's own warnings off standard error, which carries only the
 // program's errors. Called before the application object exists.
 void SilenciarAvisosDeQt();
 
-// Runs what the arguments ask for on the program; the application object
+// The application object of batch mode, never one with widgets: a graphical
+// one on the offscreen platform when a listing is to be drawn, else a core one.
+std::unique_ptr<QCoreApplication> CrearAplicacionLotes(int& argc, char** argv,
+                                                       const LineaOrdenes& linea);
+
+// Runs what the command line asks for, on the program; the application object
 // already exists.
-int EjecutarModoLotes(Programa& programa, const QStringList& argumentos);
+int EjecutarModoLotes(Programa& programa, const LineaOrdenes& linea);
 
 namespace Lotes {
 inline constexpr int Exito = 0;

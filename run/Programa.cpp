@@ -1,5 +1,9 @@
 #include "run/Programa.h"
 
+#include "platform/BaseDatos.h"
+#include "platform/CarpetaDatos.h"
+#include "platform/ErrorEjecucion.h"
+
 #include <QStringBuilder>
 
 Programa::Programa(QString rutaPrograma, QString rutaDatos)
@@ -34,4 +38,17 @@ QString Programa::CadenaConexion() const {
     return QStringLiteral("Provider=Microsoft.Jet.OLEDB.4.0;") % QStringLiteral("Data Source=") %
            BaseDatos() % u';' % QStringLiteral("Persist Security Info=False;") %
            QStringLiteral("Jet OLEDB:Database Password=") % TextosPrograma::Contrasena;
+}
+
+void Programa::ElegirDatos(const QString& elegida) {
+    rutaDatos_ = ElegirCarpetaDatos(rutaPrograma_, elegida, TextosPrograma::ArchivoBase);
+}
+
+void Programa::PrepararBase() const {
+    bool creada = false;
+    QString motivo;
+    if (!CrearBaseDatos(BaseDatos(), TextosPrograma::Contrasena, &creada, &motivo))
+        throw ErrorEjecucion(
+            Errores::AccesoRuta,
+            QStringLiteral("No se pudo crear la base de datos «%1»: %2").arg(BaseDatos(), motivo));
 }

@@ -12,7 +12,15 @@
 // the window or to batch mode; a test builds one on a folder of its own.
 class Programa {
 public:
-    Programa(QString rutaPrograma, QString rutaDatos);
+    // The data folder is chosen later, by ElegirDatos, when a call needs it.
+    explicit Programa(QString rutaPrograma, QString rutaDatos = QString());
+
+    // Chooses the data folder as the user asked (platform/CarpetaDatos.h),
+    // making it when missing. Raises error 75 when it cannot be used.
+    void ElegirDatos(const QString& elegida);
+    // Makes the database in the data folder when there is none there yet.
+    // Raises the reason when it cannot.
+    void PrepararBase() const;
 
     // The folder of the executable: the md5 library and the listing's template.
     const QString& RutaPrograma() const { return rutaPrograma_; }

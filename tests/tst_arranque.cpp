@@ -86,6 +86,8 @@ void PruebaArranque::arranqueFallido() {
     QString error;
     if (caso == u"no es una base") {
         carpeta.Escribir(QStringLiteral("Cobranzia.mdb"), QByteArray(2048, 'z'));
+    } else if (caso == u"datos") {
+        carpeta.Escribir(QStringLiteral("datos"), "x");
     } else {
         QVERIFY(CrearBaseDatos(carpeta.Base(),
                                caso == u"otra contraseña" ? QStringLiteral("clave")
@@ -94,12 +96,16 @@ void PruebaArranque::arranqueFallido() {
         if (caso == u"solo lectura")
             QVERIFY(QFile::setPermissions(carpeta.Base(), QFile::ReadOwner));
     }
-    Programa programa(carpeta.Ruta(), carpeta.Ruta());
+    Programa programa(carpeta.Ruta());
     RegistroMensajes mensajes;
-    QCOMPARE(EjecutarPrograma(programa), 1);
+    QCOMPARE(EjecutarPrograma(programa, caso == u"datos" ? carpeta.Archivo(QStringLiteral("datos"))
+                                                         : QString()),
+             1);
     QCOMPARE(mensajes.Textos().size(), 1);
     const QString texto = mensajes.Textos().constFirst();
-    QVERIFY2(texto.startsWith(QStringLiteral("Error en tiempo de ejecución '-2147467259':")),
+    QVERIFY2(texto.startsWith(caso == u"datos"
+                                  ? QStringLiteral("Error en tiempo de ejecución '75':")
+                                  : QStringLiteral("Error en tiempo de ejecución '-2147467259':")),
              qPrintable(texto));
     QVERIFY2(texto.contains(motivo), qPrintable(texto));
     QCOMPARE(mensajes.Iconos().constFirst(), IconoMensaje::Critico);

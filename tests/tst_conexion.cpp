@@ -73,27 +73,50 @@ void PruebaConexion::cadena() {
 }
 
 void PruebaConexion::parametrizar_data() {
+    QTest::addColumn<QString>("previa"); // parsed before, with the same sentence
     QTest::addColumn<QString>("sql");
     QTest::addColumn<QString>("forma");
     QTest::addColumn<QStringList>("literales");
-    QTest::newRow("inserción") << " INSERT INTO Datos (t_datos, t_archivo)  VALUES ('D''1', 'a b') "
+    QTest::newRow("inserción") << ""
+                               << " INSERT INTO Datos (t_datos, t_archivo)  VALUES ('D''1', 'a b') "
                                << " INSERT INTO Datos (t_datos, t_archivo)  VALUES (?, ?) "
                                << QStringList{"D'1", "a b"};
-    QTest::newRow("nulo y vacío") << "VALUES (Null, '')"
+    QTest::newRow("nulo y vacío") << ""
+                                  << "VALUES (Null, '')"
                                   << "VALUES (Null, ?)" << QStringList{""};
-    QTest::newRow("solo apóstrofos") << "x = ''''''"
+    QTest::newRow("solo apóstrofos") << ""
+                                     << "x = ''''''"
                                      << "x = ?" << QStringList{"''"};
-    QTest::newRow("sin literales") << "DELETE FROM Datos"
+    QTest::newRow("sin literales") << ""
+                                   << "DELETE FROM Datos"
                                    << "DELETE FROM Datos" << QStringList();
-    QTest::newRow("sin cerrar") << "x = 'a"
+    QTest::newRow("misma forma") << "x = 'a', 'b'"
+                                 << "x = 'c''', ''"
+                                 << "x = ?, ?" << QStringList{"c'", ""};
+    QTest::newRow("forma más larga") << "DELETE FROM Datos"
+                                     << "DELETE FROM Datos; DROP TABLE Datos"
+                                     << "DELETE FROM Datos; DROP TABLE Datos" << QStringList();
+    QTest::newRow("forma más corta") << "x = 'a' OR 1"
+                                     << "x = 'a'"
+                                     << "x = ?" << QStringList{"a"};
+    QTest::newRow("signo en lugar de literal") << "x = 'a'"
+                                               << "x = ?"
+                                               << "x = ?" << QStringList();
+    QTest::newRow("sin cerrar") << "x = 'a'"
+                                << "x = 'a"
                                 << "" << QStringList{"<sin cerrar>"};
+    QTest::newRow("texto en lugar del literal") << "x = 'a'"
+                                                << "x = bc'"
+                                                << "" << QStringList{"<sin cerrar>"};
 }
 
 void PruebaConexion::parametrizar() {
+    QFETCH(QString, previa);
     QFETCH(QString, sql);
     QFETCH(QString, forma);
     QFETCH(QStringList, literales);
     SentenciaParametrizada s;
+    QVERIFY(Parametrizar(previa, s));
     if (!Parametrizar(sql, s)) {
         QCOMPARE(literales, QStringList{"<sin cerrar>"});
         return;

@@ -4,6 +4,7 @@
 #include "tests/comun/Entorno.h"
 
 #include <QFile>
+#include <QFileInfo>
 #include <QProcess>
 #include <QTest>
 
@@ -36,6 +37,8 @@ private slots:
     void llamadas_data();
     void llamadas();
     void listadoEnPdf();
+    void salidaLlena_data();
+    void salidaLlena();
     void sinPantalla();
     void esperaUnaBaseOcupada();
     void muertoAMitadNoMezcla();
@@ -47,45 +50,45 @@ void PruebaLotes::llamadas_data() {
     QTest::addColumn<QString>("salida");
     QTest::addColumn<QString>("errores");
     QTest::addColumn<qint64>("filas");
-
-    QTest::newRow("procesar") << QStringList{"--procesar", "<lote>"} << 0 << kCodigoLote + "\n"
-                              << "" << qint64(3);
-    QTest::newRow("procesar vacío") << QStringList{"--procesar", "<vacio>"} << 0 << "\n"
-                                    << "" << qint64(0);
-    QTest::newRow("procesar inexistente") << QStringList{"--procesar", "<nada>"} << 2 << ""
-                                          << "Error 53 (No se encontró el archivo" << qint64(0);
-    QTest::newRow("procesar carpeta") << QStringList{"--procesar", "<carpeta>"} << 2 << ""
-                                      << "Error 75 (" << qint64(0);
-    QTest::newRow("listado imposible")
-        << QStringList{"--procesar", "<lote>", "--listado", "<lote>/x.pdf"} << 2
-        << kCodigoLote + "\n"
-        << "No se pudo escribir" << qint64(3);
-    QTest::newRow("verificar igual") << QStringList{"--verificar", kCodigoLote, "<lote>"} << 0
-                                     << "El código de control coincide."
-                                     << "" << qint64(0);
-    QTest::newRow("verificar en minúsculas")
-        << QStringList{"--verificar", kCodigoLote.toLower(), "<lote>"} << 0 << "coincide"
-        << "" << qint64(0);
-    QTest::newRow("verificar distinto")
-        << QStringList{"--verificar", "D41D8CD98F00B204E9800998ECF8427E", "<lote>"} << 1
-        << "NO coincide"
-        << "" << qint64(0);
-    QTest::newRow("verificar inexistente")
-        << QStringList{"--verificar", kCodigoLote, "<nada>"} << 2 << ""
-        << "Error 53" << qint64(0);
-    QTest::newRow("procesar sin archivo") << QStringList{"--procesar"} << 2 << ""
-                                          << "Uso:" << qint64(0);
-    QTest::newRow("listado sin salida")
-        << QStringList{"--procesar", "<lote>", "--listado"} << 2 << ""
-        << "Uso:" << qint64(0);
-    QTest::newRow("verificar incompleto") << QStringList{"--verificar", "X"} << 2 << ""
-                                          << "Uso:" << qint64(0);
-    QTest::newRow("desconocido") << QStringList{"--borrar", "todo"} << 2 << ""
-                                 << "Uso:" << qint64(0);
-    QTest::newRow("ayuda") << QStringList{"--help"} << 0 << "--verificar CODIGO ARCHIVO"
-                           << "" << qint64(0);
-    QTest::newRow("versión") << QStringList{"--version"} << 0 << "cobranzia 1.0.0"
-                             << "" << qint64(0);
+    const auto fila = [](const char* nombre, const QStringList& args, int estado,
+                         const QString& salida, const QString& errores, qint64 filas = 0) {
+        QTest::newRow(nombre) << args << estado << salida << errores << filas;
+    };
+    const QString c = kCodigoLote;
+    fila("procesar", {"--procesar", "<lote>"}, 0, c + "\n", "", 3);
+    fila("procesar, forma con =", {"--procesar=<lote>"}, 0, c + "\n", "", 3);
+    fila("procesar vacío", {"--procesar", "<vacio>"}, 0, "\n", "");
+    fila("procesar inexistente", {"--procesar", "<nada>"}, 2, "",
+         "cobranzia: No se encontró el archivo: <nada> (error 53)\n");
+    fila("procesar carpeta", {"--procesar", "<carpeta>"}, 2, "", "(no es un archivo) (error 75)");
+    fila("listado imposible", {"--procesar", "<lote>", "--listado", "<lote>/x.pdf"}, 2, c + "\n",
+         "Las filas se guardaron y el código de control " + c + " es válido", 3);
+    fila("listado vacío", {"--procesar", "<lote>", "--listado", ""}, 2, "", "Uso:");
+    fila("listado sin procesar", {"--listado", "x.pdf"}, 2, "", "Uso:");
+    fila("listado sobre la base", {"--procesar", "<lote>", "--listado", "<base>"}, 2, "",
+         "es la base de datos del programa");
+    fila("listado sobre el lote", {"--procesar", "<lote>", "--listado", "<lote>"}, 2, "",
+         "es el archivo de débitos");
+    fila("listado sobre la plantilla", {"--procesar", "<lote>", "--listado", "<plantilla>"}, 2, "",
+         "es la plantilla del listado");
+    fila("listado sobre un dispositivo", {"--procesar", "<lote>", "--listado", "/dev/null"}, 2, "",
+         "no es un archivo ordinario");
+    fila("verificar igual", {"--verificar", c, "<lote>"}, 0, "El código de control coincide.", "");
+    fila("verificar en minúsculas", {"--verificar", c.toLower(), "<lote>"}, 0, "coincide", "");
+    fila("verificar distinto", {"--verificar", "D41D8CD98F00B204E9800998ECF8427E", "<lote>"}, 1,
+         "NO coincide", "");
+    fila("verificar inexistente", {"--verificar", c, "<nada>"}, 2, "", "(error 53)");
+    fila("verificar código vacío", {"--verificar", "", "<lote>"}, 2, "", "Uso:");
+    fila("verificar 31 dígitos", {"--verificar", c.left(31), "<lote>"}, 2, "", "Uso:");
+    fila("verificar con blancos", {"--verificar", " " + c, "<lote>"}, 2, "", "Uso:");
+    fila("verificar no hexadecimal", {"--verificar", c.left(31) + "G", "<lote>"}, 2, "", "Uso:");
+    fila("verificar incompleto", {"--verificar", c}, 2, "", "Uso:");
+    fila("procesar sin archivo", {"--procesar"}, 2, "", "Uso:");
+    fila("opción desconocida", {"--borrar", "todo"}, 2, "", "opción desconocida «--borrar»");
+    fila("opción de Qt en lote", {"--procesar", "<lote>", "-style", "Fusion"}, 2, "", "Uso:");
+    fila("dos archivos", {"--procesar", "<lote>", "<vacio>"}, 2, "", "sobra el argumento");
+    fila("ayuda", {"--help"}, 0, "--verificar CODIGO ARCHIVO", "");
+    fila("versión", {"--version"}, 0, "cobranzia 1.0.0", "");
 }
 
 void PruebaLotes::llamadas() {
@@ -99,12 +102,19 @@ void PruebaLotes::llamadas() {
     carpeta.CopiarEjecutable();
     const QString lote =
         carpeta.Escribir(QStringLiteral("lote 01.txt"), "H1\r\nD1\r\nD'2\r\n\r\nT1\r\n");
-    for (QString& a : argumentos)
-        a.replace(QStringLiteral("<lote>"), lote)
+    const QString nada = carpeta.Archivo(QStringLiteral("no-existe.txt"));
+    const auto poner = [&](QString& texto) {
+        texto.replace(QStringLiteral("<lote>"), lote)
             .replace(QStringLiteral("<vacio>"), carpeta.Escribir(QStringLiteral("v.txt"), ""))
-            .replace(QStringLiteral("<nada>"), carpeta.Archivo(QStringLiteral("no-existe.txt")))
+            .replace(QStringLiteral("<nada>"), nada)
+            .replace(QStringLiteral("<base>"), carpeta.Base())
+            .replace(QStringLiteral("<plantilla>"),
+                     carpeta.Archivo(QStringLiteral("Cobranzia.rpt")))
             .replace(QStringLiteral("<carpeta>"), carpeta.Ruta());
-
+    };
+    for (QString& a : argumentos)
+        poner(a);
+    poner(errores);
     const Salida s = Ejecutar(carpeta.Archivo(QStringLiteral("cobranzia")), argumentos);
     QCOMPARE(s.estado, estado);
     if (salida.endsWith(u'\n'))
@@ -116,12 +126,14 @@ void PruebaLotes::llamadas() {
         QVERIFY2(s.errores.isEmpty(), qPrintable(s.errores));
     QVERIFY2(s.errores.contains(errores), qPrintable(s.errores));
     QCOMPARE(ContarFilas(carpeta.Base(), QStringLiteral("lote 01.txt")), filas);
+    QVERIFY(QFileInfo(lote).size() > 0 &&
+            QFileInfo(carpeta.Archivo(QStringLiteral("Cobranzia.rpt"))).size() > 100);
 }
 
 void PruebaLotes::listadoEnPdf() {
     CarpetaPrueba carpeta;
     carpeta.CopiarEjecutable();
-    const QString lote = carpeta.Escribir(QStringLiteral("D'Angelo 07.txt"),
+    const QString lote = carpeta.Escribir(QStringLiteral(" D'Angelo 07.txt "),
                                           "H1\r\nD0001 UNO\r\nD0002 DOS\r\nT2\r\n");
     GuardarFilas(carpeta.Base(), QStringLiteral("otro.txt"), {QStringLiteral("D9999 OTRO")});
     const QString pdf = carpeta.Archivo(QStringLiteral("listado.pdf"));
@@ -138,6 +150,28 @@ void PruebaLotes::listadoEnPdf() {
     QVERIFY(lineas.contains(QStringLiteral("D0001 UNO")) &&
             lineas.contains(QStringLiteral("D0002 DOS")));
     QVERIFY(!texto.contains(QStringLiteral("OTRO")));
+}
+
+void PruebaLotes::salidaLlena_data() {
+    QTest::addColumn<QStringList>("argumentos");
+    QTest::newRow("procesar") << QStringList{"--procesar", "<lote>"};
+    QTest::newRow("verificar") << QStringList{"--verificar", kCodigoLote, "<lote>"};
+    QTest::newRow("ayuda") << QStringList{"--help"};
+}
+
+// The code that cannot reach standard output is lost: that is an error.
+void PruebaLotes::salidaLlena() {
+    QFETCH(QStringList, argumentos);
+    CarpetaPrueba carpeta;
+    carpeta.CopiarEjecutable();
+    argumentos.replaceInStrings(QStringLiteral("<lote>"),
+                                carpeta.Escribir(QStringLiteral("lote.txt"), "H1\r\nD1\r\n"));
+    QProcess proceso;
+    proceso.setStandardOutputFile(QStringLiteral("/dev/full"));
+    proceso.start(carpeta.Archivo(QStringLiteral("cobranzia")), argumentos);
+    QVERIFY(proceso.waitForFinished(60000));
+    QCOMPARE(proceso.exitCode(), 2);
+    QVERIFY(proceso.readAllStandardError().contains("No se pudo escribir en la salida"));
 }
 
 // No display and no platform chosen: batch mode needs neither.

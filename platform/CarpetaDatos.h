@@ -1,0 +1,17 @@
+#pragma once
+
+#include <QString>
+
+// The folder of the user's data, the database and the settings file, in the
+// order of the user's choice: `elegida` (the command line's --datos), the
+// environment variable COBRANZIA_DATOS, a program folder that holds its own
+// database `base` (a portable folder), and $XDG_DATA_HOME/cobranzia
+// (~/.local/share/cobranzia by default). Returns its absolute path.
+//
+// A folder that is missing is made, for its user alone (0700). Raises error 75
+// with a Spanish reason naming the folder when it cannot be used: it cannot be
+// made or written, a file stands in its place, or, for the default folder, it
+// belongs to another user. A folder chosen by name may belong to another user
+// who lets this one write there: an administrator's shared folder.
+QString ElegirCarpetaDatos(const QString& carpetaPrograma, const QString& elegida,
+                           const QString& base);

@@ -1,0 +1,167 @@
+#include "run/LineaOrdenes.h"
+
+#include <QHash>
+
+namespace {
+
+// Qt's own options and whether each takes a value, for both -name and --name.
+const QHash<QString, bool>& OpcionesQt() {
+    static const QHash<QString, bool> opciones = {
+        {QStringLiteral("platform"), true},
+        {QStringLiteral("platformpluginpath"), true},
+        {QStringLiteral("platformtheme"), true},
+        {QStringLiteral("plugin"), true},
+        {QStringLiteral("qwindowgeometry"), true},
+        {QStringLiteral("geometry"), true},
+        {QStringLiteral("qwindowicon"), true},
+        {QStringLiteral("icon"), true},
+        {QStringLiteral("qwindowtitle"), true},
+        {QStringLiteral("title"), true},
+        {QStringLiteral("session"), true},
+        {QStringLiteral("display"), true},
+        {QStringLiteral("name"), true},
+        {QStringLiteral("style"), true},
+        {QStringLiteral("stylesheet"), true},
+        {QStringLiteral("qmljsdebugger"), true},
+        {QStringLiteral("visual"), true},
+        {QStringLiteral("ncols"), true},
+        {QStringLiteral("reverse"), false},
+        {QStringLiteral("widgetcount"), false},
+        {QStringLiteral("testability"), false},
+        {QStringLiteral("nograb"), false},
+        {QStringLiteral("dograb"), false},
+        {QStringLiteral("sync"), false},
+        {QStringLiteral("cmap"), false},
+    };
+    return opciones;
+}
+
+class Lector {
+public:
+    explicit Lector(const QStringList& argumentos)
+        : args_(argumentos) {}
+
+    LineaOrdenes Leer() {
+        while (i_ < args_.size() && linea_.modo != LineaOrdenes::Modo::MalUso)
+            Siguiente();
+        if (linea_.modo == LineaOrdenes::Modo::MalUso)
+            return linea_;
+        if (esQt_ && linea_.modo != LineaOrdenes::Modo::Ventana)
+            return MalUso(QStringLiteral("las opciones de Qt solo sirven para la ventana"));
+        if (linea_.conListado && linea_.modo != LineaOrdenes::Modo::Procesar)
+            return MalUso(QStringLiteral("--listado solo acompaña a --procesar"));
+        if (linea_.conListado && linea_.listado.isEmpty())
+            return MalUso(QStringLiteral("--listado necesita el nombre de un archivo PDF"));
+        return linea_;
+    }
+
+private:
+    void Siguiente() {
+        QString arg = args_.at(i_++);
+        if (arg == u"--" && !finOpciones_) {
+            finOpciones_ = true;
+            return;
+        }
+        if (finOpciones_) {
+            Posicional(arg);
+            return;
+        }
+        QString valor;
+        bool conValor = false;
+        if (arg.startsWith(u"--") && arg.contains(u'=')) {
+            valor = arg.mid(arg.indexOf(u'=') + 1);
+            arg = arg.left(arg.indexOf(u'='));
+            conValor = true;
+        }
+        const auto tomar = [&](const QString& que) -> bool {
+            if (conValor)
+                return true;
+            if (i_ >= args_.size()) {
+                MalUso(QStringLiteral("%1 necesita %2").arg(arg, que));
+                return false;
+            }
+            valor = args_.at(i_++);
+            return true;
+        };
+        if (arg == u"--procesar") {
+            if (Modo(LineaOrdenes::Modo::Procesar) && tomar(QStringLiteral("un ARCHIVO")))
+                linea_.archivo = valor;
+        } else if (arg == u"--verificar") {
+            if (!Modo(LineaOrdenes::Modo::Verificar) || !tomar(QStringLiteral("un CODIGO")))
+                return;
+            linea_.codigo = valor;
+            if (i_ >= args_.size()) {
+                MalUso(QStringLiteral("--verificar necesita un CODIGO y un ARCHIVO"));
+                return;
+            }
+            linea_.archivo = args_.at(i_++);
+        } else if (arg == u"--listado") {
+            if (tomar(QStringLiteral("una SALIDA.pdf"))) {
+                linea_.listado = valor;
+                linea_.conListado = true;
+            }
+        } else if (arg == u"--datos") {
+            if (tomar(QStringLiteral("una CARPETA")))
+                linea_.datos = valor;
+        } else if (arg == u"--servidor") {
+            if (tomar(QStringLiteral("una CADENA de conexión")))
+                linea_.servidor = valor;
+        } else if (arg == u"--help" || arg == u"-h") {
+            Modo(LineaOrdenes::Modo::Ayuda);
+        } else if (arg == u"--version") {
+            Modo(LineaOrdenes::Modo::Version);
+        } else if (arg.startsWith(u'-') && arg.size() > 1) {
+            OpcionQt(arg);
+        } else {
+            Posicional(arg);
+        }
+    }
+
+    // The window's file; anything more is one argument too many.
+    void Posicional(const QString& arg) {
+        if (linea_.archivo.isNull() && linea_.modo == LineaOrdenes::Modo::Ventana)
+            linea_.archivo = arg;
+        else
+            MalUso(QStringLiteral("sobra el argumento «%1»").arg(arg));
+    }
+
+    // Options of Qt's are the window's; their values are not the file.
+    void OpcionQt(const QString& arg) {
+        const QString nombre = arg.mid(arg.startsWith(u"--") ? 2 : 1).section(u'=', 0, 0);
+        const auto opcion = OpcionesQt().constFind(nombre);
+        if (opcion == OpcionesQt().constEnd()) {
+            MalUso(QStringLiteral("opción desconocida «%1»").arg(arg));
+            return;
+        }
+        esQt_ = true;
+        if (opcion.value() && !arg.contains(u'='))
+            ++i_;
+    }
+
+    bool Modo(LineaOrdenes::Modo modo) {
+        if (linea_.modo != LineaOrdenes::Modo::Ventana || !linea_.archivo.isNull()) {
+            MalUso(QStringLiteral("opciones incompatibles"));
+            return false;
+        }
+        linea_.modo = modo;
+        return true;
+    }
+
+    LineaOrdenes MalUso(const QString& motivo) {
+        linea_.modo = LineaOrdenes::Modo::MalUso;
+        linea_.error = motivo;
+        return linea_;
+    }
+
+    const QStringList& args_;
+    qsizetype i_ = 0;
+    bool esQt_ = false;
+    bool finOpciones_ = false;
+    LineaOrdenes linea_;
+};
+
+} // namespace
+
+LineaOrdenes LeerLineaOrdenes(const QStringList& argumentos) {
+    return Lector(argumentos).Leer();
+}

@@ -1,0 +1,32 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+// What the command line asks for. Only the program's own options select batch
+// mode; options of Qt's (-style, -platform, -reverse...) are the window's, and
+// a file named on its own opens the window with that file chosen.
+struct LineaOrdenes {
+    enum class Modo { Ventana, Procesar, Verificar, Ayuda, Version, MalUso };
+    Modo modo = Modo::Ventana;
+    QString archivo; // --procesar's, --verificar's, or the window's file
+    QString codigo;  // --verificar's
+    QString listado; // --listado's
+    bool conListado = false;
+    QString datos;    // --datos, empty when not given
+    QString servidor; // --servidor, empty when not given
+    QString error;    // why the call is a bad one, with MalUso
+};
+
+// Reads the arguments after the program's name. Never raises: a bad call
+// comes back as Modo::MalUso with the reason in Spanish.
+LineaOrdenes LeerLineaOrdenes(const QStringList& argumentos);
+
+namespace TextosLinea {
+inline const QString Uso = QStringLiteral(
+    "Uso: cobranzia [opciones de Qt] [--datos CARPETA] [--servidor CADENA] [ARCHIVO]\n"
+    "     cobranzia --procesar ARCHIVO [--listado SALIDA.pdf] [--datos CARPETA]\n"
+    "               [--servidor CADENA]\n"
+    "     cobranzia --verificar CODIGO ARCHIVO\n"
+    "     cobranzia --help | --version\n");
+} // namespace TextosLinea
