@@ -205,10 +205,11 @@ procesar() {
   diff <(tr -d '\r' <"$casa/lote.txt" | grep -v '^[TH]') <(filas "$usuario" lote.txt) >&2 ||
     fallo "$usuario: las filas guardadas no son las líneas de detalle del archivo"
   # A check never writes: the other user's rows and these stay as they are.
-  como "$usuario" cobranzia --verificar "${esperado,,}" "$casa/lote.txt" ||
+  como "$usuario" cobranzia --verificar "${esperado,,}" "$casa/lote.txt" >/dev/null ||
     fallo "$usuario: --verificar no aceptó el código en minúsculas"
   local estado=0
-  como "$usuario" cobranzia --verificar 00000000000000000000000000000000 "$casa/lote.txt" || estado=$?
+  como "$usuario" cobranzia --verificar 00000000000000000000000000000000 "$casa/lote.txt" >/dev/null ||
+    estado=$?
   [ "$estado" -eq 1 ] || fallo "$usuario: --verificar con otro código terminó con $estado, no 1"
   aviso "$usuario: --procesar guardó sus filas e imprimió $codigo"
 }
@@ -308,7 +309,7 @@ for usuario in "${usuarios[@]}"; do
     fallo "$usuario: la actualización cambió sus filas"
   sha256sum --status -c "$tmp/ajustes-$usuario" || fallo "$usuario: la actualización cambió Cobranzia.dat"
   como "$usuario" cobranzia --verificar "$(codigo_esperado "$(hogar "$usuario")/lote.txt")" \
-    "$(hogar "$usuario")/lote.txt" || fallo "$usuario: --verificar falló tras la actualización"
+    "$(hogar "$usuario")/lote.txt" >/dev/null || fallo "$usuario: --verificar falló tras la actualización"
 done
 aviso "las filas y los ajustes de cada usuario siguen tras la actualización"
 
