@@ -1,8 +1,14 @@
 # cmake --install build --prefix P lays out P/lib/cobranzia/ as the program
-# folder, P/bin/cobranzia pointing at it, and the desktop entry and icon.
+# folder, P/bin/cobranzia pointing at it, and the desktop integration, manual
+# and documentation under P/share/. No install holds user data: each user's
+# database is made by the program in that user's data folder.
 include(GNUInstallDirs)
 
+# Not CMAKE_INSTALL_LIBDIR: under /usr that is the multiarch folder, and the
+# program folder is the same on every architecture.
 set(COBRANZIA_DESTINO lib/cobranzia)
+set(CMAKE_INSTALL_DEFAULT_DIRECTORY_PERMISSIONS
+    OWNER_READ OWNER_WRITE OWNER_EXECUTE GROUP_READ GROUP_EXECUTE WORLD_READ WORLD_EXECUTE)
 
 install(TARGETS cobranzia RUNTIME DESTINATION ${COBRANZIA_DESTINO})
 install(TARGETS md5 LIBRARY DESTINATION ${COBRANZIA_DESTINO})
@@ -11,18 +17,35 @@ install(CODE "
   file(MAKE_DIRECTORY \"\$ENV{DESTDIR}\${CMAKE_INSTALL_PREFIX}/bin\")
   file(CREATE_LINK ../${COBRANZIA_DESTINO}/cobranzia
        \"\$ENV{DESTDIR}\${CMAKE_INSTALL_PREFIX}/bin/cobranzia\" SYMBOLIC)
-  execute_process(
-    COMMAND \"$<TARGET_FILE:cobranzia-crear-base>\"
-            \"\$ENV{DESTDIR}\${CMAKE_INSTALL_PREFIX}/${COBRANZIA_DESTINO}/Cobranzia.mdb\"
-    RESULT_VARIABLE resultado)
-  if(NOT resultado EQUAL 0)
-    message(FATAL_ERROR \"No se pudo crear la base de datos del programa\")
-  endif()
 ")
-if(EXISTS ${CMAKE_SOURCE_DIR}/resources/cobranzia.desktop)
-  install(FILES resources/cobranzia.desktop DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
-endif()
-if(EXISTS ${CMAKE_SOURCE_DIR}/resources/icono.png)
-  install(FILES resources/icono.png DESTINATION ${CMAKE_INSTALL_DATADIR}/pixmaps
-          RENAME cobranzia.png)
-endif()
+
+# Desktop integration.
+set(COBRANZIA_ID com.cobranzia.Cobranzia)
+install(FILES resources/${COBRANZIA_ID}.desktop DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
+install(FILES resources/${COBRANZIA_ID}.metainfo.xml DESTINATION ${CMAKE_INSTALL_DATADIR}/metainfo)
+install(DIRECTORY resources/iconos/hicolor DESTINATION ${CMAKE_INSTALL_DATADIR}/icons)
+install(FILES resources/cobranzia.bash-completion
+        DESTINATION ${CMAKE_INSTALL_DATADIR}/bash-completion/completions RENAME cobranzia)
+
+# The manual page and the changelog go compressed, as Debian has them; gzip -n
+# keeps the build's time out of the file.
+set(COBRANZIA_COMPRIMIDOS ${CMAKE_BINARY_DIR}/comprimidos)
+set(comprimidos "")
+foreach(fuente IN ITEMS docs/cobranzia.1 docs/changelog)
+  get_filename_component(nombre ${fuente} NAME)
+  set(destino ${COBRANZIA_COMPRIMIDOS}/${nombre})
+  add_custom_command(OUTPUT ${destino}.gz
+    COMMAND ${CMAKE_COMMAND} -E copy ${CMAKE_SOURCE_DIR}/${fuente} ${destino}
+    COMMAND gzip -9nf ${destino}
+    DEPENDS ${CMAKE_SOURCE_DIR}/${fuente}
+    VERBATIM)
+  list(APPEND comprimidos ${destino}.gz)
+endforeach()
+add_custom_target(documentos_comprimidos ALL DEPENDS ${comprimidos})
+
+install(FILES ${COBRANZIA_COMPRIMIDOS}/cobranzia.1.gz DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
+set(COBRANZIA_DOCUMENTOS ${CMAKE_INSTALL_DATADIR}/doc/cobranzia)
+install(FILES docs/copyright ${COBRANZIA_COMPRIMIDOS}/changelog.gz
+        DESTINATION ${COBRANZIA_DOCUMENTOS})
+install(FILES resources/cobranzia.lintian-overrides
+        DESTINATION ${CMAKE_INSTALL_DATADIR}/lintian/overrides RENAME cobranzia)

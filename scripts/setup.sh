@@ -14,6 +14,8 @@ paquetes=(
   fonts-wine fonts-dejavu-core
   xvfb xauth x11-utils imagemagick poppler-utils openbox
   desktop-file-utils
+  qt6-svg-dev qt6-translations-l10n
+  dpkg-dev fakeroot lintian appstream groff man-db bash-completion
 )
 
 if [ "$(id -u)" -eq 0 ]; then sudo=(); else sudo=(sudo); fi

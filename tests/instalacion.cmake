@@ -1,5 +1,7 @@
-# Installs the build into a temporary prefix twice: the layout is complete, and
-# the second install keeps the database that the first one made.
+# Installs the build into a temporary prefix twice: the layout is complete with
+# the right modes, the executable finds nothing through a search path of its
+# own, and no install brings a database. One that an administrator put into the
+# program folder, making it portable, survives the second install.
 file(REMOVE_RECURSE ${PREFIJO})
 
 function(instalar)
@@ -10,20 +12,48 @@ function(instalar)
   endif()
 endfunction()
 
-instalar()
-foreach(archivo lib/cobranzia/cobranzia lib/cobranzia/libmd5.so lib/cobranzia/Cobranzia.mdb
-                bin/cobranzia ${EXTRA})
-  if(NOT EXISTS ${PREFIJO}/${archivo})
+function(comprobar_modo archivo esperado)
+  if(NOT EXISTS ${PREFIJO}/${archivo} OR IS_SYMLINK ${PREFIJO}/${archivo})
     message(FATAL_ERROR "falta ${archivo}")
   endif()
+  execute_process(COMMAND stat -c %a ${PREFIJO}/${archivo} OUTPUT_VARIABLE modo
+                  OUTPUT_STRIP_TRAILING_WHITESPACE)
+  if(NOT modo STREQUAL esperado)
+    message(FATAL_ERROR "${archivo} tiene el modo ${modo}, no ${esperado}")
+  endif()
+endfunction()
+
+instalar()
+comprobar_modo(lib/cobranzia/cobranzia 755)
+comprobar_modo(lib/cobranzia/libmd5.so 644)
+set(archivos
+    lib/cobranzia/Cobranzia.rpt
+    share/applications/com.cobranzia.Cobranzia.desktop
+    share/metainfo/com.cobranzia.Cobranzia.metainfo.xml
+    share/icons/hicolor/scalable/apps/cobranzia.svg
+    share/man/man1/cobranzia.1.gz
+    share/bash-completion/completions/cobranzia
+    share/doc/cobranzia/copyright
+    share/doc/cobranzia/changelog.gz
+    share/lintian/overrides/cobranzia)
+foreach(lado 16 22 24 32 48 64 128 256)
+  list(APPEND archivos share/icons/hicolor/${lado}x${lado}/apps/cobranzia.png)
 endforeach()
-if(NOT IS_SYMLINK ${PREFIJO}/bin/cobranzia)
-  message(FATAL_ERROR "bin/cobranzia no es un enlace")
+foreach(archivo IN LISTS archivos)
+  comprobar_modo(${archivo} 644)
+endforeach()
+
+file(READ_SYMLINK ${PREFIJO}/bin/cobranzia destino)
+if(NOT destino STREQUAL "../lib/cobranzia/cobranzia")
+  message(FATAL_ERROR "bin/cobranzia apunta a «${destino}»")
 endif()
-execute_process(COMMAND stat -c %a ${PREFIJO}/lib/cobranzia/Cobranzia.mdb OUTPUT_VARIABLE modo
-                OUTPUT_STRIP_TRAILING_WHITESPACE)
-if(NOT modo STREQUAL "600")
-  message(FATAL_ERROR "la base de datos tiene el modo ${modo}, no 600")
+file(READ_ELF ${PREFIJO}/lib/cobranzia/cobranzia RPATH rpath RUNPATH runpath)
+if(rpath OR runpath)
+  message(FATAL_ERROR "el ejecutable instalado busca bibliotecas en ${rpath}${runpath}")
+endif()
+file(GLOB_RECURSE bases ${PREFIJO}/*.mdb)
+if(bases)
+  message(FATAL_ERROR "la instalación trajo una base de datos: ${bases}")
 endif()
 
 file(WRITE ${PREFIJO}/lib/cobranzia/Cobranzia.mdb "datos del usuario")
