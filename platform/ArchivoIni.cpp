@@ -57,7 +57,9 @@ ArchivoIni::ArchivoIni(const QString& ruta)
     QFile archivo(ruta);
     if (!QFileInfo(ruta).isFile() || !archivo.open(QIODevice::ReadOnly))
         return;
-    const QByteArray contenido = archivo.readAll();
+    QByteArray contenido = archivo.read(LongitudMaxima + 1);
+    cortado_ = contenido.size() > LongitudMaxima;
+    contenido.truncate(LongitudMaxima);
     if (contenido.isEmpty())
         return;
     lineas_ = contenido.split('\n');
@@ -144,7 +146,20 @@ void ArchivoIni::Fijar(const QString& seccion, const QString& clave, const QStri
     Insertar(FinDeSeccion(cabecera), lineaClave);
 }
 
+bool ArchivoIni::QuitarSeccion(const QString& seccion) {
+    const qsizetype cabecera = BuscarSeccion(seccion);
+    if (cabecera < 0)
+        return false;
+    qsizetype fin = cabecera + 1;
+    while (fin < lineas_.size() && NombreSeccion(TextoLinea(lineas_.at(fin))).isNull())
+        ++fin;
+    lineas_.remove(cabecera, fin - cabecera);
+    return true;
+}
+
 bool ArchivoIni::Guardar() const {
+    if (cortado_)
+        return false;
     const QFileInfo info(ruta_);
     // A read-only file stays as it is, even for a user whom the system would let write it.
     if (info.exists() && (!info.isFile() || !(info.permissions() & QFileDevice::WriteOwner)))

@@ -10,8 +10,13 @@
 // The file is UTF-8.
 class ArchivoIni {
 public:
-    // Reads the file; a missing or unreadable file reads as empty.
+    // Reads the file, at most its first LongitudMaxima bytes; a missing or
+    // unreadable file reads as empty.
     explicit ArchivoIni(const QString& ruta);
+
+    // A settings file is a few lines; one larger than this is not read whole,
+    // and is never written back (it would lose its end).
+    static constexpr qint64 LongitudMaxima = 64 * 1024;
 
     // The value of a key, with surrounding blanks dropped and one pair of
     // matching quotes removed. False when the section or the key is missing.
@@ -20,6 +25,9 @@ public:
     // Sets a key, adding the section or the key when missing. The value is
     // quoted when blanks or quotes at its ends would otherwise be lost.
     void Fijar(const QString& seccion, const QString& clave, const QString& valor);
+
+    // Removes the section with its keys; false when there is none.
+    bool QuitarSeccion(const QString& seccion);
 
     // Replaces the file atomically. False when it cannot be written: a folder
     // that refuses it, a read-only file, a folder in place of the file.
@@ -37,6 +45,7 @@ private:
     QString ruta_;
     QList<QByteArray> lineas_; // without their line feed; a CR stays on its line
     QByteArray finLinea_ = "\n";
+    bool cortado_ = false;
 };
 
 // The profile functions of the platform, over ArchivoIni.

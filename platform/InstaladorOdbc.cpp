@@ -1,6 +1,16 @@
 #include "platform/InstaladorOdbc.h"
 
+#include "platform/ArchivoIni.h"
+
+#include <QFile>
+#include <QFileInfo>
+#include <QLockFile>
 #include <QStringList>
+
+#include <algorithm>
+
+#include <pwd.h>
+#include <unistd.h>
 
 #include <odbcinst.h>
 #include <sql.h>
@@ -56,6 +66,32 @@ void Anotar(QString* error, const QString& texto) {
         *error = texto;
 }
 
+constexpr int kEsperaCerrojo = 5000;
+
+bool TieneControl(const QString& texto) {
+    return std::any_of(texto.begin(), texto.end(),
+                       [](QChar c) { return c.unicode() < 0x20 || c.unicode() == 0x7F; });
+}
+
+bool Rechazar(QString* error, const QString& valor) {
+    QString visible = valor;
+    visible.replace(u'\n', QStringLiteral("\\n")).replace(u'\r', QStringLiteral("\\r"));
+    Anotar(error, QStringLiteral("«%1» tiene caracteres de control: no se escribe en la "
+                                 "configuración ODBC")
+                      .arg(visible));
+    return false;
+}
+
+// Why a file cannot be written: its folder's or its own permissions.
+QString MotivoEscritura(const QString& ruta) {
+    const QFileInfo info(ruta);
+    if (!QFileInfo(info.absolutePath()).isDir())
+        return QStringLiteral("su carpeta no existe o no es una carpeta");
+    if (info.exists() && !info.isWritable())
+        return QStringLiteral("el archivo es de solo lectura");
+    return QStringLiteral("no se permite escribir en su carpeta");
+}
+
 } // namespace
 
 QString UltimoErrorInstalador() {
@@ -67,57 +103,88 @@ QString UltimoErrorInstalador() {
     return QStringLiteral("%1 (código %2)").arg(QString::fromLocal8Bit(mensaje)).arg(codigo);
 }
 
+QString ArchivoOdbcUsuario() {
+    if (!qEnvironmentVariableIsEmpty("ODBCINI"))
+        return qEnvironmentVariable("ODBCINI");
+    // unixODBC finds the user's home through the password database, not $HOME.
+    const passwd* usuario = getpwuid(getuid());
+    return QFile::decodeName(usuario ? usuario->pw_dir : "") + QStringLiteral("/.odbc.ini");
+}
+
 bool SQLConfigDataSource(void* /*ventana*/, int peticion, const QString& controlador,
                          const QByteArray& atributos, QString* error) {
-    ModoUsuario modo;
     const QList<Atributo> lista = LeerAtributos(atributos);
-    QByteArray fuente;
+    QString fuente;
+    QList<std::pair<QString, QString>> valores;
     for (const Atributo& a : lista) {
-        if (a.clave.compare("DSN", Qt::CaseInsensitive) == 0)
-            fuente = a.valor;
+        const QString clave = QString::fromUtf8(a.clave);
+        const QString valor = QString::fromUtf8(a.valor);
+        if (clave.compare(QLatin1String("DSN"), Qt::CaseInsensitive) == 0) {
+            fuente = valor;
+            continue;
+        }
+        valores.append({clave, valor});
+        // The SQLite3 driver reads the file from Database, not from DBQ.
+        if (clave.compare(QLatin1String("DBQ"), Qt::CaseInsensitive) == 0)
+            valores.append({QStringLiteral("Database"), valor});
     }
     if (fuente.isEmpty()) {
         Anotar(error, QStringLiteral("Falta el nombre de la fuente de datos"));
         return false;
     }
+    // A line break would start another entry: an attacker's data source.
+    for (const QString& texto : QStringList{fuente, controlador})
+        if (TieneControl(texto))
+            return Rechazar(error, texto);
+    for (const auto& [clave, valor] : std::as_const(valores))
+        if (TieneControl(clave) || TieneControl(valor))
+            return Rechazar(error, valor);
 
-    switch (peticion) {
-    case ODBC_ADD_DSN: {
-        const QByteArray driver = controlador.toUtf8();
-        if (!ControladorRegistrado(driver)) {
-            Anotar(error,
-                   QStringLiteral("El controlador ODBC \"%1\" no está instalado").arg(controlador));
-            return false;
-        }
-        bool bien = SQLWriteDSNToIni(fuente.constData(), driver.constData());
-        for (const Atributo& a : lista) {
-            if (!bien)
-                break;
-            if (a.clave.compare("DSN", Qt::CaseInsensitive) == 0)
-                continue;
-            bien = SQLWritePrivateProfileString(fuente.constData(), a.clave.constData(),
-                                                a.valor.constData(), "odbc.ini");
-            // The SQLite3 driver reads the file from Database, not from DBQ.
-            if (bien && a.clave.compare("DBQ", Qt::CaseInsensitive) == 0)
-                bien = SQLWritePrivateProfileString(fuente.constData(), "Database",
-                                                    a.valor.constData(), "odbc.ini");
-        }
-        if (!bien)
-            Anotar(error, QStringLiteral("No se pudo escribir la fuente de datos \"%1\" en la "
-                                         "configuración ODBC del usuario: %2")
-                              .arg(QString::fromUtf8(fuente), UltimoErrorInstalador()));
-        return bien;
-    }
-    case ODBC_REMOVE_DSN:
-        if (SQLRemoveDSNFromIni(fuente.constData()))
-            return true;
-        Anotar(error, QStringLiteral("No se pudo quitar la fuente de datos \"%1\": %2")
-                          .arg(QString::fromUtf8(fuente), UltimoErrorInstalador()));
+    const QString ruta = ArchivoOdbcUsuario();
+    if (peticion == ODBC_ADD_DSN && !ControladorRegistrado(controlador.toUtf8())) {
+        Anotar(error,
+               QStringLiteral("El controlador ODBC \"%1\" no está instalado").arg(controlador));
         return false;
-    default:
+    }
+    if (peticion != ODBC_ADD_DSN && peticion != ODBC_REMOVE_DSN) {
         Anotar(error, QStringLiteral("Petición al instalador ODBC no admitida: %1").arg(peticion));
         return false;
     }
+    // Programs started together write one after another, each on what the
+    // last one left.
+    QLockFile cerrojo(ruta + QStringLiteral(".lock"));
+    cerrojo.setStaleLockTime(0);
+    if (!cerrojo.tryLock(kEsperaCerrojo)) {
+        Anotar(error, QStringLiteral("No se pudo escribir «%1»: otro programa lo está escribiendo")
+                          .arg(ruta));
+        return false;
+    }
+    ArchivoIni ini(ruta);
+    if (peticion == ODBC_REMOVE_DSN) {
+        if (!ini.QuitarSeccion(fuente))
+            return true;
+    } else {
+        valores.prepend({QStringLiteral("Driver"), controlador});
+        bool igual = true;
+        for (const auto& [clave, valor] : std::as_const(valores)) {
+            QString actual;
+            igual = igual && ini.Valor(fuente, clave, actual) && actual == valor;
+        }
+        if (igual)
+            return true;
+        for (const auto& [clave, valor] : std::as_const(valores))
+            ini.Fijar(fuente, clave, valor);
+    }
+    const bool nuevo = !QFileInfo::exists(ruta);
+    if (!ini.Guardar()) {
+        Anotar(error, QStringLiteral("No se pudo escribir «%1»: %2")
+                          .arg(ruta, QFileInfo(ruta).isDir() ? QStringLiteral("es una carpeta")
+                                                             : MotivoEscritura(ruta)));
+        return false;
+    }
+    if (nuevo)
+        QFile::setPermissions(ruta, QFile::ReadOwner | QFile::WriteOwner);
+    return true;
 }
 
 ValorDsn LeerValorDsn(const QString& fuente, const QString& clave) {

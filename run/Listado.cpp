@@ -1,6 +1,7 @@
 #include "run/Listado.h"
 
 #include "platform/ErrorEjecucion.h"
+#include "platform/InstaladorOdbc.h"
 #include "platform/LiteralSQL.h"
 #include "platform/OdbcPostgres.h"
 #include "platform/OdbcSqlite.h"
@@ -9,7 +10,6 @@
 #include "util/Recorte.h"
 
 #include <QCoreApplication>
-#include <QDir>
 #include <QFile>
 
 #include <optional>
@@ -46,9 +46,7 @@ void ComprobarDestinoListado(const Programa& programa, const QString& lote, cons
         Rechazar(salida, QStringLiteral("es un enlace simbólico"));
     if (!S_ISREG(info.st_mode))
         Rechazar(salida, QStringLiteral("no es un archivo ordinario"));
-    const QString odbcIni = qEnvironmentVariableIsEmpty("ODBCINI")
-                                ? QDir::homePath() + QStringLiteral("/.odbc.ini")
-                                : qEnvironmentVariable("ODBCINI");
+    const QString odbcIni = Odbc::ArchivoOdbcUsuario();
     const std::pair<QString, QString> propios[] = {
         {lote, QStringLiteral("es el archivo de débitos que se procesa")},
         {programa.BaseDatos(), QStringLiteral("es la base de datos del programa")},

@@ -9,6 +9,7 @@
 #include "tests/comun/Entorno.h"
 
 #include <QFile>
+#include <QProcess>
 #include <QSettings>
 #include <QSqlDatabase>
 #include <QSqlError>
@@ -19,10 +20,17 @@ namespace {
 
 const QString kAusente = QStringLiteral("<ausente>");
 const QString kEsperada = QStringLiteral("<esperada>");
+// Another data source of the user's, in a layout of its own that must stay as it is.
+const QByteArray kOtra = "; mis fuentes\n[Otra]\r\nDriver = SQLite3\nDatabase=/otra.db   \n\n";
+
+QByteArray Contenido() {
+    QFile f(ArchivoOdbcIni());
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
 
 // Lays out the user's settings file with one section for "Cobranzia".
 void EscribirOdbcIni(const QString& estado, const QString& esperada) {
-    QByteArray texto = "[Otra]\nDriver=SQLite3\nDatabase=/otra.db\n\n";
+    QByteArray texto = kOtra;
     if (estado == QLatin1String("sin DBQ"))
         texto += "[Cobranzia]\nDriver=SQLite3\nMarca=1\n";
     else if (estado == QLatin1String("DBQ largo"))
@@ -40,14 +48,11 @@ void EscribirOdbcIni(const QString& estado, const QString& esperada) {
     OlvidarCacheOdbc();
 }
 
-// The stored DBQ of "Cobranzia", "<ausente>" without a section, and whether the
-// section was rewritten (its marker gone).
-QString DbqGuardado(bool* reescrita = nullptr) {
+// The stored DBQ of "Cobranzia", "<ausente>" without a section.
+QString DbqGuardado() {
+    OlvidarCacheOdbc();
     const Odbc::ValorDsn leido =
         Odbc::LeerValorDsn(QStringLiteral("Cobranzia"), QStringLiteral("DBQ"));
-    if (reescrita)
-        *reescrita =
-            !Odbc::LeerValorDsn(QStringLiteral("Cobranzia"), QStringLiteral("Marca")).hayValor;
     if (!leido.existe)
         return kAusente;
     return leido.valor;
@@ -76,6 +81,7 @@ private slots:
     void instaladorQueRehusa();
     void crearDsnListadoDejaElMotivo();
     void lecturaRealPorOdbc();
+    void cuatroALaVez();
 };
 
 void PruebaDsn::decisiones_data() {
@@ -84,11 +90,12 @@ void PruebaDsn::decisiones_data() {
     QTest::addColumn<bool>("hayBase");
     QTest::addColumn<bool>("resultado");
     QTest::addColumn<QString>("dbqDespues");
-    QTest::addColumn<bool>("reescrita");
+    QTest::addColumn<bool>("cambia"); // whether the file is written at all
 
     // Request 1: add or replace.
     QTest::newRow("1 primera vez") << 1 << "ninguno" << true << true << kEsperada << true;
-    QTest::newRow("1 primera vez sin base") << 1 << "ninguno" << false << false << kAusente << true;
+    QTest::newRow("1 primera vez sin base")
+        << 1 << "ninguno" << false << false << kAusente << false;
     QTest::newRow("1 sin DBQ") << 1 << "sin DBQ" << true << true << kEsperada << true;
     QTest::newRow("1 sin DBQ ni base") << 1 << "sin DBQ" << false << false << QString() << false;
     QTest::newRow("1 DBQ que no cabe") << 1 << "DBQ largo" << true << true << kEsperada << true;
@@ -107,7 +114,7 @@ void PruebaDsn::decisiones_data() {
     QTest::newRow("3 otra carpeta") << 3 << "DBQ otra carpeta" << true << true << kAusente << true;
     QTest::newRow("3 otra carpeta sin base")
         << 3 << "DBQ otra carpeta" << false << false << kAusente << true;
-    QTest::newRow("3 ninguna") << 3 << "ninguno" << true << true << kAusente << true;
+    QTest::newRow("3 ninguna") << 3 << "ninguno" << true << true << kAusente << false;
 }
 
 void PruebaDsn::decisiones() {
@@ -116,11 +123,12 @@ void PruebaDsn::decisiones() {
     QFETCH(bool, hayBase);
     QFETCH(bool, resultado);
     QFETCH(QString, dbqDespues);
-    QFETCH(bool, reescrita);
+    QFETCH(bool, cambia);
 
     CarpetaPrueba carpeta(hayBase);
     const QString esperada = carpeta.Base();
     EscribirOdbcIni(estado, esperada);
+    const QByteArray antes = Contenido();
 
     const auto registrador = Registrador(carpeta);
     QCOMPARE(registrador->CrearDSN(peticion), resultado);
@@ -128,15 +136,12 @@ void PruebaDsn::decisiones() {
              resultado ? QString()
                        : QStringLiteral("CrearDSN::Error: El archivo de base de datos NO existe!"));
 
-    bool fueReescrita = false;
-    const QString dbq = DbqGuardado(&fueReescrita);
+    const QString dbq = DbqGuardado();
     QCOMPARE(dbq, dbqDespues == kEsperada ? esperada : dbqDespues);
-    if (dbq != kAusente)
-        QCOMPARE(fueReescrita, reescrita);
-    // The other data sources of the user are kept.
-    QCOMPARE(Odbc::LeerValorDsn(QStringLiteral("Otra"), QStringLiteral("Database")).valor,
-             QStringLiteral("/otra.db"));
-    if (dbq == esperada && reescrita)
+    QCOMPARE(Contenido() != antes, cambia);
+    // The other data sources of the user are kept byte for byte.
+    QVERIFY(Contenido().startsWith(kOtra));
+    if (dbq == esperada && cambia)
         QCOMPARE(Odbc::LeerValorDsn(QStringLiteral("Cobranzia"), QStringLiteral("Database")).valor,
                  esperada);
 }
@@ -169,7 +174,9 @@ void PruebaDsn::instaladorQueRehusa_data() {
     QTest::newRow("controlador ausente") << "controlador"
                                          << "no está instalado";
     QTest::newRow("odbc.ini imposible") << "odbc.ini"
-                                        << "No se pudo escribir la fuente de datos";
+                                        << "No se pudo escribir «";
+    QTest::newRow("salto de línea en la carpeta") << "salto"
+                                                  << "tiene caracteres de control";
 }
 
 void PruebaDsn::instaladorQueRehusa() {
@@ -178,8 +185,12 @@ void PruebaDsn::instaladorQueRehusa() {
     CarpetaPrueba carpeta;
     const QByteArray odbcini = qgetenv("ODBCINI");
     const auto registrador = Registrador(carpeta);
+    QFile::remove(ArchivoOdbcIni());
     if (caso == QLatin1String("controlador")) {
         registrador->SetDriverName(QStringLiteral("Controlador Inexistente"));
+    } else if (caso == QLatin1String("salto")) {
+        registrador->SetDatabaseName(
+            carpeta.Escribir(QStringLiteral("a\n[Falsa]\nDriver=x.so"), "x"));
     } else {
         // A file standing where the settings file's folder should be: not even
         // the superuser can write there.
@@ -192,6 +203,8 @@ void PruebaDsn::instaladorQueRehusa() {
     QVERIFY2(registrador->ErrorDesc().startsWith(QStringLiteral("CrearDSN::Error: ")),
              qPrintable(registrador->ErrorDesc()));
     QVERIFY2(registrador->ErrorDesc().contains(motivo), qPrintable(registrador->ErrorDesc()));
+    // Nothing at all is written.
+    QVERIFY(!Contenido().contains("Cobranzia") && !Contenido().contains("Falsa"));
 }
 
 void PruebaDsn::crearDsnListadoDejaElMotivo() {
@@ -228,6 +241,38 @@ void PruebaDsn::lecturaRealPorOdbc() {
         QVERIFY(!consulta.next());
     }
     QSqlDatabase::removeDatabase(QStringLiteral("prueba"));
+}
+
+// Four programs from four folders registering at once, a few times over:
+// each leaves the file whole, the user's other entries as they were.
+void PruebaDsn::cuatroALaVez() {
+    std::vector<std::unique_ptr<CarpetaPrueba>> carpetas;
+    for (int i = 0; i < 4; ++i) {
+        carpetas.push_back(std::make_unique<CarpetaPrueba>());
+        carpetas.back()->CopiarEjecutable();
+    }
+    for (int ronda = 0; ronda < 3; ++ronda) {
+        EscribirOdbcIni(QStringLiteral("ninguno"), QString());
+        std::vector<std::unique_ptr<QProcess>> procesos;
+        for (const auto& carpeta : carpetas) {
+            procesos.push_back(std::make_unique<QProcess>());
+            procesos.back()->start(
+                carpeta->Archivo(QStringLiteral("cobranzia")),
+                {QStringLiteral("--procesar"), carpeta->Escribir(QStringLiteral("l.txt"), "D1\n")});
+        }
+        for (const auto& proceso : procesos) {
+            QVERIFY(proceso->waitForFinished(60000));
+            QCOMPARE(proceso->exitCode(), 0);
+            QCOMPARE(proceso->readAllStandardError(), QByteArray());
+        }
+        const QByteArray texto = Contenido();
+        QVERIFY2(texto.startsWith(kOtra) && texto.count("[Cobranzia]") == 1 &&
+                     texto.count("Driver=SQLite3") == 1,
+                 texto.constData());
+        const QString dbq = DbqGuardado();
+        QVERIFY(std::any_of(carpetas.begin(), carpetas.end(),
+                            [&](const auto& c) { return c->Base() == dbq; }));
+    }
 }
 
 QTEST_GUILESS_MAIN(PruebaDsn)
