@@ -3,6 +3,7 @@
 #include "platform/ErrorEjecucion.h"
 #include "platform/Mensajes.h"
 #include "platform/SistemaArchivos.h"
+#include "platform/TextoVisible.h"
 #include "platform/gui/ControlReporteVentana.h"
 #include "platform/gui/DialogoComun.h"
 #include "platform/gui/Puntero.h"
@@ -58,8 +59,9 @@ void frmPrincipal::ImprimirListado(QString& strArchivo, QString& strHash, const 
             }
         }
         // The run went through: the operator must know the rows and the code stand.
-        MsgBox(error.Descripcion() + QStringLiteral("\n\nLas filas del archivo se guardaron y su "
-                                                    "código de control es %1.")
-                                         .arg(strHash));
+        MsgBox(TextoVisible(error.Descripcion()) +
+               QStringLiteral("\n\nLas filas del archivo se guardaron y su "
+                              "código de control es %1.")
+                   .arg(strHash));
     }
 }

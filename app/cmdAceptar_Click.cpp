@@ -2,6 +2,7 @@
 
 #include "platform/ErrorEjecucion.h"
 #include "platform/Mensajes.h"
+#include "platform/TextoVisible.h"
 #include "platform/gui/Puntero.h"
 #include "run/CorridaControl.h"
 
@@ -21,7 +22,7 @@ void frmPrincipal::cmdAceptar_Click() {
         ImprimirListado(corrida.strArchivo, corrida.strHash, corrida.corrida);
     } catch (const ErrorEjecucion& e) {
         EstablecerPuntero(PunteroPredeterminado);
-        MsgBox(MensajeErrorCorrida(e.Numero(), e.Descripcion()));
+        MsgBox(MensajeErrorCorrida(e.Numero(), TextoVisible(e.Descripcion())));
     } catch (const std::bad_alloc&) {
         EstablecerPuntero(PunteroPredeterminado);
         MsgBox(MensajeErrorCorrida(7, QStringLiteral("Memoria insuficiente")));

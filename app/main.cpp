@@ -1,18 +1,17 @@
 #include "app/modGral.h"
 #include "platform/Mensajes.h"
+#include "platform/Rutas.h"
 #include "platform/gui/Aplicacion.h"
 #include "run/LineaOrdenes.h"
 #include "run/ModoLotes.h"
 #include "run/Programa.h"
-
-#include <QFile>
 
 int main(int argc, char** argv) {
     QCoreApplication::setApplicationName(TituloAplicacion);
     QCoreApplication::setApplicationVersion(QStringLiteral(COBRANZIA_VERSION));
     QStringList argumentos;
     for (int i = 1; i < argc; ++i)
-        argumentos << QFile::decodeName(argv[i]);
+        argumentos << RutaDesdeBytes(argv[i]);
     const LineaOrdenes linea = LeerLineaOrdenes(argumentos);
 
     if (linea.modo != LineaOrdenes::Modo::Ventana) {

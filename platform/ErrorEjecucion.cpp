@@ -1,5 +1,7 @@
 #include "platform/ErrorEjecucion.h"
 
+#include "platform/TextoVisible.h"
+
 #include <utility>
 
 ErrorEjecucion::ErrorEjecucion(int32_t numero, QString descripcion)
@@ -39,6 +41,6 @@ QString DescripcionError(int32_t numero) {
 ErrorEjecucion ErrorSistema(int32_t numero, const QString& detalle) {
     QString texto = DescripcionError(numero);
     if (!detalle.isEmpty())
-        texto += QStringLiteral(": ") + detalle;
+        texto += QStringLiteral(": ") + TextoVisible(detalle);
     return ErrorEjecucion(numero, texto);
 }

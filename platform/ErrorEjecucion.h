@@ -45,5 +45,5 @@ inline constexpr int32_t BaseDatos = -2147467259;
 QString DescripcionError(int32_t numero);
 
 // An error with the runtime's own description, and an optional detail appended
-// (for instance the path or the system's reason).
+// (for instance the path or the system's reason), shown as TextoVisible shows it.
 ErrorEjecucion ErrorSistema(int32_t numero, const QString& detalle = QString());

@@ -1,6 +1,8 @@
 #include "platform/SistemaArchivos.h"
 
 #include "platform/Ansi.h"
+#include "platform/Rutas.h"
+#include "platform/TextoVisible.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -40,9 +42,23 @@ void Copiar(QByteArray& destino, const char* origen, qsizetype largo) {
 }
 } // namespace
 
-FlujoTexto::FlujoTexto(int descriptor, QString ruta)
+FlujoTexto::FlujoTexto(int descriptor, QString ruta, const struct stat& info)
     : fd_(descriptor)
-    , ruta_(std::move(ruta)) {}
+    , ruta_(std::move(ruta))
+    , dispositivo_(info.st_dev)
+    , nodo_(info.st_ino)
+    , tamano_(info.st_size)
+    , modificado_(info.st_mtim) {}
+
+bool FlujoTexto::Cambiado() const {
+    struct stat ahora {};
+    struct stat enRuta {};
+    if (fstat(fd_, &ahora) != 0 || stat(RutaABytes(ruta_).constData(), &enRuta) != 0)
+        return true;
+    return ahora.st_size != tamano_ || ahora.st_mtim.tv_sec != modificado_.tv_sec ||
+           ahora.st_mtim.tv_nsec != modificado_.tv_nsec || enRuta.st_dev != dispositivo_ ||
+           enRuta.st_ino != nodo_;
+}
 
 FlujoTexto::~FlujoTexto() {
     close(fd_);
@@ -135,7 +151,7 @@ bool SistemaArchivos::FileExists(const QString& ruta) const {
     if (ruta.isEmpty())
         return false;
     struct stat info {};
-    return stat(QFile::encodeName(ruta).constData(), &info) == 0 && S_ISREG(info.st_mode);
+    return stat(RutaABytes(ruta).constData(), &info) == 0 && S_ISREG(info.st_mode);
 }
 
 QString SistemaArchivos::GetFileName(const QString& ruta) const {
@@ -169,7 +185,7 @@ std::unique_ptr<FlujoTexto> SistemaArchivos::OpenTextFile(const QString& ruta, i
         throw ErrorSistema(Errores::LlamadaNoValida);
     if (ruta.isEmpty())
         throw ErrorSistema(Errores::NombreArchivoIncorrecto);
-    const QByteArray local = QFile::encodeName(ruta);
+    const QByteArray local = RutaABytes(ruta);
     // Opened without blocking, so that a pipe with no writer cannot hang the run.
     int fd;
     do {
@@ -184,5 +200,5 @@ std::unique_ptr<FlujoTexto> SistemaArchivos::OpenTextFile(const QString& ruta, i
     }
     fcntl(fd, F_SETFL, fcntl(fd, F_GETFL) & ~O_NONBLOCK);
     posix_fadvise(fd, 0, 0, POSIX_FADV_SEQUENTIAL);
-    return std::unique_ptr<FlujoTexto>(new FlujoTexto(fd, ruta));
+    return std::unique_ptr<FlujoTexto>(new FlujoTexto(fd, ruta, info));
 }

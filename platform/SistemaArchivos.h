@@ -8,6 +8,8 @@
 
 #include <memory>
 
+#include <sys/stat.h>
+
 // A text stream over a file opened for reading: the file is read in blocks and
 // never held whole in memory. A line ends at LF or at CR LF; a terminator at
 // the very end of the file yields no extra empty line. Bytes are read in the
@@ -28,11 +30,15 @@ public:
     // 1-based number of the line that the last ReadLine returned.
     qint64 NumeroLinea() const { return numeroLinea_; }
 
+    // True when the file is no longer what was opened: another size or time
+    // of change, or another file now at its path.
+    bool Cambiado() const;
+
     static constexpr qsizetype LongitudMaximaLinea = 1 << 20;
 
 private:
     friend class SistemaArchivos;
-    FlujoTexto(int descriptor, QString ruta);
+    FlujoTexto(int descriptor, QString ruta, const struct stat& info);
     bool Rellenar();
     // The next line's bytes, in the block: valid until the next read.
     QByteArrayView SiguienteLinea();
@@ -44,6 +50,11 @@ private:
     qsizetype fin_ = 0;
     bool agotado_ = false;
     qint64 numeroLinea_ = 0;
+    // What the file was when opened.
+    dev_t dispositivo_;
+    ino_t nodo_;
+    off_t tamano_;
+    timespec modificado_;
 };
 
 // The file-system object: the few operations the program needs of it.

@@ -4,7 +4,9 @@
 #include "platform/Conexion.h"
 #include "platform/ErrorEjecucion.h"
 #include "platform/LiteralSQL.h"
+#include "platform/Rutas.h"
 #include "platform/SistemaArchivos.h"
+#include "platform/TextoVisible.h"
 #include "run/Programa.h"
 #include "util/FormatoSQL.h"
 #include "util/Recorte.h"
@@ -57,10 +59,11 @@ QString Recorrer(SistemaArchivos& sistema, const QString& biblioteca, const QStr
     while (!flujo->AtEndOfStream()) {
         strLinea = flujo->ReadLine();
         if (strLinea.contains(QChar(0)))
-            throw ErrorEjecucion(ErrorLineaConNulo,
-                                 QStringLiteral("La línea %1 del archivo %2 contiene bytes nulos: "
-                                                "no es un archivo de texto")
-                                     .arg(QString::number(flujo->NumeroLinea()), ruta));
+            throw ErrorEjecucion(
+                ErrorLineaConNulo,
+                QStringLiteral("La línea %1 del archivo %2 contiene bytes nulos: "
+                               "no es un archivo de texto")
+                    .arg(QString::number(flujo->NumeroLinea()), TextoVisible(ruta)));
         QuitarEspacios(strLinea);
         if (!EsLineaDeControl(strLinea))
             guardar(strLinea);
@@ -68,6 +71,13 @@ QString Recorrer(SistemaArchivos& sistema, const QString& biblioteca, const QStr
         entrada += strLinea % strHash;
         strHash = Mayusculas(hasher.MD5String(entrada));
     }
+    // A file written to while it was read gave part of one version and part
+    // of another: neither its rows nor its code are the file's.
+    if (flujo->Cambiado())
+        throw ErrorEjecucion(ErrorArchivoCambiado,
+                             QStringLiteral("El archivo %1 cambió mientras se leía: vuelva a "
+                                            "procesarlo cuando esté completo")
+                                 .arg(TextoVisible(ruta)));
     return strHash;
 }
 
@@ -107,7 +117,8 @@ ResultadoCorrida EjecutarCorrida(Programa& programa, const QString& ruta) {
         throw ErrorSistema(Errores::ObjetoNoEstablecido);
     Conexion& conexion = *programa.gConexion;
     ResultadoCorrida resultado;
-    resultado.strArchivo = programa.gSistemaArchivos->GetFileName(ruta);
+    // A name that is not UTF-8 is stored, and listed, with its odd bytes as "\xFF".
+    resultado.strArchivo = NombreLegible(programa.gSistemaArchivos->GetFileName(ruta));
     // The file's literal is the same on every row: written once.
     const QString literalArchivo = FormatoSQL(resultado.strArchivo, tsTexto, true);
 

@@ -35,6 +35,8 @@ QString SentenciaInsercion(const QString& strLinea, const QString& strArchivo);
 
 // A line holding a NUL byte is not text: the run refuses the file.
 inline constexpr int32_t ErrorLineaConNulo = -2147221504 + 701;
+// The file changed while the run read it: the run stores nothing.
+inline constexpr int32_t ErrorArchivoCambiado = -2147221504 + 702;
 
 // "Error N (description) in procedure cmdAceptar_Click of Formulario frmPrincipal".
 QString MensajeErrorCorrida(int32_t numero, const QString& descripcion);

@@ -3,6 +3,7 @@
 #include "dsn/CrearDSNListado.h"
 #include "platform/Conexion.h"
 #include "platform/ErrorEjecucion.h"
+#include "platform/TextoVisible.h"
 #include "run/CorridaControl.h"
 #include "run/LineaOrdenes.h"
 #include "run/Listado.h"
@@ -45,12 +46,14 @@ bool Escribir(FILE* destino, const QString& texto) {
 }
 
 int MalUso(const QString& motivo) {
-    Escribir(stderr, QStringLiteral("cobranzia: ") + motivo + u'\n' + TextosLinea::Uso);
+    Escribir(stderr,
+             QStringLiteral("cobranzia: ") + TextoVisible(motivo) + u'\n' + TextosLinea::Uso);
     return Lotes::Error;
 }
 
 int Fallo(const ErrorEjecucion& e) {
-    Escribir(stderr, QStringLiteral("cobranzia: ") + e.Descripcion() +
+    // One line: a line break in a name would split the message.
+    Escribir(stderr, QStringLiteral("cobranzia: ") + TextoVisible(e.Descripcion()) +
                          QStringLiteral(" (error %1)\n").arg(e.Numero()));
     return Lotes::Error;
 }

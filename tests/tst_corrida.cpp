@@ -11,6 +11,9 @@
 #include <QDir>
 #include <QFile>
 #include <QTest>
+#include <QThread>
+
+#include <thread>
 
 #include <sqlite3.h>
 
@@ -27,6 +30,8 @@ private slots:
     void nombres();
     void fallos_data();
     void fallos();
+    void archivoQueCambia_data();
+    void archivoQueCambia();
 };
 
 // The codes are the worked example and the chain computed with md5sum over
@@ -182,6 +187,52 @@ void PruebaCorrida::fallos() {
     carpeta.Escribir(kLote, nuevo);
     QCOMPARE(EjecutarCorrida(*programa, ruta).filas, 2);
     QCOMPARE(FilasGuardadas(carpeta.Base(), kLote), (QStringList{"D-nuevo-1", "D-nuevo-2"}));
+}
+
+void PruebaCorrida::archivoQueCambia_data() {
+    QTest::addColumn<QString>("cambio");
+    QTest::newRow("agregado") << "agregado";
+    QTest::newRow("truncado") << "truncado";
+    QTest::newRow("reemplazado") << "reemplazado";
+}
+
+// A file written to while the run reads it is refused, whatever part of it
+// the run saw.
+void PruebaCorrida::archivoQueCambia() {
+    QFETCH(QString, cambio);
+    CarpetaPrueba carpeta;
+    QByteArray contenido;
+    for (int i = 0; i < 300000; ++i)
+        contenido += "D" + QByteArray::number(i).rightJustified(9, '0') + "\r\n";
+    const QString ruta = carpeta.Escribir(kLote, contenido);
+    const auto programa = carpeta.NuevoPrograma();
+    GuardarFilas(carpeta.Base(), kLote, {QStringLiteral("VIEJA")});
+    // Once the run has begun writing.
+    std::thread escritor([&] {
+        while (!QFile::exists(carpeta.Base() + QStringLiteral("-journal")))
+            QThread::usleep(200);
+        QThread::msleep(20);
+        if (cambio == u"agregado") {
+            QFile f(ruta);
+            f.open(QIODevice::Append);
+            f.write("D-nueva\r\n");
+        } else if (cambio == u"truncado") {
+            QFile::resize(ruta, contenido.size() / 2);
+        } else {
+            carpeta.Escribir(QStringLiteral("otro"), contenido);
+            QFile::remove(ruta);
+            QFile::rename(carpeta.Archivo(QStringLiteral("otro")), ruta);
+        }
+    });
+    int numero = 0;
+    try {
+        EjecutarCorrida(*programa, ruta);
+    } catch (const ErrorEjecucion& e) {
+        numero = e.Numero();
+    }
+    escritor.join();
+    QCOMPARE(numero, int(ErrorArchivoCambiado));
+    QCOMPARE(FilasGuardadas(carpeta.Base(), kLote), QStringList{"VIEJA"});
 }
 
 QTEST_GUILESS_MAIN(PruebaCorrida)

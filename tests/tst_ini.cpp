@@ -51,6 +51,8 @@ void PruebaIni::leer_data() {
     QTest::newRow("UTF-8") << QByteArray("[General]\nUltRuta=/home/jos\xc3\xa9\n") << "/home/josé";
     QTest::newRow("254 caracteres") << "[General]\nUltRuta=/" + QByteArray(253, 'a') + "\n"
                                     << "/" + QString(253, u'a');
+    QTest::newRow("al principio de 30 MiB")
+        << "[General]\nUltRuta=/v\n" + QByteArray(30 << 20, 'x') << "/v";
     QTest::newRow("259 se cortan a 254") << "[General]\nUltRuta=/" + QByteArray(258, 'a') + "\n"
                                          << "/" + QString(253, u'a');
 }
@@ -88,6 +90,8 @@ void PruebaIni::escribir_data() {
                                     << false << QByteArray("[General]\nUltRuta=/previo\n");
     QTest::newRow("solo lectura") << QByteArray("<solo lectura>") << "/n" << false
                                   << QByteArray("[General]\nUltRuta=/previo\n");
+    const QByteArray grande = "[General]\nUltRuta=/v\n" + QByteArray(100 * 1024, ';') + "\n";
+    QTest::newRow("100 KiB: no se reescribe") << grande << "/n" << false << grande;
     QTest::newRow("carpeta en su lugar")
         << QByteArray("<carpeta>") << "/n" << false << QByteArray("<ninguno>");
 }

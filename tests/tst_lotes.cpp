@@ -3,13 +3,16 @@
 
 #include "tests/comun/Entorno.h"
 
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QProcess>
 #include <QTest>
 
+#include <fcntl.h>
 #include <signal.h>
 #include <sqlite3.h>
+#include <unistd.h>
 
 namespace {
 
@@ -36,10 +39,13 @@ class PruebaLotes : public QObject {
 private slots:
     void llamadas_data();
     void llamadas();
+    void listadoEnPdf_data();
     void listadoEnPdf();
     void salidaLlena_data();
     void salidaLlena();
     void sinPantalla();
+    void listadosALaVez_data();
+    void listadosALaVez();
     void esperaUnaBaseOcupada();
     void muertoAMitadNoMezcla();
 };
@@ -61,6 +67,8 @@ void PruebaLotes::llamadas_data() {
     fila("procesar inexistente", {"--procesar", "<nada>"}, 2, "",
          "cobranzia: No se encontró el archivo: <nada> (error 53)\n");
     fila("procesar carpeta", {"--procesar", "<carpeta>"}, 2, "", "(no es un archivo) (error 75)");
+    fila("línea larga, nombre con %2", {"--procesar", "<largo>"}, 2, "",
+         "La línea 1 del archivo <carpeta>/largo %2\\n.txt supera el máximo de 1048576");
     fila("listado imposible", {"--procesar", "<lote>", "--listado", "<lote>/x.pdf"}, 2, c + "\n",
          "Las filas se guardaron y el código de control " + c + " es válido", 3);
     fila("listado vacío", {"--procesar", "<lote>", "--listado", ""}, 2, "", "Uso:");
@@ -110,6 +118,8 @@ void PruebaLotes::llamadas() {
             .replace(QStringLiteral("<base>"), carpeta.Base())
             .replace(QStringLiteral("<plantilla>"),
                      carpeta.Archivo(QStringLiteral("Cobranzia.rpt")))
+            .replace(QStringLiteral("<largo>"),
+                     carpeta.Escribir(QStringLiteral("largo %2\n.txt"), QByteArray(2 << 20, 'x')))
             .replace(QStringLiteral("<carpeta>"), carpeta.Ruta());
     };
     for (QString& a : argumentos)
@@ -130,21 +140,45 @@ void PruebaLotes::llamadas() {
             QFileInfo(carpeta.Archivo(QStringLiteral("Cobranzia.rpt"))).size() > 100);
 }
 
+void PruebaLotes::listadoEnPdf_data() {
+    QTest::addColumn<QByteArray>("nombre"); // the file name's own bytes
+    QTest::addColumn<QString>("visible");   // as the listing shows it
+    QTest::newRow("espacios y apóstrofo") << QByteArray(" D'Angelo 07.txt ") << "D'Angelo 07.txt";
+    QTest::newRow("solo espacios") << QByteArray("   ") << "";
+    QTest::newRow("salto de línea") << QByteArray("a\nb.txt") << "a\\nb.txt";
+    QTest::newRow("invierte el texto") << QByteArray("\xE2\x80\xAEtxt.exe") << "\\u202Etxt.exe";
+    QTest::newRow("no es UTF-8") << QByteArray("lote\xFF.txt") << "lote\\xFF.txt";
+}
+
+// The listing of a run, read back from its PDF, whatever the file's name.
 void PruebaLotes::listadoEnPdf() {
+    QFETCH(QByteArray, nombre);
+    QFETCH(QString, visible);
     CarpetaPrueba carpeta;
     carpeta.CopiarEjecutable();
-    const QString lote = carpeta.Escribir(QStringLiteral(" D'Angelo 07.txt "),
-                                          "H1\r\nD0001 UNO\r\nD0002 DOS\r\nT2\r\n");
+    const QByteArray ruta = QFile::encodeName(carpeta.Ruta()) + '/' + nombre;
+    const QByteArray contenido = "H1\r\nD0001 UNO\r\nD0002 DOS\r\nT2\r\n";
+    const int fd = ::open(ruta.constData(), O_WRONLY | O_CREAT, 0600);
+    QVERIFY(fd >= 0 &&
+            ::write(fd, contenido.constData(), size_t(contenido.size())) == contenido.size());
+    ::close(fd);
     GuardarFilas(carpeta.Base(), QStringLiteral("otro.txt"), {QStringLiteral("D9999 OTRO")});
+    // The name goes as bytes, through the shell: a QString could not carry it.
+    QByteArray octal;
+    for (const char c : ruta)
+        octal += "\\" + QByteArray::number(static_cast<unsigned char>(c), 8).rightJustified(3, '0');
     const QString pdf = carpeta.Archivo(QStringLiteral("listado.pdf"));
     const Salida s =
-        Ejecutar(carpeta.Archivo(QStringLiteral("cobranzia")),
-                 {QStringLiteral("--procesar"), lote, QStringLiteral("--listado"), pdf});
+        Ejecutar(QStringLiteral("/bin/sh"),
+                 {QStringLiteral("-c"),
+                  QStringLiteral("exec \"$0\" --procesar \"$(printf '%b' '") +
+                      QString::fromLatin1(octal) + QStringLiteral("')\" --listado \"$1\""),
+                  carpeta.Archivo(QStringLiteral("cobranzia")), pdf});
     QCOMPARE(s.estado, 0);
     const QStringList lineas = LineasPdf(pdf);
     const QString texto = lineas.join(u'\n');
     for (const QString& esperado :
-         {s.salida.trimmed(), QStringLiteral("D'Angelo 07.txt"),
+         {s.salida.trimmed(), (QStringLiteral("Archivo: ") + visible).trimmed(),
           QStringLiteral("Filas listadas: 2"), QStringLiteral("Página 1 de 1")})
         QVERIFY2(texto.contains(esperado), qPrintable(esperado + u'\n' + texto));
     QVERIFY(lineas.contains(QStringLiteral("D0001 UNO")) &&
@@ -190,6 +224,58 @@ void PruebaLotes::sinPantalla() {
     QCOMPARE(s.estado, 0);
     QVERIFY2(s.errores.isEmpty(), qPrintable(s.errores));
     QVERIFY(LineasPdf(pdf).contains(QStringLiteral("Filas listadas: 10")));
+}
+
+void PruebaLotes::listadosALaVez_data() {
+    QTest::addColumn<bool>("mismaCarpeta");
+    QTest::newRow("dos carpetas, un nombre") << false;
+    QTest::newRow("una carpeta, dos archivos del mismo nombre") << true;
+}
+
+// Two runs at once, each with its listing, a few times over: each listing
+// holds exactly its own run's rows under its own code, or says that a later
+// run replaced them; never another database's rows, never a mix.
+void PruebaLotes::listadosALaVez() {
+    QFETCH(bool, mismaCarpeta);
+    CarpetaPrueba primera;
+    CarpetaPrueba segunda;
+    primera.CopiarEjecutable();
+    segunda.CopiarEjecutable();
+    QVERIFY(QDir(primera.Ruta()).mkpath(QStringLiteral("a")) &&
+            QDir(primera.Ruta()).mkpath(QStringLiteral("b")));
+    const CarpetaPrueba* carpetas[] = {&primera, mismaCarpeta ? &primera : &segunda};
+    const char marcas[] = {'A', 'B'};
+    const int lineas[] = {3000, 1700};
+    QString lotes[2];
+    for (int i = 0; i < 2; ++i)
+        lotes[i] = primera.Escribir(QStringLiteral("%1/lote.txt").arg(QChar(u'a' + i)),
+                                    Lote(lineas[i], marcas[i]));
+    for (int ronda = 0; ronda < 3; ++ronda) {
+        QProcess procesos[2];
+        QString pdfs[2];
+        for (int i = 0; i < 2; ++i) {
+            pdfs[i] = primera.Archivo(QStringLiteral("l%1.pdf").arg(i));
+            procesos[i].start(
+                carpetas[i]->Archivo(QStringLiteral("cobranzia")),
+                {QStringLiteral("--procesar"), lotes[i], QStringLiteral("--listado"), pdfs[i]});
+        }
+        for (int i = 0; i < 2; ++i) {
+            QVERIFY(procesos[i].waitForFinished(60000));
+            const QString errores = QString::fromUtf8(procesos[i].readAllStandardError());
+            if (procesos[i].exitCode() != 0) {
+                QVERIFY2(mismaCarpeta && errores.contains(QStringLiteral("reemplazó")),
+                         qPrintable(errores));
+                continue;
+            }
+            const QString codigo = QString::fromUtf8(procesos[i].readAllStandardOutput()).trimmed();
+            const QStringList leidas = LineasPdf(pdfs[i]);
+            QVERIFY(leidas.join(u'\n').contains(codigo));
+            QVERIFY(leidas.contains(QStringLiteral("Filas listadas: %1").arg(lineas[i])));
+            for (const QString& linea : leidas)
+                QVERIFY2(!linea.startsWith(QChar(u'A' + 1 - i)) || !linea.endsWith(u'x'),
+                         qPrintable(linea));
+        }
+    }
 }
 
 void PruebaLotes::esperaUnaBaseOcupada() {

@@ -8,6 +8,8 @@
 #include <QFile>
 #include <QTest>
 
+#include <sys/stat.h>
+
 #include <sqlite3.h>
 
 namespace {
@@ -192,7 +194,11 @@ void PruebaReporte::errores_data() {
     QTest::newRow("sin plantilla") << QStringLiteral("-") << sel << form << dsn << 20507
                                    << QStringLiteral("No se encontró el archivo de reporte");
     QTest::newRow("plantilla es carpeta")
-        << QStringLiteral("/") << sel << form << dsn << 20507 << QStringLiteral("No se encontró");
+        << QStringLiteral("/") << sel << form << dsn << 20507 << QStringLiteral("no es un archivo");
+    QTest::newRow("plantilla es tubería")
+        << QStringLiteral("|") << sel << form << dsn << 20507 << QStringLiteral("no es un archivo");
+    QTest::newRow("plantilla de 2 MiB")
+        << QStringLiteral("+") << sel << form << dsn << 20510 << QStringLiteral("más de 1 MiB");
     QTest::newRow("vacía") << QString() + QStringLiteral("vacia.rpt") << sel << form << dsn << 20510
                            << QStringLiteral("el archivo está vacío");
     QTest::newRow("truncada") << QStringLiteral("truncada.rpt") << sel << form << dsn << 20510
@@ -232,7 +238,15 @@ void PruebaReporte::errores() {
         QFile::remove(carpeta.Archivo(QStringLiteral("Cobranzia.rpt")));
     else if (plantilla.startsWith(QLatin1Char('/')))
         c.rpt.SetReportFileName(carpeta.Ruta());
-    else if (!plantilla.isEmpty())
+    else if (plantilla == u"|" || plantilla == u"+") {
+        const QString ruta = carpeta.Archivo(QStringLiteral("otra.rpt"));
+        QFile::remove(ruta);
+        if (plantilla == u"|")
+            QCOMPARE(mkfifo(QFile::encodeName(ruta).constData(), 0600), 0);
+        else
+            carpeta.Escribir(QStringLiteral("otra.rpt"), "{" + QByteArray(2 << 20, ' ') + "}");
+        c.rpt.SetReportFileName(ruta);
+    } else if (!plantilla.isEmpty())
         c.rpt.SetReportFileName(QStringLiteral(COBRANZIA_DATOS_PRUEBA "/") + plantilla);
     c.rpt.SetSelectionFormula(seleccion);
     c.rpt.SetFormulas(0, formula);

@@ -7,6 +7,7 @@
 #include "platform/gui/DialogoComun.h"
 #include "platform/gui/LienzoPaginas.h"
 #include "platform/gui/VistaPrevia.h"
+#include "run/CorridaControl.h"
 #include "run/Programa.h"
 #include "tests/comun/Entorno.h"
 #include "util/Ini.h"
@@ -242,9 +243,24 @@ void PruebaVentana::aceptarMuestraElListado() {
                                     QStringLiteral("D2 DOS"), QStringLiteral("Filas listadas: 2")})
         QVERIFY2(lineas.contains(esperado), qPrintable(lineas.join(u'\n')));
     QVERIFY(!lineas.join(u'\n').contains(QStringLiteral("AJENA")));
-    // The same file again: its new listing takes the old one's place.
+    // The same file again: its new listing takes the old one's place, and a
+    // closed listing gives back its connection to the database.
+    const auto abiertos = [] {
+        return QDir(QStringLiteral("/proc/self/fd")).count();
+    };
+    const qsizetype conUna = abiertos();
     QTest::mouseClick(Boton("cmdAceptar"), Qt::LeftButton);
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     QCOMPARE(Vistas().size(), 1);
+    QCOMPARE(abiertos(), conUna);
+    // Another run of the name replaces the rows: the open preview says so
+    // rather than show the other run's rows under this code.
+    QVERIFY(QDir(carpeta->Ruta()).mkpath(QStringLiteral("otra")));
+    EjecutarCorrida(*programa,
+                    carpeta->Escribir(QStringLiteral("otra/lote 1.txt"), "D9 NUEVA\r\n"));
+    QVERIFY(!Vistas().constFirst()->GuardarPdf(pdf));
+    QVERIFY2(mensajes->Textos().join(u'\n').contains(QStringLiteral("reemplazó")),
+             qPrintable(mensajes->Textos().join(u'\n')));
     // The preview goes with the window.
     ventana->close();
     QTRY_COMPARE(Vistas().size(), 0);
@@ -295,8 +311,10 @@ void PruebaVentana::plantillaAusente() {
              (QStringList{carpeta->Ruta(), "Cobranzia.rpt", "Reportes|*.rpt", "524292"}));
     QCOMPARE(Vistas().size(), vistas);
     QCOMPARE(mensajes->Textos().size(), mensaje.isEmpty() ? 0 : 1);
+    // The run went through: the message says that its rows and code stand.
     if (!mensaje.isEmpty())
-        QVERIFY2(mensajes->Textos().constFirst().contains(mensaje),
+        QVERIFY2(mensajes->Textos().constFirst().contains(mensaje) &&
+                     mensajes->Textos().constFirst().contains(QStringLiteral("se guardaron")),
                  qPrintable(mensajes->Textos().constFirst()));
     QVERIFY(!QFile::exists(programa->PlantillaListado()));
 }

@@ -2,6 +2,7 @@
 
 #include "platform/ErrorEjecucion.h"
 #include "platform/Mensajes.h"
+#include "platform/TextoVisible.h"
 #include "platform/gui/Puntero.h"
 
 #include <QMessageBox>
@@ -51,6 +52,6 @@ void ReporteErrorPredeterminado(const ErrorEjecucion& error) {
     EstablecerPuntero(PunteroPredeterminado);
     MsgBox(QStringLiteral("Error en tiempo de ejecución '%1':\n\n%2")
                .arg(error.Numero())
-               .arg(error.Descripcion()),
+               .arg(TextoVisible(error.Descripcion())),
            IconoMensaje::Critico);
 }

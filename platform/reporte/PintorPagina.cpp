@@ -1,5 +1,7 @@
 #include "platform/reporte/PintorPagina.h"
 
+#include "platform/TextoVisible.h"
+
 #include <QFontMetricsF>
 #include <QPainter>
 #include <QRegularExpression>
@@ -68,7 +70,7 @@ QString PintorPagina::Sustituir(const QString& texto, const PaginaListado& pagin
         resultado += texto.mid(ultimo, m.capturedStart() - ultimo);
         const QString nombre = m.captured(1);
         if (nombre.startsWith(QLatin1Char('@')))
-            resultado += valores_.formulas.value(nombre.mid(1));
+            resultado += TextoVisible(valores_.formulas.value(nombre.mid(1)));
         else if (nombre == QLatin1String("fecha"))
             resultado += valores_.impresion.toString(QStringLiteral("dd/MM/yyyy"));
         else if (nombre == QLatin1String("hora"))
@@ -118,7 +120,7 @@ void PintorPagina::PintarDetalle(QPainter& pintor, const PaginaListado& pagina) 
     {
         Escritor detalle(pintor, plantilla_.fuenteDetalle, false);
         for (const QString& linea : pagina.lineas) {
-            detalle.Linea(QPointF(banda.left(), y), linea);
+            detalle.Linea(QPointF(banda.left(), y), TextoVisible(linea));
             y += alto;
         }
     }

@@ -195,9 +195,13 @@ Plantilla LeerPlantillaDeTexto(const QByteArray& contenido, const QString& ruta)
 
 Plantilla LeerPlantilla(const QString& ruta) {
     const QFileInfo info(ruta);
-    if (!info.exists() || !info.isFile())
+    if (!info.exists())
         throw ErrorEjecucion(ErroresReporte::ArchivoReporte,
                              TextosReporte::ArchivoNoEncontrado.arg(ruta));
+    // A folder, a pipe or a device is no template; opening a pipe would wait.
+    if (!info.isFile())
+        throw ErrorEjecucion(ErroresReporte::ArchivoReporte,
+                             TextosReporte::ArchivoNoLegible.arg(ruta, TextosReporte::NoEsArchivo));
     QFile archivo(ruta);
     if (!archivo.open(QIODevice::ReadOnly))
         throw ErrorEjecucion(
@@ -210,6 +214,6 @@ Plantilla LeerPlantilla(const QString& ruta) {
     constexpr qint64 kTamanoMaximo = 1 << 20;
     const QByteArray contenido = archivo.read(kTamanoMaximo + 1);
     if (contenido.size() > kTamanoMaximo)
-        LectorPlantilla(ruta).Fallar(TextosReporte::PlantillaNoObjeto);
+        LectorPlantilla(ruta).Fallar(TextosReporte::PlantillaGrande);
     return LeerPlantillaDeTexto(contenido, ruta);
 }

@@ -27,6 +27,9 @@ inline const QString ArchivoNoLegible =
     QStringLiteral("No se pudo abrir el archivo de reporte «%1»: %2");
 inline const QString PlantillaNoValida =
     QStringLiteral("El archivo «%1» no es una plantilla de reporte válida: %2");
+inline const QString NoEsArchivo = QStringLiteral("no es un archivo ordinario");
+inline const QString PlantillaGrande =
+    QStringLiteral("mide más de 1 MiB, demasiado para una plantilla");
 inline const QString PlantillaVacia = QStringLiteral("el archivo está vacío");
 inline const QString PlantillaNoJson =
     QStringLiteral("el contenido no es JSON válido (carácter %1)");

@@ -1,0 +1,18 @@
+#pragma once
+
+#include <QByteArray>
+#include <QByteArrayView>
+#include <QString>
+#include <QStringView>
+
+// Paths as the file system has them: bytes, most often UTF-8. A path whose
+// bytes are not UTF-8 still names a file: each byte that is not part of a
+// UTF-8 sequence travels in the text as a lone surrogate (U+DC80 to U+DCFF)
+// and goes back to the same byte, so such a file opens like any other.
+
+QString RutaDesdeBytes(QByteArrayView bytes);
+QByteArray RutaABytes(QStringView ruta);
+
+// The text of a name with those bytes written as "\xFF": a text that other
+// programs can store and show.
+QString NombreLegible(QStringView nombre);
