@@ -23,5 +23,5 @@ int main(int argc, char** argv) {
     Aplicacion aplicacion(argc, argv);
     InstalarCajasDeMensaje();
     Programa programa(QCoreApplication::applicationDirPath());
-    return EjecutarPrograma(programa, linea.datos, linea.archivo);
+    return EjecutarPrograma(programa, linea.datos, linea.servidor, linea.archivo);
 }

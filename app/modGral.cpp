@@ -1,7 +1,6 @@
 #include "app/modGral.h"
 
 #include "app/frmPrincipal.h"
-#include "dsn/CrearDSNListado.h"
 #include "platform/ErrorEjecucion.h"
 #include "platform/InstanciaUnica.h"
 #include "platform/Mensajes.h"
@@ -21,7 +20,7 @@ frmPrincipal* Main(Programa& programa, InstanciaUnica& instancia) {
     programa.gConexion->Open();
 
     QString strError;
-    if (!CrearDSNListado(programa.RutaDatos(), strError))
+    if (!programa.RegistrarOrigenDatos(strError))
         MsgBox(Textos::AvisoDsn + u'\n' + strError, IconoMensaje::Exclamacion);
 
     auto* ventana = new frmPrincipal(programa);
@@ -31,12 +30,14 @@ frmPrincipal* Main(Programa& programa, InstanciaUnica& instancia) {
     return ventana;
 }
 
-int EjecutarPrograma(Programa& programa, const QString& datos, const QString& archivo) {
+int EjecutarPrograma(Programa& programa, const QString& datos, const QString& servidor,
+                     const QString& archivo) {
     const QString ruta = archivo.isEmpty() ? archivo : QFileInfo(archivo).absoluteFilePath();
     QPointer<frmPrincipal> ventana;
     int estado = 0;
     try {
         programa.ElegirDatos(datos);
+        programa.ElegirServidor(servidor);
         InstanciaUnica instancia(InstanciaUnica::ClavePrograma(programa.RutaDatos()), ruta);
         ventana = Main(programa, instancia);
         if (ventana) {

@@ -12,13 +12,14 @@ class frmPrincipal;
 // error that no handler takes is thrown, and then no window is left.
 frmPrincipal* Main(Programa& programa, InstanciaUnica& instancia);
 
-// Chooses the data folder (`datos`, from --datos, may be empty), then Main,
+// Chooses the data folder (`datos`, from --datos, may be empty) and the
+// server (`servidor`, from --servidor, may be empty), then Main,
 // then the event loop while the window is open. `archivo`, when given, is put
 // in the path box as if chosen in the dialog, in this window or in the one
 // already open for the same data folder. An error that no handler takes gets
 // the runtime's default report and a non-zero status.
 int EjecutarPrograma(Programa& programa, const QString& datos = QString(),
-                     const QString& archivo = QString());
+                     const QString& servidor = QString(), const QString& archivo = QString());
 
 namespace Textos {
 inline const QString TituloVentana = QStringLiteral("Generación de código de control");

@@ -10,22 +10,36 @@ namespace {
 
 const QString kClaveRuta = QStringLiteral("DBQ");
 
-// "DSN=name", NUL, "DBQ=path", NUL, and the list's closing NUL.
-QByteArray ListaAtributos(const QString& fuente, const QString& base) {
+// "DSN=name", NUL, "DBQ=path", NUL, any other attributes, and the list's
+// closing NUL.
+QByteArray ListaAtributos(const QString& fuente, const QString& base, const QByteArray& extra) {
     QByteArray lista = "DSN=" + fuente.toUtf8();
     lista.append('\0');
     lista += "DBQ=" + base.toUtf8();
     lista.append('\0');
+    lista += extra;
     lista.append('\0');
     return lista;
 }
 
 } // namespace
 
+void CDSN::SetServidor(const DestinoPostgres& destino) {
+    Servidor_ = true;
+    DriverName_ = ControladorOdbcPostgres;
+    // The server's own name for DBQ: the key that tells whether the data
+    // source already points where it should.
+    DatabaseName_ = QStringLiteral("postgresql://%1@%2:%3/%4")
+                        .arg(destino.usuario, destino.servidor, destino.puerto, destino.base);
+    QByteArray atributos = AtributosOdbcPostgres(DataSourceName_, destino);
+    // Without its "DSN=name" piece and its closing NUL.
+    Extra_ = atributos.mid(atributos.indexOf('\0') + 1).chopped(1);
+}
+
 void CDSN::Configurar(int32_t lAction) const {
     QString motivo;
     if (!Odbc::SQLConfigDataSource(nullptr, lAction, DriverName_,
-                                   ListaAtributos(DataSourceName_, DatabaseName_), &motivo))
+                                   ListaAtributos(DataSourceName_, DatabaseName_, Extra_), &motivo))
         throw ErrorEjecucion(Errores::ErrorAplicacion + 601, motivo);
 }
 
@@ -45,7 +59,7 @@ bool CDSN::CrearDSN(int32_t lAction) {
         const bool llamar = (guardada.isEmpty() && lAction == Odbc::ODBC_ADD_DSN) ||
                             (!guardada.isEmpty() && lAction == Odbc::ODBC_REMOVE_DSN);
         if (llamar) {
-            if (!ExisteArchivoOrdinario(DatabaseName_))
+            if (!Servidor_ && !ExisteArchivoOrdinario(DatabaseName_))
                 throw ErrorEjecucion(DSN::ErrorBaseNoExiste, DSN::TextoBaseNoExiste);
             Configurar(lAction);
         }

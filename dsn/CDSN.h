@@ -1,5 +1,8 @@
 #pragma once
 
+#include "platform/OdbcPostgres.h"
+
+#include <QByteArray>
 #include <QString>
 
 #include <cstdint>
@@ -26,6 +29,10 @@ public:
     QString DriverName() const { return DriverName_; }
     void SetDriverName(QString strDriverName) { DriverName_ = std::move(strDriverName); }
 
+    // Points the data source at a PostgreSQL server instead of a database
+    // file: the driver, the server's attributes, and no file to look up.
+    void SetServidor(const DestinoPostgres& destino);
+
     // Asks the installer for `lAction` (1 adds, 3 removes) when needed. Returns
     // false, with the reason in ErrorDesc, when an error was raised; never throws.
     // ErrorDesc is not cleared by a later success.
@@ -35,6 +42,8 @@ private:
     void Configurar(int32_t lAction) const;
 
     QString Carpeta_;
+    QByteArray Extra_; // the server's attributes, each ended by a NUL
+    bool Servidor_ = false;
     QString DataSourceName_;
     QString DatabaseName_;
     QString DriverName_;

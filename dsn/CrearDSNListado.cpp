@@ -7,7 +7,9 @@
 
 #include <memory>
 
-bool CrearDSNListado(const QString& strCarpeta, QString& strError) {
+namespace {
+
+bool Registrar(const QString& strCarpeta, const DestinoPostgres* servidor, QString& strError) {
     bool resultado = false;
     try {
         auto registrador = std::make_unique<CDSN>(strCarpeta);
@@ -15,6 +17,8 @@ bool CrearDSNListado(const QString& strCarpeta, QString& strError) {
         registrador->SetDatabaseName(strCarpeta + u'/' + DSN::ArchivoBase);
         registrador->SetDataSourceName(DSN::NombreFuente);
         registrador->SetDriverName(DSN::Controlador);
+        if (servidor)
+            registrador->SetServidor(*servidor);
         if (!registrador->CrearDSN(Odbc::ODBC_ADD_DSN)) {
             resultado = false;
             strError = registrador->ErrorDesc();
@@ -25,4 +29,14 @@ bool CrearDSNListado(const QString& strCarpeta, QString& strError) {
         MsgBox(QStringLiteral("CrearDSN::Error 7: Memoria insuficiente"));
     }
     return resultado;
+}
+
+} // namespace
+
+bool CrearDSNListado(const QString& strCarpeta, QString& strError) {
+    return Registrar(strCarpeta, nullptr, strError);
+}
+
+bool CrearDSNServidor(const DestinoPostgres& destino, QString& strError) {
+    return Registrar(QString(), &destino, strError);
 }

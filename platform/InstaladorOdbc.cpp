@@ -124,10 +124,15 @@ bool SQLConfigDataSource(void* /*ventana*/, int peticion, const QString& control
             continue;
         }
         valores.append({clave, valor});
-        // The SQLite3 driver reads the file from Database, not from DBQ.
-        if (clave.compare(QLatin1String("DBQ"), Qt::CaseInsensitive) == 0)
-            valores.append({QStringLiteral("Database"), valor});
     }
+    // The SQLite3 driver reads the file from Database, not from DBQ.
+    const auto buscar = [&](const char* nombre) {
+        return std::find_if(valores.cbegin(), valores.cend(), [&](const auto& v) {
+            return v.first.compare(QLatin1String(nombre), Qt::CaseInsensitive) == 0;
+        });
+    };
+    if (buscar("Database") == valores.cend() && buscar("DBQ") != valores.cend())
+        valores.append({QStringLiteral("Database"), buscar("DBQ")->second});
     if (fuente.isEmpty()) {
         Anotar(error, QStringLiteral("Falta el nombre de la fuente de datos"));
         return false;

@@ -142,6 +142,23 @@ QString Citado(PGconn* conexion, const char* nombre) {
     return texto;
 }
 
+// A password belongs in libpq's own files, never in a string that settings
+// files, the environment and the command line show to anyone who looks.
+void RechazarContrasena(const QByteArray& cadena) {
+    char* error = nullptr;
+    PQconninfoOption* opciones = PQconninfoParse(cadena.constData(), &error);
+    PQfreemem(error);
+    bool lleva = false;
+    for (PQconninfoOption* o = opciones; o && o->keyword; ++o)
+        lleva = lleva || (qstrcmp(o->keyword, "password") == 0 && o->val && *o->val);
+    PQconninfoFree(opciones);
+    if (lleva)
+        throw ErrorEjecucion(Errores::BaseDatos,
+                             QStringLiteral("La cadena de conexión del servidor lleva una "
+                                            "contraseña: guárdela en ~/.pgpass (o en el archivo "
+                                            "que nombre PGPASSFILE) y quítela de la cadena"));
+}
+
 } // namespace
 
 MotorPostgres::MotorPostgres(pg_conn* conexion, QByteArray cadena)
@@ -156,6 +173,7 @@ MotorPostgres::~MotorPostgres() {
 
 std::unique_ptr<MotorPostgres> MotorPostgres::Abrir(const QString& cadena) {
     const QByteArray utf8 = cadena.toUtf8();
+    RechazarContrasena(utf8);
     std::unique_ptr<MotorPostgres> motor(new MotorPostgres(Conectar(utf8), utf8));
     motor->PrepararSesion();
     motor->AsegurarEsquema();

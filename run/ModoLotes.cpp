@@ -1,6 +1,5 @@
 #include "run/ModoLotes.h"
 
-#include "dsn/CrearDSNListado.h"
 #include "platform/Conexion.h"
 #include "platform/ErrorEjecucion.h"
 #include "platform/TextoVisible.h"
@@ -33,6 +32,8 @@ const QString kAyuda = QStringLiteral(
     "                            estado 0 si coincide con CODIGO, 1 si no\n"
     "  --datos CARPETA           la carpeta de la base de datos y de la configuración\n"
     "                            (también COBRANZIA_DATOS; por omisión ~/.local/share/cobranzia)\n"
+    "  --servidor CADENA         la base de datos de la oficina en un servidor PostgreSQL, con\n"
+    "                            una cadena de conexión de libpq (también COBRANZIA_SERVIDOR)\n"
     "  --help                    muestra esta ayuda\n"
     "  --version                 muestra la versión\n\n"
     "Estado de salida: 0 bien, 1 código distinto (--verificar), 2 error.\n");
@@ -68,6 +69,7 @@ void Salida(const QString& texto) {
 
 int Procesar(Programa& programa, const LineaOrdenes& linea) {
     programa.ElegirDatos(linea.datos);
+    programa.ElegirServidor(linea.servidor);
     if (linea.conListado)
         ComprobarDestinoListado(programa, linea.archivo, linea.listado);
     programa.PrepararBase();
@@ -78,7 +80,7 @@ int Procesar(Programa& programa, const LineaOrdenes& linea) {
     programa.gConexion->EstablecerEsperaOcupada(kEsperaBaseOcupada);
 
     QString motivo;
-    if (!CrearDSNListado(programa.RutaDatos(), motivo))
+    if (!programa.RegistrarOrigenDatos(motivo))
         Escribir(stderr, QStringLiteral("cobranzia: ") + kAvisoDsn + u' ' + motivo + u'\n');
 
     const ResultadoCorrida corrida = EjecutarCorrida(programa, linea.archivo);

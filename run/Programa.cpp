@@ -1,8 +1,10 @@
 #include "run/Programa.h"
 
+#include "dsn/CrearDSNListado.h"
 #include "platform/BaseDatos.h"
 #include "platform/CarpetaDatos.h"
 #include "platform/ErrorEjecucion.h"
+#include "util/Ini.h"
 
 #include <QStringBuilder>
 
@@ -35,6 +37,8 @@ QString Programa::PlantillaListado() const {
 }
 
 QString Programa::CadenaConexion() const {
+    if (EnServidor())
+        return servidor_;
     return QStringLiteral("Provider=Microsoft.Jet.OLEDB.4.0;") % QStringLiteral("Data Source=") %
            BaseDatos() % u';' % QStringLiteral("Persist Security Info=False;") %
            QStringLiteral("Jet OLEDB:Database Password=") % TextosPrograma::Contrasena;
@@ -44,7 +48,30 @@ void Programa::ElegirDatos(const QString& elegida) {
     rutaDatos_ = ElegirCarpetaDatos(rutaPrograma_, elegida, TextosPrograma::ArchivoBase);
 }
 
+void Programa::ElegirServidor(const QString& opcion, const QString& sistema) {
+    const QString elegidos[] = {
+        LeerIni(sistema, TextosPrograma::SeccionBase, TextosPrograma::ClaveServidor, QString()),
+        LeerIni(ArchivoIni(), TextosPrograma::SeccionBase, TextosPrograma::ClaveServidor,
+                QString()),
+        qEnvironmentVariable("COBRANZIA_SERVIDOR"),
+        opcion,
+    };
+    servidor_.clear();
+    for (const QString& elegido : elegidos)
+        if (!elegido.trimmed().isEmpty())
+            servidor_ = elegido.trimmed();
+}
+
+bool Programa::RegistrarOrigenDatos(QString& strError) const {
+    if (gConexion)
+        if (const std::optional<DestinoPostgres> servidor = gConexion->DestinoServidor())
+            return CrearDSNServidor(*servidor, strError);
+    return CrearDSNListado(RutaDatos(), strError);
+}
+
 void Programa::PrepararBase() const {
+    if (EnServidor())
+        return;
     bool creada = false;
     QString motivo;
     if (!CrearBaseDatos(BaseDatos(), TextosPrograma::Contrasena, &creada, &motivo))

@@ -18,9 +18,21 @@ public:
     // Chooses the data folder as the user asked (platform/CarpetaDatos.h),
     // making it when missing. Raises error 75 when it cannot be used.
     void ElegirDatos(const QString& elegida);
-    // Makes the database in the data folder when there is none there yet.
-    // Raises the reason when it cannot.
+    // Chooses the office's server by its libpq connection string, the later
+    // winning: [Base] Servidor in `sistema` (the system's file) and in the data
+    // folder's settings file, COBRANZIA_SERVIDOR, and `opcion` (--servidor).
+    // With none, the embedded database. Call after ElegirDatos.
+    void ElegirServidor(const QString& opcion,
+                        const QString& sistema = QStringLiteral("/etc/cobranzia/cobranzia.conf"));
+    bool EnServidor() const { return !servidor_.isEmpty(); }
+
+    // Makes the embedded database in the data folder when there is none there
+    // yet; nothing for a server. Raises the reason when it cannot.
     void PrepararBase() const;
+
+    // Points the user data source "Cobranzia" at the database in use, through
+    // the open connection. False with the reason in `strError` when it could not.
+    bool RegistrarOrigenDatos(QString& strError) const;
 
     // The folder of the executable: the md5 library and the listing's template.
     const QString& RutaPrograma() const { return rutaPrograma_; }
@@ -37,7 +49,8 @@ public:
     QString BibliotecaMd5() const;
     QString PlantillaListado() const;
 
-    // The database's connection string, joined from its six pieces.
+    // The database's connection string: joined from its six pieces, or the
+    // server's.
     QString CadenaConexion() const;
 
     // The database connection; opened by the start-up, released by the window.
@@ -48,6 +61,7 @@ public:
 private:
     QString rutaPrograma_;
     QString rutaDatos_;
+    QString servidor_;
 };
 
 namespace TextosPrograma {
@@ -56,4 +70,6 @@ inline const QString ArchivoIni = QStringLiteral("Cobranzia.dat");
 inline const QString Biblioteca = QStringLiteral("libmd5.so");
 inline const QString Plantilla = QStringLiteral("Cobranzia.rpt");
 inline const QString Contrasena = QStringLiteral("tornasolmivel");
+inline const QString SeccionBase = QStringLiteral("Base");
+inline const QString ClaveServidor = QStringLiteral("Servidor");
 } // namespace TextosPrograma

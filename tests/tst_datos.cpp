@@ -36,6 +36,8 @@ private slots:
     void eleccion();
     void carpetaInutilizable_data();
     void carpetaInutilizable();
+    void eleccionServidor_data();
+    void eleccionServidor();
     void archivoALaVentana();
     void opcionesDeQtAbrenLaVentana();
 };
@@ -177,6 +179,41 @@ void PruebaDatos::carpetaInutilizable() {
         qPrintable(s.errores));
     QVERIFY(!QFileInfo::exists(datos + QStringLiteral("/Cobranzia.mdb")));
     QVERIFY(!QFileInfo::exists(programa.Base()));
+}
+
+void PruebaDatos::eleccionServidor_data() {
+    QTest::addColumn<QStringList>("fuentes"); // system file, settings file, variable, option
+    QTest::addColumn<QString>("servidor");
+    QTest::newRow("ninguna: la base incrustada") << QStringList{"", "", "", ""} << "";
+    QTest::newRow("el archivo del sistema") << QStringList{"host=a", "", "", ""} << "host=a";
+    QTest::newRow("la configuración gana al sistema")
+        << QStringList{"host=a", "host=b", "", ""} << "host=b";
+    QTest::newRow("la variable gana a la configuración")
+        << QStringList{"host=a", "host=b", "host=c", ""} << "host=c";
+    QTest::newRow("la opción gana a todas")
+        << QStringList{"host=a", "host=b", "host=c", "host=d"} << "host=d";
+    QTest::newRow("una URI") << QStringList{"", "", "postgresql://u@h/b", ""}
+                             << "postgresql://u@h/b";
+}
+
+void PruebaDatos::eleccionServidor() {
+    QFETCH(QStringList, fuentes);
+    QFETCH(QString, servidor);
+    CarpetaPrueba carpeta;
+    const auto poner = [&](const QString& nombre, const QString& valor) {
+        return carpeta.Escribir(
+            nombre, "[Otra]\nServidor=host=x\n[Base]\nServidor=" + valor.toUtf8() + "\n");
+    };
+    const QString sistema = poner(QStringLiteral("sistema.conf"), fuentes[0]);
+    poner(QStringLiteral("Cobranzia.dat"), fuentes[1]);
+    qputenv("COBRANZIA_SERVIDOR", fuentes[2].toUtf8());
+    Programa programa(carpeta.Ruta(), carpeta.Ruta());
+    programa.ElegirServidor(fuentes[3], sistema);
+    qunsetenv("COBRANZIA_SERVIDOR");
+    QCOMPARE(programa.EnServidor(), !servidor.isEmpty());
+    QCOMPARE(programa.CadenaConexion(),
+             servidor.isEmpty() ? Programa(carpeta.Ruta(), carpeta.Ruta()).CadenaConexion()
+                                : servidor);
 }
 
 // The file given at start is in the path box; one given to a later start goes

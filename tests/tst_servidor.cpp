@@ -6,8 +6,11 @@
 #include "platform/ErrorEjecucion.h"
 #include "platform/InstaladorOdbc.h"
 #include "platform/OdbcPostgres.h"
+#include "tests/comun/Entorno.h"
 
+#include <QDir>
 #include <QElapsedTimer>
+#include <QFile>
 #include <QProcess>
 #include <QSqlDatabase>
 #include <QSqlError>
@@ -104,7 +107,8 @@ private slots:
     void corrida();
     void otraCorridaEnCurso();
     void servidorDetenidoEnMedio();
-    void listadoPorOdbc();
+    void dosPuestos();
+    void servidorMatadoEnUnaCorrida();
 
 private:
     Conexion conexion_;
@@ -126,7 +130,15 @@ void PruebaServidor::aperturaFallida_data() {
     const QString clave = "La contraseña del usuario no es válida, o no está guardada en ~/.pgpass";
     QTest::newRow("sin servidor") << Cadena("host=/sin-servidor")
                                   << "No se pudo conectar con el servidor de base de datos (";
-    QTest::newRow("contraseña errónea") << Cadena("password=no-es-la-clave") << clave;
+    // A password file that holds the wrong one, mode 0600 as libpq wants.
+    const QString mala = QDir::temp().filePath(QStringLiteral("pgpass-mala"));
+    QFile archivo(mala);
+    archivo.open(QIODevice::WriteOnly);
+    archivo.write("*:*:*:*:no-es-la-clave\n");
+    archivo.setPermissions(QFile::ReadOwner | QFile::WriteOwner);
+    QTest::newRow("contraseña errónea") << Cadena("passfile=" + mala) << clave;
+    QTest::newRow("contraseña en la cadena")
+        << Cadena("password=x") << "La cadena de conexión del servidor lleva una contraseña";
     QTest::newRow("sin contraseña guardada") << Cadena("passfile=/no-existe") << clave;
     QTest::newRow("sin base") << Cadena("dbname=noexiste")
                               << "No existe la base de datos (database \"noexiste\"";
@@ -244,30 +256,80 @@ void PruebaServidor::servidorDetenidoEnMedio() {
     QCOMPARE(Consultar(), QStringList{"y otra"});
 }
 
-// The listing's rows through QODBC and psqlODBC, by the connection string and
-// by a user data source written with the same attributes.
-void PruebaServidor::listadoPorOdbc() {
-    Correr(conexion_, {"D001", "", "ñandú"});
-    const DestinoPostgres destino = *conexion_.DestinoServidor();
-    QString error;
-    QVERIFY2(Odbc::SQLConfigDataSource(nullptr, Odbc::ODBC_ADD_DSN, ControladorOdbcPostgres,
-                                       AtributosOdbcPostgres("Cobranzia", destino), &error),
-             qPrintable(error));
-    for (const QString& nombre : {CadenaOdbcPostgres(destino), QStringLiteral("Cobranzia")}) {
-        QStringList leidas;
-        {
-            QSqlDatabase db = QSqlDatabase::addDatabase("QODBC", "l");
-            db.setDatabaseName(nombre);
-            QVERIFY2(db.open(), qPrintable(db.lastError().text()));
-            QSqlQuery q(db);
-            QVERIFY2(q.exec("SELECT t_datos FROM Datos WHERE t_archivo = 'lote01.txt' ORDER BY id"),
-                     qPrintable(q.lastError().text()));
-            while (q.next())
-                leidas << (q.isNull(0) ? QStringLiteral("<null>") : q.value(0).toString());
-        }
-        QSqlDatabase::removeDatabase("l");
-        QCOMPARE(leidas, (QStringList{"D001", "<null>", "ñandú"}));
+// Two workstations, each with a program folder and a data folder of its own,
+// process a file of the same name on the one server at once, each with its
+// listing, a few times over: each listing holds exactly its run's rows under
+// its code or says a later run replaced them; the server keeps one run's rows
+// whole; the data source they registered reads them.
+void PruebaServidor::dosPuestos() {
+    CarpetaPrueba puestos[2] = {CarpetaPrueba(false), CarpetaPrueba(false)};
+    const int lineas[] = {2500, 1400};
+    QString lotes[2];
+    for (int i = 0; i < 2; ++i) {
+        puestos[i].CopiarEjecutable();
+        QByteArray texto;
+        for (int n = 0; n < lineas[i]; ++n)
+            texto += char('A' + i) + QByteArray::number(n).rightJustified(8, '0') + "\r\n";
+        lotes[i] = puestos[i].Escribir(kArchivo, texto);
     }
+    for (int ronda = 0; ronda < 3; ++ronda) {
+        QProcess procesos[2];
+        for (int i = 0; i < 2; ++i)
+            procesos[i].start(puestos[i].Archivo(QStringLiteral("cobranzia")),
+                              {QStringLiteral("--servidor"), Cadena(), QStringLiteral("--datos"),
+                               puestos[i].Archivo(QStringLiteral("datos")),
+                               QStringLiteral("--procesar"), lotes[i], QStringLiteral("--listado"),
+                               puestos[i].Archivo(QStringLiteral("l.pdf"))});
+        // The listing of the run that committed last always stands.
+        int listados = 0;
+        for (int i = 0; i < 2; ++i) {
+            QVERIFY(procesos[i].waitForFinished(60000));
+            const QString errores = QString::fromUtf8(procesos[i].readAllStandardError());
+            listados += procesos[i].exitCode() == 0;
+            if (procesos[i].exitCode() != 0) {
+                QVERIFY2(errores.contains(QStringLiteral("reemplazó")), qPrintable(errores));
+                continue;
+            }
+            const QStringList pdf = LineasPdf(puestos[i].Archivo(QStringLiteral("l.pdf")));
+            QVERIFY(pdf.contains(QStringLiteral("Código de control: ") +
+                                 QString::fromUtf8(procesos[i].readAllStandardOutput()).trimmed()));
+            QVERIFY(pdf.contains(QStringLiteral("Filas listadas: %1").arg(lineas[i])));
+            QVERIFY(!pdf.join(u'\n').contains(QChar(u'B' - i) + QStringLiteral("0000")));
+        }
+        QVERIFY(listados > 0);
+        const QStringList filas = Consultar();
+        QVERIFY(filas.size() == lineas[0] || filas.size() == lineas[1]);
+        QCOMPARE(filas.filter(filas.constFirst().left(1)).size(), filas.size());
+    }
+    QProcess isql;
+    isql.start(QStringLiteral("isql"), {QStringLiteral("-b"), QStringLiteral("Cobranzia")});
+    isql.write("SELECT count(*) FROM Datos WHERE t_archivo = 'lote01.txt'\n");
+    isql.closeWriteChannel();
+    QVERIFY(isql.waitForFinished(30000));
+    QVERIFY(isql.readAllStandardOutput().contains(QByteArray::number(Consultar().size())));
+}
+
+// The server killed in the middle of a batch run: the run fails with the
+// reason, and the earlier run's rows are there when the server is back.
+void PruebaServidor::servidorMatadoEnUnaCorrida() {
+    CarpetaPrueba carpeta(false);
+    carpeta.CopiarEjecutable();
+    Correr(conexion_, {"antes"});
+    QByteArray texto;
+    for (int n = 0; n < 600000; ++n)
+        texto += "D" + QByteArray::number(n).rightJustified(12, '0') + "\r\n";
+    QProcess proceso;
+    proceso.start(carpeta.Archivo(QStringLiteral("cobranzia")),
+                  {QStringLiteral("--servidor"), Cadena(), QStringLiteral("--datos"),
+                   carpeta.Ruta(), QStringLiteral("--procesar"),
+                   carpeta.Escribir(kArchivo, texto)});
+    QTest::qWait(700);
+    QVERIFY(Servidor("matar"));
+    QVERIFY(proceso.waitForFinished(60000));
+    QVERIFY(Servidor("reanudar"));
+    QCOMPARE(proceso.exitCode(), 2);
+    QVERIFY2(proceso.readAllStandardError().contains("conexi"), "sin motivo");
+    QCOMPARE(Consultar(), QStringList{"antes"});
 }
 
 QTEST_GUILESS_MAIN(PruebaServidor)

@@ -8,8 +8,38 @@
 #include <QProcess>
 #include <QTest>
 
+#include <libpq-fe.h>
 #include <odbcinst.h>
 #include <sqlite3.h>
+
+namespace {
+// One statement on the test server, its values bound; the first column of
+// the rows it gives, "<null>" for a null.
+QStringList SqlServidor(const char* sql, const QStringList& valores = {}) {
+    PGconn* c = PQconnectdb(qgetenv("PRUEBA_SERVIDOR").constData());
+    QList<QByteArray> utf8;
+    std::vector<const char*> punteros;
+    for (const QString& v : valores)
+        utf8 << v.toUtf8();
+    for (const QByteArray& v : utf8)
+        punteros.push_back(v.constData());
+    PGresult* r =
+        PQexecParams(c, sql, int(punteros.size()), nullptr, punteros.data(), nullptr, nullptr, 0);
+    if (PQresultStatus(r) != PGRES_TUPLES_OK && PQresultStatus(r) != PGRES_COMMAND_OK)
+        qFatal("Consulta de prueba en el servidor: %s", PQerrorMessage(c));
+    QStringList filas;
+    for (int i = 0; i < PQntuples(r); ++i)
+        filas << (PQgetisnull(r, i, 0) ? QStringLiteral("<null>")
+                                       : QString::fromUtf8(PQgetvalue(r, i, 0)));
+    PQclear(r);
+    PQfinish(c);
+    return filas;
+}
+} // namespace
+
+bool EnServidor() {
+    return qEnvironmentVariable("COBRANZIA_PRUEBA_MOTOR") == u"servidor";
+}
 
 CarpetaPrueba::CarpetaPrueba(bool conBase) {
     if (!dir_.isValid())
@@ -25,11 +55,15 @@ CarpetaPrueba::CarpetaPrueba(bool conBase) {
 
 std::unique_ptr<Programa> CarpetaPrueba::NuevoPrograma(bool abrir) const {
     auto programa = std::make_unique<Programa>(Ruta(), Ruta());
+    if (EnServidor())
+        programa->ElegirServidor(qEnvironmentVariable("PRUEBA_SERVIDOR"), QString());
     if (abrir) {
         programa->gSistemaArchivos = std::make_unique<SistemaArchivos>();
         programa->gConexion = std::make_unique<Conexion>();
         programa->gConexion->SetConnectionString(programa->CadenaConexion());
         programa->gConexion->Open();
+        if (EnServidor())
+            SqlServidor("TRUNCATE Datos, Corridas");
     }
     return programa;
 }
@@ -102,11 +136,18 @@ QStringList ConsultarBase(const QString& base, const char* consulta, const QStri
 }
 
 QStringList FilasGuardadas(const QString& base, const QString& archivo) {
+    if (EnServidor())
+        return SqlServidor("SELECT t_datos FROM Datos WHERE t_archivo = $1 ORDER BY id", {archivo});
     return ConsultarBase(base, "SELECT t_datos FROM Datos WHERE t_archivo = ? ORDER BY rowid",
                          archivo);
 }
 
 void GuardarFilas(const QString& base, const QString& archivo, const QStringList& filas) {
+    if (EnServidor()) {
+        for (const QString& fila : filas)
+            SqlServidor("INSERT INTO Datos (t_datos, t_archivo) VALUES ($1, $2)", {fila, archivo});
+        return;
+    }
     sqlite3* db = nullptr;
     sqlite3_open_v2(QFile::encodeName(base).constData(), &db, SQLITE_OPEN_READWRITE, nullptr);
     sqlite3_exec(db, "BEGIN", nullptr, nullptr, nullptr);

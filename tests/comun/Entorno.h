@@ -11,6 +11,11 @@
 
 class Programa;
 
+// Whether the tests run on the office's server (the test server that CTest
+// starts) rather than on the embedded database: then the helpers below that
+// take a database file read and write the server's tables instead.
+bool EnServidor();
+
 // A program folder of its own for a test: the md5 library, the template and,
 // unless told otherwise, a fresh database.
 class CarpetaPrueba {
@@ -24,7 +29,8 @@ public:
     QString Base() const { return Archivo(QStringLiteral("Cobranzia.mdb")); }
 
     // A program on this folder, which is its program and data folder; its
-    // connection opened and its file-system object made when `abrir`.
+    // connection opened and its file-system object made when `abrir`. On the
+    // server, its tables emptied first.
     std::unique_ptr<Programa> NuevoPrograma(bool abrir = true) const;
 
     // Copies the built executable into the folder, to start it as its own process.

@@ -73,6 +73,7 @@ SQL
 case $accion in
   inicio) inicio ;;
   detener) detener fast ;;
+  matar) detener immediate ;;
   reanudar) arrancar ;;
   fin)
     detener fast || detener immediate || true
