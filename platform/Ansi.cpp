@@ -120,3 +120,16 @@ QByteArray HaciaAnsi(QStringView texto) {
     HaciaAnsi(texto, bytes);
     return bytes;
 }
+
+bool TieneBytesAltos(const char* datos, qsizetype longitud) {
+    qsizetype i = 0;
+#if defined(__SSE2__)
+    for (; i + kTramo <= longitud; i += kTramo)
+        if (_mm_movemask_epi8(_mm_loadu_si128(reinterpret_cast<const __m128i*>(datos + i))) != 0)
+            return true;
+#endif
+    for (; i < longitud; ++i)
+        if (static_cast<unsigned char>(datos[i]) >= 0x80)
+            return true;
+    return false;
+}

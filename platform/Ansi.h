@@ -22,3 +22,6 @@ QByteArray HaciaAnsi(QStringView texto);
 
 // The default character of the code page.
 inline constexpr char CaracterPredeterminadoAnsi = '?';
+
+// Whether any of the bytes is beyond ASCII (0x80 or above).
+bool TieneBytesAltos(const char* datos, qsizetype longitud);

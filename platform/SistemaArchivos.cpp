@@ -6,6 +6,7 @@
 
 #include <QFile>
 #include <QFileInfo>
+#include <QStringDecoder>
 
 #include <cerrno>
 #include <cstring>
@@ -89,6 +90,7 @@ bool FlujoTexto::Rellenar() {
         return false;
     }
     fin_ += leidos;
+    leidosDelArchivo_ += leidos;
     return true;
 }
 
@@ -138,8 +140,43 @@ void FlujoTexto::ReadLineBytes(QByteArray& linea) {
 }
 
 QString FlujoTexto::ReadLine() {
+    const qint64 inicio = Consumidos();
     const QByteArrayView vista = SiguienteLinea();
-    return DesdeAnsi(vista.data(), vista.size());
+    QString linea = DesdeAnsi(vista.data(), vista.size());
+    // Until a byte beyond ASCII shows up, both readings of a line agree; at
+    // the first one, the rest of the file says which reading is its.
+    if (codificacion_ == Codificacion::SinDecidir && TieneBytesAltos(vista.data(), vista.size()))
+        codificacion_ = Utf8Desde(inicio) ? Codificacion::Utf8 : Codificacion::Ansi;
+    if (codificacion_ != Codificacion::Utf8) {
+        texto_ = linea;
+        return linea;
+    }
+    QByteArrayView utf8 = vista;
+    if (inicio == 0 && utf8.startsWith("\xEF\xBB\xBF"))
+        utf8 = utf8.sliced(3);
+    texto_ = QString::fromUtf8(utf8);
+    return linea;
+}
+
+bool FlujoTexto::Utf8Desde(qint64 desde) const {
+    QStringDecoder decodificador(QStringDecoder::Utf8);
+    QByteArray bloque(kBloque, Qt::Uninitialized);
+    QString texto(kBloque + 1, Qt::Uninitialized);
+    for (qint64 pos = desde;;) {
+        ssize_t leidos;
+        do {
+            leidos = pread(fd_, bloque.data(), size_t(bloque.size()), pos);
+        } while (leidos < 0 && errno == EINTR);
+        if (leidos < 0)
+            return false;
+        // A line feed after the end makes a sequence cut short there an error.
+        decodificador.appendToBuffer(texto.data(),
+                                     leidos == 0 ? QByteArrayView("\n")
+                                                 : QByteArrayView(bloque.constData(), leidos));
+        if (decodificador.hasError() || leidos == 0)
+            return !decodificador.hasError();
+        pos += leidos;
+    }
 }
 
 bool ExisteArchivoOrdinario(const QString& ruta) {

@@ -12,8 +12,11 @@
 
 // A text stream over a file opened for reading: the file is read in blocks and
 // never held whole in memory. A line ends at LF or at CR LF; a terminator at
-// the very end of the file yields no extra empty line. Bytes are read in the
-// ANSI code page, one character per byte.
+// the very end of the file yields no extra empty line. ReadLine gives a line's
+// bytes in the ANSI code page, one character per byte, so that it converts
+// back to the file's own bytes; Texto gives the same line as the file's text:
+// UTF-8 for a file that is valid UTF-8 and holds bytes beyond ASCII (a leading
+// byte-order mark left out), the ANSI code page for any other.
 class FlujoTexto {
 public:
     ~FlujoTexto();
@@ -26,6 +29,15 @@ public:
     QString ReadLine();
     // The same line as the file's own bytes.
     void ReadLineBytes(QByteArray& linea);
+    // The last line that ReadLine returned, as the file's text.
+    const QString& Texto() const { return texto_; }
+    // Whether the file reads as UTF-8; known once a byte beyond ASCII was read.
+    bool EsUtf8() const { return codificacion_ == Codificacion::Utf8; }
+
+    // The file's size when opened, and how many of its bytes the lines read
+    // so far took.
+    qint64 Tamano() const { return tamano_; }
+    qint64 Consumidos() const { return leidosDelArchivo_ - (fin_ - inicio_); }
 
     // 1-based number of the line that the last ReadLine returned.
     qint64 NumeroLinea() const { return numeroLinea_; }
@@ -42,6 +54,10 @@ private:
     bool Rellenar();
     // The next line's bytes, in the block: valid until the next read.
     QByteArrayView SiguienteLinea();
+    // Whether the file from `desde` on is valid UTF-8.
+    bool Utf8Desde(qint64 desde) const;
+
+    enum class Codificacion { SinDecidir, Ansi, Utf8 };
 
     int fd_;
     QString ruta_;
@@ -50,6 +66,9 @@ private:
     qsizetype fin_ = 0;
     bool agotado_ = false;
     qint64 numeroLinea_ = 0;
+    qint64 leidosDelArchivo_ = 0;
+    Codificacion codificacion_ = Codificacion::SinDecidir;
+    QString texto_;
     // What the file was when opened.
     dev_t dispositivo_;
     ino_t nodo_;

@@ -54,6 +54,7 @@ QString Recorrer(SistemaArchivos& sistema, const QString& biblioteca, const QStr
     CHash hasher(biblioteca);
     QString strHash;
     QString strLinea;
+    QString texto;
     // The hash input, kept from line to line so that it is not allocated anew.
     QString entrada;
     while (!flujo->AtEndOfStream()) {
@@ -65,8 +66,15 @@ QString Recorrer(SistemaArchivos& sistema, const QString& biblioteca, const QStr
                                "no es un archivo de texto")
                     .arg(QString::number(flujo->NumeroLinea()), TextoVisible(ruta)));
         QuitarEspacios(strLinea);
-        if (!EsLineaDeControl(strLinea))
-            guardar(strLinea);
+        // The code is over the line's own bytes; a UTF-8 file stores its text.
+        if (flujo->EsUtf8()) {
+            texto = flujo->Texto();
+            QuitarEspacios(texto);
+        } else {
+            texto = strLinea;
+        }
+        if (!EsLineaDeControl(texto))
+            guardar(texto);
         entrada.resize(0);
         entrada += strLinea % strHash;
         strHash = Mayusculas(hasher.MD5String(entrada));

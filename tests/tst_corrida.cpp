@@ -71,6 +71,16 @@ void PruebaCorrida::codigoYFilas_data() {
                                   << QStringList{QStringLiteral(
                                          "NUÑEZ €\u0081\u008D\u008F\u0090\u009Dÿ")}
                                   << "358CC277400D23E1423061C030522FF3";
+    QTest::newRow("UTF-8") << QByteArray("NU\xC3\x91"
+                                         "EZ 100\r\nH2\r\n")
+                           << QStringList{QStringLiteral("NUÑEZ 100")}
+                           << "0F752D6D61196205D708604223AE28CE";
+    QTest::newRow("UTF-8 con BOM")
+        << QByteArray("\xEF\xBB\xBFH1\r\nD\xC3\xB1\r\n") << QStringList{QStringLiteral("Dñ")}
+        << "AAEAEBA7392558295434CD1CC231455C";
+    QTest::newRow("no todo UTF-8") << QByteArray("D1\r\nD\xD1\r\nD\xC3\xB1\r\n")
+                                   << QStringList{"D1", QStringLiteral("DÑ"), QStringLiteral("DÃ±")}
+                                   << "745A3955DDBE9B85677940E0E114EEAF";
     QTest::newRow("SQL en la línea") << QByteArray("C:\\x\\y; --\n") << QStringList{"C:\\x\\y; --"}
                                      << "BCE16244B3E25414F3FAF7F5320C9963";
 }
