@@ -3,26 +3,67 @@
 #include "platform/ErrorEjecucion.h"
 #include "platform/Mensajes.h"
 #include "platform/TextoVisible.h"
+#include "platform/gui/ProgresoVentana.h"
 #include "platform/gui/Puntero.h"
 #include "run/CorridaControl.h"
 
 #include <QLineEdit>
+#include <QLocale>
+#include <QScopeGuard>
 
 namespace {
+
 // The pause between the run and its listing.
 constexpr unsigned long kPausaListado = 2000;
+
+QString TextoProgreso(const ProgresoCorrida& p, qint64 transcurrido) {
+    const QLocale espanol(QLocale::Spanish, QLocale::Spain);
+    QString texto = QStringLiteral("Leídas %1 líneas: %2 %")
+                        .arg(espanol.toString(p.lineas),
+                             QString::number(p.tamano > 0 ? p.leidos * 100 / p.tamano : 0));
+    if (p.leidos > 0 && p.tamano > p.leidos)
+        texto += QStringLiteral("\nQuedan unos %1 s")
+                     .arg((transcurrido * (p.tamano - p.leidos) / p.leidos + 999) / 1000);
+    return texto;
+}
+
 } // namespace
 
 void frmPrincipal::cmdAceptar_Click() {
+    // The window handles its events during a run: a second click waits for none.
+    if (corriendo_)
+        return;
+    corriendo_ = true;
+    cancelar_ = cerrarAlTerminar_ = confirmada_ = false;
+    const auto fin = qScopeGuard([this] {
+        corriendo_ = false;
+        if (cerrarAlTerminar_)
+            close();
+    });
     try {
         EstablecerPuntero(PunteroReloj);
-        ResultadoCorrida corrida = EjecutarCorrida(programa_, txtRutaArchivo->text());
+        ResultadoCorrida corrida;
+        {
+            ProgresoVentana progreso(this);
+            corrida =
+                EjecutarCorrida(programa_, txtRutaArchivo->text(), [&](const ProgresoCorrida& p) {
+                    return progreso.Avanzar(p.leidos, p.tamano, [&] {
+                        return TextoProgreso(p, progreso.Transcurrido());
+                    }) && !cancelar_;
+                });
+        }
+        // Committed: a request to close now waits for the listing.
+        confirmada_ = true;
+        cerrarAlTerminar_ = false;
         Sleep(kPausaListado);
         EstablecerPuntero(PunteroPredeterminado);
         ImprimirListado(corrida.strArchivo, corrida.strHash, corrida.corrida);
     } catch (const ErrorEjecucion& e) {
         EstablecerPuntero(PunteroPredeterminado);
-        MsgBox(MensajeErrorCorrida(e.Numero(), TextoVisible(e.Descripcion())));
+        if (e.Numero() == ErrorCorridaCancelada)
+            MsgBox(e.Descripcion(), IconoMensaje::Exclamacion);
+        else
+            MsgBox(MensajeErrorCorrida(e.Numero(), TextoVisible(e.Descripcion())));
     } catch (const std::bad_alloc&) {
         EstablecerPuntero(PunteroPredeterminado);
         MsgBox(MensajeErrorCorrida(7, QStringLiteral("Memoria insuficiente")));

@@ -203,6 +203,16 @@ void frmPrincipal::paintEvent(QPaintEvent*) {
 }
 
 void frmPrincipal::closeEvent(QCloseEvent* evento) {
+    // A run under way is cancelled first; once its rows are committed, the
+    // window stays for its listing.
+    if (corriendo_) {
+        if (!confirmada_) {
+            cancelar_ = true;
+            cerrarAlTerminar_ = true;
+        }
+        evento->ignore();
+        return;
+    }
     Form_Unload();
     evento->accept();
 }

@@ -67,6 +67,13 @@ private:
     QString strArchivoIni;
 
     QPixmap fondo_;
+    // A run is under way; the operator asked to stop it, or to close the
+    // window once it is over; the run's rows are committed.
+    bool corriendo_ = false;
+    bool cancelar_ = false;
+    bool cerrarAlTerminar_ = false;
+    bool confirmada_ = false;
+
     // The path box got the focus from a click: the press that follows must not
     // undo the selection.
     bool focoPorClic_ = false;

@@ -122,7 +122,7 @@ int main(int argc, char** argv) {
     std::printf("archivo: %d líneas, %lld bytes; %d rondas\n", lineas,
                 QFileInfo(QFile::decodeName(grande)).size(), rondas);
 
-    std::vector<Medida> nueva[2], reemplazo[2], pequena[2];
+    std::vector<Medida> nueva[2], reemplazo[2], pequena[2], terminal[2];
     for (int r = 0; r < rondas; ++r) {
         const QByteArray programa =
             QFile::encodeName(Carpeta(dir, qPrintable(QStringLiteral("p%1").arg(r))));
@@ -137,9 +137,18 @@ int main(int argc, char** argv) {
         }
         pequena[0].push_back(Ejecutar({ejecutable, "--procesar", chico}));
         pequena[1].push_back(Ejecutar({COBRANZIA_PISO, basePiso, chico}));
+        // The same run on a terminal, where it shows its progress, against
+        // the run in a pipe.
+        terminal[0].push_back(Ejecutar(
+            {"/usr/bin/script", "-qec", ejecutable + " --procesar " + grande, "/dev/null"}));
+        terminal[1].push_back(Ejecutar({ejecutable, "--procesar", grande}));
     }
     Informe("base vacía:", Mediana(nueva[0]), Mediana(nueva[1]));
     Informe("reemplazando sus filas:", Mediana(reemplazo[0]), Mediana(reemplazo[1]));
     Informe("5.000 líneas:", Mediana(pequena[0]), Mediana(pequena[1]));
+    const Medida con = Mediana(terminal[0]);
+    const Medida sin = Mediana(terminal[1]);
+    std::printf("progreso en una terminal:    %6.2f s, sin progreso %6.2f s: %+.1f %%\n",
+                con.segundos, sin.segundos, (con.segundos / sin.segundos - 1) * 100);
     return 0;
 }

@@ -46,9 +46,13 @@ bool EsLineaDeControl(QStringView strLinea) {
 
 // Walks every line of the file: `guardar` receives each detail line, trimmed;
 // every line enters the chain. Returns the control code.
+// Lines between two reports of progress: few enough to report often, many
+// enough to cost nothing.
+constexpr qint64 kLineasPorAviso = 4096;
+
 template <typename Guardar>
 QString Recorrer(SistemaArchivos& sistema, const QString& biblioteca, const QString& ruta,
-                 Guardar&& guardar) {
+                 const AvanceCorrida& avance, Guardar&& guardar) {
     const std::unique_ptr<FlujoTexto> flujo = sistema.OpenTextFile(
         ruta, SistemaArchivos::ForReading, false, SistemaArchivos::TristateFalse);
     CHash hasher(biblioteca);
@@ -78,6 +82,9 @@ QString Recorrer(SistemaArchivos& sistema, const QString& biblioteca, const QStr
         entrada.resize(0);
         entrada += strLinea % strHash;
         strHash = Mayusculas(hasher.MD5String(entrada));
+        if (avance && flujo->NumeroLinea() % kLineasPorAviso == 0 &&
+            !avance({flujo->NumeroLinea(), flujo->Consumidos(), flujo->Tamano()}))
+            throw ErrorEjecucion(ErrorCorridaCancelada, TextosCorrida::Cancelada);
     }
     // A file written to while it was read gave part of one version and part
     // of another: neither its rows nor its code are the file's.
@@ -120,7 +127,8 @@ QString NuevaCorrida() {
 
 } // namespace
 
-ResultadoCorrida EjecutarCorrida(Programa& programa, const QString& ruta) {
+ResultadoCorrida EjecutarCorrida(Programa& programa, const QString& ruta,
+                                 const AvanceCorrida& avance) {
     if (!programa.gConexion || !programa.gSistemaArchivos)
         throw ErrorSistema(Errores::ObjetoNoEstablecido);
     Conexion& conexion = *programa.gConexion;
@@ -138,7 +146,7 @@ ResultadoCorrida EjecutarCorrida(Programa& programa, const QString& ruta) {
         conexion.Execute(Borrado(literalArchivo));
         QString sentencia;
         resultado.strHash =
-            Recorrer(*programa.gSistemaArchivos, programa.BibliotecaMd5(), ruta,
+            Recorrer(*programa.gSistemaArchivos, programa.BibliotecaMd5(), ruta, avance,
                      [&](const QString& strLinea) {
                          Insercion(FormatoSQL(strLinea, tsTexto, true), literalArchivo, sentencia);
                          conexion.Execute(sentencia);
@@ -163,7 +171,7 @@ ResultadoCorrida EjecutarCorrida(Programa& programa, const QString& ruta) {
 
 QString CalcularCodigoControl(const Programa& programa, const QString& ruta) {
     SistemaArchivos sistema;
-    return Recorrer(sistema, programa.BibliotecaMd5(), ruta, [](const QString&) {});
+    return Recorrer(sistema, programa.BibliotecaMd5(), ruta, {}, [](const QString&) {});
 }
 
 QString MensajeErrorCorrida(int32_t numero, const QString& descripcion) {

@@ -3,6 +3,7 @@
 #include <QString>
 
 #include <cstdint>
+#include <functional>
 
 class Programa;
 
@@ -16,6 +17,16 @@ struct ResultadoCorrida {
     QString corrida;
 };
 
+// How far a run has gone: the lines read, and the bytes they took of the
+// file's size.
+struct ProgresoCorrida {
+    qint64 lineas = 0;
+    qint64 leidos = 0;
+    qint64 tamano = 0;
+};
+// Told every few thousand lines; returning false cancels the run.
+using AvanceCorrida = std::function<bool(const ProgresoCorrida&)>;
+
 // The control-code run on the file at `ruta`, on the program's connection and
 // file-system object: the rows of the file's name in Datos are replaced by its
 // detail lines, and every line enters the chained MD5.
@@ -23,8 +34,10 @@ struct ResultadoCorrida {
 // All of it happens in one transaction: when anything fails (the file, the
 // database, the md5 library) the transaction is rolled back, so the rows stored
 // before the run stay exactly as they were, and the error is raised again.
-// Raises error 91 when the program has no connection or file-system object.
-ResultadoCorrida EjecutarCorrida(Programa& programa, const QString& ruta);
+// Raises error 91 when the program has no connection or file-system object,
+// and ErrorCorridaCancelada, after the rollback, when `avance` cancels it.
+ResultadoCorrida EjecutarCorrida(Programa& programa, const QString& ruta,
+                                 const AvanceCorrida& avance = {});
 
 // The control code of the file at `ruta`, without touching any database.
 QString CalcularCodigoControl(const Programa& programa, const QString& ruta);
@@ -37,6 +50,13 @@ QString SentenciaInsercion(const QString& strLinea, const QString& strArchivo);
 inline constexpr int32_t ErrorLineaConNulo = -2147221504 + 701;
 // The file changed while the run read it: the run stores nothing.
 inline constexpr int32_t ErrorArchivoCambiado = -2147221504 + 702;
+// The operator cancelled the run: nothing changed.
+inline constexpr int32_t ErrorCorridaCancelada = -2147221504 + 703;
+
+namespace TextosCorrida {
+inline const QString Cancelada =
+    QStringLiteral("Se canceló el proceso del archivo: la base de datos quedó como estaba.");
+} // namespace TextosCorrida
 
 // "Error N (description) in procedure cmdAceptar_Click of Formulario frmPrincipal".
 QString MensajeErrorCorrida(int32_t numero, const QString& descripcion);

@@ -9,15 +9,23 @@
 #include "run/Programa.h"
 
 #include <QCoreApplication>
+#include <QElapsedTimer>
 #include <QGuiApplication>
+#include <QLocale>
 #include <QRegularExpression>
 
 #include <cstdio>
+#include <memory>
+
+#include <unistd.h>
 
 namespace {
 
 // A busy database is waited for this long before the run fails.
 constexpr int kEsperaBaseOcupada = 10000;
+// A run shows its progress on a terminal after a second, four times a second.
+constexpr qint64 kEsperaProgreso = 1000;
+constexpr qint64 kIntervaloProgreso = 250;
 
 const QString kAvisoDsn = QStringLiteral("No se pudo crear el DSN para el listado.");
 
@@ -67,6 +75,39 @@ void Salida(const QString& texto) {
                                  QString::fromLocal8Bit(std::strerror(errno)));
 }
 
+// On a terminal, a run that lasts shows how far it went on standard error,
+// on one line that it clears at the end; never in a script's file or pipe.
+AvanceCorrida AvanceEnTerminal() {
+    if (!isatty(STDERR_FILENO))
+        return {};
+    struct Estado {
+        QElapsedTimer reloj;
+        qint64 ultimo = 0;
+        bool escrito = false;
+        ~Estado() {
+            if (escrito)
+                Escribir(stderr, QStringLiteral("\r\x1B[K"));
+        }
+    };
+    auto estado = std::make_shared<Estado>();
+    estado->reloj.start();
+    return [estado](const ProgresoCorrida& p) {
+        const qint64 ahora = estado->reloj.elapsed();
+        if (ahora < kEsperaProgreso || ahora - estado->ultimo < kIntervaloProgreso)
+            return true;
+        estado->ultimo = ahora;
+        estado->escrito = true;
+        QString texto = QStringLiteral("\rcobranzia: %1 % (%2 líneas)")
+                            .arg(p.tamano > 0 ? p.leidos * 100 / p.tamano : 0)
+                            .arg(QLocale(QLocale::Spanish, QLocale::Spain).toString(p.lineas));
+        if (p.leidos > 0 && p.tamano > p.leidos)
+            texto += QStringLiteral(", quedan unos %1 s")
+                         .arg((ahora * (p.tamano - p.leidos) / p.leidos + 999) / 1000);
+        Escribir(stderr, texto + QStringLiteral("\x1B[K"));
+        return true;
+    };
+}
+
 int Procesar(Programa& programa, const LineaOrdenes& linea) {
     programa.ElegirDatos(linea.datos);
     programa.ElegirServidor(linea.servidor);
@@ -83,7 +124,7 @@ int Procesar(Programa& programa, const LineaOrdenes& linea) {
     if (!programa.RegistrarOrigenDatos(motivo))
         Escribir(stderr, QStringLiteral("cobranzia: ") + kAvisoDsn + u' ' + motivo + u'\n');
 
-    const ResultadoCorrida corrida = EjecutarCorrida(programa, linea.archivo);
+    const ResultadoCorrida corrida = EjecutarCorrida(programa, linea.archivo, AvanceEnTerminal());
     Salida(corrida.strHash + u'\n');
     if (!linea.conListado)
         return Lotes::Exito;

@@ -44,6 +44,7 @@ private slots:
     void salidaLlena_data();
     void salidaLlena();
     void sinPantalla();
+    void progresoEnTerminal();
     void listadosALaVez_data();
     void listadosALaVez();
     void esperaUnaBaseOcupada();
@@ -224,6 +225,26 @@ void PruebaLotes::sinPantalla() {
     QCOMPARE(s.estado, 0);
     QVERIFY2(s.errores.isEmpty(), qPrintable(s.errores));
     QVERIFY(LineasPdf(pdf).contains(QStringLiteral("Filas listadas: 10")));
+}
+
+// A long run on a terminal shows how far it went on standard error; in a
+// pipe it says nothing.
+void PruebaLotes::progresoEnTerminal() {
+    CarpetaPrueba carpeta;
+    carpeta.CopiarEjecutable();
+    const QString lote = carpeta.Escribir(QStringLiteral("lote.txt"), Lote(800000, 'D'));
+    const QString programa = carpeta.Archivo(QStringLiteral("cobranzia"));
+    const Salida terminal =
+        Ejecutar(QStringLiteral("script"),
+                 {QStringLiteral("-qec"), programa + QStringLiteral(" --procesar ") + lote,
+                  QStringLiteral("/dev/null")});
+    QCOMPARE(terminal.estado, 0);
+    QVERIFY2(terminal.salida.contains(QStringLiteral("cobranzia: ")) &&
+                 terminal.salida.contains(QStringLiteral(" líneas)")),
+             qPrintable(terminal.salida));
+    const Salida tuberia = Ejecutar(programa, {QStringLiteral("--procesar"), lote});
+    QCOMPARE(tuberia.estado, 0);
+    QCOMPARE(tuberia.errores, QString());
 }
 
 void PruebaLotes::listadosALaVez_data() {

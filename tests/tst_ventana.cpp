@@ -16,10 +16,14 @@
 #include <QAbstractButton>
 #include <QApplication>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QLineEdit>
 #include <QPointer>
+#include <QProgressDialog>
+#include <QPushButton>
 #include <QTest>
+#include <QTimer>
 
 namespace {
 // What the browse and template dialogs were given, and what they answer next.
@@ -59,6 +63,9 @@ class PruebaVentana : public QObject {
     }
     QWidget* Control(const QString& nombre) const { return ventana->findChild<QWidget*>(nombre); }
 
+protected:
+    bool eventFilter(QObject* objeto, QEvent* evento) override;
+
 private slots:
     void init();
     void cleanup();
@@ -73,6 +80,8 @@ private slots:
     void buscar();
     void aceptarMuestraElListado();
     void corridaFallida();
+    void cancelarLaCorrida_data();
+    void cancelarLaCorrida();
     void plantillaAusente_data();
     void plantillaAusente();
     void posicionCentrada_data();
@@ -280,6 +289,73 @@ void PruebaVentana::corridaFallida() {
     QCOMPARE(QGuiApplication::overrideCursor(), nullptr);
     QVERIFY(Vistas().isEmpty());
     QCOMPARE(FilasGuardadas(carpeta->Base(), QStringLiteral("lote.txt")), QStringList{"VIEJA"});
+}
+
+void PruebaVentana::cancelarLaCorrida_data() {
+    QTest::addColumn<QString>("como");
+    QTest::addColumn<bool>("cierra");
+    QTest::newRow("Cancelar del diálogo") << "botón" << false;
+    QTest::newRow("Esc en el diálogo") << "Esc" << false;
+    QTest::newRow("Cancelar de la ventana") << "ventana" << true;
+}
+
+// A long run shows its progress within half a second, the window painting
+// meanwhile; cancelled, it leaves the rows as they were and no listing. The
+// window's own Cancelar cancels the run before it closes the window.
+void PruebaVentana::cancelarLaCorrida() {
+    QFETCH(QString, como);
+    QFETCH(bool, cierra);
+    GuardarFilas(carpeta->Base(), QStringLiteral("largo.txt"), {QStringLiteral("VIEJA")});
+    QByteArray texto;
+    for (int i = 0; i < 800000; ++i)
+        texto += "D" + QByteArray::number(i).rightJustified(9, '0') + "\r\n";
+    Ruta()->setText(carpeta->Escribir(QStringLiteral("largo.txt"), texto));
+    QElapsedTimer reloj;
+    qint64 visto = -1;
+    int pintadas = 0;
+    QTimer vigia;
+    connect(&vigia, &QTimer::timeout, this, [&] {
+        ventana->update();
+        pintadas += ventana->property("pintada").toInt();
+        ventana->setProperty("pintada", 0);
+        auto* dialogo = ventana->findChild<QProgressDialog*>();
+        if (como == u"ventana") {
+            if (reloj.elapsed() > 100)
+                Boton("cmdCancelar")->click();
+            return;
+        }
+        if (!dialogo || !dialogo->isVisible() || visto >= 0)
+            return;
+        visto = reloj.elapsed();
+        QVERIFY(dialogo->labelText().startsWith(QStringLiteral("Leídas")));
+        if (como == u"botón")
+            QTimer::singleShot(200, dialogo,
+                               [dialogo] { dialogo->findChild<QPushButton*>()->click(); });
+        else
+            QTimer::singleShot(200, dialogo,
+                               [dialogo] { QTest::keyClick(dialogo, Qt::Key_Escape); });
+    });
+    ventana->installEventFilter(this);
+    vigia.start(20);
+    reloj.start();
+    QTest::mouseClick(Boton("cmdAceptar"), Qt::LeftButton);
+    vigia.stop();
+    QCOMPARE(mensajes->Textos(), QStringList{TextosCorrida::Cancelada});
+    QVERIFY(Vistas().isEmpty());
+    QCOMPARE(FilasGuardadas(carpeta->Base(), QStringLiteral("largo.txt")), QStringList{"VIEJA"});
+    QVERIFY2(pintadas >= 3, qPrintable(QString::number(pintadas)));
+    if (cierra) {
+        QTRY_VERIFY(!ventana);
+    } else {
+        QVERIFY(visto >= 0 && visto < 1000);
+        QVERIFY(ventana && ventana->isVisible());
+    }
+}
+
+bool PruebaVentana::eventFilter(QObject* objeto, QEvent* evento) {
+    if (evento->type() == QEvent::Paint)
+        objeto->setProperty("pintada", objeto->property("pintada").toInt() + 1);
+    return false;
 }
 
 void PruebaVentana::plantillaAusente_data() {

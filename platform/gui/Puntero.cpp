@@ -1,8 +1,9 @@
 #include "platform/gui/Puntero.h"
 
 #include <QCursor>
+#include <QEventLoop>
 #include <QGuiApplication>
-#include <QThread>
+#include <QTimer>
 
 void EstablecerPuntero(int valor) {
     while (QGuiApplication::overrideCursor())
@@ -16,5 +17,8 @@ int PunteroActual() {
 }
 
 void Sleep(unsigned long milisegundos) {
-    QThread::msleep(milisegundos);
+    // The window goes on painting while the thread waits.
+    QEventLoop espera;
+    QTimer::singleShot(int(milisegundos), &espera, &QEventLoop::quit);
+    espera.exec();
 }

@@ -7,5 +7,6 @@ inline constexpr int PunteroReloj = 11;
 void EstablecerPuntero(int valor);
 int PunteroActual();
 
-// Blocks the user-interface thread, as the system's Sleep does.
+// Waits on the user-interface thread, as the system's Sleep does, while the
+// windows go on painting.
 void Sleep(unsigned long milisegundos);

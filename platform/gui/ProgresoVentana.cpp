@@ -1,0 +1,47 @@
+#include "platform/gui/ProgresoVentana.h"
+
+#include <QCoreApplication>
+#include <QProgressDialog>
+#include <QWidget>
+
+#include <algorithm>
+
+namespace {
+// How often the window gets to handle its events: often enough to paint and
+// answer, rarely enough to cost the task nothing.
+constexpr qint64 kIntervalo = 50;
+constexpr int kEscala = 1000;
+} // namespace
+
+ProgresoVentana::ProgresoVentana(QWidget* ventana)
+    : ventana_(ventana) {
+    reloj_.start();
+}
+
+ProgresoVentana::~ProgresoVentana() {
+    delete dialogo_.data();
+}
+
+bool ProgresoVentana::Avanzar(qint64 hechos, qint64 total, const std::function<QString()>& texto) {
+    const qint64 ahora = reloj_.elapsed();
+    if (ultimo_ >= 0 && ahora - ultimo_ < kIntervalo)
+        return !(dialogo_ && dialogo_->wasCanceled());
+    ultimo_ = ahora;
+    if (!dialogo_ && ahora >= EsperaDialogo) {
+        dialogo_ = new QProgressDialog(ventana_);
+        dialogo_->setWindowModality(Qt::WindowModal);
+        dialogo_->setCancelButtonText(QStringLiteral("&Cancelar"));
+        dialogo_->setRange(0, kEscala);
+        dialogo_->setMinimumDuration(0);
+        dialogo_->setAutoClose(false);
+        dialogo_->setAutoReset(false);
+        dialogo_->show();
+    }
+    if (dialogo_) {
+        dialogo_->setLabelText(texto());
+        dialogo_->setValue(total > 0 ? int(std::clamp<qint64>(hechos * kEscala / total, 0, kEscala))
+                                     : 0);
+    }
+    QCoreApplication::processEvents();
+    return !(dialogo_ && dialogo_->wasCanceled());
+}

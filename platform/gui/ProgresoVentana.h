@@ -1,0 +1,36 @@
+#pragma once
+
+#include <QElapsedTimer>
+#include <QPointer>
+#include <QString>
+
+#include <functional>
+
+class QProgressDialog;
+class QWidget;
+
+// The progress of a long task run on the window's own thread. The window
+// keeps painting; once the task has taken half a second, a window-modal
+// dialog shows how far it went, with a Cancelar button (Esc too).
+class ProgresoVentana {
+public:
+    explicit ProgresoVentana(QWidget* ventana);
+    ~ProgresoVentana();
+    ProgresoVentana(const ProgresoVentana&) = delete;
+    ProgresoVentana& operator=(const ProgresoVentana&) = delete;
+
+    // `hechos` of `total` done; `texto` says so in words. Lets the window
+    // handle its events. False once the operator cancelled.
+    bool Avanzar(qint64 hechos, qint64 total, const std::function<QString()>& texto);
+
+    // Milliseconds since the task began.
+    qint64 Transcurrido() const { return reloj_.elapsed(); }
+
+    static constexpr int EsperaDialogo = 500;
+
+private:
+    QWidget* ventana_;
+    QElapsedTimer reloj_;
+    qint64 ultimo_ = -1;
+    QPointer<QProgressDialog> dialogo_;
+};
