@@ -78,13 +78,21 @@ void frmPrincipal::CrearControles() {
 
     txtRutaArchivo = new QLineEdit(this);
     txtRutaArchivo->setObjectName(QStringLiteral("txtRutaArchivo"));
+    // The path box and the label lie on the fixed, light artwork: their texts
+    // stay dark whatever the desktop's palette, so that they read in a dark
+    // theme too.
     QPalette paleta = txtRutaArchivo->palette();
     paleta.setColor(QPalette::Base, FondoRuta);
+    paleta.setColor(QPalette::Text, Qt::black);
+    paleta.setColor(QPalette::PlaceholderText, Qt::darkGray);
     txtRutaArchivo->setPalette(paleta);
 
     Label1 = new QLabel(TextosVentana::Etiqueta, this);
     Label1->setObjectName(QStringLiteral("Label1"));
     Label1->setFont(FuenteTahoma(true));
+    QPalette tinta = Label1->palette();
+    tinta.setColor(QPalette::WindowText, Qt::black);
+    Label1->setPalette(tinta);
 
     cmdAceptar =
         new BotonImagen(QIcon(QStringLiteral(":/aceptar.png")), TextosVentana::Aceptar, this);

@@ -4,10 +4,13 @@
 
 #include "app/frmPrincipal.h"
 #include "dsn/CrearDSNListado.h"
+#include "platform/gui/Aplicacion.h"
+#include "platform/gui/ControlReporteVentana.h"
 #include "platform/gui/DialogoComun.h"
 #include "platform/gui/LienzoPaginas.h"
 #include "platform/gui/VistaPrevia.h"
 #include "run/CorridaControl.h"
+#include "run/Listado.h"
 #include "run/Programa.h"
 #include "tests/comun/Entorno.h"
 #include "util/Ini.h"
@@ -15,15 +18,23 @@
 
 #include <QAbstractButton>
 #include <QApplication>
+#include <QDialogButtonBox>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QFileDialog>
+#include <QLabel>
 #include <QLineEdit>
+#include <QMessageBox>
 #include <QPointer>
 #include <QProgressDialog>
 #include <QPushButton>
 #include <QTest>
 #include <QTimer>
+#include <QToolBar>
+#include <QToolButton>
+
+#include <cmath>
 
 namespace {
 // What the browse and template dialogs were given, and what they answer next.
@@ -67,6 +78,7 @@ protected:
     bool eventFilter(QObject* objeto, QEvent* evento) override;
 
 private slots:
+    void initTestCase() { PrepararEscritorio(); }
     void init();
     void cleanup();
     void estadoInicial();
@@ -84,6 +96,10 @@ private slots:
     void cancelarLaCorrida();
     void plantillaAusente_data();
     void plantillaAusente();
+    void textosDeQtEnEspanol();
+    void barraDeLaVista_data();
+    void barraDeLaVista();
+    void contrasteEnTemaOscuro();
     void posicionCentrada_data();
     void posicionCentrada();
 };
@@ -393,6 +409,101 @@ void PruebaVentana::plantillaAusente() {
                      mensajes->Textos().constFirst().contains(QStringLiteral("se guardaron")),
                  qPrintable(mensajes->Textos().constFirst()));
     QVERIFY(!QFile::exists(programa->PlantillaListado()));
+}
+
+// Qt's own dialogs speak Spanish, whatever the locale.
+void PruebaVentana::textosDeQtEnEspanol() {
+    QMessageBox caja(QMessageBox::NoIcon, QStringLiteral("x"), QStringLiteral("y"),
+                     QMessageBox::Ok | QMessageBox::Cancel);
+    QCOMPARE(caja.button(QMessageBox::Ok)->text().remove(u'&'), QStringLiteral("Aceptar"));
+    QFileDialog dialogo;
+    dialogo.setOption(QFileDialog::DontUseNativeDialog);
+    const auto* botones = dialogo.findChild<QDialogButtonBox*>();
+    QCOMPARE(botones->button(QDialogButtonBox::Open)->text().remove(u'&'), QStringLiteral("Abrir"));
+    QCOMPARE(botones->button(QDialogButtonBox::Cancel)->text().remove(u'&'),
+             QStringLiteral("Cancelar"));
+}
+
+void PruebaVentana::barraDeLaVista_data() {
+    QTest::addColumn<int>("ancho");
+    QTest::newRow("1280 px") << 1280;
+    QTest::newRow("1280 px a escala 2") << 640;
+}
+
+// Every action of the preview's bar is in sight, with a picture and a tip
+// that names its key.
+void PruebaVentana::barraDeLaVista() {
+    QFETCH(int, ancho);
+    GuardarFilas(carpeta->Base(), QStringLiteral("a.txt"), {QStringLiteral("D1")});
+    ControlReporteVentana rpt(ventana);
+    PrepararListado(rpt, *programa, QStringLiteral("a.txt"), QString(32, u'0'), QString(), 0);
+    rpt.SetWindowState(0);
+    QCOMPARE(rpt.PrintReport(), 1);
+    VistaPrevia* vista = Vistas().constFirst();
+    vista->resize(ancho, 700);
+    QTest::qWait(50);
+    auto* barra = vista->findChild<QToolBar*>(QStringLiteral("barra"));
+    QVERIFY(!barra->findChild<QToolButton*>(QStringLiteral("qt_toolbar_ext_button"))->isVisible());
+    int acciones = 0;
+    for (QAction* a : barra->actions()) {
+        if (a->isSeparator() || !a->icon().name().contains(u'-'))
+            continue;
+        ++acciones;
+        QVERIFY2(barra->widgetForAction(a)->isVisible(), qPrintable(a->text()));
+        QVERIFY(!a->icon().pixmap(22).isNull());
+        QVERIFY2(a->toolTip().contains(a->shortcut().toString(QKeySequence::NativeText)) &&
+                     !a->shortcut().isEmpty(),
+                 qPrintable(a->toolTip()));
+    }
+    QCOMPARE(acciones, 10);
+}
+
+// In a dark theme, the texts over the window's fixed light artwork stay
+// readable: a contrast of 4.5:1 at least, measured on pictures of the window
+// with and without the texts.
+void PruebaVentana::contrasteEnTemaOscuro() {
+    const QPalette antes = QApplication::palette();
+    QPalette oscura(QColor(45, 45, 45));
+    oscura.setColor(QPalette::WindowText, QColor(230, 230, 230));
+    oscura.setColor(QPalette::Text, QColor(235, 235, 235));
+    oscura.setColor(QPalette::Base, QColor(30, 30, 30));
+    QApplication::setPalette(oscura);
+    // Outside a running event loop the new palette reaches new windows only.
+    delete ventana.data();
+    ventana = new frmPrincipal(*programa);
+    ventana->show();
+    auto* etiqueta = ventana->findChild<QLabel*>(QStringLiteral("Label1"));
+    const QString rotulo = etiqueta->text();
+    etiqueta->clear();
+    const QImage sin = ventana->grab().toImage();
+    Ruta()->setText(QStringLiteral("/home/ana/deudas.txt"));
+    etiqueta->setText(rotulo);
+    Ruta()->setCursorPosition(0);
+    ventana->setFocus();
+    const QImage con = ventana->grab().toImage();
+    QApplication::setPalette(antes);
+    const auto luminancia = [](QRgb c) {
+        const auto lineal = [](int v) {
+            const double x = v / 255.0;
+            return x <= 0.03928 ? x / 12.92 : std::pow((x + 0.055) / 1.055, 2.4);
+        };
+        return 0.2126 * lineal(qRed(c)) + 0.7152 * lineal(qGreen(c)) + 0.0722 * lineal(qBlue(c));
+    };
+    for (QWidget* control : {static_cast<QWidget*>(Ruta()), static_cast<QWidget*>(etiqueta)}) {
+        // The text's own pixels are those that the text changed; its colour
+        // is the one farthest from what was there before.
+        const QRect zona =
+            QRect(control->mapTo(ventana, QPoint()), control->size()).adjusted(3, 3, -3, -3);
+        double contraste = 0;
+        for (int y = zona.top(); y <= zona.bottom(); ++y)
+            for (int x = zona.left(); x <= zona.right(); ++x) {
+                const double a = luminancia(sin.pixel(x, y)) + 0.05;
+                const double b = luminancia(con.pixel(x, y)) + 0.05;
+                contraste = std::max(contraste, std::max(a, b) / std::min(a, b));
+            }
+        QVERIFY2(contraste >= 4.5,
+                 qPrintable(control->objectName() + u' ' + QString::number(contraste)));
+    }
 }
 
 void PruebaVentana::posicionCentrada_data() {

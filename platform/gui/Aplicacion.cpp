@@ -5,12 +5,36 @@
 #include "platform/TextoVisible.h"
 #include "platform/gui/Puntero.h"
 
+#include <QIcon>
+#include <QLibraryInfo>
+#include <QLocale>
 #include <QMessageBox>
+#include <QTranslator>
 
 Aplicacion::Aplicacion(int& argc, char** argv)
     : QApplication(argc, argv) {
     setOrganizationName(TituloAplicacion);
+    setDesktopFileName(QStringLiteral("com.cobranzia.Cobranzia"));
     setQuitOnLastWindowClosed(true);
+    PrepararEscritorio();
+}
+
+void PrepararEscritorio() {
+    Q_INIT_RESOURCE(tema);
+    QLocale::setDefault(QLocale(QLocale::Spanish, QLocale::Spain));
+    const QString traducciones = QLibraryInfo::path(QLibraryInfo::TranslationsPath);
+    for (const char* modulo : {"qtbase_es", "qt_es"}) {
+        auto* traductor = new QTranslator(QCoreApplication::instance());
+        if (traductor->load(QLatin1String(modulo), traducciones))
+            QCoreApplication::installTranslator(traductor);
+        else
+            delete traductor;
+    }
+    QIcon::setThemeSearchPaths(QIcon::themeSearchPaths() << QStringLiteral(":/iconos"));
+    if (QIcon::themeName().isEmpty())
+        QIcon::setThemeName(QStringLiteral("tema"));
+    else
+        QIcon::setFallbackThemeName(QStringLiteral("tema"));
 }
 
 bool Aplicacion::notify(QObject* receptor, QEvent* evento) {

@@ -14,6 +14,12 @@ public:
     bool notify(QObject* receptor, QEvent* evento) override;
 };
 
+// What every window of the program needs of the desktop: Qt's own Spanish
+// texts (the program speaks only Spanish, whatever the locale), the Spanish
+// locale for numbers and dates, and icons by their freedesktop names from the
+// desktop's theme, or from the program's own where the desktop has none.
+void PrepararEscritorio();
+
 // Installs the message-box presenter of the window layer.
 void InstalarCajasDeMensaje();
 

@@ -48,6 +48,8 @@ void DialogoComun::ShowOpen() {
         elegido = RespuestaFijada()(*this);
     } else {
         QFileDialog dialogo(ventana_);
+        // Qt's own dialog, in Spanish whatever the desktop's.
+        dialogo.setOption(QFileDialog::DontUseNativeDialog);
         dialogo.setAcceptMode(QFileDialog::AcceptOpen);
         dialogo.setFileMode((Flags & OFNFileMustExist) ? QFileDialog::ExistingFile
                                                        : QFileDialog::AnyFile);

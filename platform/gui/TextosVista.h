@@ -15,6 +15,7 @@ inline const QString Anterior = QStringLiteral("Página anterior");
 inline const QString Siguiente = QStringLiteral("Página siguiente");
 inline const QString Ultima = QStringLiteral("Última página");
 inline const QString DeTotal = QStringLiteral(" de %1");
+inline const QString Pagina = QStringLiteral("Página");
 inline const QString Barra = QStringLiteral("Vista previa");
 inline const QString TituloPdf = QStringLiteral("Guardar como PDF");
 inline const QString FiltroPdf = QStringLiteral("Documentos PDF (*.pdf)");

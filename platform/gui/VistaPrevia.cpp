@@ -16,7 +16,6 @@
 #include <QProgressDialog>
 #include <QSpinBox>
 #include <QStatusBar>
-#include <QStyle>
 #include <QToolBar>
 
 namespace {
@@ -40,50 +39,50 @@ VistaPrevia::~VistaPrevia() = default;
 
 void VistaPrevia::CrearBarra() {
     QToolBar* barra = addToolBar(TextosVista::Barra);
+    barra->setObjectName(QStringLiteral("barra"));
     barra->setMovable(false);
-    barra->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
-    QStyle* s = style();
-    auto accion = [&](QStyle::StandardPixmap icono, const QString& texto, QKeySequence tecla,
+    // Pictures alone, their names and keys in the tips: the whole bar fits a
+    // narrow window and a large scale.
+    barra->setToolButtonStyle(Qt::ToolButtonIconOnly);
+    auto accion = [&](const char* icono, const QString& texto, const QKeySequence& tecla,
                       auto&& receptor) {
-        QAction* a = barra->addAction(s->standardIcon(icono), texto);
-        // The style has no printer picture: the theme's, or the text alone.
-        if (tecla == QKeySequence::Print)
-            a->setIcon(QIcon::fromTheme(QStringLiteral("document-print")));
+        QAction* a = barra->addAction(QIcon::fromTheme(QLatin1String(icono)), texto);
         a->setShortcut(tecla);
+        a->setToolTip(
+            QStringLiteral("%1 (%2)").arg(QString(texto).remove(u'&').remove(QStringLiteral("...")),
+                                          tecla.toString(QKeySequence::NativeText)));
         connect(a, &QAction::triggered, this, receptor);
         return a;
     };
-    accion(QStyle::SP_DialogSaveButton, TextosVista::Imprimir, QKeySequence::Print,
-           &VistaPrevia::Imprimir);
-    accion(QStyle::SP_DialogSaveButton, TextosVista::GuardarPdf, QKeySequence::Save,
+    accion("document-print", TextosVista::Imprimir, QKeySequence::Print, &VistaPrevia::Imprimir);
+    accion("document-save-as", TextosVista::GuardarPdf, QKeySequence::Save,
            &VistaPrevia::PreguntarPdf);
     barra->addSeparator();
-    accion(QStyle::SP_ArrowUp, TextosVista::Acercar, QKeySequence::ZoomIn,
-           [this] { lienzo_->Acercar(); });
-    accion(QStyle::SP_ArrowDown, TextosVista::Alejar, QKeySequence::ZoomOut,
-           [this] { lienzo_->Alejar(); });
-    accion(QStyle::SP_TitleBarMaxButton, TextosVista::AjustarAncho, QKeySequence(),
+    accion("zoom-in", TextosVista::Acercar, QKeySequence::ZoomIn, [this] { lienzo_->Acercar(); });
+    accion("zoom-out", TextosVista::Alejar, QKeySequence::ZoomOut, [this] { lienzo_->Alejar(); });
+    accion("zoom-fit-width", TextosVista::AjustarAncho, QKeySequence(Qt::CTRL | Qt::Key_2),
            [this] { lienzo_->AjustarAncho(); });
-    accion(QStyle::SP_TitleBarNormalButton, TextosVista::AjustarPagina, QKeySequence(),
+    accion("zoom-fit-best", TextosVista::AjustarPagina, QKeySequence(Qt::CTRL | Qt::Key_1),
            [this] { lienzo_->AjustarPagina(); });
     barra->addSeparator();
-    accion(QStyle::SP_MediaSkipBackward, TextosVista::Primera,
-           QKeySequence(Qt::CTRL | Qt::Key_Home), [this] { lienzo_->IrAPagina(0); });
-    accion(QStyle::SP_MediaSeekBackward, TextosVista::Anterior, QKeySequence(),
+    accion("go-first", TextosVista::Primera, QKeySequence(Qt::CTRL | Qt::Key_Home),
+           [this] { lienzo_->IrAPagina(0); });
+    accion("go-previous", TextosVista::Anterior, QKeySequence(Qt::Key_PageUp),
            [this] { lienzo_->IrAPagina(lienzo_->PaginaActual() - 1); });
 
     const qint64 total = reporte_->TotalPaginas();
     numeroPagina_ = new QSpinBox(barra);
     numeroPagina_->setRange(1, int(std::min<qint64>(total, INT_MAX)));
     numeroPagina_->setKeyboardTracking(false);
+    numeroPagina_->setToolTip(TextosVista::Pagina);
     barra->addWidget(numeroPagina_);
     barra->addWidget(new QLabel(TextosVista::DeTotal.arg(total), barra));
     connect(numeroPagina_, &QSpinBox::valueChanged, this,
             [this](int n) { lienzo_->IrAPagina(n - 1); });
 
-    accion(QStyle::SP_MediaSeekForward, TextosVista::Siguiente, QKeySequence(),
+    accion("go-next", TextosVista::Siguiente, QKeySequence(Qt::Key_PageDown),
            [this] { lienzo_->IrAPagina(lienzo_->PaginaActual() + 1); });
-    accion(QStyle::SP_MediaSkipForward, TextosVista::Ultima, QKeySequence(Qt::CTRL | Qt::Key_End),
+    accion("go-last", TextosVista::Ultima, QKeySequence(Qt::CTRL | Qt::Key_End),
            [this] { lienzo_->IrAPagina(reporte_->TotalPaginas() - 1); });
 }
 
@@ -154,9 +153,10 @@ void VistaPrevia::Imprimir() {
 }
 
 void VistaPrevia::PreguntarPdf() {
-    QString ruta = QFileDialog::getSaveFileName(this, TextosVista::TituloPdf,
-                                                QDir::home().filePath(TextosVista::NombrePdf),
-                                                TextosVista::FiltroPdf);
+    // Qt's own dialog, in Spanish whatever the desktop's.
+    QString ruta = QFileDialog::getSaveFileName(
+        this, TextosVista::TituloPdf, QDir::home().filePath(TextosVista::NombrePdf),
+        TextosVista::FiltroPdf, nullptr, QFileDialog::DontUseNativeDialog);
     if (ruta.isEmpty())
         return;
     if (!ruta.endsWith(TextosVista::ExtensionPdf, Qt::CaseInsensitive))
