@@ -2,6 +2,7 @@
 
 #include "dsn/CrearDSNListado.h"
 #include "platform/BaseDatos.h"
+#include "platform/CadenaConexion.h"
 #include "platform/CarpetaDatos.h"
 #include "platform/ErrorEjecucion.h"
 #include "util/Ini.h"
@@ -40,7 +41,7 @@ QString Programa::CadenaConexion() const {
     if (EnServidor())
         return servidor_;
     return QStringLiteral("Provider=Microsoft.Jet.OLEDB.4.0;") % QStringLiteral("Data Source=") %
-           BaseDatos() % u';' % QStringLiteral("Persist Security Info=False;") %
+           CitarValorConexion(BaseDatos()) % u';' % QStringLiteral("Persist Security Info=False;") %
            QStringLiteral("Jet OLEDB:Database Password=") % TextosPrograma::Contrasena;
 }
 
