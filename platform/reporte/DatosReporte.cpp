@@ -155,6 +155,9 @@ ResumenDatos DatosReporte::Resumir(int caracteresPorLinea) {
     r.ultimoId = q.value(2).toLongLong();
     r.longitudMaxima = q.value(3).toLongLong();
     r.lineas = q.value(4).toLongLong();
+    // A later run that committed since the guard was checked leaves no rows
+    // to count: that is a replaced listing, not an empty one.
+    ComprobarVigencia();
     return r;
 }
 
