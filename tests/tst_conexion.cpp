@@ -2,7 +2,6 @@
 // statements, what reaches the file, and every way an open or a statement fails.
 
 #include "platform/BaseDatos.h"
-#include "platform/CadenaConexion.h"
 #include "platform/Conexion.h"
 #include "platform/ErrorEjecucion.h"
 #include "platform/Parametrizacion.h"
@@ -11,10 +10,7 @@
 
 #include <QDir>
 #include <QFile>
-#include <QFileInfo>
 #include <QTest>
-
-#include <sqlite3.h>
 
 namespace {
 const QString kInsercion =
@@ -29,8 +25,6 @@ QString Contenido(const QString& ruta) {
 class PruebaConexion : public QObject {
     Q_OBJECT
 private slots:
-    void cadena_data();
-    void cadena();
     void parametrizar_data();
     void parametrizar();
     void literalesTalCual_data();
@@ -42,36 +36,6 @@ private slots:
     void baseNueva();
 };
 
-void PruebaConexion::cadena_data() {
-    QTest::addColumn<QString>("cadena");
-    QTest::addColumn<QString>("clave");
-    QTest::addColumn<QString>("valor");
-    const QString normal =
-        Programa(QStringLiteral("/p"), QStringLiteral("/opt/c;d=e")).CadenaConexion();
-    QTest::newRow("las seis piezas")
-        << normal << "*"
-        << "Provider=Microsoft.Jet.OLEDB.4.0;Data Source=/opt/c;d=e/Cobranzia.mdb;Persist "
-           "Security Info=False;Jet OLEDB:Database Password=tornasolmivel";
-    QTest::newRow("raíz") << Programa(QStringLiteral("/"), QStringLiteral("/")).CadenaConexion()
-                          << "Data Source"
-                          << "//Cobranzia.mdb";
-    QTest::newRow("punto y coma en la carpeta") << normal << "Data Source"
-                                                << "/opt/c;d=e/Cobranzia.mdb";
-    QTest::newRow("contraseña al final") << normal << "Jet OLEDB:Database Password"
-                                         << "tornasolmivel";
-    QTest::newRow("mayúsculas") << normal << "DATA SOURCE"
-                                << "/opt/c;d=e/Cobranzia.mdb";
-    QTest::newRow("clave ausente") << normal << "User ID"
-                                   << "";
-}
-
-void PruebaConexion::cadena() {
-    QFETCH(QString, cadena);
-    QFETCH(QString, clave);
-    QFETCH(QString, valor);
-    QCOMPARE(clave == u"*" ? cadena : ValorConexion(cadena, clave), valor);
-}
-
 void PruebaConexion::parametrizar_data() {
     QTest::addColumn<QString>("previa"); // parsed before, with the same sentence
     QTest::addColumn<QString>("sql");
@@ -81,15 +45,9 @@ void PruebaConexion::parametrizar_data() {
                                << " INSERT INTO Datos (t_datos, t_archivo)  VALUES ('D''1', 'a b') "
                                << " INSERT INTO Datos (t_datos, t_archivo)  VALUES (?, ?) "
                                << QStringList{"D'1", "a b"};
-    QTest::newRow("nulo y vacío") << ""
-                                  << "VALUES (Null, '')"
-                                  << "VALUES (Null, ?)" << QStringList{""};
     QTest::newRow("solo apóstrofos") << ""
                                      << "x = ''''''"
                                      << "x = ?" << QStringList{"''"};
-    QTest::newRow("sin literales") << ""
-                                   << "DELETE FROM Datos"
-                                   << "DELETE FROM Datos" << QStringList();
     QTest::newRow("misma forma") << "x = 'a', 'b'"
                                  << "x = 'c''', ''"
                                  << "x = ?, ?" << QStringList{"c'", ""};
@@ -163,7 +121,6 @@ void PruebaConexion::instruccionesErroneas_data() {
     QTest::newRow("tabla inexistente") << "DELETE FROM Nada WHERE t_archivo = 'a'";
     QTest::newRow("t_archivo nulo") << "INSERT INTO Datos (t_datos, t_archivo) VALUES ('x', Null)";
     QTest::newRow("dos instrucciones") << "DELETE FROM Datos; DROP TABLE Datos";
-    QTest::newRow("vacía") << "  ";
 }
 
 void PruebaConexion::instruccionesErroneas() {
@@ -187,11 +144,7 @@ void PruebaConexion::aperturaFallida_data() {
                                  << "No se encontró el archivo de base de datos";
     QTest::newRow("otra contraseña") << "otra contraseña"
                                      << "No es una contraseña válida.";
-    QTest::newRow("sin verificador") << "sin verificador"
-                                     << "No es una contraseña válida.";
     QTest::newRow("texto") << "texto"
-                           << "No se reconoce el formato de la base de datos";
-    QTest::newRow("vacío") << "vacío"
                            << "No se reconoce el formato de la base de datos";
     QTest::newRow("solo lectura") << "solo lectura"
                                   << "es de solo lectura";
@@ -208,16 +161,11 @@ void PruebaConexion::aperturaFallida() {
     QString error;
     if (caso == u"otra contraseña") {
         QVERIFY(CrearBaseDatos(base, QStringLiteral("otra"), &creada, &error));
-    } else if (caso == u"sin verificador" || caso == u"solo lectura") {
+    } else if (caso == u"solo lectura") {
         QVERIFY(CrearBaseDatos(base, TextosPrograma::Contrasena, &creada, &error));
-        if (caso == u"solo lectura")
-            QVERIFY(QFile::setPermissions(base, QFile::ReadOwner));
-        else
-            ConsultarBase(base, "DELETE FROM Seguridad");
+        QVERIFY(QFile::setPermissions(base, QFile::ReadOwner));
     } else if (caso == u"texto") {
         carpeta.Escribir(QStringLiteral("Cobranzia.mdb"), QByteArray(4096, 'x'));
-    } else if (caso == u"vacío") {
-        carpeta.Escribir(QStringLiteral("Cobranzia.mdb"), QByteArray());
     } else if (caso == u"carpeta") {
         QVERIFY(QDir().mkdir(base));
     }
@@ -232,13 +180,9 @@ void PruebaConexion::aperturaFallida() {
     QCOMPARE(Contenido(base), antes);
 }
 
-// A new database is the program's own, readable by its user alone, and never
-// replaces a file that is already there.
+// A new database never replaces a file that is already there.
 void PruebaConexion::baseNueva() {
     CarpetaPrueba carpeta;
-    QCOMPARE(int(QFileInfo(carpeta.Base()).permissions()),
-             int(QFile::ReadOwner | QFile::WriteOwner | QFile::ReadUser | QFile::WriteUser));
-    carpeta.NuevoPrograma();
     const QString ruta = carpeta.Escribir(QStringLiteral("otra.mdb"), "datos del usuario");
     bool creada = true;
     QString error;

@@ -26,7 +26,6 @@ class PruebaCorrida : public QObject {
 private slots:
     void codigoYFilas_data();
     void codigoYFilas();
-    void sentencias();
     void nombres();
     void fallos_data();
     void fallos();
@@ -64,8 +63,6 @@ void PruebaCorrida::codigoYFilas_data() {
                                       << "75702EF4890176B84C85B7E34EC9E12D";
     QTest::newRow("CR suelto") << QByteArray("a\rb\r\n") << QStringList{"a\rb"}
                                << "2132B3BDA00D60E52785208164BFF1C8";
-    QTest::newRow("línea final vacía") << QByteArray("D1\r\n\r\n") << QStringList{"D1", "<null>"}
-                                       << "78938CAB52528F1CE81E5BCB46F97C7E";
     QTest::newRow("Windows-1252") << QByteArray("NU\xD1"
                                                 "EZ \x80\x81\x8D\x8F\x90\x9D\xFF\n")
                                   << QStringList{QStringLiteral(
@@ -98,17 +95,6 @@ void PruebaCorrida::codigoYFilas() {
     QCOMPARE(r.filas, filas.size());
     QCOMPARE(FilasGuardadas(carpeta.Base(), kLote), filas);
     QCOMPARE(CalcularCodigoControl(*programa, ruta), codigo);
-}
-
-void PruebaCorrida::sentencias() {
-    QCOMPARE(SentenciaBorrado(QStringLiteral("lote01.txt")),
-             QStringLiteral(" DELETE FROM Datos  WHERE t_archivo = 'lote01.txt'"));
-    QCOMPARE(
-        SentenciaInsercion(QStringLiteral("D001"), QStringLiteral("lote01.txt")),
-        QStringLiteral(" INSERT INTO Datos (t_datos, t_archivo)  VALUES ('D001', 'lote01.txt') "));
-    QCOMPARE(
-        SentenciaInsercion(QString(), QStringLiteral("O'Hara.txt")),
-        QStringLiteral(" INSERT INTO Datos (t_datos, t_archivo)  VALUES (Null, 'O''Hara.txt') "));
 }
 
 // The name is the last component, trimmed in the rows but not for the

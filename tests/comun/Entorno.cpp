@@ -1,6 +1,7 @@
 #include "tests/comun/Entorno.h"
 
 #include "platform/BaseDatos.h"
+#include "platform/InstaladorOdbc.h"
 #include "run/Programa.h"
 
 #include <QDir>
@@ -12,22 +13,25 @@
 #include <odbcinst.h>
 #include <sqlite3.h>
 
-namespace {
-// One statement on the test server, its values bound; the first column of
-// the rows it gives, "<null>" for a null.
-QStringList SqlServidor(const char* sql, const QStringList& valores = {}) {
-    PGconn* c = PQconnectdb(qgetenv("PRUEBA_SERVIDOR").constData());
+QStringList SqlServidor(const QString& sql, const QStringList& valores, const QString& cadena) {
+    PGconn* c = PQconnectdb(
+        (cadena.isEmpty() ? qEnvironmentVariable("PRUEBA_SERVIDOR") : cadena).toUtf8().constData());
+    PQsetNoticeProcessor(
+        c, [](void*, const char*) {}, nullptr);
     QList<QByteArray> utf8;
     std::vector<const char*> punteros;
     for (const QString& v : valores)
         utf8 << v.toUtf8();
     for (const QByteArray& v : utf8)
         punteros.push_back(v.constData());
-    PGresult* r =
-        PQexecParams(c, sql, int(punteros.size()), nullptr, punteros.data(), nullptr, nullptr, 0);
-    if (PQresultStatus(r) != PGRES_TUPLES_OK && PQresultStatus(r) != PGRES_COMMAND_OK)
-        qFatal("Consulta de prueba en el servidor: %s", PQerrorMessage(c));
+    // Without values, a script of several statements.
+    PGresult* r = valores.isEmpty()
+                      ? PQexec(c, sql.toUtf8().constData())
+                      : PQexecParams(c, sql.toUtf8().constData(), int(punteros.size()), nullptr,
+                                     punteros.data(), nullptr, nullptr, 0);
     QStringList filas;
+    if (PQresultStatus(r) != PGRES_TUPLES_OK && PQresultStatus(r) != PGRES_COMMAND_OK)
+        filas << QString::fromUtf8(PQerrorMessage(c));
     for (int i = 0; i < PQntuples(r); ++i)
         filas << (PQgetisnull(r, i, 0) ? QStringLiteral("<null>")
                                        : QString::fromUtf8(PQgetvalue(r, i, 0)));
@@ -35,7 +39,6 @@ QStringList SqlServidor(const char* sql, const QStringList& valores = {}) {
     PQfinish(c);
     return filas;
 }
-} // namespace
 
 bool EnServidor() {
     return qEnvironmentVariable("COBRANZIA_PRUEBA_MOTOR") == u"servidor";
@@ -63,7 +66,7 @@ std::unique_ptr<Programa> CarpetaPrueba::NuevoPrograma(bool abrir) const {
         programa->gConexion->SetConnectionString(programa->CadenaConexion());
         programa->gConexion->Open();
         if (EnServidor())
-            SqlServidor("TRUNCATE Datos, Corridas");
+            SqlServidor(QStringLiteral("TRUNCATE Datos, Corridas"));
     }
     return programa;
 }
@@ -111,61 +114,50 @@ Salida Ejecutar(const QString& programa, const QStringList& argumentos,
     return s;
 }
 
-QStringList ConsultarBase(const QString& base, const char* consulta, const QString& parametro) {
+QStringList ConsultarBase(const QString& base, const QString& sql, const QStringList& valores) {
+    if (EnServidor())
+        return SqlServidor(sql, valores);
     sqlite3* db = nullptr;
     // Read-write, so that a journal left by a killed run is rolled back first.
     sqlite3_open_v2(QFile::encodeName(base).constData(), &db, SQLITE_OPEN_READWRITE, nullptr);
     sqlite3_busy_timeout(db, 5000);
     sqlite3_stmt* st = nullptr;
-    if (sqlite3_prepare_v2(db, consulta, -1, &st, nullptr) != SQLITE_OK)
+    if (sqlite3_prepare_v2(db, sql.toUtf8().constData(), -1, &st, nullptr) != SQLITE_OK)
         qFatal("Consulta de prueba inválida: %s", sqlite3_errmsg(db));
-    const QByteArray valor = parametro.toUtf8();
-    if (!parametro.isNull())
-        sqlite3_bind_text(st, 1, valor.constData(), int(valor.size()), SQLITE_TRANSIENT);
+    for (int i = 0; i < valores.size(); ++i) {
+        const QByteArray valor = valores[i].toUtf8();
+        sqlite3_bind_text(st, i + 1, valor.constData(), int(valor.size()), SQLITE_TRANSIENT);
+    }
     QStringList filas;
-    while (sqlite3_step(st) == SQLITE_ROW) {
+    int paso = 0;
+    while ((paso = sqlite3_step(st)) == SQLITE_ROW) {
         if (sqlite3_column_type(st, 0) == SQLITE_NULL)
             filas << QStringLiteral("<null>");
         else
             filas << QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(st, 0)),
                                        sqlite3_column_bytes(st, 0));
     }
+    if (paso != SQLITE_DONE)
+        qFatal("Consulta de prueba fallida: %s", sqlite3_errmsg(db));
     sqlite3_finalize(st);
     sqlite3_close(db);
     return filas;
 }
 
 QStringList FilasGuardadas(const QString& base, const QString& archivo) {
-    if (EnServidor())
-        return SqlServidor("SELECT t_datos FROM Datos WHERE t_archivo = $1 ORDER BY id", {archivo});
-    return ConsultarBase(base, "SELECT t_datos FROM Datos WHERE t_archivo = ? ORDER BY rowid",
-                         archivo);
+    return ConsultarBase(
+        base,
+        EnServidor()
+            ? QStringLiteral("SELECT t_datos FROM Datos WHERE t_archivo = $1 ORDER BY id")
+            : QStringLiteral("SELECT t_datos FROM Datos WHERE t_archivo = $1 ORDER BY rowid"),
+        {archivo});
 }
 
 void GuardarFilas(const QString& base, const QString& archivo, const QStringList& filas) {
-    if (EnServidor()) {
-        for (const QString& fila : filas)
-            SqlServidor("INSERT INTO Datos (t_datos, t_archivo) VALUES ($1, $2)", {fila, archivo});
-        return;
-    }
-    sqlite3* db = nullptr;
-    sqlite3_open_v2(QFile::encodeName(base).constData(), &db, SQLITE_OPEN_READWRITE, nullptr);
-    sqlite3_exec(db, "BEGIN", nullptr, nullptr, nullptr);
-    sqlite3_stmt* st = nullptr;
-    sqlite3_prepare_v2(db, "INSERT INTO Datos (t_datos, t_archivo) VALUES (?, ?)", -1, &st,
-                       nullptr);
-    const QByteArray nombre = archivo.toUtf8();
-    for (const QString& fila : filas) {
-        const QByteArray texto = fila.toUtf8();
-        sqlite3_bind_text(st, 1, texto.constData(), int(texto.size()), SQLITE_TRANSIENT);
-        sqlite3_bind_text(st, 2, nombre.constData(), int(nombre.size()), SQLITE_TRANSIENT);
-        if (sqlite3_step(st) != SQLITE_DONE)
-            qFatal("No se pudo insertar: %s", sqlite3_errmsg(db));
-        sqlite3_reset(st);
-    }
-    sqlite3_finalize(st);
-    sqlite3_exec(db, "COMMIT", nullptr, nullptr, nullptr);
-    sqlite3_close(db);
+    for (const QString& fila : filas)
+        ConsultarBase(base,
+                      QStringLiteral("INSERT INTO Datos (t_datos, t_archivo) VALUES ($1, $2)"),
+                      {fila, archivo});
 }
 
 QString ArchivoOdbcIni() {
@@ -175,6 +167,13 @@ QString ArchivoOdbcIni() {
 void OlvidarCacheOdbc() {
     const QByteArray otro = QFile::encodeName(ArchivoOdbcIni() + QStringLiteral(".cache"));
     SQLWritePrivateProfileString("Cache", nullptr, nullptr, otro.constData());
+}
+
+QString DbqRegistrado() {
+    OlvidarCacheOdbc();
+    const Odbc::ValorDsn leido =
+        Odbc::LeerValorDsn(QStringLiteral("Cobranzia"), QStringLiteral("DBQ"));
+    return leido.existe ? leido.valor : QStringLiteral("<ausente>");
 }
 
 QStringList LineasPdf(const QString& ruta) {
@@ -187,6 +186,41 @@ QStringList LineasPdf(const QString& ruta) {
         if (!linea.trimmed().isEmpty())
             lineas << linea.trimmed();
     return lineas;
+}
+
+QByteArray Lote(int lineas, char marca) {
+    QByteArray texto = "H20261201\r\n";
+    for (int i = 0; i < lineas; ++i)
+        texto +=
+            marca + QByteArray::number(i).rightJustified(8, '0') + QByteArray(50, 'x') + "\r\n";
+    return texto + "T\r\n";
+}
+
+void ListadosALaVez(const QString (&programas)[2], const QStringList (&argumentos)[2],
+                    const int (&lineas)[2], bool reemplazo) {
+    QProcess procesos[2];
+    for (int i = 0; i < 2; ++i)
+        procesos[i].start(programas[i], argumentos[i]);
+    int listados = 0;
+    for (int i = 0; i < 2; ++i) {
+        QVERIFY(procesos[i].waitForFinished(60000));
+        const QString errores = QString::fromUtf8(procesos[i].readAllStandardError());
+        if (procesos[i].exitCode() != 0) {
+            QVERIFY2(reemplazo && errores.contains(QStringLiteral("reemplazó")),
+                     qPrintable(errores));
+            continue;
+        }
+        ++listados;
+        const QString codigo = QString::fromUtf8(procesos[i].readAllStandardOutput()).trimmed();
+        const QStringList leidas =
+            LineasPdf(argumentos[i].value(argumentos[i].indexOf(QStringLiteral("--listado")) + 1));
+        QVERIFY(leidas.contains(QStringLiteral("Código de control: ") + codigo));
+        QVERIFY(leidas.contains(QStringLiteral("Filas listadas: %1").arg(lineas[i])));
+        const QChar otra(u'B' - i);
+        for (const QString& linea : leidas)
+            QVERIFY2(!linea.startsWith(otra) || !linea.endsWith(u'x'), qPrintable(linea));
+    }
+    QVERIFY(listados > 0);
 }
 
 QString CarpetaProgramaConstruida() {

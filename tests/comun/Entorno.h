@@ -16,13 +16,17 @@ class Programa;
 // take a database file read and write the server's tables instead.
 bool EnServidor();
 
+// Statements on the test server as `cadena` connects, by default as the
+// owner; values are bound to $1, $2... The first column of the rows that the
+// last statement gives, "<null>" for a null, or the server's error.
+QStringList SqlServidor(const QString& sql, const QStringList& valores = {},
+                        const QString& cadena = {});
+
 // A program folder of its own for a test: the md5 library, the template and,
 // unless told otherwise, a fresh database.
 class CarpetaPrueba {
 public:
     explicit CarpetaPrueba(bool conBase = true);
-    CarpetaPrueba(const CarpetaPrueba&) = delete;
-    CarpetaPrueba& operator=(const CarpetaPrueba&) = delete;
 
     QString Ruta() const { return dir_.path(); }
     QString Archivo(const QString& nombre) const { return dir_.filePath(nombre); }
@@ -71,10 +75,10 @@ struct Salida {
 Salida Ejecutar(const QString& programa, const QStringList& argumentos,
                 const QProcessEnvironment& entorno = QProcessEnvironment::systemEnvironment());
 
-// The first column of every row a query gives, read from a database file, with
-// "<null>" for a database null. `parametro`, when given, is bound to the one "?".
-QStringList ConsultarBase(const QString& base, const char* consulta,
-                          const QString& parametro = QString());
+// The first column of every row a query gives, "<null>" for a null, from a
+// database file, or on the test server when the tests run there; `valores`
+// are bound to $1, $2...
+QStringList ConsultarBase(const QString& base, const QString& sql, const QStringList& valores = {});
 
 // The t_datos of the rows stored for one file, in the order they were stored.
 QStringList FilasGuardadas(const QString& base, const QString& archivo);
@@ -88,6 +92,21 @@ QString ArchivoOdbcIni();
 // unixODBC keeps what it has read from its settings files until its next write
 // in this process: a write elsewhere makes it read the files again.
 void OlvidarCacheOdbc();
+
+// A debit file of `lineas` detail lines, each the mark, eight digits and 50
+// letters x, between a header and a trailer.
+QByteArray Lote(int lineas, char marca);
+
+// Two batch runs at once, of `programas` with `argumentos` that name a
+// listing, with `lineas` detail lines marked 'A' and 'B': each listing holds
+// exactly its run's rows under its code or, where `reemplazo` allows, the run
+// says that a later run replaced them; one listing at least stands.
+void ListadosALaVez(const QString (&programas)[2], const QStringList (&argumentos)[2],
+                    const int (&lineas)[2], bool reemplazo);
+
+// The DBQ of data source "Cobranzia" in the user's settings, read afresh;
+// "<ausente>" when there is no such data source.
+QString DbqRegistrado();
 
 // The lines of a PDF's text that are not blank, trimmed, as pdftotext reads them.
 QStringList LineasPdf(const QString& ruta);
