@@ -21,22 +21,20 @@ QByteArray Contenido() {
     return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
 }
 
-// Lays out the user's settings file with one section for "Cobranzia".
+// Lays out the user's settings file with one section for "Cobranzia", whose
+// DBQ the state names.
 void EscribirOdbcIni(const QString& estado, const QString& esperada) {
-    QByteArray texto = kOtra;
-    if (estado == QLatin1String("sin DBQ"))
-        texto += "[Cobranzia]\nDriver=SQLite3\nMarca=1\n";
-    else if (estado == QLatin1String("DBQ largo"))
-        texto += "[Cobranzia]\nDriver=SQLite3\nMarca=1\nDBQ=/" + QByteArray(1100, 'x') + "\n";
-    else if (estado == QLatin1String("DBQ igual"))
-        texto += "[Cobranzia]\nDriver=SQLite3\nMarca=1\nDBQ=" + esperada.toUtf8() + "\n";
-    else if (estado == QLatin1String("DBQ otra carpeta"))
-        texto += "[Cobranzia]\nDriver=SQLite3\nMarca=1\nDBQ=/otra/carpeta/Cobranzia.mdb\n";
-    else if (estado == QLatin1String("DBQ otra caja"))
-        texto += "[Cobranzia]\nDriver=SQLite3\nMarca=1\nDBQ=" + esperada.toUpper().toUtf8() + "\n";
+    const QHash<QString, QByteArray> dbq{
+        {QStringLiteral("sin DBQ"), ""},
+        {QStringLiteral("DBQ largo"), "DBQ=/" + QByteArray(1100, 'x') + "\n"},
+        {QStringLiteral("DBQ igual"), "DBQ=" + esperada.toUtf8() + "\n"},
+        {QStringLiteral("DBQ otra carpeta"), "DBQ=/otra/carpeta/Cobranzia.mdb\n"},
+        {QStringLiteral("DBQ otra caja"), "DBQ=" + esperada.toUpper().toUtf8() + "\n"}};
     QFile archivo(ArchivoOdbcIni());
     QVERIFY(archivo.open(QIODevice::WriteOnly | QIODevice::Truncate));
-    archivo.write(texto);
+    archivo.write(kOtra);
+    if (dbq.contains(estado))
+        archivo.write("[Cobranzia]\nDriver=SQLite3\nMarca=1\n" + dbq[estado]);
     archivo.close();
     OlvidarCacheOdbc();
 }

@@ -18,19 +18,13 @@ EXPORTAR int32_t MDStringFix(const char*, int32_t, char*) {
     return 0;
 }
 #else
-namespace {
-void EscribirEnMedio(char* buffer) {
-    std::memcpy(buffer + 2, "0123456789ABCDEF0123456789AB", 28);
-}
-} // namespace
-
 EXPORTAR int32_t MDStringFix(const char*, int32_t, char* buffer) {
-    EscribirEnMedio(buffer);
+    std::memcpy(buffer + 2, "0123456789ABCDEF0123456789AB", 28);
     return 1;
 }
 
 EXPORTAR int32_t MDFile(const char*, char* buffer) {
-    EscribirEnMedio(buffer);
+    std::memcpy(buffer + 2, "0123456789ABCDEF0123456789AB", 28);
     return 1;
 }
 #endif
