@@ -107,7 +107,9 @@ ErrorEjecucion ErrorPostgres(const pg_conn* conexion, const pg_result* resultado
     if (mensaje.isEmpty())
         mensaje = QString::fromUtf8(resultado ? PQresultErrorMessage(resultado)
                                               : PQerrorMessage(conexion));
-    if (PQstatus(conexion) == CONNECTION_BAD)
+    // An error of libpq's own, with no state from the server, is the
+    // connection failing: libpq may still call it good until its next use.
+    if (PQstatus(conexion) == CONNECTION_BAD || estado.isEmpty())
         estado = QStringLiteral("08006");
     return ErrorEjecucion(Errores::BaseDatos, MotivoPostgres(estado, mensaje.simplified()));
 }

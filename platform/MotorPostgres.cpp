@@ -307,8 +307,9 @@ void MotorPostgres::Comenzar() {
         Reconectar();
     PGresult* r = PQexec(conexion_, kComienzo);
     // A server restarted since the last run: nothing has happened yet, so
-    // connecting again and beginning anew is safe.
-    if (PQstatus(conexion_) == CONNECTION_BAD) {
+    // connecting again and beginning anew is safe. After an immediate
+    // shutdown libpq reports the lost connection while it still calls it good.
+    if (PQresultStatus(r) != PGRES_COMMAND_OK) {
         PQclear(r);
         Reconectar();
         r = PQexec(conexion_, kComienzo);

@@ -66,6 +66,7 @@ private slots:
     void servidorDetenidoEnMedio();
     void dosPuestos();
     void servidorMatadoEnUnaCorrida();
+    void tiempoMaximo();
 
 private:
     Conexion conexion_;
@@ -233,6 +234,25 @@ void PruebaServidor::servidorMatadoEnUnaCorrida() {
     QVERIFY(Servidor("reanudar"));
     QCOMPARE(proceso.exitCode(), 2);
     QVERIFY2(proceso.readAllStandardError().contains("conexi"), "sin motivo");
+    QCOMPARE(Consultar(), QStringList{"antes"});
+    // A connection that outlived the server serves the next run.
+    Reemplazar(conexion_, QStringLiteral("después"));
+    QCOMPARE(Consultar(), QStringList{"después"});
+}
+
+// A run longer than the server allows a statement: it fails with the reason,
+// and the earlier run's rows stay.
+void PruebaServidor::tiempoMaximo() {
+    CarpetaPrueba carpeta(false);
+    carpeta.CopiarEjecutable();
+    Reemplazar(conexion_, QStringLiteral("antes"));
+    const Salida s = Ejecutar(
+        carpeta.Archivo(QStringLiteral("cobranzia")),
+        {QStringLiteral("--servidor"), Cadena(QStringLiteral("options='-c statement_timeout=300'")),
+         QStringLiteral("--datos"), carpeta.Ruta(), QStringLiteral("--procesar"),
+         carpeta.Escribir(kArchivo, Lote(600000, 'D'))});
+    QCOMPARE(s.estado, 2);
+    QVERIFY2(s.errores.contains(QStringLiteral("superó el tiempo máximo")), qPrintable(s.errores));
     QCOMPARE(Consultar(), QStringList{"antes"});
 }
 
