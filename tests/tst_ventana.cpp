@@ -13,7 +13,6 @@
 #include "run/Programa.h"
 #include "tests/comun/Entorno.h"
 #include "util/Ini.h"
-#include "util/gui/CentrarFormulario.h"
 
 #include <QAbstractButton>
 #include <QApplication>
@@ -98,8 +97,6 @@ private slots:
     void textosDeQtEnEspanol();
     void barraDeLaVista();
     void contrasteEnTemaOscuro();
-    void posicionCentrada_data();
-    void posicionCentrada();
 };
 
 void PruebaVentana::init() {
@@ -488,25 +485,6 @@ void PruebaVentana::contrasteEnTemaOscuro() {
         QVERIFY2(contraste >= 4.5,
                  qPrintable(control->objectName() + u' ' + QString::number(contraste)));
     }
-}
-
-void PruebaVentana::posicionCentrada_data() {
-    QTest::addColumn<double>("pantalla");
-    QTest::addColumn<double>("alto");
-    QTest::addColumn<int>("desplazamiento");
-    QTest::addColumn<int>("posicion");
-    QTest::newRow("1001 se parte en 500") << 2001.0 << 1000.0 << 0 << 500;
-    QTest::newRow("1000.5 redondea a 1000") << 1500.5 << 500.0 << 0 << 500;
-    QTest::newRow("1001.5 redondea a 1002") << 1501.5 << 500.0 << 0 << 501;
-    QTest::newRow("500 twips arriba") << 15360.0 << 2160.0 << -500 << 6100;
-}
-
-void PruebaVentana::posicionCentrada() {
-    QFETCH(double, pantalla);
-    QFETCH(double, alto);
-    QFETCH(int, desplazamiento);
-    QFETCH(int, posicion);
-    QCOMPARE(PosicionCentrada(pantalla, alto, desplazamiento), posicion);
 }
 
 QTEST_MAIN(PruebaVentana)
