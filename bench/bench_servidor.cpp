@@ -7,17 +7,25 @@
 //
 //   bench_servidor [lineas]
 //
+// Then the listing of the million rows the runs left on the server, as the
+// window opens it: the time until its first page is on screen.
+//
 // With PRUEBA_SERVIDOR set (a libpq connection string) it uses that server;
 // otherwise it starts one with tests/servidor/servidor.sh and removes it.
 
+#include "generar.h"
 #include "platform/BaseDatos.h"
 #include "platform/Conexion.h"
 #include "platform/ErrorEjecucion.h"
 #include "platform/SistemaArchivos.h"
+#include "platform/gui/ControlReporteVentana.h"
+#include "platform/gui/LienzoPaginas.h"
+#include "platform/gui/VistaPrevia.h"
 #include "run/CorridaControl.h"
+#include "run/Listado.h"
 #include "run/Programa.h"
 
-#include <QCoreApplication>
+#include <QApplication>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QProcess>
@@ -25,33 +33,13 @@
 
 #include <cstdio>
 
+#include <libpq-fe.h>
+
 #include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 namespace {
-
-void GenerarArchivo(const QString& ruta, int lineas) {
-    QFile archivo(ruta);
-    archivo.open(QIODevice::WriteOnly);
-    QByteArray bloque;
-    auto registro = [](char tipo, int n) {
-        QByteArray r = tipo + QByteArray::number(n).rightJustified(8, '0') + "ES" +
-                       QByteArray::number(qint64(n) * 7919 % 100000000).rightJustified(22, '0') +
-                       QByteArray::number(n % 99991).rightJustified(12, '0') + "COBRO CUOTA";
-        return r.leftJustified(60, ' ', true) + "\r\n";
-    };
-    bloque += registro('H', 0);
-    for (int i = 1; i <= lineas - 2; ++i) {
-        bloque += registro('D', i);
-        if (bloque.size() > (1 << 20)) {
-            archivo.write(bloque);
-            bloque.clear();
-        }
-    }
-    bloque += registro('T', lineas);
-    archivo.write(bloque);
-}
 
 double Corrida(Programa& programa, const QString& archivo, qint64* filas) {
     QElapsedTimer reloj;
@@ -89,6 +77,45 @@ void Medir(const char* motor, const QString& cadena, const QString& datos, const
     std::printf("   cpu %.2f s   pico %ld MiB\n", cpu, uso.ru_maxrss / 1024);
 }
 
+// The listing of the file's rows on the server, in a process of its own with
+// a QApplication: PrintReport until the first page is painted.
+int PrimeraPagina(int argc, char** argv) {
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication aplicacion(argc, argv);
+    const QString servidor = QString::fromLocal8Bit(argv[2]);
+    Programa programa(QStringLiteral(COBRANZIA_PROGRAMA_DIR), QString::fromLocal8Bit(argv[3]));
+    programa.ElegirServidor(servidor, QString());
+    programa.gConexion = std::make_unique<Conexion>();
+    programa.gConexion->SetConnectionString(programa.CadenaConexion());
+    programa.gConexion->Open();
+    PGconn* c = PQconnectdb(argv[2]);
+    PGresult* r = PQexec(c, "SELECT corrida, codigo FROM Corridas WHERE t_archivo = 'grande.txt'");
+    if (PQntuples(r) != 1) {
+        std::printf("listado: sin corrida en el servidor\n");
+        return 1;
+    }
+    const QString corrida = QString::fromUtf8(PQgetvalue(r, 0, 0));
+    const QString codigo = QString::fromUtf8(PQgetvalue(r, 0, 1));
+    PQclear(r);
+    PQfinish(c);
+    QWidget ventana;
+    ControlReporteVentana rpt(&ventana);
+    PrepararListado(rpt, programa, QStringLiteral("grande.txt"), codigo, corrida, 0);
+    QElapsedTimer reloj;
+    reloj.start();
+    if (rpt.PrintReport() == 0) {
+        std::printf("listado: error %d %s\n", rpt.LastErrorNumber(),
+                    qPrintable(rpt.LastErrorString()));
+        return 1;
+    }
+    VistaPrevia* vista = rpt.Vistas().constLast();
+    QApplication::processEvents();
+    vista->Lienzo()->viewport()->grab();
+    std::printf("listado en el servidor: primera página en pantalla %.0f ms (%lld páginas)\n",
+                double(reloj.nsecsElapsed()) / 1e6, vista->Listado().TotalPaginas());
+    return 0;
+}
+
 int Guion(const QString& accion, const QString& carpeta) {
     return QProcess::execute(QStringLiteral(COBRANZIA_FUENTES "/tests/servidor/servidor.sh"),
                              {accion, carpeta});
@@ -97,6 +124,8 @@ int Guion(const QString& accion, const QString& carpeta) {
 } // namespace
 
 int main(int argc, char** argv) {
+    if (argc == 4 && qstrcmp(argv[1], "--listado") == 0)
+        return PrimeraPagina(argc, argv);
     QCoreApplication aplicacion(argc, argv);
     const int lineas = argc > 1 ? std::atoi(argv[1]) : 1000000;
     QTemporaryDir dir;
@@ -124,6 +153,10 @@ int main(int argc, char** argv) {
     std::printf("%-10s %12s %16s %10s\n", "motor", "tabla vacía", "reemplazando", "filas");
     Medir("servidor", servidor, dir.path(), archivo);
     Medir("embebido", programa.CadenaConexion(), dir.path(), archivo);
+    std::fflush(stdout);
+    qputenv("ODBCINI", QFile::encodeName(dir.filePath(QStringLiteral("odbc.ini"))));
+    QProcess::execute(QCoreApplication::applicationFilePath(),
+                      {QStringLiteral("--listado"), servidor, dir.path()});
     if (propio)
         Guion(QStringLiteral("fin"), carpetaServidor);
     return 0;

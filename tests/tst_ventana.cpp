@@ -95,6 +95,7 @@ private slots:
     void plantillaAusente_data();
     void plantillaAusente();
     void textosDeQtEnEspanol();
+    void barraDeLaVista_data();
     void barraDeLaVista();
     void contrasteEnTemaOscuro();
 };
@@ -419,16 +420,23 @@ void PruebaVentana::textosDeQtEnEspanol() {
              QStringLiteral("Cancelar"));
 }
 
-// Every action of the preview's bar is in sight in a window of 1280 pixels at
-// a scale of 2, with a picture and a tip that names its key.
+void PruebaVentana::barraDeLaVista_data() {
+    QTest::addColumn<int>("ancho");
+    QTest::newRow("1280 px") << 1280;
+    QTest::newRow("1280 px a escala 2") << 640;
+}
+
+// Every action of the preview's bar is in sight, with a picture and a tip
+// that names its key.
 void PruebaVentana::barraDeLaVista() {
+    QFETCH(int, ancho);
     GuardarFilas(carpeta->Base(), QStringLiteral("a.txt"), {QStringLiteral("D1")});
     ControlReporteVentana rpt(ventana);
     PrepararListado(rpt, *programa, QStringLiteral("a.txt"), QString(32, u'0'), QString(), 0);
     rpt.SetWindowState(0);
     QCOMPARE(rpt.PrintReport(), 1);
     VistaPrevia* vista = Vistas().constFirst();
-    vista->resize(640, 700);
+    vista->resize(ancho, 700);
     QTest::qWait(50);
     auto* barra = vista->findChild<QToolBar*>(QStringLiteral("barra"));
     QVERIFY(!barra->findChild<QToolButton*>(QStringLiteral("qt_toolbar_ext_button"))->isVisible());
