@@ -33,6 +33,17 @@ QString PedirPlantilla(DialogoComun& dlgArchivo, const QString& carpeta) {
 
 } // namespace
 
+void frmPrincipal::AnticiparListado(const QString& strArchivo, const QString& strHash,
+                                    const QString& corrida) {
+    try {
+        PrepararListado(*rpt, programa_, strArchivo, strHash, corrida,
+                        TextosListado::DestinoVentana);
+        rpt->Anticipar();
+    } catch (const ErrorEjecucion&) {
+        // ImprimirListado meets the same failure and reports it.
+    }
+}
+
 void frmPrincipal::ImprimirListado(QString& strArchivo, QString& strHash, const QString& corrida) {
     try {
         EstablecerPuntero(PunteroReloj);

@@ -7,9 +7,12 @@
 #include "platform/gui/Puntero.h"
 #include "run/CorridaControl.h"
 
+#include <QElapsedTimer>
 #include <QLineEdit>
 #include <QLocale>
 #include <QScopeGuard>
+
+#include <algorithm>
 
 namespace {
 
@@ -55,7 +58,11 @@ void frmPrincipal::cmdAceptar_Click() {
         // Committed: a request to close now waits for the listing.
         confirmada_ = true;
         cerrarAlTerminar_ = false;
-        Sleep(kPausaListado);
+        // The listing is read during the pause and shows when it ends.
+        QElapsedTimer pausa;
+        pausa.start();
+        AnticiparListado(corrida.strArchivo, corrida.strHash, corrida.corrida);
+        Sleep(kPausaListado - std::min<qint64>(kPausaListado, pausa.elapsed()));
         EstablecerPuntero(PunteroPredeterminado);
         ImprimirListado(corrida.strArchivo, corrida.strHash, corrida.corrida);
     } catch (const ErrorEjecucion& e) {

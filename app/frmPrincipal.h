@@ -50,6 +50,9 @@ private:
     // The listing of one file's rows, those of the run `corrida`
     // (ImprimirListado.cpp).
     void ImprimirListado(QString& strArchivo, QString& strHash, const QString& corrida);
+    // Reads that listing ahead, during the pause before it shows.
+    void AnticiparListado(const QString& strArchivo, const QString& strHash,
+                          const QString& corrida);
 
     Programa& programa_;
 

@@ -43,6 +43,10 @@ void Conexion::EstablecerEsperaOcupada(int milisegundos) {
     MotorAbierto().EsperaOcupada(milisegundos);
 }
 
+void Conexion::EstablecerAviso(std::function<bool()> aviso) {
+    MotorAbierto().EstablecerAviso(std::move(aviso));
+}
+
 void Conexion::Execute(const QString& sql) {
     Motor& motor = MotorAbierto();
     if (!Parametrizar(sql, sentencia_)) {

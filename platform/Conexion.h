@@ -5,6 +5,7 @@
 
 #include <QString>
 
+#include <functional>
 #include <memory>
 #include <optional>
 
@@ -48,6 +49,10 @@ public:
 
     // How long a statement waits for another writer before it fails.
     void EstablecerEsperaOcupada(int milisegundos);
+
+    // Told now and then during a long statement; returning false stops the
+    // statement, which then fails. Empty: nobody is told.
+    void EstablecerAviso(std::function<bool()> aviso);
 
     // Where the server of an open PostgreSQL connection is, as libpq resolved
     // it; nothing for the embedded engine or a closed connection.

@@ -2,6 +2,8 @@
 
 #include "platform/Parametrizacion.h"
 
+#include <functional>
+
 // One database engine behind the program's connection. Statements arrive split
 // into their form and their literals; every failure is raised as an
 // ErrorEjecucion numbered Errores::BaseDatos with a Spanish reason followed by
@@ -21,4 +23,11 @@ public:
 
     // How long a statement waits for another writer before it fails.
     virtual void EsperaOcupada(int milisegundos) = 0;
+
+    // Told now and then while a statement keeps the engine busy (a long
+    // delete, a wait for another writer), so that the caller can show that it
+    // is alive; when it returns false the statement stops and fails. Empty:
+    // nobody is told.
+    using Aviso = std::function<bool()>;
+    virtual void EstablecerAviso(Aviso aviso) = 0;
 };

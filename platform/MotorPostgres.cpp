@@ -19,6 +19,8 @@ namespace {
 constexpr int kEsperaPredeterminada = 5000;
 constexpr int kSegundosConexion = 10;
 constexpr int kMaximoPreparadas = 64;
+// Milliseconds between two notices while the server works on a statement.
+constexpr int kIntervaloAviso = 50;
 
 // The program's advisory lock for creating the tables. Runs need none: each
 // begins by writing its file's row in Corridas, and the server's row lock
@@ -294,12 +296,41 @@ void MotorPostgres::EjecutarPreparada(const Preparada& preparada,
         utf8_[i] = sentencia.literales[i].toUtf8();
         valores[i] = utf8_[i].constData();
     }
-    PGresult* r = PQexecPrepared(conexion_, preparada.nombre.constData(), int(n), valores.data(),
-                                 nullptr, nullptr, 0);
+    PGresult* r = nullptr;
+    if (!aviso_)
+        r = PQexecPrepared(conexion_, preparada.nombre.constData(), int(n), valores.data(), nullptr,
+                           nullptr, 0);
+    else if (PQsendQueryPrepared(conexion_, preparada.nombre.constData(), int(n), valores.data(),
+                                 nullptr, nullptr, 0))
+        r = EsperarResultado();
     const ExecStatusType estado = PQresultStatus(r);
     if (estado != PGRES_COMMAND_OK && estado != PGRES_TUPLES_OK)
         Fallar(r);
     PQclear(r);
+}
+
+PGresult* MotorPostgres::EsperarResultado() {
+    bool detenida = false;
+    while (PQisBusy(conexion_)) {
+        pollfd espera{PQsocket(conexion_), POLLIN, 0};
+        if (poll(&espera, 1, kIntervaloAviso) < 0 && errno != EINTR)
+            break;
+        if (!PQconsumeInput(conexion_))
+            break;
+        if (!detenida && PQisBusy(conexion_) && !aviso_()) {
+            // The server answers the request with an error for the statement.
+            detenida = true;
+            char motivo[256];
+            if (PGcancel* cancelacion = PQgetCancel(conexion_)) {
+                PQcancel(cancelacion, motivo, sizeof motivo);
+                PQfreeCancel(cancelacion);
+            }
+        }
+    }
+    PGresult* r = PQgetResult(conexion_);
+    while (PGresult* resto = PQgetResult(conexion_))
+        PQclear(resto);
+    return r;
 }
 
 void MotorPostgres::Comenzar() {

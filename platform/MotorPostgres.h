@@ -38,6 +38,7 @@ public:
     void Confirmar() override;
     void Deshacer() override;
     void EsperaOcupada(int milisegundos) override;
+    void EstablecerAviso(Aviso aviso) override { aviso_ = std::move(aviso); }
 
     DestinoPostgres Destino() const { return DestinoDeConexion(conexion_); }
 
@@ -60,6 +61,9 @@ private:
     // first execution outside a COPY.
     Preparada& Preparar(const QString& forma);
     void EjecutarPreparada(const Preparada& preparada, const SentenciaParametrizada& sentencia);
+    // The result of the statement sent last, telling the notice while the
+    // server works on it and asking the server to stop when it says so.
+    pg_result* EsperarResultado();
     // Runs a command and returns its result, which the caller clears; raises
     // on failure.
     pg_result* Comando(const char* sql);
@@ -73,5 +77,6 @@ private:
     QHash<QString, Preparada> preparadas_;
     int siguienteNombre_ = 0;
     CopiaPostgres copia_;
+    Aviso aviso_;
     QVarLengthArray<QByteArray, 4> utf8_;
 };

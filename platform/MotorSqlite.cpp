@@ -20,6 +20,9 @@ const int kSinEstadisticas = sqlite3_config(SQLITE_CONFIG_MEMSTATUS, 0);
 
 constexpr int kEsperaPredeterminada = 5000;
 constexpr int kMaximoPreparadas = 64;
+// Virtual machine steps between two notices during a statement: a few
+// thousand a millisecond.
+constexpr int kPasosPorAviso = 20000;
 
 [[noreturn]] void Fallar(sqlite3* db, int codigo) {
     throw ErrorEjecucion(
@@ -116,6 +119,17 @@ MotorSqlite::~MotorSqlite() {
 
 void MotorSqlite::EsperaOcupada(int milisegundos) {
     sqlite3_busy_timeout(db_, milisegundos);
+}
+
+void MotorSqlite::EstablecerAviso(Aviso aviso) {
+    aviso_ = std::move(aviso);
+    sqlite3_progress_handler(db_, aviso_ ? kPasosPorAviso : 0,
+                             aviso_ ? &MotorSqlite::Avisar : nullptr, this);
+}
+
+int MotorSqlite::Avisar(void* motor) {
+    // Non-zero interrupts the statement, which then fails.
+    return static_cast<MotorSqlite*>(motor)->aviso_() ? 0 : 1;
 }
 
 void MotorSqlite::Comenzar() {

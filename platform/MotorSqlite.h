@@ -27,6 +27,7 @@ public:
     void Confirmar() override;
     void Deshacer() override;
     void EsperaOcupada(int milisegundos) override;
+    void EstablecerAviso(Aviso aviso) override;
 
 private:
     explicit MotorSqlite(sqlite3* db)
@@ -34,8 +35,10 @@ private:
     sqlite3_stmt* Preparar(const QString& forma);
     sqlite3_stmt* Compilar(const QString& forma);
     void EjecutarDirecto(const char* sql);
+    static int Avisar(void* motor);
 
     sqlite3* db_;
+    Aviso aviso_;
     QHash<QString, sqlite3_stmt*> preparadas_;
     sqlite3_stmt* ultima_ = nullptr;
     QString ultimaForma_;

@@ -140,10 +140,16 @@ ResultadoCorrida EjecutarCorrida(Programa& programa, const QString& ruta,
 
     resultado.corrida = NuevaCorrida();
     const QString literalCorrida = CitarLiteral(resultado.corrida);
+    bool cancelada = false;
     conexion.BeginTrans();
     try {
+        // The wait for another run of the same file and the delete of a large
+        // earlier run report progress too, and can be cancelled.
+        if (avance)
+            conexion.EstablecerAviso([&] { return !(cancelada = cancelada || !avance({})); });
         conexion.Execute(kRegistro % literalArchivo % kSeparador % literalCorrida % kRegistroFin);
         conexion.Execute(Borrado(literalArchivo));
+        conexion.EstablecerAviso({});
         QString sentencia;
         resultado.strHash =
             Recorrer(*programa.gSistemaArchivos, programa.BibliotecaMd5(), ruta, avance,
@@ -156,6 +162,7 @@ ResultadoCorrida EjecutarCorrida(Programa& programa, const QString& ruta,
                          CitarLiteral(QString::number(resultado.filas)) % kDonde % literalArchivo);
         conexion.CommitTrans();
     } catch (...) {
+        conexion.EstablecerAviso({});
         if (conexion.EnTransaccion()) {
             try {
                 conexion.RollbackTrans();
@@ -164,6 +171,8 @@ ResultadoCorrida EjecutarCorrida(Programa& programa, const QString& ruta,
                 // transaction anyway when the connection closes.
             }
         }
+        if (cancelada)
+            throw ErrorEjecucion(ErrorCorridaCancelada, TextosCorrida::Cancelada);
         throw;
     }
     return resultado;

@@ -31,6 +31,7 @@ private slots:
     void fallos();
     void archivoQueCambia_data();
     void archivoQueCambia();
+    void canceladaAlBorrar();
 };
 
 // The codes are the worked example and the chain computed with md5sum over
@@ -234,6 +235,28 @@ void PruebaCorrida::archivoQueCambia() {
     escritor.join();
     QCOMPARE(numero, int(ErrorArchivoCambiado));
     QCOMPARE(FilasGuardadas(carpeta.Base(), kLote), QStringList{"VIEJA"});
+}
+
+// Cancelled while it still deletes the rows of a large earlier run, before any
+// line is read, the run leaves every one of them.
+void PruebaCorrida::canceladaAlBorrar() {
+    CarpetaPrueba carpeta;
+    const QString ruta = carpeta.Escribir(kLote, "D1\n");
+    const auto programa = carpeta.NuevoPrograma();
+    ConsultarBase(carpeta.Base(),
+                  QStringLiteral("INSERT INTO Datos (t_datos, t_archivo) WITH RECURSIVE n(i) AS "
+                                 "(SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < 300000) "
+                                 "SELECT 'VIEJA', 'lote.txt' FROM n"));
+    try {
+        EjecutarCorrida(*programa, ruta, [](const ProgresoCorrida&) { return false; });
+        QFAIL("la corrida debió cancelarse");
+    } catch (const ErrorEjecucion& e) {
+        QCOMPARE(e.Numero(), int(ErrorCorridaCancelada));
+    }
+    const QString cuenta = QStringLiteral("SELECT COUNT(*) FROM Datos WHERE t_datos = 'VIEJA'");
+    QCOMPARE(ConsultarBase(carpeta.Base(), cuenta), QStringList{"300000"});
+    QCOMPARE(EjecutarCorrida(*programa, ruta).filas, 1);
+    QCOMPARE(ConsultarBase(carpeta.Base(), cuenta), QStringList{"0"});
 }
 
 QTEST_GUILESS_MAIN(PruebaCorrida)

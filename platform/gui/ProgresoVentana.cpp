@@ -11,6 +11,9 @@ namespace {
 // answer, rarely enough to cost the task nothing.
 constexpr qint64 kIntervalo = 50;
 constexpr int kEscala = 1000;
+// From this point on, a task that at its pace so far will pass half a second
+// shows its dialog now rather than when it gets there.
+constexpr qint64 kAnticipo = 300;
 } // namespace
 
 ProgresoVentana::ProgresoVentana(QWidget* ventana)
@@ -27,7 +30,10 @@ bool ProgresoVentana::Avanzar(qint64 hechos, qint64 total, const std::function<Q
     if (ultimo_ >= 0 && ahora - ultimo_ < kIntervalo)
         return !(dialogo_ && dialogo_->wasCanceled());
     ultimo_ = ahora;
-    if (!dialogo_ && ahora >= EsperaDialogo) {
+    const bool larga = ahora >= EsperaDialogo ||
+                       (ahora >= kAnticipo &&
+                        (hechos <= 0 || total <= 0 || ahora * total / hechos > EsperaDialogo));
+    if (!dialogo_ && larga) {
         dialogo_ = new QProgressDialog(ventana_);
         dialogo_->setWindowModality(Qt::WindowModal);
         dialogo_->setCancelButtonText(QStringLiteral("&Cancelar"));

@@ -10,8 +10,8 @@ class QProgressDialog;
 class QWidget;
 
 // The progress of a long task run on the window's own thread. The window
-// keeps painting; once the task has taken half a second, a window-modal
-// dialog shows how far it went, with a Cancelar button (Esc too).
+// keeps painting; a task that takes more than half a second shows, by then, a
+// window-modal dialog of how far it went, with a Cancelar button (Esc too).
 class ProgresoVentana {
 public:
     explicit ProgresoVentana(QWidget* ventana);

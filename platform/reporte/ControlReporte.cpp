@@ -50,6 +50,23 @@ std::unique_ptr<Reporte> ControlReporte::Preparar() const {
     return std::make_unique<Reporte>(std::move(plantilla), connect_, seleccion, formulas, run_);
 }
 
+QStringList ControlReporte::Ajustes() const {
+    return QStringList{connect_, reportFileName_, selectionFormula_, run_} + formulas_;
+}
+
+void ControlReporte::Anticipar() {
+    anticipado_.reset();
+    try {
+        std::unique_ptr<Reporte> reporte = Preparar();
+        if (reporte->TotalPaginas() > 0)
+            reporte->Pagina(0);
+        anticipado_ = std::move(reporte);
+        ajustesAnticipado_ = Ajustes();
+    } catch (const ErrorEjecucion&) {
+        // PrintReport prepares it again and reports the failure then.
+    }
+}
+
 void ControlReporte::Mostrar(std::unique_ptr<Reporte>, int destino) {
     throw ErrorEjecucion(ErroresReporte::DestinoNoValido,
                          TextosReporte::DestinoNoValido.arg(destino));
@@ -75,8 +92,10 @@ void ControlReporte::Producir(std::unique_ptr<Reporte> reporte) {
 int ControlReporte::PrintReport() {
     lastErrorNumber_ = 0;
     lastErrorString_.clear();
+    std::unique_ptr<Reporte> anticipado = std::move(anticipado_);
     try {
-        Producir(Preparar());
+        Producir(anticipado && ajustesAnticipado_ == Ajustes() ? std::move(anticipado)
+                                                               : Preparar());
     } catch (const ErrorEjecucion& e) {
         // The engine reports its failures through LastErrorNumber, never by throwing.
         lastErrorNumber_ = int16_t(e.Numero());

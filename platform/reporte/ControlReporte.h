@@ -33,6 +33,10 @@ public:
     // Produces the listing at the destination; with the preview it returns as
     // soon as the window is shown. Returns 0 on failure, as LastErrorNumber tells.
     int PrintReport();
+    // Reads the listing's rows and first page now, so that a PrintReport with
+    // the same settings shows them at once. A failure here is left for
+    // PrintReport to meet and report.
+    void Anticipar();
     int16_t LastErrorNumber() const { return lastErrorNumber_; }
     QString LastErrorString() const { return lastErrorString_; }
 
@@ -51,6 +55,8 @@ protected:
 
 private:
     std::unique_ptr<Reporte> Preparar() const;
+    // What the prepared listing depends on.
+    QStringList Ajustes() const;
     void Producir(std::unique_ptr<Reporte> reporte);
 
     QString connect_;
@@ -62,6 +68,8 @@ private:
     QString windowTitle_;
     int windowState_ = 0;
     QString run_;
+    std::unique_ptr<Reporte> anticipado_;
+    QStringList ajustesAnticipado_;
     int16_t lastErrorNumber_ = 0;
     QString lastErrorString_;
 };
