@@ -10,6 +10,8 @@ namespace {
 // How often the window gets to handle its events: often enough to paint and
 // answer, rarely enough to cost the task nothing.
 constexpr qint64 kIntervalo = 50;
+// How often the dialog's figures change: as often as a reader follows them.
+constexpr qint64 kIntervaloTexto = 250;
 constexpr int kEscala = 1000;
 // From this point on, a task that at its pace so far will pass half a second
 // shows its dialog now rather than when it gets there.
@@ -43,7 +45,8 @@ bool ProgresoVentana::Avanzar(qint64 hechos, qint64 total, const std::function<Q
         dialogo_->setAutoReset(false);
         dialogo_->show();
     }
-    if (dialogo_) {
+    if (dialogo_ && (ultimoTexto_ < 0 || ahora - ultimoTexto_ >= kIntervaloTexto)) {
+        ultimoTexto_ = ahora;
         dialogo_->setLabelText(texto());
         dialogo_->setValue(total > 0 ? int(std::clamp<qint64>(hechos * kEscala / total, 0, kEscala))
                                      : 0);

@@ -32,5 +32,6 @@ private:
     QWidget* ventana_;
     QElapsedTimer reloj_;
     qint64 ultimo_ = -1;
+    qint64 ultimoTexto_ = -1;
     QPointer<QProgressDialog> dialogo_;
 };
