@@ -1,7 +1,8 @@
 # Installs the build into a temporary prefix twice: the layout is complete with
-# the right modes, the executable finds nothing through a search path of its
-# own, and no install brings a database. One that an administrator put into the
-# program folder, making it portable, survives the second install.
+# the right modes, the desktop files pass their checkers, the executable finds
+# nothing through a search path of its own, and no install brings a database.
+# One that an administrator put into the program folder, making it portable,
+# survives the second install.
 file(REMOVE_RECURSE ${PREFIJO})
 
 function(instalar)
@@ -47,6 +48,17 @@ file(READ_SYMLINK ${PREFIJO}/bin/cobranzia destino)
 if(NOT destino STREQUAL "../lib/cobranzia/cobranzia")
   message(FATAL_ERROR "bin/cobranzia apunta a «${destino}»")
 endif()
+# The desktop's own checkers accept what a desktop reads.
+foreach(orden IN ITEMS
+        "desktop-file-validate;${PREFIJO}/share/applications/com.cobranzia.Cobranzia.desktop"
+        "appstreamcli;validate;--no-net;${PREFIJO}/share/metainfo/com.cobranzia.Cobranzia.metainfo.xml")
+  execute_process(COMMAND ${orden} RESULT_VARIABLE resultado OUTPUT_VARIABLE salida
+                  ERROR_VARIABLE salida)
+  if(NOT resultado EQUAL 0)
+    message(FATAL_ERROR "${orden}: ${salida}")
+  endif()
+endforeach()
+
 file(READ_ELF ${PREFIJO}/lib/cobranzia/cobranzia RPATH rpath RUNPATH runpath)
 if(rpath OR runpath)
   message(FATAL_ERROR "el ejecutable instalado busca bibliotecas en ${rpath}${runpath}")

@@ -99,6 +99,8 @@ if [ -z "$deb" ]; then
   deb=$(echo "$tmp"/cpack/${PAQUETE}_*.deb)
 fi
 [ -f "$deb" ] || fallo "no hay paquete: $deb"
+lintian --fail-on error "$deb" >"$tmp/lintian.log" 2>&1 ||
+  { cat "$tmp/lintian.log" >&2; fallo "lintian encuentra errores en el paquete"; }
 version=$(dpkg-deb -f "$deb" Version)
 arquitectura=$(dpkg-deb -f "$deb" Architecture)
 
