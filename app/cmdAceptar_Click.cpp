@@ -20,6 +20,10 @@ namespace {
 constexpr unsigned long kPausaListado = 2000;
 
 QString TextoProgreso(const ProgresoCorrida& p, qint64 transcurrido) {
+    // Before its first line the run clears the file's earlier rows, or waits
+    // for another run of the same file to end.
+    if (p.lineas == 0)
+        return QStringLiteral("Preparando la base de datos…");
     const QLocale espanol(QLocale::Spanish, QLocale::Spain);
     QString texto = QStringLiteral("Leídas %1 líneas: %2 %")
                         .arg(espanol.toString(p.lineas),
