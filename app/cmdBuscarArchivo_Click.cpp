@@ -13,6 +13,10 @@ constexpr int FlagsAbrir = 530432;
 } // namespace
 
 void frmPrincipal::cmdBuscarArchivo_Click() {
+    // The window answers during a run, but a file is chosen only between runs:
+    // the dialog would hold the run, and its database, until it closed.
+    if (corriendo_)
+        return;
     const QString strRuta = LeerIni(strArchivoIni, TextosVentana::SeccionIni,
                                     TextosVentana::ClaveUltRuta, programa_.RutaDatos());
 
