@@ -1,12 +1,12 @@
 #include "run/CorridaControl.h"
 
-#include "hash/CHash.h"
 #include "platform/Conexion.h"
 #include "platform/ErrorEjecucion.h"
 #include "platform/LiteralSQL.h"
 #include "platform/Rutas.h"
 #include "platform/SistemaArchivos.h"
 #include "platform/TextoVisible.h"
+#include "run/CadenaControl.h"
 #include "run/Programa.h"
 #include "util/FormatoSQL.h"
 #include "util/Recorte.h"
@@ -31,36 +31,23 @@ const QString kRegistroFin = QStringLiteral(
 const QString kCierreRegistro = QStringLiteral(" UPDATE Corridas SET codigo = ");
 const QString kFilas = QStringLiteral(", filas = ");
 
-// The upper-case form of a digest. The library writes hexadecimal digits,
-// most often already in upper case, which need no case tables.
-QString Mayusculas(const QString& digest) {
-    for (const QChar c : digest)
-        if ((c >= u'a' && c <= u'z') || c.unicode() >= 0x80)
-            return digest.toUpper();
-    return digest;
-}
-
 bool EsLineaDeControl(QStringView strLinea) {
     return !strLinea.isEmpty() && (strLinea.front() == u'T' || strLinea.front() == u'H');
 }
 
-// Walks every line of the file: `guardar` receives each detail line, trimmed;
-// every line enters the chain. Returns the control code.
 // Lines between two reports of progress: few enough to report often, many
 // enough to cost nothing.
 constexpr qint64 kLineasPorAviso = 4096;
 
-template <typename Guardar>
-QString Recorrer(SistemaArchivos& sistema, const QString& biblioteca, const QString& ruta,
+// Walks every line of the file: `guardar` receives each detail line, trimmed;
+// every line enters the chain. Returns the control code.
+template <typename Cadena, typename Guardar>
+QString Recorrer(SistemaArchivos& sistema, Cadena& cadena, const QString& ruta,
                  const AvanceCorrida& avance, Guardar&& guardar) {
     const std::unique_ptr<FlujoTexto> flujo = sistema.OpenTextFile(
         ruta, SistemaArchivos::ForReading, false, SistemaArchivos::TristateFalse);
-    CHash hasher(biblioteca);
-    QString strHash;
     QString strLinea;
     QString texto;
-    // The hash input, kept from line to line so that it is not allocated anew.
-    QString entrada;
     while (!flujo->AtEndOfStream()) {
         strLinea = flujo->ReadLine();
         if (strLinea.contains(QChar(0)))
@@ -79,9 +66,7 @@ QString Recorrer(SistemaArchivos& sistema, const QString& biblioteca, const QStr
         }
         if (!EsLineaDeControl(texto))
             guardar(texto);
-        entrada.resize(0);
-        entrada += strLinea % strHash;
-        strHash = Mayusculas(hasher.MD5String(entrada));
+        cadena.Agregar(strLinea);
         if (avance && flujo->NumeroLinea() % kLineasPorAviso == 0 &&
             !avance({flujo->NumeroLinea(), flujo->Consumidos(), flujo->Tamano()}))
             throw ErrorEjecucion(ErrorCorridaCancelada, TextosCorrida::Cancelada);
@@ -93,7 +78,7 @@ QString Recorrer(SistemaArchivos& sistema, const QString& biblioteca, const QStr
                              QStringLiteral("El archivo %1 cambió mientras se leía: vuelva a "
                                             "procesarlo cuando esté completo")
                                  .arg(TextoVisible(ruta)));
-    return strHash;
+    return cadena.Codigo();
 }
 
 QString Borrado(const QString& literalArchivo) {
@@ -151,13 +136,14 @@ ResultadoCorrida EjecutarCorrida(Programa& programa, const QString& ruta,
         conexion.Execute(Borrado(literalArchivo));
         conexion.EstablecerAviso({});
         QString sentencia;
-        resultado.strHash =
-            Recorrer(*programa.gSistemaArchivos, programa.BibliotecaMd5(), ruta, avance,
-                     [&](const QString& strLinea) {
-                         Insercion(FormatoSQL(strLinea, tsTexto, true), literalArchivo, sentencia);
-                         conexion.Execute(sentencia);
-                         ++resultado.filas;
-                     });
+        // The digests are taken on another thread while this one stores the lines.
+        CadenaEnParalelo cadena(programa.BibliotecaMd5());
+        resultado.strHash = Recorrer(
+            *programa.gSistemaArchivos, cadena, ruta, avance, [&](const QString& strLinea) {
+                Insercion(FormatoSQL(strLinea, tsTexto, true), literalArchivo, sentencia);
+                conexion.Execute(sentencia);
+                ++resultado.filas;
+            });
         conexion.Execute(kCierreRegistro % CitarLiteral(resultado.strHash) % kFilas %
                          CitarLiteral(QString::number(resultado.filas)) % kDonde % literalArchivo);
         conexion.CommitTrans();
@@ -180,7 +166,8 @@ ResultadoCorrida EjecutarCorrida(Programa& programa, const QString& ruta,
 
 QString CalcularCodigoControl(const Programa& programa, const QString& ruta) {
     SistemaArchivos sistema;
-    return Recorrer(sistema, programa.BibliotecaMd5(), ruta, {}, [](const QString&) {});
+    CadenaControl cadena(programa.BibliotecaMd5());
+    return Recorrer(sistema, cadena, ruta, {}, [](const QString&) {});
 }
 
 QString MensajeErrorCorrida(int32_t numero, const QString& descripcion) {

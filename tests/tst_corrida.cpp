@@ -79,6 +79,15 @@ void PruebaCorrida::codigoYFilas_data() {
     QTest::newRow("no todo UTF-8") << QByteArray("D1\r\nD\xD1\r\nD\xC3\xB1\r\n")
                                    << QStringList{"D1", QStringLiteral("DÑ"), QStringLiteral("DÃ±")}
                                    << "745A3955DDBE9B85677940E0E114EEAF";
+    // Thousands of lines, which reach the chain in several batches.
+    QByteArray largo("H000\r\n");
+    QStringList filasLargo;
+    for (int i = 0; i < 3000; ++i) {
+        filasLargo << QStringLiteral("D%1").arg(i, 6, 10, QLatin1Char('0'));
+        largo += filasLargo.constLast().toLatin1() + "\r\n";
+    }
+    QTest::newRow("3.000 líneas") << largo + "T003000\r\n"
+                                  << filasLargo << "BA2B5B50C07722DD64A18209BDD0EE70";
     QTest::newRow("SQL en la línea") << QByteArray("C:\\x\\y; --\n") << QStringList{"C:\\x\\y; --"}
                                      << "BCE16244B3E25414F3FAF7F5320C9963";
 }
