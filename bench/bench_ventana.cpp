@@ -2,8 +2,8 @@
 // side by side with batch mode on the same file: from the click on Aceptar,
 // the time until the progress dialog shows and until the listing's first page
 // is on screen, against the batch run's time plus the window's 2 s pause.
-// Both replace the rows of an earlier run of the file; they alternate, and
-// the median of the rounds is given.
+// Both replace the rows of an earlier run of the file; they alternate, each
+// after the same few seconds' rest, and the median of the rounds is given.
 //
 //   bench_ventana [lineas] [rondas]
 
@@ -24,6 +24,7 @@
 #include <QProcess>
 #include <QProgressDialog>
 #include <QTemporaryDir>
+#include <QThread>
 #include <QTimer>
 
 #include <algorithm>
@@ -31,6 +32,8 @@
 #include <vector>
 
 namespace {
+
+constexpr unsigned long kReposo = 3;
 
 double Lotes(const QString& datos, const QString& archivo) {
     QElapsedTimer reloj;
@@ -84,7 +87,11 @@ int main(int argc, char** argv) {
 
     std::vector<double> lotes, progreso, listado;
     for (int ronda = 0; ronda < rondas; ++ronda) {
+        // Each starts after the same rest, so that neither meets the other's
+        // writes still on their way to the disk.
+        QThread::sleep(kReposo);
         lotes.push_back(Lotes(dir.path(), archivo));
+        QThread::sleep(kReposo);
         QElapsedTimer reloj;
         double visto = -1;
         QTimer vigia;
