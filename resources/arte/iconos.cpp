@@ -43,14 +43,20 @@ int main(int argc, char** argv) {
     const QString recursos = argc > 1 ? QString::fromLocal8Bit(argv[1]) : QStringLiteral(".");
     const QString hicolor = recursos + QStringLiteral("/iconos/hicolor");
     const QString escalable = hicolor + QStringLiteral("/scalable/apps/cobranzia.svg");
-    const Tamano tamanos[] = {{16, "arte/cobranzia-16.svg"}, {22, "arte/cobranzia-24.svg"},
-                              {24, "arte/cobranzia-24.svg"}, {32, nullptr}, {48, nullptr},
-                              {64, nullptr}, {128, nullptr}, {256, nullptr}};
+    const Tamano tamanos[] = {{16, "arte/cobranzia-16.svg"},
+                              {22, "arte/cobranzia-24.svg"},
+                              {24, "arte/cobranzia-24.svg"},
+                              {32, nullptr},
+                              {48, nullptr},
+                              {64, nullptr},
+                              {128, nullptr},
+                              {256, nullptr}};
     bool bien = true;
     for (const Tamano& t : tamanos) {
         const QString fuente =
             t.fuente ? recursos + QLatin1Char('/') + QLatin1String(t.fuente) : escalable;
-        const QString destino = QStringLiteral("%1/%2x%2/apps/cobranzia.png").arg(hicolor).arg(t.lado);
+        const QString destino =
+            QStringLiteral("%1/%2x%2/apps/cobranzia.png").arg(hicolor).arg(t.lado);
         bien = Dibujar(fuente, t.lado, destino) && bien;
     }
     return bien ? 0 : 1;
