@@ -344,6 +344,7 @@ void PruebaVentana::cancelarLaCorrida() {
             return;
         visto = reloj.elapsed();
         QVERIFY(dialogo->labelText().startsWith(QStringLiteral("Leídas")));
+        QCOMPARE(dialogo->windowTitle(), ventana->windowTitle());
         if (como == u"botón")
             QTimer::singleShot(200, dialogo,
                                [dialogo] { dialogo->findChild<QPushButton*>()->click(); });

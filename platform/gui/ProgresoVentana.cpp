@@ -38,6 +38,8 @@ bool ProgresoVentana::Avanzar(qint64 hechos, qint64 total, const std::function<Q
     if (!dialogo_ && larga) {
         dialogo_ = new QProgressDialog(ventana_);
         dialogo_->setWindowModality(Qt::WindowModal);
+        // A window manager names it after the window it belongs to.
+        dialogo_->setWindowTitle(ventana_->windowTitle());
         dialogo_->setCancelButtonText(QStringLiteral("&Cancelar"));
         dialogo_->setRange(0, kEscala);
         dialogo_->setMinimumDuration(0);
