@@ -1,5 +1,7 @@
 #include "run/CadenaControl.h"
 
+#include <system_error>
+
 namespace {
 
 // Enough lines that handing a batch over costs nothing beside them, few
@@ -28,12 +30,19 @@ void CadenaControl::Agregar(QStringView linea) {
 }
 
 CadenaEnParalelo::CadenaEnParalelo(const QString& biblioteca)
-    : cadena_(biblioteca)
-    , hilo_([this] { Trabajar(); }) {
+    : cadena_(biblioteca) {
+    try {
+        hilo_ = std::thread([this] { Trabajar(); });
+    } catch (const std::system_error&) {
+        // No thread to be had (the user's limit of processes, say): the
+        // digests are taken on the run's own thread, as they come.
+    }
     Reservar();
 }
 
 CadenaEnParalelo::~CadenaEnParalelo() {
+    if (!hilo_.joinable())
+        return;
     {
         const std::lock_guard bloqueo(mutex_);
         parar_ = true;
@@ -48,6 +57,10 @@ void CadenaEnParalelo::Reservar() {
 }
 
 void CadenaEnParalelo::Agregar(QStringView linea) {
+    if (!hilo_.joinable()) {
+        cadena_.Agregar(linea);
+        return;
+    }
     lote_.texto += linea;
     lote_.finales.push_back(lote_.texto.size());
     if (lote_.finales.size() >= kLineasPorLote)
@@ -68,6 +81,8 @@ void CadenaEnParalelo::Enviar() {
 }
 
 const QString& CadenaEnParalelo::Codigo() {
+    if (!hilo_.joinable())
+        return cadena_.Codigo();
     if (!lote_.finales.empty())
         Enviar();
     std::unique_lock bloqueo(mutex_);

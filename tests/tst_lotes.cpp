@@ -37,6 +37,7 @@ private slots:
     void listadosALaVez();
     void esperaUnaBaseOcupada();
     void muertoAMitadNoMezcla();
+    void sinHilos();
 };
 
 void PruebaLotes::llamadas_data() {
@@ -295,6 +296,36 @@ void PruebaLotes::muertoAMitadNoMezcla() {
     // The next run finds the database sound.
     QCOMPARE(Ejecutar(programa, {QStringLiteral("--procesar"), ruta}).estado, 0);
     QCOMPARE(FilasGuardadas(carpeta.Base(), QStringLiteral("lote.txt")).size(), 400000);
+}
+
+// A user at the limit of their processes: no thread to be had beside the
+// run's own, which then takes the digests itself.
+void PruebaLotes::sinHilos() {
+    if (geteuid() != 0)
+        QSKIP("hace falta root para correr como otro usuario");
+    CarpetaPrueba carpeta;
+    carpeta.CopiarEjecutable();
+    QByteArray texto("H000\r\n");
+    for (int i = 0; i < 3000; ++i)
+        texto += "D" + QByteArray::number(i).rightJustified(6, '0') + "\r\n";
+    const QString lote = carpeta.Escribir(QStringLiteral("lote.txt"), texto + "T003000\r\n");
+    QCOMPARE(Ejecutar(QStringLiteral("chmod"),
+                      {QStringLiteral("-R"), QStringLiteral("a+rwX"), carpeta.Ruta()})
+                 .estado,
+             0);
+    const Salida s =
+        Ejecutar(QStringLiteral("runuser"),
+                 {QStringLiteral("-u"), QStringLiteral("nobody"), QStringLiteral("--"),
+                  // The leak checker needs a thread of its own at the exit.
+                  QStringLiteral("env"), QStringLiteral("ASAN_OPTIONS=detect_leaks=0"),
+                  QStringLiteral("HOME=") + carpeta.Ruta(),
+                  QStringLiteral("ODBCINI=") + carpeta.Archivo(QStringLiteral("odbc.ini")),
+                  QStringLiteral("prlimit"), QStringLiteral("--nproc=1"),
+                  carpeta.Archivo(QStringLiteral("cobranzia")), QStringLiteral("--datos"),
+                  carpeta.Archivo(QStringLiteral("datos")), QStringLiteral("--procesar"), lote});
+    QCOMPARE(s.errores, QString());
+    QCOMPARE(s.salida, QStringLiteral("BA2B5B50C07722DD64A18209BDD0EE70\n"));
+    QCOMPARE(s.estado, 0);
 }
 
 QTEST_GUILESS_MAIN(PruebaLotes)
