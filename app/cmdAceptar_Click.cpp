@@ -9,7 +9,6 @@
 
 #include <QElapsedTimer>
 #include <QLineEdit>
-#include <QLocale>
 #include <QScopeGuard>
 
 #include <algorithm>
@@ -24,13 +23,9 @@ QString TextoProgreso(const ProgresoCorrida& p, qint64 transcurrido) {
     // for another run of the same file to end.
     if (p.lineas == 0)
         return QStringLiteral("Preparando la base de datos…");
-    const QLocale espanol(QLocale::Spanish, QLocale::Spain);
-    QString texto = QStringLiteral("Leídas %1 líneas: %2 %")
-                        .arg(espanol.toString(p.lineas),
-                             QString::number(p.tamano > 0 ? p.leidos * 100 / p.tamano : 0));
-    if (p.leidos > 0 && p.tamano > p.leidos)
-        texto += QStringLiteral("\nQuedan unos %1 s")
-                     .arg((transcurrido * (p.tamano - p.leidos) / p.leidos + 999) / 1000);
+    QString texto = QStringLiteral("Leídas %1 líneas: %2 %").arg(p.Lineas()).arg(p.Porcentaje());
+    if (const qint64 quedan = p.SegundosRestantes(transcurrido); quedan >= 0)
+        texto += QStringLiteral("\nQuedan unos %1 s").arg(quedan);
     return texto;
 }
 

@@ -296,13 +296,10 @@ void MotorPostgres::EjecutarPreparada(const Preparada& preparada,
         utf8_[i] = sentencia.literales[i].toUtf8();
         valores[i] = utf8_[i].constData();
     }
-    PGresult* r = nullptr;
-    if (!aviso_)
-        r = PQexecPrepared(conexion_, preparada.nombre.constData(), int(n), valores.data(), nullptr,
-                           nullptr, 0);
-    else if (PQsendQueryPrepared(conexion_, preparada.nombre.constData(), int(n), valores.data(),
-                                 nullptr, nullptr, 0))
-        r = EsperarResultado();
+    PGresult* r = PQsendQueryPrepared(conexion_, preparada.nombre.constData(), int(n),
+                                      valores.data(), nullptr, nullptr, 0)
+                      ? EsperarResultado()
+                      : nullptr;
     const ExecStatusType estado = PQresultStatus(r);
     if (estado != PGRES_COMMAND_OK && estado != PGRES_TUPLES_OK)
         Fallar(r);
@@ -311,7 +308,8 @@ void MotorPostgres::EjecutarPreparada(const Preparada& preparada,
 
 PGresult* MotorPostgres::EsperarResultado() {
     bool detenida = false;
-    while (PQisBusy(conexion_)) {
+    // With nobody to tell, PQgetResult itself waits.
+    while (aviso_ && PQisBusy(conexion_)) {
         pollfd espera{PQsocket(conexion_), POLLIN, 0};
         if (poll(&espera, 1, kIntervaloAviso) < 0 && errno != EINTR)
             break;

@@ -11,6 +11,7 @@
 #include "util/FormatoSQL.h"
 #include "util/Recorte.h"
 
+#include <QLocale>
 #include <QRandomGenerator>
 #include <QStringBuilder>
 
@@ -131,7 +132,10 @@ ResultadoCorrida EjecutarCorrida(Programa& programa, const QString& ruta,
         // The wait for another run of the same file and the delete of a large
         // earlier run report progress too, and can be cancelled.
         if (avance)
-            conexion.EstablecerAviso([&] { return !(cancelada = cancelada || !avance({})); });
+            conexion.EstablecerAviso([&] {
+                cancelada = cancelada || !avance({});
+                return !cancelada;
+            });
         conexion.Execute(kRegistro % literalArchivo % kSeparador % literalCorrida % kRegistroFin);
         conexion.Execute(Borrado(literalArchivo));
         conexion.EstablecerAviso({});
@@ -168,6 +172,10 @@ QString CalcularCodigoControl(const Programa& programa, const QString& ruta) {
     SistemaArchivos sistema;
     CadenaControl cadena(programa.BibliotecaMd5());
     return Recorrer(sistema, cadena, ruta, {}, [](const QString&) {});
+}
+
+QString ProgresoCorrida::Lineas() const {
+    return QLocale(QLocale::Spanish, QLocale::Spain).toString(lineas);
 }
 
 QString MensajeErrorCorrida(int32_t numero, const QString& descripcion) {

@@ -23,6 +23,18 @@ struct ProgresoCorrida {
     qint64 lineas = 0;
     qint64 leidos = 0;
     qint64 tamano = 0;
+
+    // The lines read, as a Spanish reader writes the number ("1.000.000").
+    QString Lineas() const;
+    // The share of the file read, in percent.
+    qint64 Porcentaje() const { return tamano > 0 ? leidos * 100 / tamano : 0; }
+    // The whole seconds left at the pace of the `transcurrido` milliseconds
+    // so far; -1 while there is no pace yet, or nothing left.
+    qint64 SegundosRestantes(qint64 transcurrido) const {
+        if (leidos <= 0 || tamano <= leidos)
+            return -1;
+        return (transcurrido * (tamano - leidos) / leidos + 999) / 1000;
+    }
 };
 // Told every few thousand lines; returning false cancels the run.
 using AvanceCorrida = std::function<bool(const ProgresoCorrida&)>;

@@ -11,7 +11,6 @@
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QGuiApplication>
-#include <QLocale>
 #include <QRegularExpression>
 
 #include <cstdio>
@@ -97,12 +96,10 @@ AvanceCorrida AvanceEnTerminal() {
             return true;
         estado->ultimo = ahora;
         estado->escrito = true;
-        QString texto = QStringLiteral("\rcobranzia: %1 % (%2 líneas)")
-                            .arg(p.tamano > 0 ? p.leidos * 100 / p.tamano : 0)
-                            .arg(QLocale(QLocale::Spanish, QLocale::Spain).toString(p.lineas));
-        if (p.leidos > 0 && p.tamano > p.leidos)
-            texto += QStringLiteral(", quedan unos %1 s")
-                         .arg((ahora * (p.tamano - p.leidos) / p.leidos + 999) / 1000);
+        QString texto =
+            QStringLiteral("\rcobranzia: %1 % (%2 líneas)").arg(p.Porcentaje()).arg(p.Lineas());
+        if (const qint64 quedan = p.SegundosRestantes(ahora); quedan >= 0)
+            texto += QStringLiteral(", quedan unos %1 s").arg(quedan);
         Escribir(stderr, texto + QStringLiteral("\x1B[K"));
         return true;
     };
