@@ -95,7 +95,22 @@ bool FlujoTexto::Rellenar() {
 }
 
 bool FlujoTexto::AtEndOfStream() {
-    return inicio_ == fin_ && !Rellenar();
+    if (inicio_ != fin_ || Rellenar())
+        return false;
+    if (crSueltos_ > lineasLf_)
+        FallarFinesCR();
+    return true;
+}
+
+void FlujoTexto::ContarCR(QByteArrayView linea) {
+    const char* fin = linea.data() + linea.size();
+    for (const char* p = linea.data();
+         (p = static_cast<const char*>(std::memchr(p, '\r', size_t(fin - p)))) != nullptr; ++p)
+        ++crSueltos_;
+}
+
+void FlujoTexto::FallarFinesCR() const {
+    throw ErrorEjecucion(ErrorFinesDeLineaCR, TextosArchivo::FinesCR.arg(TextoVisible(ruta_)));
 }
 
 QByteArrayView FlujoTexto::SiguienteLinea() {
@@ -114,6 +129,8 @@ QByteArrayView FlujoTexto::SiguienteLinea() {
             if (largo > LongitudMaximaLinea)
                 break;
             inicio_ += consumido;
+            ++lineasLf_;
+            ContarCR(QByteArrayView(base, largo));
             return QByteArrayView(base, largo);
         }
         buscado = disponible;
@@ -124,14 +141,17 @@ QByteArrayView FlujoTexto::SiguienteLinea() {
             if (disponible > LongitudMaximaLinea)
                 break;
             inicio_ = fin_;
-            return QByteArrayView(bloque_.constData() + fin_ - disponible, disponible);
+            const QByteArrayView ultima(bloque_.constData() + fin_ - disponible, disponible);
+            ContarCR(ultima);
+            return ultima;
         }
     }
-    throw ErrorEjecucion(
-        ErrorLineaDemasiadoLarga,
-        QStringLiteral("La línea %1 del archivo %2 supera el máximo de %3 "
-                       "caracteres")
-            .arg(QString::number(numeroLinea_), ruta_, QString::number(LongitudMaximaLinea)));
+    // So long a line holding a CR alone is most likely many lines ended by CR.
+    if (std::memchr(bloque_.constData() + inicio_, '\r', size_t(fin_ - inicio_)))
+        FallarFinesCR();
+    throw ErrorEjecucion(ErrorLineaDemasiadoLarga,
+                         TextosArchivo::LineaLarga.arg(QString::number(numeroLinea_), ruta_,
+                                                       QString::number(LongitudMaximaLinea)));
 }
 
 void FlujoTexto::ReadLineBytes(QByteArray& linea) {
@@ -143,18 +163,20 @@ QString FlujoTexto::ReadLine() {
     const qint64 inicio = Consumidos();
     const QByteArrayView vista = SiguienteLinea();
     QString linea = DesdeAnsi(vista.data(), vista.size());
+    // The byte-order mark is in the code's bytes, never in the text.
+    const bool marca = inicio == 0 && vista.startsWith("\xEF\xBB\xBF");
+    const QByteArrayView texto = marca ? vista.sliced(3) : vista;
     // Until a byte beyond ASCII shows up, both readings of a line agree; at
     // the first one, the rest of the file says which reading is its.
-    if (codificacion_ == Codificacion::SinDecidir && TieneBytesAltos(vista.data(), vista.size()))
+    if (codificacion_ == Codificacion::SinDecidir && TieneBytesAltos(texto.data(), texto.size()))
         codificacion_ = Utf8Desde(inicio) ? Codificacion::Utf8 : Codificacion::Ansi;
-    if (codificacion_ != Codificacion::Utf8) {
+    textoPropio_ = marca || codificacion_ == Codificacion::Utf8;
+    if (codificacion_ == Codificacion::Utf8)
+        texto_ = QString::fromUtf8(texto);
+    else if (marca)
+        texto_ = DesdeAnsi(texto.data(), texto.size());
+    else
         texto_ = linea;
-        return linea;
-    }
-    QByteArrayView utf8 = vista;
-    if (inicio == 0 && utf8.startsWith("\xEF\xBB\xBF"))
-        utf8 = utf8.sliced(3);
-    texto_ = QString::fromUtf8(utf8);
     return linea;
 }
 

@@ -12,17 +12,22 @@
 
 // A text stream over a file opened for reading: the file is read in blocks and
 // never held whole in memory. A line ends at LF or at CR LF; a terminator at
-// the very end of the file yields no extra empty line. ReadLine gives a line's
-// bytes in the ANSI code page, one character per byte, so that it converts
-// back to the file's own bytes; Texto gives the same line as the file's text:
-// UTF-8 for a file that is valid UTF-8 and holds bytes beyond ASCII (a leading
-// byte-order mark left out), the ANSI code page for any other.
+// the very end of the file yields no extra empty line, and a CR elsewhere is
+// part of its line. A file with more CRs alone than LFs has its lines ended by
+// CR alone, which this reader does not serve: it is refused at its end, or at
+// its first line too long to be one. ReadLine gives a line's bytes in the ANSI
+// code page, one character per byte, so that it converts back to the file's
+// own bytes; Texto gives the same line as the file's text: UTF-8 for a file
+// that is valid UTF-8 and holds bytes beyond ASCII, the ANSI code page for any
+// other, and never a leading byte-order mark.
 class FlujoTexto {
 public:
     ~FlujoTexto();
     FlujoTexto(const FlujoTexto&) = delete;
     FlujoTexto& operator=(const FlujoTexto&) = delete;
 
+    // Raises ErrorFinesDeLineaCR, once the file is read, for a file whose
+    // lines end in CR alone.
     bool AtEndOfStream();
     // The next line without its terminator. Raises error 62 past the end, and an
     // application error when a line is longer than LongitudMaximaLinea bytes.
@@ -31,8 +36,9 @@ public:
     void ReadLineBytes(QByteArray& linea);
     // The last line that ReadLine returned, as the file's text.
     const QString& Texto() const { return texto_; }
-    // Whether the file reads as UTF-8; known once a byte beyond ASCII was read.
-    bool EsUtf8() const { return codificacion_ == Codificacion::Utf8; }
+    // Whether Texto differs from what ReadLine returned: in a UTF-8 file, or
+    // on a first line that begins with a byte-order mark.
+    bool TextoPropio() const { return textoPropio_; }
 
     // The file's size when opened, and how many of its bytes the lines read
     // so far took.
@@ -56,6 +62,9 @@ private:
     QByteArrayView SiguienteLinea();
     // Whether the file from `desde` on is valid UTF-8.
     bool Utf8Desde(qint64 desde) const;
+    // Counts the CRs alone in a line's bytes.
+    void ContarCR(QByteArrayView linea);
+    [[noreturn]] void FallarFinesCR() const;
 
     enum class Codificacion { SinDecidir, Ansi, Utf8 };
 
@@ -69,6 +78,10 @@ private:
     qint64 leidosDelArchivo_ = 0;
     Codificacion codificacion_ = Codificacion::SinDecidir;
     QString texto_;
+    bool textoPropio_ = false;
+    // CRs not followed by LF, and lines ended by LF, in the lines read so far.
+    qint64 crSueltos_ = 0;
+    qint64 lineasLf_ = 0;
     // What the file was when opened.
     dev_t dispositivo_;
     ino_t nodo_;
@@ -105,3 +118,14 @@ bool ExisteArchivoOrdinario(const QString& ruta);
 
 // The application error raised for a line longer than the stream serves.
 inline constexpr int32_t ErrorLineaDemasiadoLarga = Errores::ErrorAplicacion + 700;
+// The application error raised for a file whose lines end in CR alone.
+inline constexpr int32_t ErrorFinesDeLineaCR = Errores::ErrorAplicacion + 704;
+
+namespace TextosArchivo {
+inline const QString LineaLarga =
+    QStringLiteral("La línea %1 del archivo %2 supera el máximo de %3 caracteres");
+inline const QString FinesCR = QStringLiteral(
+    "Las líneas del archivo %1 terminan solo en CR (retorno de carro, sin salto de línea LF), "
+    "como en los Macintosh antiguos: conviértalo a fines de línea CR LF o LF y vuelva a "
+    "procesarlo");
+} // namespace TextosArchivo

@@ -59,7 +59,7 @@ QString Recorrer(SistemaArchivos& sistema, Cadena& cadena, const QString& ruta,
                     .arg(QString::number(flujo->NumeroLinea()), TextoVisible(ruta)));
         QuitarEspacios(strLinea);
         // The code is over the line's own bytes; a UTF-8 file stores its text.
-        if (flujo->EsUtf8()) {
+        if (flujo->TextoPropio()) {
             texto = flujo->Texto();
             QuitarEspacios(texto);
         } else {

@@ -76,6 +76,15 @@ void PruebaCorrida::codigoYFilas_data() {
     QTest::newRow("UTF-8 con BOM")
         << QByteArray("\xEF\xBB\xBFH1\r\nD\xC3\xB1\r\n") << QStringList{QStringLiteral("Dñ")}
         << "AAEAEBA7392558295434CD1CC231455C";
+    // The mark is in the code's bytes, never in the first line's text.
+    QTest::newRow("BOM y ASCII") << QByteArray("\xEF\xBB\xBFH1\r\nD1\r\n") << QStringList{"D1"}
+                                 << "819ECFEEE113067040DF6C5E2414A12F";
+    QTest::newRow("BOM y Windows-1252")
+        << QByteArray("\xEF\xBB\xBFH1\r\nD\xD1\r\n") << QStringList{QStringLiteral("DÑ")}
+        << "95AC1FEC9046DCABBEE6382AC3F2AAC5";
+    QTest::newRow("línea de 1 MiB")
+        << QByteArray(1 << 20, 'x') + "\r\n"
+        << QStringList{QString(1 << 20, u'x')} << "B561F87202D04959E37588EE05CF5B10";
     QTest::newRow("no todo UTF-8") << QByteArray("D1\r\nD\xD1\r\nD\xC3\xB1\r\n")
                                    << QStringList{"D1", QStringLiteral("DÑ"), QStringLiteral("DÃ±")}
                                    << "745A3955DDBE9B85677940E0E114EEAF";
@@ -134,8 +143,13 @@ void PruebaCorrida::fallos_data() {
         << "borrado" << int(Errores::ArchivoNoEncontrado) << "No se encontró el archivo";
     QTest::newRow("carpeta") << "carpeta" << int(Errores::AccesoRuta) << "no es un archivo";
     QTest::newRow("bytes nulos") << "nulos" << int(ErrorLineaConNulo) << "bytes nulos";
-    QTest::newRow("línea de 2 MB")
+    QTest::newRow("línea de 1 MiB y un byte")
         << "enorme" << int(ErrorLineaDemasiadoLarga) << "supera el máximo";
+    const QString cr = QStringLiteral("terminan solo en CR");
+    QTest::newRow("fines de línea CR") << "H1\rD1\rD2\r" << int(ErrorFinesDeLineaCR) << cr;
+    QTest::newRow("CR y un LF al final") << "H1\rD1\rD2\r\n" << int(ErrorFinesDeLineaCR) << cr;
+    QTest::newRow("fines CR en 2 MB") << "CR largo" << int(ErrorFinesDeLineaCR) << cr;
+    QTest::newRow("COMMIT que falla") << "commit" << int(Errores::BaseDatos) << "bloqueada";
     QTest::newRow("base bloqueada") << "bloqueada" << int(Errores::BaseDatos) << "bloqueada";
     QTest::newRow("base de solo lectura")
         << "solo lectura" << int(Errores::BaseDatos) << "solo lectura";
@@ -162,12 +176,20 @@ void PruebaCorrida::fallos() {
     } else if (caso == u"nulos") {
         carpeta.Escribir(kLote, QByteArray("D1\nD\0 2\n", 8));
     } else if (caso == u"enorme") {
-        carpeta.Escribir(kLote, "D1\n" + QByteArray(2 << 20, 'x') + "\n");
-    } else if (EnServidor() && (caso == u"bloqueada" || caso == u"solo lectura")) {
+        carpeta.Escribir(kLote, "D1\n" + QByteArray((1 << 20) + 1, 'x') + "\n");
+    } else if (caso == u"CR largo") {
+        carpeta.Escribir(kLote, QByteArray("D1\r").repeated(700000));
+    } else if (caso.startsWith(u'H')) {
+        carpeta.Escribir(kLote, caso.toLatin1());
+    } else if (EnServidor() &&
+               (caso == u"bloqueada" || caso == u"solo lectura" || caso == u"commit")) {
         QSKIP("propio de la base de datos incrustada");
-    } else if (caso == u"bloqueada") {
+    } else if (caso == u"bloqueada" || caso == u"commit") {
+        // A reader's lock lets the run write, but not commit.
         sqlite3_open(QFile::encodeName(carpeta.Base()).constData(), &otro);
-        QCOMPARE(sqlite3_exec(otro, "BEGIN IMMEDIATE", nullptr, nullptr, nullptr), SQLITE_OK);
+        const char* toma =
+            caso == u"commit" ? "BEGIN; SELECT count(*) FROM Datos" : "BEGIN IMMEDIATE";
+        QCOMPARE(sqlite3_exec(otro, toma, nullptr, nullptr, nullptr), SQLITE_OK);
         programa->gConexion->EstablecerEsperaOcupada(100);
     } else if (caso == u"solo lectura") {
         programa->gConexion->Execute(QStringLiteral("PRAGMA query_only = 1"));
