@@ -5,64 +5,115 @@
 #include "platform/LiteralSQL.h"
 #include "platform/OdbcPostgres.h"
 #include "platform/OdbcSqlite.h"
+#include "platform/Rutas.h"
+#include "platform/TextoVisible.h"
 #include "platform/reporte/ControlReporte.h"
 #include "run/Programa.h"
 #include "util/Recorte.h"
 
 #include <QCoreApplication>
-#include <QFile>
+#include <QFileInfo>
 
+#include <cerrno>
+#include <cstring>
 #include <optional>
 
+#include <fcntl.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 
 struct Identidad {
     dev_t dispositivo;
     ino_t nodo;
+    bool operator==(const Identidad&) const = default;
 };
 
 std::optional<Identidad> IdentidadDe(const QString& ruta) {
     struct stat info {};
-    if (ruta.isEmpty() || stat(QFile::encodeName(ruta).constData(), &info) != 0)
+    if (ruta.isEmpty() || stat(RutaABytes(ruta).constData(), &info) != 0)
         return std::nullopt;
     return Identidad{info.st_dev, info.st_ino};
 }
 
+QString Carpeta(const QString& ruta) {
+    return QFileInfo(ruta).absolutePath();
+}
+
+// The same file, whether it exists yet or not: the same file now, or the same
+// name in the same folder.
+bool MismoArchivo(const QString& a, const QString& b) {
+    const std::optional<Identidad> ia = IdentidadDe(a);
+    if (ia && ia == IdentidadDe(b))
+        return true;
+    const std::optional<Identidad> carpeta = IdentidadDe(Carpeta(a));
+    return carpeta && carpeta == IdentidadDe(Carpeta(b)) &&
+           QFileInfo(a).fileName() == QFileInfo(b).fileName();
+}
+
+QString Sistema() {
+    return QString::fromLocal8Bit(std::strerror(errno));
+}
+
 [[noreturn]] void Rechazar(const QString& salida, const QString& motivo) {
-    throw ErrorEjecucion(
-        Errores::AccesoRuta,
-        QStringLiteral("No se escribe el listado en «%1»: %2").arg(salida, motivo));
+    throw ErrorEjecucion(Errores::AccesoRuta,
+                         TextosListado::NoSeEscribe.arg(TextoVisible(salida), motivo));
+}
+
+// The folder must take a new file now, not after the run has replaced the rows.
+void ComprobarCarpeta(const QString& salida) {
+    const QString carpeta = Carpeta(salida);
+    const QByteArray bytes = RutaABytes(carpeta);
+    struct stat info {};
+    if (stat(bytes.constData(), &info) != 0)
+        Rechazar(salida, (errno == ENOENT    ? TextosListado::CarpetaInexistente
+                          : errno == ENOTDIR ? TextosListado::NoEsCarpeta
+                                             : TextosListado::CarpetaInaccesible)
+                             .arg(TextoVisible(carpeta), Sistema()));
+    errno = ENOTDIR;
+    if (!S_ISDIR(info.st_mode))
+        Rechazar(salida, TextosListado::NoEsCarpeta.arg(TextoVisible(carpeta), Sistema()));
+    if (faccessat(AT_FDCWD, bytes.constData(), W_OK | X_OK, AT_EACCESS) != 0)
+        Rechazar(salida, TextosListado::CarpetaSinEscritura.arg(TextoVisible(carpeta), Sistema()));
+}
+
+// An existing target is replaced only when it is an ordinary file that the
+// user may write.
+void ComprobarExistente(const QString& salida) {
+    const QByteArray bytes = RutaABytes(salida);
+    struct stat info {};
+    if (lstat(bytes.constData(), &info) != 0)
+        return; // a new file
+    if (S_ISLNK(info.st_mode))
+        Rechazar(salida, TextosListado::Enlace);
+    if (!S_ISREG(info.st_mode))
+        Rechazar(salida, TextosListado::NoOrdinario);
+    if (faccessat(AT_FDCWD, bytes.constData(), W_OK, AT_EACCESS) != 0)
+        Rechazar(salida, TextosListado::SoloLectura.arg(Sistema()));
 }
 
 } // namespace
 
 void ComprobarDestinoListado(const Programa& programa, const QString& lote, const QString& salida) {
-    struct stat info {};
-    if (lstat(QFile::encodeName(salida).constData(), &info) != 0)
-        return; // a new file
-    if (S_ISLNK(info.st_mode))
-        Rechazar(salida, QStringLiteral("es un enlace simbólico"));
-    if (!S_ISREG(info.st_mode))
-        Rechazar(salida, QStringLiteral("no es un archivo ordinario"));
-    const QString odbcIni = Odbc::ArchivoOdbcUsuario();
+    ComprobarCarpeta(salida);
+    ComprobarExistente(salida);
+    const QString base = programa.BaseDatos();
     const std::pair<QString, QString> propios[] = {
         {lote, QStringLiteral("es el archivo de débitos que se procesa")},
-        {programa.BaseDatos(), QStringLiteral("es la base de datos del programa")},
-        {programa.BaseDatos() + QStringLiteral("-journal"),
-         QStringLiteral("es el diario de la base de datos")},
+        {base, QStringLiteral("es la base de datos del programa")},
+        {base + QStringLiteral("-journal"), TextosListado::Diario},
+        {base + QStringLiteral("-wal"), TextosListado::Diario},
+        {base + QStringLiteral("-shm"), TextosListado::Diario},
         {programa.ArchivoIni(), QStringLiteral("es el archivo de configuración del programa")},
         {programa.PlantillaListado(), QStringLiteral("es la plantilla del listado")},
         {programa.BibliotecaMd5(), QStringLiteral("es la biblioteca md5 del programa")},
         {QCoreApplication::applicationFilePath(), QStringLiteral("es el programa")},
-        {odbcIni, QStringLiteral("es la configuración ODBC del usuario")},
+        {Odbc::ArchivoOdbcUsuario(), QStringLiteral("es la configuración ODBC del usuario")},
     };
-    for (const auto& [ruta, motivo] : propios) {
-        const std::optional<Identidad> propio = IdentidadDe(ruta);
-        if (propio && propio->dispositivo == info.st_dev && propio->nodo == info.st_ino)
+    for (const auto& [ruta, motivo] : propios)
+        if (!ruta.isEmpty() && MismoArchivo(salida, ruta))
             Rechazar(salida, motivo);
-    }
 }
 
 QString NombreGuardado(const QString& strArchivo) {

@@ -22,11 +22,14 @@ void EscribirListadoPdf(const Programa& programa, const QString& strArchivo, con
 // path, or the server the program is connected to.
 QString CadenaListado(const Programa& programa);
 
-// Refuses a PDF target that would destroy something, before any run: a file
-// of the program's (the database and its journal, the settings file, the
-// template, the md5 library, the executable, the ODBC settings), the debit
-// file `lote`, and any existing target that is not an ordinary file (a
-// device, a pipe, a folder, a link). Raises error 75 with the reason.
+// Refuses, before any run, a PDF target that would destroy something or that
+// could not be written: a file of the program's, present or not (the database
+// and its journal, WAL and shared memory, the settings file, the template, the
+// md5 library, the executable, the ODBC settings), the debit file `lote`, an
+// existing target that is not an ordinary file (a device, a pipe, a folder, a
+// link) or that the user may not write, and a target in a folder that is
+// missing, is not a folder or takes no new file. Raises error 75 with the
+// reason, the system's own where there is one.
 void ComprobarDestinoListado(const Programa& programa, const QString& lote, const QString& salida);
 
 // The file name as the run stores it: without leading and trailing spaces.
@@ -44,4 +47,17 @@ inline constexpr int FlagsDialogo = 524292; // Explorer style, read-only box hid
 inline constexpr int DestinoVentana = 0;
 inline constexpr int DestinoArchivo = 2;
 inline constexpr int VentanaMaximizada = 2;
+inline const QString NoSeEscribe = QStringLiteral("No se escribe el listado en «%1»: %2");
+inline const QString CarpetaInexistente = QStringLiteral("la carpeta «%1» no existe (%2)");
+inline const QString NoEsCarpeta = QStringLiteral("«%1» no es una carpeta (%2)");
+inline const QString CarpetaInaccesible = QStringLiteral("no se puede usar la carpeta «%1» (%2)");
+inline const QString CarpetaSinEscritura =
+    QStringLiteral("no se puede crear un archivo en la carpeta «%1» (%2)");
+inline const QString SoloLectura =
+    QStringLiteral("el archivo existe y no se puede escribir en él (%1)");
+inline const QString Enlace = QStringLiteral("es un enlace simbólico");
+inline const QString NoOrdinario = QStringLiteral("no es un archivo ordinario");
+inline const QString Diario =
+    QStringLiteral("es un archivo de trabajo de la base de datos (diario, WAL o memoria "
+                   "compartida), que la base borra o reescribe");
 } // namespace TextosListado

@@ -139,14 +139,16 @@ int Procesar(Programa& programa, const LineaOrdenes& linea) {
 
 int Verificar(const Programa& programa, const LineaOrdenes& linea) {
     static const QRegularExpression kCodigo(QStringLiteral("^[0-9A-Fa-f]{32}$"));
-    if (!kCodigo.match(linea.codigo).hasMatch())
+    // As `$(cat codigo.txt)` or a here-string hands it over, line break included.
+    const QString codigo = linea.codigo.trimmed();
+    if (!kCodigo.match(codigo).hasMatch())
         return MalUso(QStringLiteral("«%1» no es un código de control: son 32 dígitos "
                                      "hexadecimales")
                           .arg(linea.codigo));
     const QString calculado = CalcularCodigoControl(programa, linea.archivo);
-    const bool igual = calculado.compare(linea.codigo, Qt::CaseInsensitive) == 0;
+    const bool igual = calculado.compare(codigo, Qt::CaseInsensitive) == 0;
     Salida(QStringLiteral("esperado:  %1\ncalculado: %2\n%3\n")
-               .arg(linea.codigo.toUpper(), calculado,
+               .arg(codigo.toUpper(), calculado,
                     igual ? QStringLiteral("El código de control coincide.")
                           : QStringLiteral("El código de control NO coincide.")));
     return igual ? Lotes::Exito : Lotes::CodigoDistinto;
