@@ -19,9 +19,7 @@ namespace {
 
 // Started and past its single-instance test: it has registered its data source.
 bool EsperarArranque(const CarpetaPrueba& carpeta) {
-    for (int i = 0; i < 100 && DbqRegistrado() != carpeta.Base(); ++i)
-        QTest::qWait(50);
-    return DbqRegistrado() == carpeta.Base();
+    return QTest::qWaitFor([&] { return DbqRegistrado() == carpeta.Base(); }, 60000);
 }
 
 } // namespace
@@ -52,7 +50,7 @@ void PruebaArranque::arranqueNormal() {
         // Closing releases the file-system object, then the connection.
         QVERIFY(ventana->close());
         QVERIFY(!programa.gSistemaArchivos && !programa.gConexion);
-        QTRY_VERIFY(!viva);
+        QTRY_VERIFY_WITH_TIMEOUT(!viva, 60000);
     }
 }
 
@@ -106,7 +104,7 @@ void PruebaArranque::procesos() {
     a.start(programa, {});
     b.start(programa, {});
     QTRY_VERIFY_WITH_TIMEOUT(a.state() == QProcess::NotRunning || b.state() == QProcess::NotRunning,
-                             10000);
+                             60000);
     QProcess& viva = a.state() == QProcess::Running ? a : b;
     QProcess& terminada = &viva == &a ? b : a;
     QCOMPARE(terminada.exitCode(), 0);
@@ -119,7 +117,7 @@ void PruebaArranque::procesos() {
     QCOMPARE(viva.state(), QProcess::Running);
 
     ::kill(pid_t(viva.processId()), SIGKILL);
-    QVERIFY(viva.waitForFinished());
+    QVERIFY(viva.waitForFinished(60000));
     QProcess siguiente;
     siguiente.start(programa, {});
     QVERIFY(EsperarArranque(carpeta));
