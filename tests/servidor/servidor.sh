@@ -8,6 +8,7 @@
 #   servidor.sh detener DIR   stops it (a run in progress loses its connection)
 #   servidor.sh reanudar DIR  starts it again, if it is not running
 #   servidor.sh fin DIR       stops it and removes DIR
+#   servidor.sh puerto DIR    prints a free TCP port
 #
 # Roles: "cobranzia" owns database "cobranzia"; "consulta" may connect but not
 # create tables. Both log in with a password (scram), kept in DIR/pgpass, so a
@@ -113,6 +114,7 @@ case $accion in
   inicio) inicio ;;
   detener) detener fast ;;
   matar) detener immediate ;;
+  puerto) puerto_libre ;;
   reanudar) arrancar ;;
   fin)
     detener fast || detener immediate || true
