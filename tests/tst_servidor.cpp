@@ -234,6 +234,13 @@ void PruebaServidor::dosPuestos_data() {
     QTest::addColumn<QString>("cadena");
     QTest::newRow("socket") << Cadena();
     QTest::newRow("TLS") << CadenaTls();
+    // The same settings from a service file's entry.
+    const QString servicios = QDir::temp().filePath(QStringLiteral("pg_service.conf"));
+    QFile archivo(servicios);
+    QVERIFY(archivo.open(QIODevice::WriteOnly));
+    archivo.write("[oficina]\n" + CadenaTls().replace(u' ', u'\n').toUtf8() + '\n');
+    qputenv("PGSERVICEFILE", QFile::encodeName(servicios));
+    QTest::newRow("TLS de un servicio") << QStringLiteral("service=oficina");
 }
 
 void PruebaServidor::dosPuestos() {
