@@ -9,6 +9,7 @@
 #   servidor.sh reanudar DIR  starts it again, if it is not running
 #   servidor.sh fin DIR       stops it and removes DIR
 #   servidor.sh puerto DIR    prints a free TCP port
+#   servidor.sh claro DIR     also admits TCP in clear text (for the benchmark)
 #
 # Roles: "cobranzia" owns database "cobranzia"; "consulta" may connect but not
 # create tables. Both log in with a password (scram), kept in DIR/pgpass, so a
@@ -115,6 +116,11 @@ case $accion in
   detener) detener fast ;;
   matar) detener immediate ;;
   puerto) puerto_libre ;;
+  claro)
+    sed -i 's|^hostnossl all all 0.0.0.0/0 reject$|hostnossl all all 127.0.0.1/32 scram-sha-256|' \
+      "$datos/pg_hba.conf"
+    pg pg_ctl -D "$datos" reload >/dev/null
+    ;;
   reanudar) arrancar ;;
   fin)
     detener fast || detener immediate || true
