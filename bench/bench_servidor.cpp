@@ -152,6 +152,19 @@ int main(int argc, char** argv) {
 
     std::printf("%-10s %12s %16s %10s\n", "motor", "tabla vacía", "reemplazando", "filas");
     Medir("servidor", servidor, dir.path(), archivo);
+    if (propio && Guion(QStringLiteral("claro"), carpetaServidor) == 0) {
+        // The same server over TCP, in clear text and with TLS.
+        QFile puerto(carpetaServidor + QStringLiteral("/puerto"));
+        puerto.open(QIODevice::ReadOnly);
+        const QString tcp =
+            QStringLiteral("host=127.0.0.1 port=%1 dbname=cobranzia user=cobranzia ")
+                .arg(QString::fromLatin1(puerto.readAll().trimmed()));
+        Medir("tcp", tcp + QStringLiteral("sslmode=disable"), dir.path(), archivo);
+        Medir("tcp+tls",
+              tcp +
+                  QStringLiteral("sslmode=verify-full sslrootcert=%1/ca.crt").arg(carpetaServidor),
+              dir.path(), archivo);
+    }
     Medir("embebido", programa.CadenaConexion(), dir.path(), archivo);
     std::fflush(stdout);
     qputenv("ODBCINI", QFile::encodeName(dir.filePath(QStringLiteral("odbc.ini"))));

@@ -9,6 +9,7 @@
 namespace {
 
 const QString kClaveRuta = QStringLiteral("DBQ");
+const QString kEsquemaServidor = QStringLiteral("postgresql://");
 
 // "DSN=name", NUL, "DBQ=path", NUL, any other attributes, and the list's
 // closing NUL.
@@ -29,8 +30,9 @@ void CDSN::SetServidor(const DestinoPostgres& destino) {
     DriverName_ = ControladorOdbcPostgres;
     // The server's own name for DBQ: the key that tells whether the data
     // source already points where it should.
-    DatabaseName_ = QStringLiteral("postgresql://%1@%2:%3/%4")
-                        .arg(destino.usuario, destino.servidor, destino.puerto, destino.base);
+    DatabaseName_ =
+        QStringLiteral("%1%2@%3:%4/%5")
+            .arg(kEsquemaServidor, destino.usuario, destino.servidor, destino.puerto, destino.base);
     QByteArray atributos = AtributosOdbcPostgres(DataSourceName_, destino);
     // Without its "DSN=name" piece and its closing NUL.
     Extra_ = atributos.mid(atributos.indexOf('\0') + 1).chopped(1);
@@ -52,8 +54,13 @@ bool CDSN::CrearDSN(int32_t lAction) {
                 guardada = leido.valor;
                 // The expected path is built from the data-source name.
                 const QString esperada = Carpeta_ + u'/' + DataSourceName_ + QStringLiteral(".mdb");
-                if (guardada != esperada)
+                if (guardada != esperada) {
+                    // Keys of the other engine would stay behind: the entry goes first.
+                    if (lAction == Odbc::ODBC_ADD_DSN &&
+                        guardada.startsWith(kEsquemaServidor) != Servidor_)
+                        Configurar(Odbc::ODBC_REMOVE_DSN);
                     Configurar(lAction);
+                }
             }
         }
         const bool llamar = (guardada.isEmpty() && lAction == Odbc::ODBC_ADD_DSN) ||

@@ -72,8 +72,13 @@ bool ReconocerInsercion(const QString& forma, FormaCopia& copia) {
     return true;
 }
 
-void CopiaPostgres::Iniciar(pg_conn* conexion, const FormaCopia& forma) {
-    PGresult* r = PQexec(conexion, forma.comando.constData());
+void CopiaPostgres::Iniciar(pg_conn* conexion, const EsperaPostgres& espera,
+                            const FormaCopia& forma) {
+    PGresult* r = nullptr;
+    if (PQsendQuery(conexion, forma.comando.constData())) {
+        EsperarServidor(conexion, espera, true);
+        r = PQgetResult(conexion);
+    }
     if (PQresultStatus(r) != PGRES_COPY_IN) {
         const ErrorEjecucion error = ErrorPostgres(conexion, r);
         PQclear(r);
@@ -81,6 +86,7 @@ void CopiaPostgres::Iniciar(pg_conn* conexion, const FormaCopia& forma) {
     }
     PQclear(r);
     conexion_ = conexion;
+    espera_ = &espera;
     comando_ = forma.comando;
     bloque_.clear();
     bloque_.reserve(kBloque + 4096);
@@ -105,20 +111,36 @@ void CopiaPostgres::Agregar(const FormaCopia& forma,
 void CopiaPostgres::Enviar() {
     if (bloque_.isEmpty())
         return;
-    // On a blocking connection this waits until libpq can take the block; it
-    // fails once the server has refused a row or the connection broke.
-    if (PQputCopyData(conexion_, bloque_.constData(), int(bloque_.size())) != 1)
-        Fallar(Resultados(conexion_));
+    // Fails once the server has refused a row or the connection broke.
+    int puesto;
+    while ((puesto = PQputCopyData(conexion_, bloque_.constData(), int(bloque_.size()))) == 0)
+        Vaciar();
+    if (puesto != 1)
+        Fallar(Resultados());
     bloque_.clear();
+    // libpq would otherwise hold every block that a stalled server does not take.
+    Vaciar();
+}
+
+void CopiaPostgres::Vaciar() {
+    try {
+        EsperarServidor(conexion_, *espera_, false);
+    } catch (...) {
+        Olvidar();
+        throw;
+    }
 }
 
 void CopiaPostgres::Terminar() {
     if (!Activa())
         return;
     Enviar();
-    if (PQputCopyEnd(conexion_, nullptr) != 1)
-        Fallar(Resultados(conexion_));
-    if (PGresult* fallido = Resultados(conexion_))
+    int puesto;
+    while ((puesto = PQputCopyEnd(conexion_, nullptr)) == 0)
+        Vaciar();
+    if (puesto != 1)
+        Fallar(Resultados());
+    if (PGresult* fallido = Resultados())
         Fallar(fallido);
     Olvidar();
 }
@@ -126,14 +148,30 @@ void CopiaPostgres::Terminar() {
 void CopiaPostgres::Cancelar() {
     if (!Activa())
         return;
-    PQputCopyEnd(conexion_, "cancelada");
-    PQclear(Resultados(conexion_));
+    try {
+        while (PQputCopyEnd(conexion_, "cancelada") == 0)
+            EsperarServidor(conexion_, *espera_, false);
+        PQclear(Resultados());
+    } catch (const ErrorEjecucion&) {
+        // The connection is shut: the server drops the COPY with it.
+    }
     Olvidar();
 }
 
-PGresult* CopiaPostgres::Resultados(pg_conn* conexion) {
+PGresult* CopiaPostgres::Resultados() {
+    pg_conn* conexion = conexion_;
     PGresult* fallido = nullptr;
-    while (PGresult* r = PQgetResult(conexion)) {
+    for (;;) {
+        try {
+            EsperarServidor(conexion, *espera_, true);
+        } catch (...) {
+            PQclear(fallido);
+            Olvidar();
+            throw;
+        }
+        PGresult* r = PQgetResult(conexion);
+        if (!r)
+            break;
         const ExecStatusType estado = PQresultStatus(r);
         // Still copying: the server has not refused anything, so end it here.
         if (estado == PGRES_COPY_IN && PQputCopyEnd(conexion, "cancelada") != 1) {
@@ -157,6 +195,7 @@ void CopiaPostgres::Fallar(PGresult* fallido) {
 
 void CopiaPostgres::Olvidar() {
     conexion_ = nullptr;
+    espera_ = nullptr;
     comando_.clear();
     bloque_.clear();
 }

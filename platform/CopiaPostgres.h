@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/EsperaPostgres.h"
+
 #include <QByteArray>
 #include <QString>
 #include <QVarLengthArray>
@@ -28,7 +30,8 @@ public:
     // The COPY command in progress, empty when none.
     const QByteArray& Comando() const { return comando_; }
 
-    void Iniciar(pg_conn* conexion, const FormaCopia& forma);
+    // Every wait on the server is bounded by `espera`, which outlives the COPY.
+    void Iniciar(pg_conn* conexion, const EsperaPostgres& espera, const FormaCopia& forma);
     // One row of a form whose command is the one in progress: forms that
     // differ only in which values are Null share it.
     void Agregar(const FormaCopia& forma, const QVarLengthArray<QStringView, 4>& literales);
@@ -42,12 +45,15 @@ private:
     void Enviar();
     // Reads every result the COPY left: null when it succeeded, else the
     // first failure, which the caller clears.
-    static pg_result* Resultados(pg_conn* conexion);
+    pg_result* Resultados();
+    // Waits until libpq has sent what it holds; raises when the server stops taking it.
+    void Vaciar();
     // Raises the failure (or the connection's error when null) and forgets the COPY.
     [[noreturn]] void Fallar(pg_result* fallido);
     void Olvidar();
 
     pg_conn* conexion_ = nullptr;
+    const EsperaPostgres* espera_ = nullptr;
     QByteArray comando_;
     QByteArray bloque_;
 };

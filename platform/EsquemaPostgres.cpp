@@ -40,6 +40,18 @@ const char* const ConsultaTablasPostgres =
     "SELECT to_regclass('datos') IS NOT NULL AND to_regclass('corridas') IS NOT NULL "
     "AND to_regclass('version') IS NOT NULL";
 
+const char* const ConsultaTablasTemporales =
+    "SELECT string_agg(relname, ', ') FROM pg_class WHERE oid IN (to_regclass('datos'), "
+    "to_regclass('corridas'), to_regclass('version')) AND relpersistence = 't' HAVING count(*) > 0";
+
+const char* const ConsultaColumnasFaltantes =
+    "SELECT t, string_agg(c, ', ' ORDER BY n) FROM (VALUES (1, 'datos', 't_datos'), "
+    "(2, 'datos', 't_archivo'), (3, 'datos', 'id'), (4, 'corridas', 't_archivo'), "
+    "(5, 'corridas', 'corrida'), (6, 'corridas', 'codigo'), (7, 'corridas', 'filas'), "
+    "(8, 'version', 'numero')) AS v (n, t, c) WHERE NOT EXISTS (SELECT FROM pg_attribute "
+    "WHERE attrelid = to_regclass(t) AND attname = c AND NOT attisdropped) "
+    "GROUP BY t ORDER BY min(n) LIMIT 1";
+
 QByteArray ConsultaPermisosFaltantes() {
     QStringList filas;
     for (const PermisosTabla& t : kPermisos) {

@@ -22,3 +22,11 @@ QByteArray ConsultaPermisosFaltantes();
 // The GRANT statements that give `usuario` (an identifier already quoted for
 // SQL) every right the program needs.
 QString ConcesionesPostgres(const QString& usuario);
+
+// One row when a table of the program is a temporary one (a search_path that
+// puts pg_temp first made it): the tables' names.
+extern const char* const ConsultaTablasTemporales;
+
+// The first table of the program, made by other hands, that lacks some of
+// the program's columns: its name and the missing columns; no row otherwise.
+extern const char* const ConsultaColumnasFaltantes;

@@ -19,8 +19,6 @@ namespace {
 constexpr int kEsperaPredeterminada = 5000;
 constexpr int kSegundosConexion = 10;
 constexpr int kMaximoPreparadas = 64;
-// Milliseconds between two notices while the server works on a statement.
-constexpr int kIntervaloAviso = 50;
 
 // The program's advisory lock for creating the tables. Runs need none: each
 // begins by writing its file's row in Corridas, and the server's row lock
@@ -37,6 +35,14 @@ const QString kFaltanTablas =
 const QString kFaltanPermisos =
     QStringLiteral("El usuario %1 no tiene estos permisos en la base de datos %2: %3. Un "
                    "administrador puede concederlos con:\n\n%4");
+const QString kTablasTemporales =
+    QStringLiteral("La cadena de conexión del servidor deja temporales las tablas del programa "
+                   "(%1): sus filas se perderían al cerrar la conexión. Quite de la cadena el "
+                   "search_path que nombra pg_temp");
+const QString kColumnasFaltantes =
+    QStringLiteral("La tabla %1 de la base de datos %2 no es la del programa: le faltan las "
+                   "columnas %3. Un administrador puede apartarla y crear la del programa "
+                   "con:\n\nALTER TABLE %1 RENAME TO %4;\n%5%6");
 const QString kVersionPosterior =
     QStringLiteral("La base de datos es de una versión posterior del programa (versión %1 de "
                    "sus tablas); actualice el programa");
@@ -113,6 +119,8 @@ PGconn* Conectar(const QByteArray& cadena) {
         FallarTexto(motivo);
     }
     PQsetErrorVerbosity(conexion, PQERRORS_DEFAULT);
+    // Every later wait is ours, with a deadline.
+    PQsetnonblocking(conexion, 1);
     // Notices ("already exists, skipping") are no concern of the operator's.
     PQsetNoticeProcessor(
         conexion, [](void*, const char*) {}, nullptr);
@@ -166,7 +174,9 @@ void RechazarContrasena(const QByteArray& cadena) {
 MotorPostgres::MotorPostgres(pg_conn* conexion, QByteArray cadena)
     : conexion_(conexion)
     , cadena_(std::move(cadena))
-    , esperaOcupada_(kEsperaPredeterminada) {}
+    , esperaOcupada_(kEsperaPredeterminada) {
+    espera_.milisegundos = MilisegundosSinRespuesta(conexion_);
+}
 
 MotorPostgres::~MotorPostgres() {
     // The server undoes a transaction left open.
@@ -179,6 +189,7 @@ std::unique_ptr<MotorPostgres> MotorPostgres::Abrir(const QString& cadena) {
     std::unique_ptr<MotorPostgres> motor(new MotorPostgres(Conectar(utf8), utf8));
     motor->PrepararSesion();
     motor->AsegurarEsquema();
+    motor->ComprobarTablas();
     motor->ComprobarPermisos();
     return motor;
 }
@@ -187,6 +198,7 @@ void MotorPostgres::Reconectar() {
     PGconn* nueva = Conectar(cadena_);
     PQfinish(conexion_);
     conexion_ = nueva;
+    espera_.milisegundos = MilisegundosSinRespuesta(conexion_);
     preparadas_.clear();
     PrepararSesion();
 }
@@ -209,7 +221,7 @@ void MotorPostgres::AsegurarEsquema() {
         // A second program starting at once waits here, then finds the tables.
         PQclear(Comando(kBloqueoEsquema));
         if (!presentes()) {
-            PGresult* r = PQexec(conexion_, EsquemaPostgres);
+            PGresult* r = Enviar(EsquemaPostgres);
             if (PQresultStatus(r) != PGRES_COMMAND_OK &&
                 QLatin1String(PQresultErrorField(r, PG_DIAG_SQLSTATE)) == "42501") {
                 const QString motivo = kFaltanTablas.arg(
@@ -226,9 +238,24 @@ void MotorPostgres::AsegurarEsquema() {
         }
         ComandoSinFilas("COMMIT");
     } catch (...) {
-        PQclear(PQexec(conexion_, "ROLLBACK"));
+        PQclear(Enviar("ROLLBACK"));
         throw;
     }
+}
+
+void MotorPostgres::ComprobarTablas() {
+    const Resultado temporales(Comando(ConsultaTablasTemporales), PQclear);
+    if (PQntuples(temporales.get()) > 0)
+        FallarTexto(kTablasTemporales.arg(QString::fromUtf8(PQgetvalue(temporales.get(), 0, 0))));
+    const Resultado faltan(Comando(ConsultaColumnasFaltantes), PQclear);
+    if (PQntuples(faltan.get()) == 0)
+        return;
+    const QString tabla = QString::fromUtf8(PQgetvalue(faltan.get(), 0, 0));
+    FallarTexto(kColumnasFaltantes.arg(tabla, Citado(conexion_, PQdb(conexion_)),
+                                       QString::fromUtf8(PQgetvalue(faltan.get(), 0, 1)),
+                                       tabla + QStringLiteral("_anterior"),
+                                       QString::fromUtf8(EsquemaPostgres),
+                                       ConcesionesPostgres(Citado(conexion_, PQuser(conexion_)))));
 }
 
 void MotorPostgres::ComprobarPermisos() {
@@ -269,7 +296,7 @@ void MotorPostgres::Ejecutar(const SentenciaParametrizada& sentencia) {
     if (enTransaccion_ && preparada.copiable) {
         if (copia_.Comando() != preparada.copia.comando) {
             copia_.Terminar();
-            copia_.Iniciar(conexion_, preparada.copia);
+            copia_.Iniciar(conexion_, espera_, preparada.copia);
         }
         copia_.Agregar(preparada.copia, sentencia.literales);
         return;
@@ -278,7 +305,9 @@ void MotorPostgres::Ejecutar(const SentenciaParametrizada& sentencia) {
     if (preparada.nombre.isEmpty()) {
         const QByteArray nombre = "c" + QByteArray::number(++siguienteNombre_);
         PGresult* r =
-            PQprepare(conexion_, nombre.constData(), preparada.sql.constData(), 0, nullptr);
+            PQsendPrepare(conexion_, nombre.constData(), preparada.sql.constData(), 0, nullptr)
+                ? EsperarResultado()
+                : nullptr;
         if (PQresultStatus(r) != PGRES_COMMAND_OK)
             Fallar(r);
         PQclear(r);
@@ -307,47 +336,37 @@ void MotorPostgres::EjecutarPreparada(const Preparada& preparada,
 }
 
 PGresult* MotorPostgres::EsperarResultado() {
-    bool detenida = false;
-    // With nobody to tell, PQgetResult itself waits.
-    while (aviso_ && PQisBusy(conexion_)) {
-        pollfd espera{PQsocket(conexion_), POLLIN, 0};
-        if (poll(&espera, 1, kIntervaloAviso) < 0 && errno != EINTR)
-            break;
-        if (!PQconsumeInput(conexion_))
-            break;
-        if (!detenida && PQisBusy(conexion_) && !aviso_()) {
-            // The server answers the request with an error for the statement.
-            detenida = true;
-            char motivo[256];
-            if (PGcancel* cancelacion = PQgetCancel(conexion_)) {
-                PQcancel(cancelacion, motivo, sizeof motivo);
-                PQfreeCancel(cancelacion);
-            }
-        }
+    Resultado ultimo(nullptr, PQclear);
+    for (;;) {
+        EsperarServidor(conexion_, espera_, true);
+        PGresult* r = PQgetResult(conexion_);
+        if (!r)
+            return ultimo.release();
+        ultimo.reset(r);
     }
-    PGresult* r = PQgetResult(conexion_);
-    while (PGresult* resto = PQgetResult(conexion_))
-        PQclear(resto);
-    return r;
+}
+
+PGresult* MotorPostgres::Enviar(const char* sql) {
+    return PQsendQuery(conexion_, sql) ? EsperarResultado() : nullptr;
 }
 
 void MotorPostgres::Comenzar() {
     if (PQstatus(conexion_) == CONNECTION_BAD)
         Reconectar();
-    PGresult* r = PQexec(conexion_, kComienzo);
+    PGresult* r = Enviar(kComienzo);
     // A server restarted since the last run: nothing has happened yet, so
     // connecting again and beginning anew is safe. After an immediate
     // shutdown libpq reports the lost connection while it still calls it good.
     if (PQresultStatus(r) != PGRES_COMMAND_OK) {
         PQclear(r);
         Reconectar();
-        r = PQexec(conexion_, kComienzo);
+        r = Enviar(kComienzo);
     }
     if (PQresultStatus(r) != PGRES_COMMAND_OK) {
         const ErrorEjecucion error = ErrorPostgres(conexion_, r);
         PQclear(r);
         if (PQstatus(conexion_) != CONNECTION_BAD)
-            PQclear(PQexec(conexion_, "ROLLBACK"));
+            PQclear(Enviar("ROLLBACK"));
         throw error;
     }
     PQclear(r);
@@ -358,7 +377,7 @@ void MotorPostgres::Confirmar() {
     // A row the server refused surfaces here; Deshacer then ends the transaction.
     copia_.Terminar();
     enTransaccion_ = false;
-    const Resultado r(PQexec(conexion_, "COMMIT"), PQclear);
+    const Resultado r(Enviar("COMMIT"), PQclear);
     if (PQresultStatus(r.get()) != PGRES_COMMAND_OK)
         throw ErrorPostgres(conexion_, r.get());
     // COMMIT of a transaction that had already failed answers ROLLBACK.
@@ -371,7 +390,7 @@ void MotorPostgres::Deshacer() {
         return;
     enTransaccion_ = false;
     copia_.Cancelar();
-    const Resultado r(PQexec(conexion_, "ROLLBACK"), PQclear);
+    const Resultado r(Enviar("ROLLBACK"), PQclear);
     if (PQresultStatus(r.get()) != PGRES_COMMAND_OK && PQstatus(conexion_) != CONNECTION_BAD)
         throw ErrorPostgres(conexion_, r.get());
 }
@@ -385,7 +404,7 @@ void MotorPostgres::EsperaOcupada(int milisegundos) {
 }
 
 PGresult* MotorPostgres::Comando(const char* sql) {
-    PGresult* r = PQexec(conexion_, sql);
+    PGresult* r = Enviar(sql);
     const ExecStatusType estado = PQresultStatus(r);
     if (estado != PGRES_COMMAND_OK && estado != PGRES_TUPLES_OK)
         Fallar(r);

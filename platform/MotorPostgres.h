@@ -38,7 +38,7 @@ public:
     void Confirmar() override;
     void Deshacer() override;
     void EsperaOcupada(int milisegundos) override;
-    void EstablecerAviso(Aviso aviso) override { aviso_ = std::move(aviso); }
+    void EstablecerAviso(Aviso aviso) override { espera_.aviso = std::move(aviso); }
 
     DestinoPostgres Destino() const { return DestinoDeConexion(conexion_); }
 
@@ -56,14 +56,19 @@ private:
     void Reconectar();
     void PrepararSesion();
     void AsegurarEsquema();
+    // Refuses temporary tables and tables without the program's columns.
+    void ComprobarTablas();
     void ComprobarPermisos();
     // The form's entry, made on first sight; the server prepares it at its
     // first execution outside a COPY.
     Preparada& Preparar(const QString& forma);
     void EjecutarPreparada(const Preparada& preparada, const SentenciaParametrizada& sentencia);
-    // The result of the statement sent last, telling the notice while the
-    // server works on it and asking the server to stop when it says so.
+    // The last result of the statement sent last, as PQexec gives it, telling
+    // the notice while the server works on it and asking the server to stop
+    // when it says so; raises when the server stops answering.
     pg_result* EsperarResultado();
+    // PQexec with every wait bounded: null when the command could not be sent.
+    pg_result* Enviar(const char* sql);
     // Runs a command and returns its result, which the caller clears; raises
     // on failure.
     pg_result* Comando(const char* sql);
@@ -77,6 +82,6 @@ private:
     QHash<QString, Preparada> preparadas_;
     int siguienteNombre_ = 0;
     CopiaPostgres copia_;
-    Aviso aviso_;
+    EsperaPostgres espera_;
     QVarLengthArray<QByteArray, 4> utf8_;
 };

@@ -1,18 +1,27 @@
 #pragma once
 
 #include <QByteArray>
+#include <QList>
+#include <QPair>
 #include <QString>
 
 struct pg_conn;
 
 // Where a PostgreSQL server's data are: the host (or the folder of its Unix
-// socket), the port, the database and the user.
+// socket), the port, the database and the user; and how to reach them: the
+// TLS settings (libpq's sslmode, sslrootcert, sslcert, sslkey, sslcrl), in
+// that order, the paths absolute.
 struct DestinoPostgres {
     QString servidor;
     QString puerto;
     QString base;
     QString usuario;
+    QList<QPair<QString, QString>> tls;
 };
+
+// The TLS settings after sslmode, as libpq's own connection string writes
+// them ("sslrootcert='/a b' sslcrl=/c"): psqlODBC passes them on in "pqopt".
+QString OpcionesTlsPostgres(const DestinoPostgres& destino);
 
 // The destination of an open connection, as libpq resolved it from the
 // connection string, a service file, the PG* variables and its defaults.
@@ -21,12 +30,12 @@ DestinoPostgres DestinoDeConexion(const pg_conn* conexion);
 // The ODBC driver that Debian's odbc-postgresql registers for UTF-8 text.
 inline const QString ControladorOdbcPostgres = QStringLiteral("PostgreSQL Unicode");
 
-// The connection string for Qt's QODBC driver through psqlODBC. It holds no
-// password: psqlODBC connects through libpq, which finds it where the
-// program's own connection did (~/.pgpass, PGPASSFILE).
+// The connection string for Qt's QODBC driver through psqlODBC, with the
+// connection's TLS settings and the driver's logs off. It holds no password: psqlODBC connects
+// through libpq, which finds it where the program's own connection did (~/.pgpass, PGPASSFILE).
 QString CadenaOdbcPostgres(const DestinoPostgres& destino);
 
 // The attributes of a user data source named `fuente` for the same server, in
-// the installer's form: "KEY=value" pieces each ended by a NUL, and one more
-// NUL at the end.
+// the installer's form, with the same TLS settings and logs off: "KEY=value" pieces each ended by a
+// NUL, and one more NUL at the end.
 QByteArray AtributosOdbcPostgres(const QString& fuente, const DestinoPostgres& destino);

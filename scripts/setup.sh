@@ -10,7 +10,7 @@ paquetes=(
   unixodbc unixodbc-dev odbcinst libsqliteodbc
   libsqlite3-dev sqlite3
   libmd-dev
-  postgresql libpq-dev odbc-postgresql
+  postgresql libpq-dev odbc-postgresql openssl
   fonts-wine fonts-dejavu-core
   xvfb xauth x11-utils imagemagick poppler-utils openbox
   desktop-file-utils
