@@ -27,6 +27,8 @@ set(COBRANZIA_ID com.cobranzia.Cobranzia)
 install(FILES resources/${COBRANZIA_ID}.desktop DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
 install(FILES ${CMAKE_BINARY_DIR}/${COBRANZIA_ID}.metainfo.xml
         DESTINATION ${CMAKE_INSTALL_DATADIR}/metainfo)
+install(FILES resources/cobranzia-mime.xml DESTINATION ${CMAKE_INSTALL_DATADIR}/mime/packages
+        RENAME cobranzia.xml)
 install(DIRECTORY resources/iconos/hicolor DESTINATION ${CMAKE_INSTALL_DATADIR}/icons)
 install(FILES resources/cobranzia.bash-completion
         DESTINATION ${CMAKE_INSTALL_DATADIR}/bash-completion/completions RENAME cobranzia)
