@@ -4,6 +4,9 @@
 # database is made by the program in that user's data folder.
 include(GNUInstallDirs)
 
+set(COBRANZIA_MANTENEDOR "Equipo de Cobranzia <desarrollo@cobranzia.com>"
+    CACHE STRING "Maintainer of the Debian package, as its changelog signs")
+
 # Not CMAKE_INSTALL_LIBDIR: under /usr that is the multiarch folder, and the
 # program folder is the same on every architecture.
 set(COBRANZIA_DESTINO lib/cobranzia)
@@ -22,22 +25,32 @@ install(CODE "
 # Desktop integration.
 set(COBRANZIA_ID com.cobranzia.Cobranzia)
 install(FILES resources/${COBRANZIA_ID}.desktop DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
-install(FILES resources/${COBRANZIA_ID}.metainfo.xml DESTINATION ${CMAKE_INSTALL_DATADIR}/metainfo)
+install(FILES ${CMAKE_BINARY_DIR}/${COBRANZIA_ID}.metainfo.xml
+        DESTINATION ${CMAKE_INSTALL_DATADIR}/metainfo)
+install(FILES resources/cobranzia-mime.xml DESTINATION ${CMAKE_INSTALL_DATADIR}/mime/packages
+        RENAME cobranzia.xml)
 install(DIRECTORY resources/iconos/hicolor DESTINATION ${CMAKE_INSTALL_DATADIR}/icons)
 install(FILES resources/cobranzia.bash-completion
         DESTINATION ${CMAKE_INSTALL_DATADIR}/bash-completion/completions RENAME cobranzia)
+
+# The AppStream release, the manual page and the changelog carry the version
+# and the day of the release. The changelog's signature wants the day as
+# RFC 5322 has it.
+execute_process(COMMAND date -u -R -d ${COBRANZIA_FECHA}
+                OUTPUT_VARIABLE COBRANZIA_FECHA_CAMBIOS OUTPUT_STRIP_TRAILING_WHITESPACE
+                COMMAND_ERROR_IS_FATAL ANY)
+configure_file(resources/${COBRANZIA_ID}.metainfo.xml.in ${COBRANZIA_ID}.metainfo.xml @ONLY)
 
 # The manual page and the changelog go compressed, as Debian has them; gzip -n
 # keeps the build's time out of the file.
 set(COBRANZIA_COMPRIMIDOS ${CMAKE_BINARY_DIR}/comprimidos)
 set(comprimidos "")
-foreach(fuente IN ITEMS docs/cobranzia.1 docs/changelog)
-  get_filename_component(nombre ${fuente} NAME)
+foreach(nombre IN ITEMS cobranzia.1 changelog)
   set(destino ${COBRANZIA_COMPRIMIDOS}/${nombre})
+  configure_file(docs/${nombre}.in ${destino} @ONLY)
   add_custom_command(OUTPUT ${destino}.gz
-    COMMAND ${CMAKE_COMMAND} -E copy ${CMAKE_SOURCE_DIR}/${fuente} ${destino}
-    COMMAND gzip -9nf ${destino}
-    DEPENDS ${CMAKE_SOURCE_DIR}/${fuente}
+    COMMAND gzip -9nkf ${destino}
+    DEPENDS ${destino}
     VERBATIM)
   list(APPEND comprimidos ${destino}.gz)
 endforeach()

@@ -1,9 +1,6 @@
 # cpack -G DEB in the build folder makes cobranzia_VERSION_ARCH.deb from the
 # install rules. The package holds no user data: each user's program makes
 # its own database.
-set(COBRANZIA_MANTENEDOR "Equipo de Cobranzia <desarrollo@cobranzia.com>"
-    CACHE STRING "Maintainer field of the Debian package")
-
 set(CPACK_GENERATOR DEB)
 set(CPACK_PACKAGE_NAME cobranzia)
 set(CPACK_PACKAGE_VENDOR Cobranzia)

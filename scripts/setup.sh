@@ -13,7 +13,7 @@ paquetes=(
   postgresql libpq-dev odbc-postgresql openssl
   fonts-wine fonts-dejavu-core
   xvfb xauth x11-utils imagemagick poppler-utils openbox
-  desktop-file-utils
+  desktop-file-utils shared-mime-info xdg-utils libglib2.0-bin
   qt6-svg-dev qt6-translations-l10n
   dpkg-dev fakeroot lintian appstream groff man-db bash-completion
 )

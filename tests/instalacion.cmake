@@ -30,6 +30,7 @@ comprobar_modo(lib/cobranzia/libmd5.so 644)
 set(archivos
     lib/cobranzia/Cobranzia.rpt
     share/applications/com.cobranzia.Cobranzia.desktop
+    share/mime/packages/cobranzia.xml
     share/metainfo/com.cobranzia.Cobranzia.metainfo.xml
     share/icons/hicolor/scalable/apps/cobranzia.svg
     share/man/man1/cobranzia.1.gz

@@ -110,7 +110,7 @@ void PruebaLotes::llamadas_data() {
     fila("opción de Qt en lote", {"--procesar", "<lote>", "-style", "Fusion"}, 2, "", "Uso:");
     fila("dos archivos", {"--procesar", "<lote>", "<vacio>"}, 2, "", "sobra el argumento");
     fila("ayuda", {"--help"}, 0, "--verificar CODIGO ARCHIVO", "");
-    fila("versión", {"--version"}, 0, "cobranzia 1.0.0", "");
+    fila("versión", {"--version"}, 0, "cobranzia " COBRANZIA_VERSION "\n", "");
 }
 
 void PruebaLotes::llamadas() {
