@@ -117,9 +117,11 @@ int Procesar(Programa& programa, const LineaOrdenes& linea) {
     programa.gConexion->Open();
     programa.gConexion->EstablecerEsperaOcupada(kEsperaBaseOcupada);
 
-    // A one-off run on another folder leaves the data source on the usual one.
+    // A one-off run on another folder's database leaves the data source on the
+    // usual one; a server's data source names no folder.
     QString motivo;
-    if (!programa.DatosElegidos() && !programa.RegistrarOrigenDatos(motivo))
+    const bool registrar = programa.EnServidor() || !programa.DatosElegidos();
+    if (registrar && !programa.RegistrarOrigenDatos(motivo))
         Escribir(stderr,
                  QStringLiteral("cobranzia: ") + kAvisoDsn + u' ' + TextoVisible(motivo) + u'\n');
 
