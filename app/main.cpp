@@ -20,7 +20,7 @@ int main(int argc, char** argv) {
         Programa programa(QCoreApplication::applicationDirPath());
         return EjecutarModoLotes(programa, linea);
     }
-    Aplicacion aplicacion(argc, argv);
+    const auto aplicacion = CrearAplicacion(argc, argv);
     InstalarCajasDeMensaje();
     Programa programa(QCoreApplication::applicationDirPath());
     return EjecutarPrograma(programa, linea.datos, linea.servidor, linea.archivo);

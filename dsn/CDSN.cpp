@@ -2,6 +2,7 @@
 
 #include "platform/ErrorEjecucion.h"
 #include "platform/InstaladorOdbc.h"
+#include "platform/Rutas.h"
 #include "platform/SistemaArchivos.h"
 
 #include <exception>
@@ -16,7 +17,7 @@ const QString kEsquemaServidor = QStringLiteral("postgresql://");
 QByteArray ListaAtributos(const QString& fuente, const QString& base, const QByteArray& extra) {
     QByteArray lista = "DSN=" + fuente.toUtf8();
     lista.append('\0');
-    lista += "DBQ=" + base.toUtf8();
+    lista += "DBQ=" + RutaABytes(base);
     lista.append('\0');
     lista += extra;
     lista.append('\0');

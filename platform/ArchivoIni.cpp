@@ -1,8 +1,14 @@
 #include "platform/ArchivoIni.h"
 
-#include <QFile>
-#include <QFileInfo>
-#include <QSaveFile>
+#include "platform/Rutas.h"
+#include "platform/TextosPlataforma.h"
+
+#include <cerrno>
+#include <cstring>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 
@@ -10,7 +16,7 @@ QString TextoLinea(const QByteArray& linea) {
     QByteArray sinCr = linea;
     if (sinCr.endsWith('\r'))
         sinCr.chop(1);
-    return QString::fromUtf8(sinCr).trimmed();
+    return RutaDesdeBytes(sinCr).trimmed();
 }
 
 // The section name of a "[name]" line, or a null text for any other line.
@@ -50,15 +56,88 @@ QString ValorParaEscribir(const QString& valor) {
     return valor;
 }
 
+QString Sistema(int error = errno) {
+    return QString::fromLocal8Bit(std::strerror(error));
+}
+
+// Reads at most `maximo` bytes of an open file; false on a read error.
+bool LeerHasta(int fd, qint64 maximo, QByteArray& contenido) {
+    contenido.resize(maximo);
+    qint64 leidos = 0;
+    while (leidos < maximo) {
+        const ssize_t n = ::read(fd, contenido.data() + leidos, size_t(maximo - leidos));
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n < 0)
+            return false;
+        if (n == 0)
+            break;
+        leidos += n;
+    }
+    contenido.truncate(leidos);
+    return true;
+}
+
+bool EscribirTodo(int fd, const QByteArray& bytes) {
+    for (qsizetype hecho = 0; hecho < bytes.size();) {
+        const ssize_t n = ::write(fd, bytes.constData() + hecho, size_t(bytes.size() - hecho));
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n < 0)
+            return false;
+        hecho += n;
+    }
+    return true;
+}
+
+// Why the file at `local` may not be replaced, or empty; `modo` gets its mode.
+QString MotivoSustitucion(const QByteArray& local, mode_t& modo) {
+    struct stat info {};
+    if (::lstat(local.constData(), &info) != 0) {
+        if (errno != ENOENT)
+            return TextosPlataforma::NoSeEscribe.arg(Sistema());
+        const qsizetype barra = local.lastIndexOf('/');
+        const QByteArray carpeta =
+            barra < 0 ? QByteArray(".") : local.left(qMax<qsizetype>(barra, 1));
+        struct stat infoCarpeta {};
+        if (::stat(carpeta.constData(), &infoCarpeta) != 0)
+            return TextosPlataforma::SinCarpeta.arg(RutaDesdeBytes(carpeta), Sistema());
+        if (!S_ISDIR(infoCarpeta.st_mode))
+            return TextosPlataforma::SinCarpeta.arg(RutaDesdeBytes(carpeta), Sistema(ENOTDIR));
+        modo = 0600;
+        return QString();
+    }
+    if (S_ISLNK(info.st_mode))
+        return TextosPlataforma::Enlace;
+    if (!S_ISREG(info.st_mode))
+        return TextosPlataforma::NoOrdinario;
+    // A read-only file stays as it is, even for a user whom the system would let write it.
+    if ((info.st_mode & S_IWUSR) == 0)
+        return TextosPlataforma::SoloLectura;
+    modo = info.st_mode & 07777;
+    return QString();
+}
+
 } // namespace
 
 ArchivoIni::ArchivoIni(const QString& ruta)
     : ruta_(ruta) {
-    QFile archivo(ruta);
-    if (!QFileInfo(ruta).isFile() || !archivo.open(QIODevice::ReadOnly))
+    // Not blocking: a pipe in the file's place must not hold the program.
+    const int fd = ::open(RutaABytes(ruta).constData(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+    if (fd < 0) {
+        if (errno != ENOENT)
+            motivo_ = TextosPlataforma::NoLeido.arg(Sistema());
         return;
-    QByteArray contenido = archivo.read(LongitudMaxima + 1);
-    cortado_ = contenido.size() > LongitudMaxima;
+    }
+    struct stat info {};
+    QByteArray contenido;
+    if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode))
+        motivo_ = TextosPlataforma::NoOrdinario;
+    else if (!LeerHasta(fd, LongitudMaxima + 1, contenido))
+        motivo_ = TextosPlataforma::NoLeido.arg(Sistema());
+    else if (contenido.size() > LongitudMaxima)
+        motivo_ = TextosPlataforma::Grande.arg(LongitudMaxima);
+    ::close(fd);
     contenido.truncate(LongitudMaxima);
     if (contenido.isEmpty())
         return;
@@ -120,7 +199,8 @@ bool ArchivoIni::Valor(const QString& seccion, const QString& clave, QString& va
 }
 
 void ArchivoIni::Insertar(qsizetype posicion, const QString& texto) {
-    QByteArray linea = texto.toUtf8();
+    // Paths keep their bytes, UTF-8 or not.
+    QByteArray linea = RutaABytes(texto);
     if (finLinea_ == "\r\n")
         linea.append('\r');
     lineas_.insert(posicion, linea);
@@ -157,23 +237,29 @@ bool ArchivoIni::QuitarSeccion(const QString& seccion) {
     return true;
 }
 
-bool ArchivoIni::Guardar() const {
-    if (cortado_)
-        return false;
-    const QFileInfo info(ruta_);
-    // A read-only file stays as it is, even for a user whom the system would let write it.
-    if (info.exists() && (!info.isFile() || !(info.permissions() & QFileDevice::WriteOwner)))
-        return false;
-    QSaveFile archivo(ruta_);
-    if (!archivo.open(QIODevice::WriteOnly))
-        return false;
-    for (const QByteArray& linea : lineas_) {
-        if (archivo.write(linea) != linea.size() || archivo.write("\n", 1) != 1) {
-            archivo.cancelWriting();
-            return false;
-        }
+bool ArchivoIni::Guardar(QString* motivo) const {
+    const QByteArray local = RutaABytes(ruta_);
+    mode_t modo = 0600;
+    QString porque = motivo_.isEmpty() ? MotivoSustitucion(local, modo) : motivo_;
+    QByteArray contenido;
+    for (const QByteArray& linea : lineas_)
+        contenido += linea + '\n';
+    QByteArray temporal = local + ".XXXXXX";
+    const int fd = porque.isEmpty() ? ::mkostemp(temporal.data(), O_CLOEXEC) : -1;
+    if (porque.isEmpty() && fd < 0)
+        porque = TextosPlataforma::NoSeEscribe.arg(Sistema());
+    if (fd >= 0) {
+        const bool escrito =
+            ::fchmod(fd, modo) == 0 && EscribirTodo(fd, contenido) && ::fsync(fd) == 0;
+        const int error = errno;
+        if (::close(fd) != 0 || !escrito || ::rename(temporal.constData(), local.constData()) != 0)
+            porque = TextosPlataforma::NoSeEscribe.arg(Sistema(escrito ? errno : error));
+        if (!porque.isEmpty())
+            ::unlink(temporal.constData());
     }
-    return archivo.commit();
+    if (motivo)
+        *motivo = porque;
+    return porque.isEmpty();
 }
 
 int GetPrivateProfileString(const QString& seccion, const QString& clave, const QString& porDefecto,

@@ -14,6 +14,10 @@ public:
     // unreadable file reads as empty.
     explicit ArchivoIni(const QString& ruta);
 
+    // Why the file was not read whole: it cannot be read, it is not a regular
+    // file, or it is larger than LongitudMaxima. Empty when read whole or missing.
+    const QString& Motivo() const { return motivo_; }
+
     // A settings file is a few lines; one larger than this is not read whole,
     // and is never written back (it would lose its end).
     static constexpr qint64 LongitudMaxima = 64 * 1024;
@@ -29,9 +33,11 @@ public:
     // Removes the section with its keys; false when there is none.
     bool QuitarSeccion(const QString& seccion);
 
-    // Replaces the file atomically. False when it cannot be written: a folder
-    // that refuses it, a read-only file, a folder in place of the file.
-    bool Guardar() const;
+    // Replaces the file atomically; a new file is for its user alone (0600),
+    // an existing one keeps its mode. False, with the reason in `motivo`, when
+    // the file was not read whole, is a symbolic link, is read-only, or cannot
+    // be written (its folder is missing or refuses it, the disk is full...).
+    bool Guardar(QString* motivo = nullptr) const;
 
 private:
     // Index of the section's header line, or -1.
@@ -45,7 +51,7 @@ private:
     QString ruta_;
     QList<QByteArray> lineas_; // without their line feed; a CR stays on its line
     QByteArray finLinea_ = "\n";
-    bool cortado_ = false;
+    QString motivo_;
 };
 
 // The profile functions of the platform, over ArchivoIni.

@@ -1,8 +1,8 @@
 #include "platform/BaseDatos.h"
 
+#include "platform/Rutas.h"
+
 #include <QCryptographicHash>
-#include <QFile>
-#include <QFileInfo>
 #include <QPasswordDigestor>
 #include <QRandomGenerator>
 
@@ -72,12 +72,12 @@ QByteArray DerivarVerificador(const QString& contrasena, const QByteArray& sal) 
 
 bool CrearBaseDatos(const QString& ruta, const QString& contrasena, bool* creada, QString* error) {
     *creada = false;
-    if (QFileInfo::exists(ruta) || QFileInfo(ruta).isSymLink())
-        return true;
-
     // Built beside the target and linked into place, so the target is never
     // half-written and an existing file is never replaced.
-    const QByteArray destino = QFile::encodeName(ruta);
+    const QByteArray destino = RutaABytes(ruta);
+    struct stat info {};
+    if (lstat(destino.constData(), &info) == 0)
+        return true;
     QByteArray temporal = destino + ".nueva-XXXXXX";
     const int fd = mkstemp(temporal.data());
     if (fd < 0) {

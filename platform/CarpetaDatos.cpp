@@ -1,14 +1,16 @@
 #include "platform/CarpetaDatos.h"
 
 #include "platform/ErrorEjecucion.h"
+#include "platform/Rutas.h"
+#include "platform/TextosPlataforma.h"
 
 #include <QDir>
-#include <QFile>
-#include <QFileInfo>
 
 #include <cerrno>
 #include <cstring>
+#include <vector>
 
+#include <pwd.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -22,54 +24,101 @@ QString Sistema() {
     return QString::fromLocal8Bit(std::strerror(errno));
 }
 
+// An environment variable with its bytes: a path in it need not be UTF-8.
+QString Variable(const char* nombre) {
+    return RutaDesdeBytes(qgetenv(nombre));
+}
+
+// $HOME, or the home that the password database gives the user when it is
+// unset or empty: never "/" by default.
+QString Hogar() {
+    if (!qEnvironmentVariableIsEmpty("HOME"))
+        return Variable("HOME");
+    std::vector<char> buffer(16384);
+    passwd entrada{};
+    passwd* usuario = nullptr;
+    if (getpwuid_r(getuid(), &entrada, buffer.data(), buffer.size(), &usuario) != 0 || !usuario ||
+        !usuario->pw_dir || usuario->pw_dir[0] != '/')
+        Fallar(QStringLiteral("No se sabe cuál es la carpeta personal del usuario: falta HOME y "
+                              "la base de usuarios no la da"));
+    return RutaDesdeBytes(usuario->pw_dir);
+}
+
+// The path made absolute against the working folder, with its bytes.
+QString Absoluta(const QString& ruta) {
+    if (QDir::isAbsolutePath(ruta))
+        return QDir::cleanPath(ruta);
+    std::vector<char> actual(4096);
+    while (!getcwd(actual.data(), actual.size()) && errno == ERANGE)
+        actual.resize(actual.size() * 2);
+    return QDir::cleanPath(RutaDesdeBytes(actual.data()) + u'/' + ruta);
+}
+
+bool Existe(const QString& ruta) {
+    struct stat info {};
+    return lstat(RutaABytes(ruta).constData(), &info) == 0;
+}
+
 // Makes the folder, and its missing parents when `padres`, for its user alone.
 void Crear(const QString& carpeta, bool padres) {
-    const QString padre = QFileInfo(carpeta).absolutePath();
-    if (padres && padre != carpeta && !QFileInfo(padre).exists())
+    const QString padre = QDir::cleanPath(carpeta + QStringLiteral("/.."));
+    if (padres && padre != carpeta && !Existe(padre))
         Crear(padre, true);
-    if (mkdir(QFile::encodeName(carpeta).constData(), 0700) != 0 && errno != EEXIST)
+    if (mkdir(RutaABytes(carpeta).constData(), 0700) != 0 && errno != EEXIST)
         Fallar(QStringLiteral("No se pudo crear la carpeta de datos «%1»: %2")
                    .arg(carpeta, Sistema()));
 }
 
-void Comprobar(const QString& carpeta, bool propia) {
+// Another user's folder, or one that others may write in, would let them
+// swap the database for theirs or read the rows: never used.
+void Comprobar(const QString& carpeta) {
     struct stat info {};
-    if (stat(QFile::encodeName(carpeta).constData(), &info) != 0)
+    if (stat(RutaABytes(carpeta).constData(), &info) != 0)
         Fallar(QStringLiteral("No se puede usar la carpeta de datos «%1»: %2")
                    .arg(carpeta, Sistema()));
     if (!S_ISDIR(info.st_mode))
         Fallar(QStringLiteral("No se puede usar la carpeta de datos «%1»: hay un archivo con ese "
                               "nombre")
                    .arg(carpeta));
-    if (propia && info.st_uid != getuid())
-        Fallar(QStringLiteral("La carpeta de datos «%1» pertenece a otro usuario").arg(carpeta));
+    if (info.st_uid != getuid())
+        Fallar(TextosPlataforma::CarpetaAjena.arg(carpeta));
+    if (info.st_mode & (S_IWGRP | S_IWOTH))
+        Fallar(TextosPlataforma::CarpetaAbierta.arg(carpeta));
     // The superuser passes every access test: a folder with no write bit at all
     // counts as read-only for everyone.
-    if ((info.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0 ||
-        access(QFile::encodeName(carpeta).constData(), W_OK | X_OK) != 0)
+    if ((info.st_mode & S_IWUSR) == 0 || access(RutaABytes(carpeta).constData(), W_OK | X_OK) != 0)
         Fallar(QStringLiteral("No se puede escribir en la carpeta de datos «%1»").arg(carpeta));
+}
+
+// A database there that belongs to another user would receive this user's rows.
+void ComprobarBase(const QString& base) {
+    struct stat info {};
+    if (stat(RutaABytes(base).constData(), &info) == 0 && info.st_uid != getuid())
+        Fallar(TextosPlataforma::BaseAjena.arg(base));
 }
 
 } // namespace
 
 QString ElegirCarpetaDatos(const QString& carpetaPrograma, const QString& elegida,
                            const QString& base) {
-    QString carpeta = elegida.isEmpty() ? qEnvironmentVariable("COBRANZIA_DATOS") : elegida;
-    const bool porNombre = !carpeta.isEmpty();
+    QString carpeta = elegida.isEmpty() ? Variable("COBRANZIA_DATOS") : elegida;
     bool porDefecto = false;
-    if (porNombre) {
-        carpeta = QDir::cleanPath(QDir::current().absoluteFilePath(carpeta));
-    } else if (QFileInfo(carpetaPrograma + u'/' + base).isFile()) {
+    struct stat info {};
+    if (!carpeta.isEmpty()) {
+        carpeta = Absoluta(carpeta);
+    } else if (stat(RutaABytes(carpetaPrograma + u'/' + base).constData(), &info) == 0 &&
+               S_ISREG(info.st_mode)) {
         carpeta = carpetaPrograma;
     } else {
-        QString xdg = qEnvironmentVariable("XDG_DATA_HOME");
+        QString xdg = Variable("XDG_DATA_HOME");
         if (!QDir::isAbsolutePath(xdg))
-            xdg = QDir::homePath() + QStringLiteral("/.local/share");
+            xdg = Hogar() + QStringLiteral("/.local/share");
         carpeta = QDir::cleanPath(xdg + QStringLiteral("/cobranzia"));
         porDefecto = true;
     }
-    if (!QFileInfo(carpeta).exists() && !QFileInfo(carpeta).isSymLink())
+    if (!Existe(carpeta))
         Crear(carpeta, porDefecto);
-    Comprobar(carpeta, porDefecto);
+    Comprobar(carpeta);
+    ComprobarBase(carpeta + u'/' + base);
     return carpeta;
 }

@@ -10,8 +10,9 @@
 //
 // A folder that is missing is made, for its user alone (0700). Raises error 75
 // with a Spanish reason naming the folder when it cannot be used: it cannot be
-// made or written, a file stands in its place, or, for the default folder, it
-// belongs to another user. A folder chosen by name may belong to another user
-// who lets this one write there: an administrator's shared folder.
+// made or written, a file stands in its place, it belongs to another user or
+// others may write in it, or the database `base` there belongs to another
+// user. Paths keep their bytes (platform/Rutas.h); with no HOME, the home
+// folder is the one the password database gives.
 QString ElegirCarpetaDatos(const QString& carpetaPrograma, const QString& elegida,
                            const QString& base);

@@ -1,15 +1,19 @@
 #include "platform/InstaladorOdbc.h"
 
 #include "platform/ArchivoIni.h"
+#include "platform/Rutas.h"
+#include "platform/TextosPlataforma.h"
 
-#include <QFile>
 #include <QFileInfo>
 #include <QLockFile>
 #include <QStringList>
 
 #include <algorithm>
+#include <cerrno>
+#include <cstring>
 
 #include <pwd.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <odbcinst.h>
@@ -82,14 +86,20 @@ bool Rechazar(QString* error, const QString& valor) {
     return false;
 }
 
-// Why a file cannot be written: its folder's or its own permissions.
-QString MotivoEscritura(const QString& ruta) {
-    const QFileInfo info(ruta);
-    if (!QFileInfo(info.absolutePath()).isDir())
-        return QStringLiteral("su carpeta no existe o no es una carpeta");
-    if (info.exists() && !info.isWritable())
-        return QStringLiteral("el archivo es de solo lectura");
-    return QStringLiteral("no se permite escribir en su carpeta");
+// Why the lock beside the file could not be taken: another program holds
+// it, or its folder does not let it be made.
+QString MotivoCerrojo(const QLockFile& cerrojo, const QString& ruta) {
+    if (cerrojo.error() == QLockFile::LockFailedError)
+        return QStringLiteral("otro programa lo está escribiendo");
+    const QString carpeta = QFileInfo(ruta).absolutePath();
+    struct stat info {};
+    const bool hay = ::stat(RutaABytes(carpeta).constData(), &info) == 0;
+    if (!hay || !S_ISDIR(info.st_mode))
+        return TextosPlataforma::SinCarpeta.arg(
+            carpeta, QString::fromLocal8Bit(std::strerror(hay ? ENOTDIR : errno)));
+    if (::access(RutaABytes(carpeta).constData(), W_OK) != 0)
+        return TextosPlataforma::NoSeEscribe.arg(QString::fromLocal8Bit(std::strerror(errno)));
+    return TextosPlataforma::SinCerrojo.arg(ruta);
 }
 
 } // namespace
@@ -105,10 +115,10 @@ QString UltimoErrorInstalador() {
 
 QString ArchivoOdbcUsuario() {
     if (!qEnvironmentVariableIsEmpty("ODBCINI"))
-        return qEnvironmentVariable("ODBCINI");
+        return RutaDesdeBytes(qgetenv("ODBCINI"));
     // unixODBC finds the user's home through the password database, not $HOME.
     const passwd* usuario = getpwuid(getuid());
-    return QFile::decodeName(usuario ? usuario->pw_dir : "") + QStringLiteral("/.odbc.ini");
+    return RutaDesdeBytes(usuario ? usuario->pw_dir : "") + QStringLiteral("/.odbc.ini");
 }
 
 bool SQLConfigDataSource(void* /*ventana*/, int peticion, const QString& controlador,
@@ -118,7 +128,7 @@ bool SQLConfigDataSource(void* /*ventana*/, int peticion, const QString& control
     QList<std::pair<QString, QString>> valores;
     for (const Atributo& a : lista) {
         const QString clave = QString::fromUtf8(a.clave);
-        const QString valor = QString::fromUtf8(a.valor);
+        const QString valor = RutaDesdeBytes(a.valor);
         if (clave.compare(QLatin1String("DSN"), Qt::CaseInsensitive) == 0) {
             fuente = valor;
             continue;
@@ -160,8 +170,9 @@ bool SQLConfigDataSource(void* /*ventana*/, int peticion, const QString& control
     QLockFile cerrojo(ruta + QStringLiteral(".lock"));
     cerrojo.setStaleLockTime(0);
     if (!cerrojo.tryLock(kEsperaCerrojo)) {
-        Anotar(error, QStringLiteral("No se pudo escribir «%1»: otro programa lo está escribiendo")
-                          .arg(ruta));
+        Anotar(
+            error,
+            QStringLiteral("No se pudo escribir «%1»: %2").arg(ruta, MotivoCerrojo(cerrojo, ruta)));
         return false;
     }
     ArchivoIni ini(ruta);
@@ -180,21 +191,22 @@ bool SQLConfigDataSource(void* /*ventana*/, int peticion, const QString& control
         for (const auto& [clave, valor] : std::as_const(valores))
             ini.Fijar(fuente, clave, valor);
     }
-    const bool nuevo = !QFileInfo::exists(ruta);
-    if (!ini.Guardar()) {
-        Anotar(error, QStringLiteral("No se pudo escribir «%1»: %2")
-                          .arg(ruta, QFileInfo(ruta).isDir() ? QStringLiteral("es una carpeta")
-                                                             : MotivoEscritura(ruta)));
+    QString motivo;
+    if (!ini.Guardar(&motivo)) {
+        Anotar(error, QStringLiteral("No se pudo escribir «%1»: %2").arg(ruta, motivo));
         return false;
     }
-    if (nuevo)
-        QFile::setPermissions(ruta, QFile::ReadOwner | QFile::WriteOwner);
     return true;
 }
 
 ValorDsn LeerValorDsn(const QString& fuente, const QString& clave) {
     ModoUsuario modo;
     ValorDsn resultado;
+    // unixODBC would make a missing file with the umask's mode, and wait for
+    // ever on a pipe in the file's place.
+    struct stat info {};
+    if (::stat(RutaABytes(ArchivoOdbcUsuario()).constData(), &info) != 0 || !S_ISREG(info.st_mode))
+        return resultado;
     const QByteArray seccion = fuente.toUtf8();
     // The keys of the section, each ended by a NUL: none means no entry.
     char claves[4096] = {};
@@ -217,7 +229,7 @@ ValorDsn LeerValorDsn(const QString& fuente, const QString& clave) {
     if (n < 0 || n >= kBufferRegistro)
         return resultado;
     resultado.hayValor = true;
-    resultado.valor = QString::fromUtf8(buffer, n);
+    resultado.valor = RutaDesdeBytes(QByteArrayView(buffer, n));
     return resultado;
 }
 

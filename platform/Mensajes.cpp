@@ -1,5 +1,9 @@
 #include "platform/Mensajes.h"
 
+#include "platform/TextoVisible.h"
+
+#include <QStringList>
+
 #include <cstdio>
 #include <utility>
 
@@ -10,7 +14,12 @@ PresentadorMensajes& Presentador() {
 }
 } // namespace
 
-void MsgBox(const QString& texto, IconoMensaje icono) {
+void MsgBox(const QString& textoDado, IconoMensaje icono) {
+    // Whatever a message quotes, a terminal or a box shows it and obeys none of it.
+    QStringList lineas = textoDado.split(u'\n');
+    for (QString& linea : lineas)
+        linea = TextoVisible(linea);
+    const QString texto = lineas.join(u'\n');
     if (Presentador()) {
         Presentador()(texto, icono);
         return;

@@ -3,9 +3,7 @@
 #include "platform/BaseDatos.h"
 #include "platform/ErrorEjecucion.h"
 #include "platform/ErroresBase.h"
-
-#include <QFile>
-#include <QFileInfo>
+#include "platform/Rutas.h"
 
 #include <sqlite3.h>
 
@@ -48,11 +46,11 @@ bool EsEscribible(const QByteArray& ruta) {
 } // namespace
 
 std::unique_ptr<MotorSqlite> MotorSqlite::Abrir(const QString& ruta, const QString& contrasena) {
-    const QByteArray rutaLocal = QFile::encodeName(ruta);
-    const QFileInfo info(ruta);
-    if (ruta.isEmpty() || !info.exists())
+    const QByteArray rutaLocal = RutaABytes(ruta);
+    struct stat info {};
+    if (ruta.isEmpty() || stat(rutaLocal.constData(), &info) != 0)
         FallarTexto(QStringLiteral("No se encontró el archivo de base de datos '%1'").arg(ruta));
-    if (!info.isFile())
+    if (!S_ISREG(info.st_mode))
         FallarTexto(QStringLiteral("'%1' no es un archivo de base de datos").arg(ruta));
     if (!EsEscribible(rutaLocal))
         FallarTexto(QStringLiteral("El archivo de base de datos '%1' es de solo lectura o no se "

@@ -5,7 +5,6 @@
 #include "platform/TextoVisible.h"
 
 #include <QFile>
-#include <QFileInfo>
 #include <QStringDecoder>
 
 #include <cerrno>
@@ -202,8 +201,10 @@ bool FlujoTexto::Utf8Desde(qint64 desde) const {
 }
 
 bool ExisteArchivoOrdinario(const QString& ruta) {
-    const QFileInfo info(ruta);
-    return !ruta.isEmpty() && info.isFile() && !info.isHidden();
+    struct stat info {};
+    const bool oculto = QStringView(ruta).sliced(ruta.lastIndexOf(u'/') + 1).startsWith(u'.');
+    return !ruta.isEmpty() && !oculto && stat(RutaABytes(ruta).constData(), &info) == 0 &&
+           S_ISREG(info.st_mode);
 }
 
 bool SistemaArchivos::FileExists(const QString& ruta) const {

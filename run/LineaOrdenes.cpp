@@ -52,10 +52,27 @@ public:
             return MalUso(QStringLiteral("--listado solo acompaña a --procesar"));
         if (linea_.conListado && linea_.listado.isEmpty())
             return MalUso(QStringLiteral("--listado necesita el nombre de un archivo PDF"));
+        // Empty is never "not given": it would fall back to another database.
+        if (linea_.modo != LineaOrdenes::Modo::Ventana &&
+            linea_.modo != LineaOrdenes::Modo::Procesar)
+            return linea_;
+        if (const QString vacia = Vacia(); !vacia.isEmpty())
+            return MalUso(TextosLinea::Vacia.arg(vacia));
         return linea_;
     }
 
 private:
+    // The option or variable that is given but empty, or an empty text.
+    QString Vacia() const {
+        if (!vacia_.isEmpty())
+            return vacia_;
+        for (const char* variable : {"COBRANZIA_DATOS", "COBRANZIA_SERVIDOR"})
+            if (qEnvironmentVariableIsSet(variable) &&
+                qEnvironmentVariable(variable).trimmed().isEmpty())
+                return QString::fromLatin1(variable);
+        return QString();
+    }
+
     void Siguiente() {
         QString arg = args_.at(i_++);
         if (arg == u"--" && !finOpciones_) {
@@ -102,10 +119,10 @@ private:
             }
         } else if (arg == u"--datos") {
             if (tomar(QStringLiteral("una CARPETA")))
-                linea_.datos = valor;
+                Dar(linea_.datos, arg, valor);
         } else if (arg == u"--servidor") {
             if (tomar(QStringLiteral("una CADENA de conexión")))
-                linea_.servidor = valor;
+                Dar(linea_.servidor, arg, valor);
         } else if (arg == u"--help" || arg == u"-h") {
             Modo(LineaOrdenes::Modo::Ayuda);
         } else if (arg == u"--version") {
@@ -115,6 +132,12 @@ private:
         } else {
             Posicional(arg);
         }
+    }
+
+    void Dar(QString& opcion, const QString& nombre, const QString& valor) {
+        opcion = valor;
+        if (valor.trimmed().isEmpty())
+            vacia_ = nombre;
     }
 
     // The window's file; anything more is one argument too many.
@@ -157,6 +180,7 @@ private:
     qsizetype i_ = 0;
     bool esQt_ = false;
     bool finOpciones_ = false;
+    QString vacia_; // the option given with an empty value
     LineaOrdenes linea_;
 };
 

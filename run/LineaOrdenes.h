@@ -23,6 +23,8 @@ struct LineaOrdenes {
 LineaOrdenes LeerLineaOrdenes(const QStringList& argumentos);
 
 namespace TextosLinea {
+inline const QString Vacia =
+    QStringLiteral("%1 está vacío: diga una carpeta o una cadena, o no lo use");
 inline const QString Uso = QStringLiteral(
     "Uso: cobranzia [opciones de Qt] [--datos CARPETA] [--servidor CADENA] [ARCHIVO]\n"
     "     cobranzia --procesar ARCHIVO [--listado SALIDA.pdf] [--datos CARPETA]\n"

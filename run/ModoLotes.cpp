@@ -117,9 +117,13 @@ int Procesar(Programa& programa, const LineaOrdenes& linea) {
     programa.gConexion->Open();
     programa.gConexion->EstablecerEsperaOcupada(kEsperaBaseOcupada);
 
+    // A one-off run on another folder's database leaves the data source on the
+    // usual one; a server's data source names no folder.
     QString motivo;
-    if (!programa.RegistrarOrigenDatos(motivo))
-        Escribir(stderr, QStringLiteral("cobranzia: ") + kAvisoDsn + u' ' + motivo + u'\n');
+    const bool registrar = programa.EnServidor() || !programa.DatosElegidos();
+    if (registrar && !programa.RegistrarOrigenDatos(motivo))
+        Escribir(stderr,
+                 QStringLiteral("cobranzia: ") + kAvisoDsn + u' ' + TextoVisible(motivo) + u'\n');
 
     const ResultadoCorrida corrida = EjecutarCorrida(programa, linea.archivo, AvanceEnTerminal());
     Salida(corrida.strHash + u'\n');
@@ -170,7 +174,7 @@ void SilenciarAvisosDeQt() {
     // Standard error carries the program's own errors only: a script reads it.
     qInstallMessageHandler([](QtMsgType tipo, const QMessageLogContext&, const QString& texto) {
         if (tipo == QtCriticalMsg || tipo == QtFatalMsg)
-            Escribir(stderr, texto + u'\n');
+            Escribir(stderr, TextoVisible(texto) + u'\n');
     });
 }
 

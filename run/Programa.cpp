@@ -1,10 +1,12 @@
 #include "run/Programa.h"
 
 #include "dsn/CrearDSNListado.h"
+#include "platform/ArchivoIni.h"
 #include "platform/BaseDatos.h"
 #include "platform/CadenaConexion.h"
 #include "platform/CarpetaDatos.h"
 #include "platform/ErrorEjecucion.h"
+#include "platform/TextosPlataforma.h"
 #include "util/Ini.h"
 
 #include <QStringBuilder>
@@ -47,13 +49,27 @@ QString Programa::CadenaConexion() const {
 
 void Programa::ElegirDatos(const QString& elegida) {
     rutaDatos_ = ElegirCarpetaDatos(rutaPrograma_, elegida, TextosPrograma::ArchivoBase);
+    datosElegidos_ = !elegida.isEmpty() || qEnvironmentVariableIsSet("COBRANZIA_DATOS");
 }
+
+namespace {
+
+// The server that a settings file names. A file that is there but cannot be
+// read whole might name one: it is an error, never the embedded database.
+QString ServidorDe(const QString& archivo) {
+    const QString motivo = ::ArchivoIni(archivo).Motivo();
+    if (!motivo.isEmpty())
+        throw ErrorEjecucion(Errores::AccesoRuta,
+                             TextosPlataforma::ConfiguracionIlegible.arg(archivo, motivo));
+    return LeerIni(archivo, TextosPrograma::SeccionBase, TextosPrograma::ClaveServidor, QString());
+}
+
+} // namespace
 
 void Programa::ElegirServidor(const QString& opcion, const QString& sistema) {
     const QString elegidos[] = {
-        LeerIni(sistema, TextosPrograma::SeccionBase, TextosPrograma::ClaveServidor, QString()),
-        LeerIni(ArchivoIni(), TextosPrograma::SeccionBase, TextosPrograma::ClaveServidor,
-                QString()),
+        ServidorDe(sistema),
+        ServidorDe(ArchivoIni()),
         qEnvironmentVariable("COBRANZIA_SERVIDOR"),
         opcion,
     };

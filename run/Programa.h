@@ -18,6 +18,9 @@ public:
     // Chooses the data folder as the user asked (platform/CarpetaDatos.h),
     // making it when missing. Raises error 75 when it cannot be used.
     void ElegirDatos(const QString& elegida);
+    // The data folder was named for this start (--datos, COBRANZIA_DATOS):
+    // not the user's usual one.
+    bool DatosElegidos() const { return datosElegidos_; }
     // Chooses the office's server by its libpq connection string, the later
     // winning: [Base] Servidor in `sistema` (the system's file) and in the data
     // folder's settings file, COBRANZIA_SERVIDOR, and `opcion` (--servidor).
@@ -62,6 +65,7 @@ private:
     QString rutaPrograma_;
     QString rutaDatos_;
     QString servidor_;
+    bool datosElegidos_ = false;
 };
 
 namespace TextosPrograma {

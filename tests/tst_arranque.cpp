@@ -8,12 +8,18 @@
 #include "run/Programa.h"
 #include "tests/comun/Entorno.h"
 
+#include <QDir>
 #include <QFile>
+#include <QLocalServer>
+#include <QLockFile>
 #include <QPointer>
 #include <QProcess>
+#include <QTemporaryDir>
 #include <QTest>
 
 #include <signal.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 
@@ -32,6 +38,8 @@ private slots:
     void arranqueFallido();
     void avisoSiNoSePuedeRegistrar();
     void procesos();
+    void canalAjeno_data();
+    void canalAjeno();
 };
 
 void PruebaArranque::arranqueNormal() {
@@ -72,12 +80,13 @@ void PruebaArranque::arranqueFallido() {
     QVERIFY(!QFile::exists(ArchivoOdbcIni()));
 }
 
-// A data source that cannot be registered is a warning; the window opens.
+// A data source that cannot be registered is a warning that names the cause,
+// and no escape of the name reaches the box; the window opens.
 void PruebaArranque::avisoSiNoSePuedeRegistrar() {
     CarpetaPrueba carpeta;
     const QByteArray odbcini = qgetenv("ODBCINI");
     // A file where the settings file's folder should be: not even the superuser writes there.
-    const QString bloqueo = carpeta.Escribir(QStringLiteral("no-es-carpeta"), "x");
+    const QString bloqueo = carpeta.Escribir(QStringLiteral("no-es\x1B[2Jcarpeta"), "x");
     qputenv("ODBCINI", QFile::encodeName(bloqueo + QStringLiteral("/odbc.ini")));
     DbqRegistrado();
     Programa programa(carpeta.Ruta(), carpeta.Ruta());
@@ -88,9 +97,14 @@ void PruebaArranque::avisoSiNoSePuedeRegistrar() {
     DbqRegistrado();
     QVERIFY(ventana && ventana->isVisible());
     QCOMPARE(mensajes.Textos().size(), 1);
-    QVERIFY2(mensajes.Textos().constFirst().startsWith(
-                 QStringLiteral("No se pudo crear el DSN para el listado.\nCrearDSN::Error: ")),
-             qPrintable(mensajes.Textos().constFirst()));
+    const QString texto = mensajes.Textos().constFirst();
+    QVERIFY2(
+        texto.startsWith(QStringLiteral("No se pudo crear el DSN para el listado.\nCrearDSN::"
+                                        "Error: ")) &&
+            texto.contains(QStringLiteral("la carpeta «%1» no se puede usar")
+                               .arg(carpeta.Archivo(QStringLiteral("no-es\\x1B[2Jcarpeta")))) &&
+            !texto.contains(u'\x1B'),
+        qPrintable(texto));
     QCOMPARE(mensajes.Iconos().constFirst(), IconoMensaje::Exclamacion);
 }
 
@@ -125,6 +139,55 @@ void PruebaArranque::procesos() {
     QCOMPARE(siguiente.state(), QProcess::Running);
     siguiente.kill();
     siguiente.waitForFinished();
+}
+
+void PruebaArranque::canalAjeno_data() {
+    QTest::addColumn<QString>("caso");
+    for (const char* caso : {"temporal de otro usuario", "temporal abierta", "run abierta",
+                             "run, cerrojo de otro usuario", "run, socket de otro usuario"})
+        QTest::newRow(caso) << QString::fromLatin1(caso);
+}
+
+// Another user's or an open place of the single-instance channel: this copy
+// neither trusts it nor sends it a path, makes nothing there, and its window opens.
+void PruebaArranque::canalAjeno() {
+    QFETCH(QString, caso);
+    const UsuarioPrueba otro;
+    if (!otro.Hecho())
+        QSKIP("hace falta root para crear otro usuario");
+    // Short: a socket's path has room for 107 bytes.
+    QTemporaryDir publica(QStringLiteral("/tmp/cobranzia-prueba-XXXXXX"));
+    QVERIFY(chmod(QFile::encodeName(publica.path()).constData(), 01777) == 0);
+    const QByteArray entorno[] = {qgetenv("XDG_RUNTIME_DIR"), qgetenv("TMPDIR")};
+    qputenv("TMPDIR", QFile::encodeName(publica.path()));
+    const bool run = caso.startsWith(u"run");
+    const QString canal = publica.filePath(run ? QStringLiteral("run")
+                                               : QStringLiteral("cobranzia-%1").arg(getuid()));
+    run ? qputenv("XDG_RUNTIME_DIR", QFile::encodeName(canal)) : qunsetenv("XDG_RUNTIME_DIR");
+    if (caso.contains(u"temporal de otro"))
+        QCOMPARE(otro.Ejecutar({"mkdir", "-m", "777", canal}).estado, 0);
+    if (run || caso.contains(u"abierta"))
+        QVERIFY(QDir().mkpath(canal) && chmod(QFile::encodeName(canal).constData(),
+                                              caso.contains(u"abierta") ? 0777 : 0700) == 0);
+    const QString clave = InstanciaUnica::ClavePrograma(QDir::currentPath());
+    const QString cerrojo = canal + u'/' + clave + QStringLiteral(".lock");
+    const QString socket = canal + u'/' + clave + QStringLiteral(".socket");
+    QLockFile suyo(cerrojo);
+    QLocalServer escucha;
+    if (caso.contains(u"cerrojo"))
+        QVERIFY(QFile(cerrojo).open(QIODevice::WriteOnly) &&
+                chown(QFile::encodeName(cerrojo).constData(), uid_t(otro.Uid()), 0) == 0);
+    if (caso.contains(u"socket"))
+        QVERIFY(suyo.tryLock(0) && escucha.listen(socket) &&
+                chown(QFile::encodeName(socket).constData(), uid_t(otro.Uid()), 0) == 0);
+    const QStringList antes = QDir(canal).entryList(QDir::AllEntries | QDir::NoDotAndDotDot);
+    InstanciaUnica instancia(clave, QStringLiteral("/secreto/lote.txt"));
+    QVERIFY(!instancia.PrevInstance());
+    qputenv("XDG_RUNTIME_DIR", entorno[0]);
+    qputenv("TMPDIR", entorno[1]);
+    QCOMPARE(QDir(canal).entryList(QDir::AllEntries | QDir::NoDotAndDotDot), antes);
+    QTest::qWait(100);
+    QVERIFY(!escucha.hasPendingConnections());
 }
 
 QTEST_MAIN(PruebaArranque)

@@ -1,12 +1,12 @@
 // Where the data lives and how the program is called: the data folder chosen
 // by the option, the variable, a portable program folder or the user's own;
-// unusable folders; the command line; a file handed to the window, also to
+// unusable folders and databases; a file handed to the window, also to
 // the window already open.
 
 #include "app/frmPrincipal.h"
 #include "app/modGral.h"
 #include "platform/InstanciaUnica.h"
-#include "run/LineaOrdenes.h"
+#include "platform/Rutas.h"
 #include "run/Programa.h"
 #include "tests/comun/Entorno.h"
 
@@ -22,15 +22,13 @@
 namespace {
 int Modo(const QString& ruta) {
     struct stat info {};
-    return stat(QFile::encodeName(ruta).constData(), &info) == 0 ? int(info.st_mode & 07777) : -1;
+    return stat(RutaABytes(ruta).constData(), &info) == 0 ? int(info.st_mode & 07777) : -1;
 }
 } // namespace
 
 class PruebaDatos : public QObject {
     Q_OBJECT
 private slots:
-    void lineaOrdenes_data();
-    void lineaOrdenes();
     void eleccion_data();
     void eleccion();
     void carpetaInutilizable_data();
@@ -40,54 +38,20 @@ private slots:
     void archivoALaVentana();
 };
 
-void PruebaDatos::lineaOrdenes_data() {
-    QTest::addColumn<QStringList>("argumentos");
-    QTest::addColumn<int>("modo");
-    QTest::addColumn<QString>("archivo");
-    QTest::addColumn<QString>("datos");
-    using M = LineaOrdenes::Modo;
-    QTest::newRow("archivo") << QStringList{"lote.txt"} << int(M::Ventana) << "lote.txt"
-                             << "";
-    QTest::newRow("opciones de Qt con valor")
-        << QStringList{"-style", "Fusion", "--platform", "offscreen", "-reverse", "a.txt"}
-        << int(M::Ventana) << "a.txt"
-        << "";
-    QTest::newRow("datos con =") << QStringList{"--datos=/d", "--procesar", "x"} << int(M::Procesar)
-                                 << "x"
-                                 << "/d";
-    QTest::newRow("archivo que parece opción")
-        << QStringList{"--", "-raro.txt"} << int(M::Ventana) << "-raro.txt"
-        << "";
-    QTest::newRow("archivo y procesar")
-        << QStringList{"a", "--procesar", "b"} << int(M::MalUso) << "a"
-        << "";
-}
-
-void PruebaDatos::lineaOrdenes() {
-    QFETCH(QStringList, argumentos);
-    QFETCH(int, modo);
-    QFETCH(QString, archivo);
-    QFETCH(QString, datos);
-    const LineaOrdenes linea = LeerLineaOrdenes(argumentos);
-    QCOMPARE(int(linea.modo), modo);
-    QCOMPARE(linea.archivo, archivo);
-    QCOMPARE(linea.datos, datos);
-    QCOMPARE(linea.error.isEmpty(), modo != int(LineaOrdenes::Modo::MalUso));
-}
-
 void PruebaDatos::eleccion_data() {
     QTest::addColumn<QString>("caso");
     QTest::addColumn<QString>("carpeta"); // where the rows end up, under the test's folder
-    QTest::newRow("la del usuario") << "usuario"
-                                    << "hogar/.local/share/cobranzia";
-    QTest::newRow("XDG_DATA_HOME") << "xdg"
-                                   << "xdg/cobranzia";
-    QTest::newRow("la variable") << "variable"
-                                 << "variable";
-    QTest::newRow("la opción gana a la variable") << "opción"
-                                                  << "opción;Data Source=\"x";
-    QTest::newRow("carpeta portátil") << "portátil"
-                                      << "";
+    const auto fila = [](const char* nombre, const char* caso, const QString& carpeta) {
+        QTest::newRow(nombre) << QString::fromUtf8(caso) << carpeta;
+    };
+    fila("la del usuario", "usuario", "hogar/.local/share/cobranzia");
+    fila("XDG_DATA_HOME", "xdg", "xdg/cobranzia");
+    fila("la variable", "variable", "variable");
+    fila("la variable, no UTF-8", "variable", RutaDesdeBytes("var\xFF\xC3"));
+    fila("la del usuario, HOME no UTF-8", "usuario",
+         RutaDesdeBytes("hogar\xE9/.local/share/cobranzia"));
+    fila("la opción gana a la variable", "opción", "opción;Data Source=\"x");
+    fila("carpeta portátil", "portátil", "");
 }
 
 // A batch run as each user would start it, with a home of its own.
@@ -97,16 +61,21 @@ void PruebaDatos::eleccion() {
     CarpetaPrueba programa(caso == u"portátil");
     programa.CopiarEjecutable();
     const QString lote = programa.Escribir(QStringLiteral("lote.txt"), "D1\n");
+    // Set here, so that the child gets their bytes, UTF-8 or not.
+    const QString hogar = programa.Archivo(
+        caso == u"usuario" ? carpeta.section(QStringLiteral("/.local"), 0, 0) : "hogar");
+    qputenv("HOME", RutaABytes(hogar));
+    qputenv("COBRANZIA_DATOS", RutaABytes(programa.Archivo(caso == u"variable" ? carpeta : "v")));
     QProcessEnvironment entorno = QProcessEnvironment::systemEnvironment();
-    entorno.insert(QStringLiteral("HOME"), programa.Archivo(QStringLiteral("hogar")));
+    qputenv("HOME", QFile::encodeName(QDir::homePath()));
+    qunsetenv("COBRANZIA_DATOS");
     entorno.insert(QStringLiteral("ODBCINI"), programa.Archivo(QStringLiteral("odbc.ini")));
     entorno.remove(QStringLiteral("XDG_DATA_HOME"));
     QStringList argumentos{QStringLiteral("--procesar"), lote};
     if (caso == u"xdg")
         entorno.insert(QStringLiteral("XDG_DATA_HOME"), programa.Archivo(QStringLiteral("xdg")));
-    if (caso == u"variable" || caso == u"opción")
-        entorno.insert(QStringLiteral("COBRANZIA_DATOS"),
-                       programa.Archivo(QStringLiteral("variable")));
+    if (caso != u"variable" && caso != u"opción")
+        entorno.remove(QStringLiteral("COBRANZIA_DATOS"));
     if (caso == u"opción")
         argumentos << QStringLiteral("--datos") << programa.Archivo(carpeta);
     const Salida s = Ejecutar(programa.Archivo(QStringLiteral("cobranzia")), argumentos, entorno);
@@ -117,55 +86,74 @@ void PruebaDatos::eleccion() {
     QCOMPARE(Modo(base), 0600);
     if (!carpeta.isEmpty())
         QCOMPARE(Modo(datos), 0700);
-    // The data source names the database in use; nothing was made elsewhere.
+    // The data source names the usual database, and a one-off run on another
+    // folder leaves it alone; nothing was made elsewhere.
     QFile odbc(programa.Archivo(QStringLiteral("odbc.ini")));
-    QVERIFY(odbc.open(QIODevice::ReadOnly) && odbc.readAll().contains(QFile::encodeName(base)));
-    QCOMPARE(QFileInfo::exists(programa.Archivo(QStringLiteral("hogar/.local"))),
-             caso == u"usuario");
+    QCOMPARE(odbc.open(QIODevice::ReadOnly) && odbc.readAll().contains(RutaABytes(base)),
+             caso != u"variable" && caso != u"opción");
+    QCOMPARE(Modo(hogar + QStringLiteral("/.local")) >= 0, caso == u"usuario");
 }
 
 void PruebaDatos::carpetaInutilizable_data() {
     QTest::addColumn<QString>("caso");
+    QTest::addColumn<int>("modo"); // of the folder made beforehand, 0 when none is made
     QTest::addColumn<QString>("motivo");
-    QTest::newRow("un archivo en su lugar") << "archivo"
-                                            << "hay un archivo con ese nombre";
-    QTest::newRow("sin permiso de escritura") << "solo lectura"
-                                              << "No se puede escribir";
-    QTest::newRow("no se puede crear") << "bajo un archivo"
-                                       << "No se pudo crear";
-    QTest::newRow("de otro usuario") << "ajena"
-                                     << "pertenece a otro usuario";
+    const auto fila = [](const char* nombre, const char* caso, int modo, const char* motivo) {
+        QTest::newRow(nombre) << QString::fromUtf8(caso) << modo << QString::fromUtf8(motivo);
+    };
+    fila("un archivo en su lugar", "archivo", 0, "hay un archivo con ese nombre");
+    fila("sin permiso de escritura", "solo lectura", 0500, "No se puede escribir");
+    fila("no se puede crear", "bajo un archivo", 0, "No se pudo crear");
+    fila("de otro usuario", "ajena", 0700,
+         "La carpeta de datos «<datos>» pertenece a otro usuario");
+    fila("de otro usuario, por nombre", "ajena, --datos", 0700, "«<datos>» pertenece a otro");
+    fila("abierta a todos", "abierta", 0777, "«<datos>» admite que otros usuarios escriban");
+    fila("abierta al grupo, por nombre", "--datos", 0770, "«<datos>» admite que otros");
+    fila("base de otro usuario", "base ajena", 0700, "La base de datos «<datos>/Cobranzia.mdb»");
+    fila("sin HOME", "-uHOME", 0, "No se pudo crear la carpeta de datos «/nonexistent");
+    fila("HOME vacío", "HOME=", 0, "No se pudo crear la carpeta de datos «/nonexistent");
 }
 
+// Refused before anything is written, with the folder or file named.
 void PruebaDatos::carpetaInutilizable() {
     QFETCH(QString, caso);
+    QFETCH(int, modo);
     QFETCH(QString, motivo);
+    const UsuarioPrueba otro;
+    const bool sinHogar = caso.contains(u"HOME");
+    if (!otro.Hecho() && (caso.contains(u"ajena") || sinHogar))
+        QSKIP("hace falta root para crear otro usuario");
     CarpetaPrueba programa(false);
     programa.CopiarEjecutable();
     const QString hogar = programa.Archivo(QStringLiteral("hogar"));
-    const QString datos = hogar + QStringLiteral("/.local/share/cobranzia");
+    QString datos = hogar + QStringLiteral("/.local/share/cobranzia");
+    const QString base = datos + QStringLiteral("/Cobranzia.mdb");
     QVERIFY(QDir().mkpath(hogar + QStringLiteral("/.local/share")));
     if (caso == u"archivo" || caso == u"bajo un archivo")
         programa.Escribir(QStringLiteral("hogar/.local/share/cobranzia"), "x");
-    if (caso == u"solo lectura" || caso == u"ajena")
-        QVERIFY(QDir().mkdir(datos) && chmod(QFile::encodeName(datos).constData(), 0500) == 0);
-    if (caso == u"ajena" &&
-        (getuid() != 0 || chown(QFile::encodeName(datos).constData(), 65534, 65534) != 0))
-        QSKIP("cambiar el dueño de una carpeta necesita ser root");
-    QProcessEnvironment entorno = QProcessEnvironment::systemEnvironment();
-    entorno.insert(QStringLiteral("HOME"), hogar);
-    entorno.remove(QStringLiteral("XDG_DATA_HOME"));
-    QStringList argumentos{QStringLiteral("--procesar"),
-                           programa.Escribir(QStringLiteral("l.txt"), "D1\n")};
+    if (modo)
+        QVERIFY(QDir().mkdir(datos) && chmod(QFile::encodeName(datos).constData(), modo) == 0);
+    if (caso == u"base ajena")
+        programa.Escribir(QStringLiteral("hogar/.local/share/cobranzia/Cobranzia.mdb"), "x");
+    if (caso.contains(u"ajena"))
+        QCOMPARE(chown(QFile::encodeName(caso == u"base ajena" ? base : datos).constData(),
+                       uid_t(otro.Uid()), 0),
+                 0);
+    QStringList orden{QStringLiteral("-uXDG_DATA_HOME"), sinHogar ? caso : "HOME=" + hogar,
+                      programa.Archivo(QStringLiteral("cobranzia")), QStringLiteral("--procesar"),
+                      programa.Escribir(QStringLiteral("l.txt"), "D1\n")};
     if (caso == u"bajo un archivo")
-        argumentos << QStringLiteral("--datos") << datos + QStringLiteral("/sub");
-    const Salida s = Ejecutar(programa.Archivo(QStringLiteral("cobranzia")), argumentos, entorno);
+        orden << QStringLiteral("--datos") << (datos += QStringLiteral("/sub"));
+    if (caso.contains(u"--datos"))
+        orden << QStringLiteral("--datos") << datos;
+    if (sinHogar)
+        QCOMPARE(Ejecutar("chmod", {"-R", "a+rX", programa.Ruta()}).estado, 0);
+    const Salida s = sinHogar ? otro.Ejecutar(QStringList{"env"} + orden) : Ejecutar("env", orden);
     QCOMPARE(s.estado, 2);
-    QVERIFY2(
-        s.errores.startsWith(QStringLiteral("cobranzia: ")) && s.errores.contains(motivo) &&
-            s.errores.contains(caso == u"bajo un archivo" ? datos + QStringLiteral("/sub") : datos),
-        qPrintable(s.errores));
-    QVERIFY(!QFileInfo::exists(datos + QStringLiteral("/Cobranzia.mdb")));
+    QVERIFY2(s.errores.startsWith(QStringLiteral("cobranzia: ")) &&
+                 s.errores.contains(motivo.replace(QStringLiteral("<datos>"), datos)),
+             qPrintable(s.errores));
+    QCOMPARE(QFileInfo(base).size(), caso == u"base ajena" ? 1 : 0);
     QVERIFY(!QFileInfo::exists(programa.Base()));
 }
 

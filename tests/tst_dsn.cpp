@@ -5,9 +5,16 @@
 #include "platform/InstaladorOdbc.h"
 #include "tests/comun/Entorno.h"
 
+#include <QDir>
 #include <QFile>
 #include <QProcess>
 #include <QTest>
+
+#include <cerrno>
+#include <cstring>
+
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 
@@ -16,8 +23,8 @@ const QString kEsperada = QStringLiteral("<esperada>");
 // Another data source of the user's, in a layout of its own that must stay as it is.
 const QByteArray kOtra = "; mis fuentes\n[Otra]\r\nDriver = SQLite3\nDatabase=/otra.db   \n\n";
 
-QByteArray Contenido() {
-    QFile f(ArchivoOdbcIni());
+QByteArray Contenido(const QString& ruta = ArchivoOdbcIni()) {
+    QFile f(ruta);
     return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
 }
 
@@ -26,6 +33,7 @@ QByteArray Contenido() {
 void EscribirOdbcIni(const QString& estado, const QString& esperada) {
     const QHash<QString, QByteArray> dbq{
         {QStringLiteral("sin DBQ"), ""},
+        {QStringLiteral("sin DBQ, otra detrás"), "[Tras]\nDatabase=/tras.db\n"},
         {QStringLiteral("DBQ largo"), "DBQ=/" + QByteArray(1100, 'x') + "\n"},
         {QStringLiteral("DBQ igual"), "DBQ=" + esperada.toUtf8() + "\n"},
         {QStringLiteral("DBQ otra carpeta"), "DBQ=/otra/carpeta/Cobranzia.mdb\n"},
@@ -74,6 +82,8 @@ void PruebaDsn::decisiones_data() {
     QTest::newRow("1 primera vez sin base")
         << 1 << "ninguno" << false << false << kAusente << false;
     QTest::newRow("1 sin DBQ") << 1 << "sin DBQ" << true << true << kEsperada << true;
+    QTest::newRow("1 sin DBQ, otra sección detrás")
+        << 1 << "sin DBQ, otra detrás" << true << true << kEsperada << true;
     QTest::newRow("1 sin DBQ ni base") << 1 << "sin DBQ" << false << false << QString() << false;
     QTest::newRow("1 DBQ que no cabe") << 1 << "DBQ largo" << true << true << kEsperada << true;
     QTest::newRow("1 ya registrada") << 1 << "DBQ igual" << true << true << kEsperada << false;
@@ -118,6 +128,7 @@ void PruebaDsn::decisiones() {
     QCOMPARE(Contenido() != antes, cambia);
     // The other data sources of the user are kept byte for byte.
     QVERIFY(Contenido().startsWith(kOtra));
+    QVERIFY(!estado.contains(u"detrás") || Contenido().endsWith("[Tras]\nDatabase=/tras.db\n"));
     if (dbq == esperada && cambia)
         QCOMPARE(Odbc::LeerValorDsn(QStringLiteral("Cobranzia"), QStringLiteral("Database")).valor,
                  esperada);
@@ -125,41 +136,92 @@ void PruebaDsn::decisiones() {
 
 void PruebaDsn::instaladorQueRehusa_data() {
     QTest::addColumn<QString>("caso");
-    QTest::addColumn<QString>("motivo");
-    QTest::newRow("controlador ausente") << "controlador"
-                                         << "no está instalado";
-    QTest::newRow("odbc.ini imposible") << "odbc.ini"
-                                        << "No se pudo escribir «";
-    QTest::newRow("salto de línea en la carpeta") << "salto"
-                                                  << "tiene caracteres de control";
+    QTest::addColumn<QString>("motivo"); // empty: written, for its user alone
+    const auto fila = [](const char* nombre, const char* caso, const QString& motivo) {
+        QTest::newRow(nombre) << QString::fromUtf8(caso) << motivo;
+    };
+    fila("controlador ausente", "controlador", "no está instalado");
+    fila("salto de línea en la carpeta", "salto", "tiene caracteres de control");
+    fila("un archivo por carpeta", "bajo un archivo", "la carpeta «<c>/no-es-carpeta» no se puede");
+    fila("carpeta que falta", "falta", "la carpeta «<c>/falta» no se puede usar");
+    fila("enlace simbólico", "enlace", "es un enlace simbólico");
+    fila("una carpeta", "carpeta", "no es un archivo ordinario");
+    fila("una tubería", "tubería", "no es un archivo ordinario");
+    fila("más de 64 KiB", "grande", "supera el máximo de 65536 bytes");
+    fila("solo lectura", "solo lectura", "el archivo es de solo lectura");
+    fila("ilegible para el usuario", "ilegible", "no se puede leer: ");
+    fila("disco lleno", "lleno", QString::fromLocal8Bit(strerror(ENOSPC)));
+    fila("nuevo con umask 000", "nuevo", "");
 }
 
+// The user's settings file is replaced only when it was read whole; the
+// reason names the real cause; nothing at all is written otherwise.
 void PruebaDsn::instaladorQueRehusa() {
     QFETCH(QString, caso);
     QFETCH(QString, motivo);
     CarpetaPrueba carpeta;
     const QByteArray odbcini = qgetenv("ODBCINI");
     const auto registrador = Registrador(carpeta);
-    QFile::remove(ArchivoOdbcIni());
-    if (caso == QLatin1String("controlador")) {
+    QString ini = carpeta.Archivo(QStringLiteral("odbc.ini"));
+    const QByteArray antes =
+        "[Otra]\nDriver=SQLite3\n" + QByteArray(caso == u"grande" ? 70000 : 0, ';');
+    if (caso == u"controlador")
         registrador->SetDriverName(QStringLiteral("Controlador Inexistente"));
-    } else if (caso == QLatin1String("salto")) {
+    else if (caso == u"salto")
         registrador->SetDatabaseName(
             carpeta.Escribir(QStringLiteral("a\n[Falsa]\nDriver=x.so"), "x"));
-    } else {
-        // A file standing where the settings file's folder should be: not even
-        // the superuser can write there.
-        const QString bloqueo = carpeta.Escribir(QStringLiteral("no-es-carpeta"), "x");
-        qputenv("ODBCINI", QFile::encodeName(bloqueo + QStringLiteral("/odbc.ini")));
+    else if (caso == u"bajo un archivo")
+        ini = carpeta.Escribir(QStringLiteral("no-es-carpeta"), "x") + QStringLiteral("/odbc.ini");
+    else if (caso == u"falta")
+        ini = carpeta.Archivo(QStringLiteral("falta/odbc.ini"));
+    else if (caso == u"enlace")
+        QVERIFY(QFile::link(carpeta.Escribir(QStringLiteral("destino"), antes), ini));
+    else if (caso == u"carpeta")
+        QVERIFY(QDir().mkdir(ini));
+    else if (caso == u"tubería")
+        QCOMPARE(mkfifo(QFile::encodeName(ini).constData(), 0600), 0);
+    const bool previo =
+        QStringList{"controlador", "salto", "enlace", "grande", "solo lectura", "ilegible"}
+            .contains(caso);
+    if (previo && caso != u"enlace")
+        carpeta.Escribir(QStringLiteral("odbc.ini"), antes);
+    const bool ajeno = caso == u"ilegible";
+    if (caso == u"solo lectura" || ajeno)
+        QVERIFY(QFile::setPermissions(ini, ajeno ? QFile::ReadOwner | QFile::WriteOwner
+                                                 : QFile::Permissions(QFile::ReadOwner)));
+    // Room for the lock beside the file, and not a byte more.
+    if (caso == u"lleno") {
+        ini = carpeta.Archivo(QStringLiteral("lleno/odbc.ini"));
+        QVERIFY(QDir(carpeta.Ruta()).mkdir(QStringLiteral("lleno")));
+        if (Ejecutar("mount", {"-t", "tmpfs", "-o", "size=8k", "tmpfs", carpeta.Archivo("lleno")})
+                .estado != 0)
+            QSKIP("montar un disco pequeño necesita ser root");
+        carpeta.Escribir(QStringLiteral("lleno/relleno"), QByteArray(4096, 'x'));
     }
+    if (ajeno &&
+        (geteuid() != 0 || chmod(QFile::encodeName(carpeta.Ruta()).constData(), 0777) != 0))
+        QSKIP("leer como otro usuario necesita ser root");
+    qputenv("ODBCINI", QFile::encodeName(ini));
+    const mode_t mascara = umask(0);
+    if (ajeno)
+        QCOMPARE(seteuid(65534), 0);
     const bool hecho = registrador->CrearDSN(1);
+    if (ajeno)
+        QCOMPARE(seteuid(0), 0);
+    umask(mascara);
     qputenv("ODBCINI", odbcini);
-    QVERIFY(!hecho);
-    QVERIFY2(registrador->ErrorDesc().startsWith(QStringLiteral("CrearDSN::Error: ")),
+    if (caso == u"lleno")
+        Ejecutar("umount", {carpeta.Archivo("lleno")});
+    QCOMPARE(hecho, motivo.isEmpty());
+    QVERIFY2(registrador->ErrorDesc().contains(motivo.replace("<c>", carpeta.Ruta())),
              qPrintable(registrador->ErrorDesc()));
-    QVERIFY2(registrador->ErrorDesc().contains(motivo), qPrintable(registrador->ErrorDesc()));
-    // Nothing at all is written.
-    QVERIFY(!Contenido().contains("Cobranzia") && !Contenido().contains("Falsa"));
+    if (motivo.isEmpty())
+        QCOMPARE(QFile::permissions(ini),
+                 QFile::ReadOwner | QFile::WriteOwner | QFile::ReadUser | QFile::WriteUser);
+    else if (previo)
+        QCOMPARE(Contenido(ini), antes);
+    // Nothing else is left in the folder.
+    QVERIFY(QDir(carpeta.Ruta()).entryList({"odbc.ini.*"}, QDir::Files | QDir::Hidden).isEmpty());
 }
 
 // Four programs from four folders registering at once, a few times over:

@@ -11,6 +11,29 @@
 #include <QMessageBox>
 #include <QTranslator>
 
+#include <cstdio>
+#include <cstdlib>
+
+namespace {
+const char kSinPantalla[] =
+    "cobranzia: no hay pantalla donde abrir la ventana (ni DISPLAY ni WAYLAND_DISPLAY sirven); "
+    "sin ella, use --procesar o --verificar\n";
+} // namespace
+
+std::unique_ptr<Aplicacion> CrearAplicacion(int& argc, char** argv) {
+    // Qt's own words on the platform plugins would only add to the one line.
+    const QtMessageHandler anterior =
+        qInstallMessageHandler([](QtMsgType tipo, const QMessageLogContext&, const QString&) {
+            if (tipo != QtFatalMsg)
+                return;
+            std::fputs(kSinPantalla, stderr);
+            std::_Exit(2);
+        });
+    auto aplicacion = std::make_unique<Aplicacion>(argc, argv);
+    qInstallMessageHandler(anterior);
+    return aplicacion;
+}
+
 Aplicacion::Aplicacion(int& argc, char** argv)
     : QApplication(argc, argv) {
     setOrganizationName(TituloAplicacion);

@@ -2,6 +2,8 @@
 
 #include <QApplication>
 
+#include <memory>
+
 class ErrorEjecucion;
 
 // The application object. An error that no handler takes reaches the runtime's
@@ -13,6 +15,11 @@ public:
 
     bool notify(QObject* receptor, QEvent* evento) override;
 };
+
+// Makes the application. With no display to show a window on (no usable Qt
+// platform), Qt would abort: this says so in one line on standard error
+// instead, and ends the program with status 2.
+std::unique_ptr<Aplicacion> CrearAplicacion(int& argc, char** argv);
 
 // What every window of the program needs of the desktop: Qt's own Spanish
 // texts (the program speaks only Spanish, whatever the locale), the Spanish

@@ -2,16 +2,21 @@
 
 #include "platform/BaseDatos.h"
 #include "platform/InstaladorOdbc.h"
+#include "platform/Rutas.h"
 #include "run/Programa.h"
 
 #include <QDir>
 #include <QFile>
 #include <QProcess>
 #include <QTest>
+#include <QThread>
 
 #include <libpq-fe.h>
 #include <odbcinst.h>
 #include <sqlite3.h>
+
+#include <pwd.h>
+#include <unistd.h>
 
 QStringList SqlServidor(const QString& sql, const QStringList& valores, const QString& cadena) {
     PGconn* c = PQconnectdb(
@@ -114,12 +119,33 @@ Salida Ejecutar(const QString& programa, const QStringList& argumentos,
     return s;
 }
 
+UsuarioPrueba::UsuarioPrueba()
+    : nombre_(QStringLiteral("cobprueba%1").arg(QCoreApplication::applicationPid())) {
+    // Tests beside this one may hold the password file's lock for a moment.
+    for (int vez = 0; vez < 50 && geteuid() == 0 && uid_ < 0; ++vez) {
+        if (::Ejecutar(QStringLiteral("useradd"), {"-M", "-d", "/nonexistent", nombre_}).estado ==
+            0)
+            uid_ = int(getpwnam(qPrintable(nombre_))->pw_uid);
+        else
+            QThread::msleep(100);
+    }
+}
+
+UsuarioPrueba::~UsuarioPrueba() {
+    for (int vez = 0; vez < 50 && uid_ >= 0 && ::Ejecutar("userdel", {nombre_}).estado != 0; ++vez)
+        QThread::msleep(100);
+}
+
+Salida UsuarioPrueba::Ejecutar(const QStringList& orden) const {
+    return ::Ejecutar(QStringLiteral("runuser"), QStringList{"-u", nombre_, "--"} + orden);
+}
+
 QStringList ConsultarBase(const QString& base, const QString& sql, const QStringList& valores) {
     if (EnServidor())
         return SqlServidor(sql, valores);
     sqlite3* db = nullptr;
     // Read-write, so that a journal left by a killed run is rolled back first.
-    sqlite3_open_v2(QFile::encodeName(base).constData(), &db, SQLITE_OPEN_READWRITE, nullptr);
+    sqlite3_open_v2(RutaABytes(base).constData(), &db, SQLITE_OPEN_READWRITE, nullptr);
     sqlite3_busy_timeout(db, 5000);
     sqlite3_stmt* st = nullptr;
     if (sqlite3_prepare_v2(db, sql.toUtf8().constData(), -1, &st, nullptr) != SQLITE_OK)

@@ -75,6 +75,21 @@ struct Salida {
 Salida Ejecutar(const QString& programa, const QStringList& argumentos,
                 const QProcessEnvironment& entorno = QProcessEnvironment::systemEnvironment());
 
+// A user of the system made for a test (when root), removed with it;
+// Ejecutar runs `orden` as this user, with the test's environment.
+class UsuarioPrueba {
+public:
+    UsuarioPrueba();
+    ~UsuarioPrueba();
+    bool Hecho() const { return uid_ >= 0; }
+    int Uid() const { return uid_; }
+    Salida Ejecutar(const QStringList& orden) const;
+
+private:
+    QString nombre_;
+    int uid_ = -1;
+};
+
 // The first column of every row a query gives, "<null>" for a null, from a
 // database file, or on the test server when the tests run there; `valores`
 // are bound to $1, $2...

@@ -1,0 +1,25 @@
+#pragma once
+
+#include <QString>
+
+// The platform layer's messages about the user's files and folders.
+namespace TextosPlataforma {
+inline const QString NoOrdinario = QStringLiteral("no es un archivo ordinario");
+inline const QString Enlace =
+    QStringLiteral("es un enlace simbólico: no se escribe a través de él");
+inline const QString SoloLectura = QStringLiteral("el archivo es de solo lectura");
+inline const QString Grande = QStringLiteral("supera el máximo de %1 bytes que se leen");
+inline const QString NoLeido = QStringLiteral("no se puede leer: %1");
+inline const QString SinCarpeta = QStringLiteral("la carpeta «%1» no se puede usar: %2");
+inline const QString SinCerrojo = QStringLiteral("no se pudo crear su cerrojo «%1.lock»");
+inline const QString NoSeEscribe = QStringLiteral("no se puede escribir: %1");
+inline const QString ConfiguracionIlegible =
+    QStringLiteral("No se puede leer la configuración «%1»: %2");
+inline const QString CarpetaAjena =
+    QStringLiteral("La carpeta de datos «%1» pertenece a otro usuario");
+inline const QString CarpetaAbierta =
+    QStringLiteral("La carpeta de datos «%1» admite que otros usuarios escriban en ella");
+inline const QString BaseAjena = QStringLiteral("La base de datos «%1» pertenece a otro usuario");
+inline const QString CanalAjeno =
+    QStringLiteral("No se usa el canal de la instancia única «%1»: %2");
+} // namespace TextosPlataforma
