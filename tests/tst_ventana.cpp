@@ -22,6 +22,7 @@
 #include <QElapsedTimer>
 #include <QFile>
 #include <QFileDialog>
+#include <QFileIconProvider>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
@@ -100,10 +101,7 @@ protected:
     bool eventFilter(QObject* objeto, QEvent* evento) override;
 
 private slots:
-    void initTestCase() {
-        FijarLocaleDelSistema();
-        PrepararEscritorio();
-    }
+    void initTestCase() { PrepararEscritorio(); }
     void init();
     void cleanup();
     void estadoInicial();
@@ -458,6 +456,7 @@ void PruebaVentana::textosDeQtEnEspanol() {
     QCOMPARE(botones->button(QDialogButtonBox::Open)->text().remove(u'&'), QStringLiteral("Abrir"));
     QCOMPARE(botones->button(QDialogButtonBox::Cancel)->text().remove(u'&'),
              QStringLiteral("Cancelar"));
+    QCOMPARE(QFileIconProvider().type(QFileInfo(QDir::homePath())), QStringLiteral("Carpeta"));
 }
 
 void PruebaVentana::barraDeLaVista_data() {
