@@ -1,7 +1,9 @@
 #include "app/frmPrincipal.h"
 
+#include "app/TextosVentana.h"
 #include "platform/ErrorEjecucion.h"
 #include "platform/Mensajes.h"
+#include "platform/Rutas.h"
 #include "platform/SistemaArchivos.h"
 #include "platform/TextoVisible.h"
 #include "platform/gui/ControlReporteVentana.h"
@@ -9,6 +11,10 @@
 #include "platform/gui/Puntero.h"
 #include "run/Listado.h"
 #include "run/Programa.h"
+#include "util/Ini.h"
+
+#include <QDir>
+#include <QFileInfo>
 
 namespace {
 
@@ -31,6 +37,20 @@ QString PedirPlantilla(DialogoComun& dlgArchivo, const QString& carpeta) {
     return ExisteArchivoOrdinario(dlgArchivo.FileName) ? dlgArchivo.FileName : QString();
 }
 
+// The listing saved as PDF is named after the debit file, in the folder of
+// the last one saved.
+VistaPrevia::DestinoPdf DestinoPdf(const QString& ini, const QString& archivo) {
+    QString carpeta =
+        LeerIni(ini, TextosVentana::SeccionIni, TextosVentana::ClaveUltRutaPdf, QString());
+    if (!QFileInfo(carpeta).isDir())
+        carpeta = CarpetaDocumentos();
+    return {
+        QDir(carpeta).filePath(QFileInfo(archivo).completeBaseName() + TextosVentana::ExtensionPdf),
+        [ini](const QString& elegida) {
+            EscribirIni(ini, TextosVentana::SeccionIni, TextosVentana::ClaveUltRutaPdf, elegida);
+        }};
+}
+
 } // namespace
 
 void frmPrincipal::AnticiparListado(const QString& strArchivo, const QString& strHash,
@@ -47,6 +67,7 @@ void frmPrincipal::AnticiparListado(const QString& strArchivo, const QString& st
 void frmPrincipal::ImprimirListado(QString& strArchivo, QString& strHash, const QString& corrida) {
     try {
         EstablecerPuntero(PunteroReloj);
+        rpt->destinoPdf = DestinoPdf(strArchivoIni, strArchivo);
         PrepararListado(*rpt, programa_, strArchivo, strHash, corrida,
                         TextosListado::DestinoVentana);
         Imprimir(*rpt);

@@ -4,13 +4,25 @@
 
 // The main window's texts and the names of its settings.
 namespace TextosVentana {
-inline const QString Etiqueta = QStringLiteral("Archivo");
+// Alt+A and Alt+C belong to the buttons.
+inline const QString Etiqueta = QStringLiteral("A&rchivo");
 inline const QString Aceptar = QStringLiteral("&Aceptar");
 inline const QString Cancelar = QStringLiteral("&Cancelar");
 inline const QString BuscarArchivo = QStringLiteral("Buscar archivo");
+inline const QString NombreRuta = QStringLiteral("Archivo de débitos");
+inline const QString DescripcionRuta =
+    QStringLiteral("Ruta del archivo de débitos cuyo código de control se genera");
+inline const QString DescripcionBuscar =
+    QStringLiteral("Abre un diálogo para elegir el archivo de débitos");
+inline const QString DescripcionAceptar = QStringLiteral(
+    "Guarda las líneas del archivo, genera su código de control y muestra el listado");
+inline const QString DescripcionCancelar =
+    QStringLiteral("Detiene la corrida en curso, o cierra la ventana");
 inline const QString FiltroArchivos =
     QStringLiteral("Archivos de texto (*.txt)|*.txt|Todos los archivos (*.*)|*.*");
 
 inline const QString SeccionIni = QStringLiteral("General");
 inline const QString ClaveUltRuta = QStringLiteral("UltRuta");
+inline const QString ClaveUltRutaPdf = QStringLiteral("UltRutaPdf");
+inline const QString ExtensionPdf = QStringLiteral(".pdf");
 } // namespace TextosVentana

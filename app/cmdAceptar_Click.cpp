@@ -1,5 +1,6 @@
 #include "app/frmPrincipal.h"
 
+#include "platform/Cantidad.h"
 #include "platform/ErrorEjecucion.h"
 #include "platform/Mensajes.h"
 #include "platform/TextoVisible.h"
@@ -25,7 +26,7 @@ QString TextoProgreso(const ProgresoCorrida& p, qint64 transcurrido) {
         return QStringLiteral("Preparando la base de datos…");
     QString texto = QStringLiteral("Leídas %1 líneas: %2 %").arg(p.Lineas()).arg(p.Porcentaje());
     if (const qint64 quedan = p.SegundosRestantes(transcurrido); quedan >= 0)
-        texto += QStringLiteral("\nQuedan unos %1 s").arg(quedan);
+        texto += QStringLiteral("\nQuedan unos %1 s").arg(TextoCantidad(quedan));
     return texto;
 }
 

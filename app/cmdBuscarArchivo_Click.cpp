@@ -1,6 +1,7 @@
 #include "app/frmPrincipal.h"
 
 #include "app/TextosVentana.h"
+#include "platform/Rutas.h"
 #include "platform/gui/DialogoComun.h"
 #include "run/Programa.h"
 #include "util/Ini.h"
@@ -18,7 +19,7 @@ void frmPrincipal::cmdBuscarArchivo_Click() {
     if (corriendo_)
         return;
     const QString strRuta = LeerIni(strArchivoIni, TextosVentana::SeccionIni,
-                                    TextosVentana::ClaveUltRuta, programa_.RutaDatos());
+                                    TextosVentana::ClaveUltRuta, CarpetaDocumentos());
 
     // A name left from an earlier choice (or from the listing's template
     // dialog) would come back on cancel and count as a new choice.

@@ -106,6 +106,8 @@ void frmPrincipal::CrearControles() {
          {static_cast<QWidget*>(txtRutaArchivo), static_cast<QWidget*>(cmdBuscarArchivo),
           static_cast<QWidget*>(cmdAceptar), static_cast<QWidget*>(cmdCancelar)})
         control->setFont(FuenteTahoma());
+    Label1->setBuddy(txtRutaArchivo);
+    NombrarControles();
     setTabOrder(cmdBuscarArchivo, txtRutaArchivo);
     setTabOrder(txtRutaArchivo, cmdAceptar);
     setTabOrder(cmdAceptar, cmdCancelar);
@@ -119,6 +121,21 @@ void frmPrincipal::CrearControles() {
     connect(cmdBuscarArchivo, &BotonImagen::clicked, this, [this] { cmdBuscarArchivo_Click(); });
     connect(cmdAceptar, &BotonImagen::clicked, this, [this] { cmdAceptar_Click(); });
     connect(cmdCancelar, &BotonImagen::clicked, this, [this] { cmdCancelar_Click(); });
+}
+
+// What a screen reader says of each control.
+void frmPrincipal::NombrarControles() {
+    const auto nombrar = [](QWidget* control, const QString& nombre, const QString& descripcion) {
+        control->setAccessibleName(nombre);
+        control->setAccessibleDescription(descripcion);
+    };
+    nombrar(cmdBuscarArchivo, TextosVentana::BuscarArchivo, TextosVentana::DescripcionBuscar);
+    nombrar(txtRutaArchivo, TextosVentana::NombreRuta, TextosVentana::DescripcionRuta);
+    nombrar(Label1, QString(TextosVentana::Etiqueta).remove(u'&'), TextosVentana::DescripcionRuta);
+    nombrar(cmdAceptar, QString(TextosVentana::Aceptar).remove(u'&'),
+            TextosVentana::DescripcionAceptar);
+    nombrar(cmdCancelar, QString(TextosVentana::Cancelar).remove(u'&'),
+            TextosVentana::DescripcionCancelar);
 }
 
 void frmPrincipal::ColocarControles() {
@@ -187,6 +204,15 @@ bool frmPrincipal::eventFilter(QObject* objeto, QEvent* evento) {
             return true;
         break;
     }
+    case QEvent::Show:
+    case QEvent::Move:
+        // Placed again once the window manager's frame is known: the
+        // placement is of the whole window, title bar included.
+        if (objeto == this && !centradaConMarco_ && frameGeometry().size() != size()) {
+            centradaConMarco_ = true;
+            CentrarFormulario(this, 0, DesplazamientoVertical);
+        }
+        break;
     case QEvent::FocusIn:
         if (objeto == txtRutaArchivo) {
             txtRutaArchivo_GotFocus();

@@ -34,6 +34,7 @@ protected:
 private:
     void CrearControles();
     void ColocarControles();
+    void NombrarControles();
     void Form_Load();
     void Form_Unload();
     // True when the key was consumed.
@@ -80,4 +81,6 @@ private:
     // The path box got the focus from a click: the press that follows must not
     // undo the selection.
     bool focoPorClic_ = false;
+    // Placed with its frame, which the window manager adds after it shows.
+    bool centradaConMarco_ = false;
 };

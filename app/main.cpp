@@ -20,6 +20,7 @@ int main(int argc, char** argv) {
         Programa programa(QCoreApplication::applicationDirPath());
         return EjecutarModoLotes(programa, linea);
     }
+    FijarLocaleDelSistema();
     const auto aplicacion = CrearAplicacion(argc, argv);
     InstalarCajasDeMensaje();
     Programa programa(QCoreApplication::applicationDirPath());

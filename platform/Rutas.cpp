@@ -1,5 +1,8 @@
 #include "platform/Rutas.h"
 
+#include <QDir>
+#include <QFileInfo>
+#include <QStandardPaths>
 #include <QStringDecoder>
 
 namespace {
@@ -75,4 +78,9 @@ QString NombreLegible(QStringView nombre) {
             legible += nombre[i];
     }
     return legible;
+}
+
+QString CarpetaDocumentos() {
+    const QString documentos = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+    return QFileInfo(documentos).isDir() ? documentos : QDir::homePath();
 }

@@ -16,3 +16,7 @@ QByteArray RutaABytes(QStringView ruta);
 // The text of a name with those bytes written as "\xFF": a text that other
 // programs can store and show.
 QString NombreLegible(QStringView nombre);
+
+// Where the operator's own files are: the Documents folder of the desktop's
+// user folders when it exists, otherwise the home folder.
+QString CarpetaDocumentos();

@@ -1,5 +1,6 @@
 #include "run/CorridaControl.h"
 
+#include "platform/Cantidad.h"
 #include "platform/Conexion.h"
 #include "platform/ErrorEjecucion.h"
 #include "platform/LiteralSQL.h"
@@ -11,7 +12,6 @@
 #include "util/FormatoSQL.h"
 #include "util/Recorte.h"
 
-#include <QLocale>
 #include <QRandomGenerator>
 #include <QStringBuilder>
 
@@ -52,11 +52,10 @@ QString Recorrer(SistemaArchivos& sistema, Cadena& cadena, const QString& ruta,
     while (!flujo->AtEndOfStream()) {
         strLinea = flujo->ReadLine();
         if (strLinea.contains(QChar(0)))
-            throw ErrorEjecucion(
-                ErrorLineaConNulo,
-                QStringLiteral("La línea %1 del archivo %2 contiene bytes nulos: "
-                               "no es un archivo de texto")
-                    .arg(QString::number(flujo->NumeroLinea()), TextoVisible(ruta)));
+            throw ErrorEjecucion(ErrorLineaConNulo,
+                                 QStringLiteral("La línea %1 del archivo %2 contiene bytes nulos: "
+                                                "no es un archivo de texto")
+                                     .arg(TextoCantidad(flujo->NumeroLinea()), TextoVisible(ruta)));
         QuitarEspacios(strLinea);
         // The code is over the line's own bytes; a UTF-8 file stores its text.
         if (flujo->TextoPropio()) {
@@ -175,7 +174,7 @@ QString CalcularCodigoControl(const Programa& programa, const QString& ruta) {
 }
 
 QString ProgresoCorrida::Lineas() const {
-    return QLocale(QLocale::Spanish, QLocale::Spain).toString(lineas);
+    return TextoCantidad(lineas);
 }
 
 QString MensajeErrorCorrida(int32_t numero, const QString& descripcion) {

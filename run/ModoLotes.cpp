@@ -1,5 +1,6 @@
 #include "run/ModoLotes.h"
 
+#include "platform/Cantidad.h"
 #include "platform/Conexion.h"
 #include "platform/ErrorEjecucion.h"
 #include "platform/TextoVisible.h"
@@ -99,7 +100,7 @@ AvanceCorrida AvanceEnTerminal() {
         QString texto =
             QStringLiteral("\rcobranzia: %1 % (%2 líneas)").arg(p.Porcentaje()).arg(p.Lineas());
         if (const qint64 quedan = p.SegundosRestantes(ahora); quedan >= 0)
-            texto += QStringLiteral(", quedan unos %1 s").arg(quedan);
+            texto += QStringLiteral(", quedan unos %1 s").arg(TextoCantidad(quedan));
         Escribir(stderr, texto + QStringLiteral("\x1B[K"));
         return true;
     };

@@ -1,5 +1,6 @@
-// SQL literals, kind by kind.
+// SQL literals, kind by kind; counts as a Spanish reader writes them.
 
+#include "platform/Cantidad.h"
 #include "util/FormatoSQL.h"
 #include "util/Variante.h"
 
@@ -25,6 +26,8 @@ class PruebaFormatoSQL : public QObject {
 private slots:
     void literal_data();
     void literal();
+    void cantidad_data();
+    void cantidad();
 };
 
 void PruebaFormatoSQL::literal_data() {
@@ -79,6 +82,26 @@ void PruebaFormatoSQL::literal() {
     if (EsNuloBD(valor))
         for (int otro : {tsNumero, tsFecha, tsTexto, tsBooleano, tsHora})
             QCOMPARE(FormatoSQL(valor, otro, false), kNull);
+}
+
+void PruebaFormatoSQL::cantidad_data() {
+    QTest::addColumn<qint64>("cantidad");
+    QTest::addColumn<QString>("esperado");
+    for (const auto& [n, texto] :
+         std::initializer_list<std::pair<qint64, const char*>>{{0, "0"},
+                                                               {999, "999"},
+                                                               {1000, "1000"},
+                                                               {9999, "9999"},
+                                                               {10000, "10.000"},
+                                                               {1216512, "1.216.512"},
+                                                               {2000000, "2.000.000"},
+                                                               {-123456, "-123.456"}})
+        QTest::newRow(texto) << n << QString::fromLatin1(texto);
+}
+
+void PruebaFormatoSQL::cantidad() {
+    QFETCH(qint64, cantidad);
+    QTEST(TextoCantidad(cantidad), "esperado");
 }
 
 QTEST_GUILESS_MAIN(PruebaFormatoSQL)

@@ -15,17 +15,20 @@
 #include "util/Ini.h"
 
 #include <QAbstractButton>
+#include <QAccessible>
 #include <QApplication>
 #include <QDialogButtonBox>
 #include <QDir>
 #include <QFile>
 #include <QFileDialog>
+#include <QFileIconProvider>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QPointer>
 #include <QProgressDialog>
 #include <QPushButton>
+#include <QScopeGuard>
 #include <QTest>
 #include <QTimer>
 #include <QToolBar>
@@ -46,6 +49,28 @@ struct Dialogos {
     QList<QStringList> vistos;
     QStringList respuestas;
 };
+
+// Closes the next modal dialog with Esc, as an operator would, once it has
+// told what it shows: the file a file dialog suggests, or its title.
+void CerrarDialogo(QString& visto) {
+    auto* reloj = new QTimer(qApp);
+    QObject::connect(reloj, &QTimer::timeout, [reloj, &visto] {
+        QWidget* modal = QApplication::activeModalWidget();
+        if (!modal || !modal->focusWidget())
+            return;
+        const auto* archivo = qobject_cast<QFileDialog*>(modal);
+        visto = archivo ? archivo->directory().filePath(
+                              modal->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"))->text())
+                        : modal->windowTitle();
+        QTest::keyClick(modal->focusWidget(), Qt::Key_Escape);
+        reloj->deleteLater();
+    });
+    reloj->start(100);
+}
+
+double Luz(QRgb c) {
+    return 0.05 + std::pow(qGray(c) / 255.0, 2.2);
+}
 
 QList<VistaPrevia*> Vistas() {
     QList<VistaPrevia*> vistas;
@@ -97,6 +122,11 @@ private slots:
     void barraDeLaVista_data();
     void barraDeLaVista();
     void contrasteEnTemaOscuro();
+    void iconosSegunPaleta_data();
+    void iconosSegunPaleta();
+    void accesible_data();
+    void accesible();
+    void soloTeclado();
 };
 
 void PruebaVentana::init() {
@@ -225,6 +255,8 @@ void PruebaVentana::buscar() {
     QVERIFY(QDir(carpeta->Ruta()).mkpath(QStringLiteral("débitos ñ")));
     const QString archivo = carpeta->Escribir(QStringLiteral("débitos ñ/lote.TXT"), "D1\n");
     const QString ini = programa->ArchivoIni();
+    const QString documentos = QDir::home().filePath(QStringLiteral("Documents"));
+    QVERIFY(QDir().mkpath(documentos));
     // Cancelled at first use: nothing changes, nothing is written.
     QTest::mouseClick(Boton("cmdBuscarArchivo"), Qt::LeftButton);
     QVERIFY(!QFile::exists(ini));
@@ -240,8 +272,8 @@ void PruebaVentana::buscar() {
     QCOMPARE(Ruta()->text(), archivo);
     const QString filtro =
         QStringLiteral("Archivos de texto (*.txt)|*.txt|Todos los archivos (*.*)|*.*");
-    QCOMPARE(dialogos.vistos, (QList<QStringList>{{carpeta->Ruta(), "", filtro, "530432"},
-                                                  {carpeta->Ruta(), "", filtro, "530432"},
+    QCOMPARE(dialogos.vistos, (QList<QStringList>{{documentos, "", filtro, "530432"},
+                                                  {documentos, "", filtro, "530432"},
                                                   {carpeta->Archivo(QStringLiteral("débitos ñ")),
                                                    "", filtro, "530432"}}));
 }
@@ -423,6 +455,7 @@ void PruebaVentana::textosDeQtEnEspanol() {
     QCOMPARE(botones->button(QDialogButtonBox::Open)->text().remove(u'&'), QStringLiteral("Abrir"));
     QCOMPARE(botones->button(QDialogButtonBox::Cancel)->text().remove(u'&'),
              QStringLiteral("Cancelar"));
+    QCOMPARE(QFileIconProvider().type(QFileInfo(QDir::homePath())), QStringLiteral("Carpeta"));
 }
 
 void PruebaVentana::barraDeLaVista_data() {
@@ -447,7 +480,7 @@ void PruebaVentana::barraDeLaVista() {
     QVERIFY(!barra->findChild<QToolButton*>(QStringLiteral("qt_toolbar_ext_button"))->isVisible());
     int acciones = 0;
     for (QAction* a : barra->actions()) {
-        if (a->isSeparator() || !a->icon().name().contains(u'-'))
+        if (a->objectName().isEmpty())
             continue;
         ++acciones;
         QVERIFY2(barra->widgetForAction(a)->isVisible(), qPrintable(a->text()));
@@ -456,7 +489,7 @@ void PruebaVentana::barraDeLaVista() {
                      !a->shortcut().isEmpty(),
                  qPrintable(a->toolTip()));
     }
-    QCOMPARE(acciones, 10);
+    QCOMPARE(acciones, 11);
 }
 
 // In a dark theme, the texts over the window's fixed light artwork stay
@@ -483,21 +516,135 @@ void PruebaVentana::contrasteEnTemaOscuro() {
     ventana->setFocus();
     const QImage con = ventana->grab().toImage();
     QApplication::setPalette(antes);
-    const auto luz = [](QRgb c) {
-        return 0.05 + std::pow(qGray(c) / 255.0, 2.2);
-    };
     for (QWidget* control : {static_cast<QWidget*>(Ruta()), static_cast<QWidget*>(etiqueta)}) {
         const QRect zona =
             QRect(control->mapTo(ventana, QPoint()), control->size()).adjusted(3, 3, -3, -3);
         double contraste = 0;
         for (int y = zona.top(); y <= zona.bottom(); ++y)
             for (int x = zona.left(); x <= zona.right(); ++x) {
-                const double a = luz(sin.pixel(x, y)), b = luz(con.pixel(x, y));
+                const double a = Luz(sin.pixel(x, y)), b = Luz(con.pixel(x, y));
                 contraste = std::max(contraste, std::max(a, b) / std::min(a, b));
             }
         QVERIFY2(contraste >= 4.5,
                  qPrintable(control->objectName() + u' ' + QString::number(contraste)));
     }
+}
+
+void PruebaVentana::iconosSegunPaleta_data() {
+    QTest::addColumn<QString>("tema");
+    QTest::addColumn<bool>("oscura");
+    QTest::addColumn<bool>("alAbrir");
+    for (const char* tema : {"tema", "Adwaita"}) {
+        QTest::addRow("%s, clara", tema) << tema << false << true;
+        QTest::addRow("%s, oscura", tema) << tema << true << true;
+        QTest::addRow("%s, oscura después", tema) << tema << true << false;
+    }
+}
+
+// Every icon of the preview's bar stands out from the bar (3:1 at least), with
+// the program's icons or the desktop's, in a light or a dark palette, also
+// one that changes once the preview is open.
+void PruebaVentana::iconosSegunPaleta() {
+    QFETCH(QString, tema);
+    QFETCH(bool, oscura);
+    QFETCH(bool, alAbrir);
+    const auto restaurar = qScopeGuard([antes = QApplication::palette(), t = QIcon::themeName()] {
+        QApplication::setPalette(antes);
+        QIcon::setThemeName(t);
+    });
+    QIcon::setThemeName(tema);
+    QPalette paleta(QColor(0x23, 0x21, 0x21));
+    paleta.setColor(QPalette::WindowText, QColor(0xee, 0xee, 0xee));
+    if (oscura && alAbrir)
+        QApplication::setPalette(paleta);
+    GuardarFilas(carpeta->Base(), QStringLiteral("a.txt"), {QStringLiteral("D1")});
+    ControlReporteVentana rpt(ventana);
+    PrepararListado(rpt, *programa, QStringLiteral("a.txt"), QString(32, u'0'), QString(), 0);
+    QCOMPARE(rpt.PrintReport(), 1);
+    auto* barra = Vistas().constFirst()->findChild<QToolBar*>(QStringLiteral("barra"));
+    if (oscura && !alAbrir)
+        QApplication::setPalette(paleta);
+    QTRY_COMPARE(barra->palette().color(QPalette::Window),
+                 QApplication::palette().color(QPalette::Window));
+    const QImage imagen = barra->grab().toImage();
+    for (QAction* a : barra->actions()) {
+        if (a->objectName().isEmpty())
+            continue;
+        const QRect zona = barra->widgetForAction(a)->geometry();
+        const double fondo = Luz(imagen.pixel(zona.topLeft() + QPoint(1, 1)));
+        double contraste = 0;
+        for (int y = zona.top(); y <= zona.bottom(); ++y)
+            for (int x = zona.left(); x <= zona.right(); ++x) {
+                const double l = Luz(imagen.pixel(x, y));
+                contraste = std::max(contraste, std::max(l, fondo) / std::min(l, fondo));
+            }
+        QVERIFY2(contraste >= 3, qPrintable(a->objectName() + u' ' + QString::number(contraste)));
+    }
+}
+
+void PruebaVentana::accesible_data() {
+    QTest::addColumn<QString>("control");
+    QTest::addColumn<QString>("nombre");
+    QTest::addColumn<int>("rol");
+    QTest::newRow("buscar") << "cmdBuscarArchivo"
+                            << "Buscar archivo" << int(QAccessible::Button);
+    QTest::newRow("ruta") << "txtRutaArchivo"
+                          << "Archivo de débitos" << int(QAccessible::EditableText);
+    QTest::newRow("etiqueta") << "Label1"
+                              << "Archivo" << int(QAccessible::StaticText);
+    QTest::newRow("aceptar") << "cmdAceptar"
+                             << "Aceptar" << int(QAccessible::Button);
+    QTest::newRow("cancelar") << "cmdCancelar"
+                              << "Cancelar" << int(QAccessible::Button);
+}
+
+// What a screen reader says of each control; and a control that takes the
+// focus shows it.
+void PruebaVentana::accesible() {
+    QFETCH(QString, control);
+    QFETCH(QString, nombre);
+    QFETCH(int, rol);
+    Ruta()->setText(carpeta->Escribir(QStringLiteral("lote.txt"), "D1\n"));
+    QAccessibleInterface* lector = QAccessible::queryAccessibleInterface(Control(control));
+    QCOMPARE(lector->text(QAccessible::Name), nombre);
+    QCOMPARE(int(lector->role()), rol);
+    QVERIFY(!lector->text(QAccessible::Description).isEmpty());
+    if (Control(control)->focusPolicy() == Qt::NoFocus)
+        return;
+    Control(control == QLatin1String("cmdCancelar") ? "cmdAceptar" : "cmdCancelar")->setFocus();
+    const QImage sin = Control(control)->grab().toImage();
+    Control(control)->setFocus();
+    QVERIFY(Control(control)->grab().toImage() != sin);
+}
+
+// The whole job from the keyboard: the file chosen through the label's key
+// and the browse button, the run, the listing's save dialog, then the listing
+// and the window closed.
+void PruebaVentana::soloTeclado() {
+    Dialogos dialogos;
+    dialogos.respuestas << carpeta->Escribir(QStringLiteral("lote01.txt"), "H1\r\nD1 UNO\r\nT\r\n");
+    EscribirIni(programa->ArchivoIni(), QStringLiteral("General"), QStringLiteral("UltRutaPdf"),
+                carpeta->Ruta());
+    QTest::keyClick(ventana, Qt::Key_R, Qt::AltModifier);
+    QCOMPARE(QApplication::focusWidget(), Ruta());
+    QTest::keyClick(Ruta(), Qt::Key_Backtab);
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Space);
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_A, Qt::AltModifier);
+    QTRY_COMPARE(Vistas().size(), 1);
+    VistaPrevia* vista = Vistas().constFirst();
+    vista->activateWindow();
+    QTRY_COMPARE(QApplication::activeWindow(), vista);
+    // Saved as PDF: the file's name, in the folder of the last PDF.
+    QString visto;
+    CerrarDialogo(visto);
+    QTest::keyClick(vista, Qt::Key_S, Qt::ControlModifier);
+    QTRY_COMPARE(visto, carpeta->Archivo(QStringLiteral("lote01.pdf")));
+    vista->activateWindow();
+    QTRY_COMPARE(QApplication::activeWindow(), vista);
+    QTest::keyClick(vista, Qt::Key_W, Qt::ControlModifier);
+    QTRY_COMPARE(Vistas().size(), 0);
+    QTest::keyClick(ventana, Qt::Key_Escape);
+    QTRY_VERIFY(!ventana);
 }
 
 QTEST_MAIN(PruebaVentana)

@@ -4,6 +4,7 @@
 #include "platform/Mensajes.h"
 #include "platform/TextoVisible.h"
 #include "platform/gui/Puntero.h"
+#include "platform/gui/TraductorTipos.h"
 
 #include <QIcon>
 #include <QLibraryInfo>
@@ -42,6 +43,21 @@ Aplicacion::Aplicacion(int& argc, char** argv)
     PrepararEscritorio();
 }
 
+void FijarLocaleDelSistema() {
+    // Qt's file dialog writes dates and sizes in the system's locale, which Qt
+    // reads from the environment once, at its first use; the C library's
+    // locale is left as the user set it.
+    const QByteArray antes = qgetenv("LC_ALL");
+    const bool habia = qEnvironmentVariableIsSet("LC_ALL");
+    qputenv("LC_ALL", "es_ES.UTF-8");
+    const QLocale sistema = QLocale::system();
+    Q_UNUSED(sistema);
+    if (habia)
+        qputenv("LC_ALL", antes);
+    else
+        qunsetenv("LC_ALL");
+}
+
 void PrepararEscritorio() {
     Q_INIT_RESOURCE(tema);
     QLocale::setDefault(QLocale(QLocale::Spanish, QLocale::Spain));
@@ -53,6 +69,7 @@ void PrepararEscritorio() {
         else
             delete traductor;
     }
+    QCoreApplication::installTranslator(new TraductorTipos(QCoreApplication::instance()));
     QIcon::setThemeSearchPaths(QIcon::themeSearchPaths() << QStringLiteral(":/iconos"));
     if (QIcon::themeName().isEmpty())
         QIcon::setThemeName(QStringLiteral("tema"));

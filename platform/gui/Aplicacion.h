@@ -27,6 +27,10 @@ std::unique_ptr<Aplicacion> CrearAplicacion(int& argc, char** argv);
 // desktop's theme, or from the program's own where the desktop has none.
 void PrepararEscritorio();
 
+// Makes Qt's system locale Spanish, for the dates of its file dialog, whatever
+// LANG says; before the application object, which may read it first.
+void FijarLocaleDelSistema();
+
 // Installs the message-box presenter of the window layer.
 void InstalarCajasDeMensaje();
 

@@ -40,6 +40,9 @@ void BotonImagen::paintEvent(QPaintEvent*) {
         QStyleOptionFocusRect foco;
         foco.initFrom(this);
         foco.rect = rect().adjusted(3, 3, -3, -3);
+        // Shown from the start, not only after a key moved the focus: the
+        // window opens with the focus on a button.
+        foco.state |= QStyle::State_KeyboardFocusChange;
         style()->drawPrimitive(QStyle::PE_FrameFocusRect, &foco, &pintor, this);
     }
 }

@@ -43,6 +43,7 @@ void ControlReporteVentana::Mostrar(std::unique_ptr<Reporte> reporte, int destin
             anterior->close();
     auto* vista = new VistaPrevia(std::move(reporte), ventana_);
     vista->setWindowTitle(WindowTitle());
+    vista->EstablecerDestinoPdf(destinoPdf);
     vista->setProperty(kPropiedadSeleccion, SelectionFormula());
     vistas_.removeAll(nullptr);
     vistas_ << vista;

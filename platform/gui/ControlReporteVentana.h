@@ -1,12 +1,12 @@
 #pragma once
 
+#include "platform/gui/VistaPrevia.h"
 #include "platform/reporte/ControlReporte.h"
 
 #include <QList>
 #include <QPointer>
 
 class QWidget;
-class VistaPrevia;
 
 // The report control placed on a window: besides PDF files it shows the
 // preview (destination 0) and prints (destination 1). Its previews close with
@@ -19,6 +19,9 @@ public:
 
     // The preview windows this control opened and that are still open.
     QList<VistaPrevia*> Vistas() const;
+
+    // Given to the previews opened from now on.
+    VistaPrevia::DestinoPdf destinoPdf;
 
 protected:
     void Mostrar(std::unique_ptr<Reporte> reporte, int destino) override;

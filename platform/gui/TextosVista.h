@@ -14,6 +14,7 @@ inline const QString Primera = QStringLiteral("Primera página");
 inline const QString Anterior = QStringLiteral("Página anterior");
 inline const QString Siguiente = QStringLiteral("Página siguiente");
 inline const QString Ultima = QStringLiteral("Última página");
+inline const QString Cerrar = QStringLiteral("Cerrar");
 inline const QString DeTotal = QStringLiteral(" de %1");
 inline const QString Pagina = QStringLiteral("Página");
 inline const QString Barra = QStringLiteral("Vista previa");

@@ -1,14 +1,19 @@
 #include "platform/gui/VistaPrevia.h"
 
+#include "platform/Cantidad.h"
 #include "platform/ErrorEjecucion.h"
 #include "platform/Mensajes.h"
+#include "platform/Rutas.h"
+#include "platform/gui/IconoPaleta.h"
 #include "platform/gui/LienzoPaginas.h"
 #include "platform/gui/TextosVista.h"
 #include "platform/reporte/Reporte.h"
 
 #include <QAction>
 #include <QDir>
+#include <QEvent>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QIcon>
 #include <QLabel>
 #include <QPrintDialog>
@@ -29,8 +34,8 @@ VistaPrevia::VistaPrevia(std::unique_ptr<Reporte> reporte, QWidget* padre)
     setAttribute(Qt::WA_DeleteOnClose);
     setCentralWidget(lienzo_);
     CrearBarra();
-    statusBar()->showMessage(
-        TextosVista::Listo.arg(reporte_->Filas()).arg(reporte_->TotalPaginas()));
+    statusBar()->showMessage(TextosVista::Listo.arg(TextoCantidad(reporte_->Filas()),
+                                                    TextoCantidad(reporte_->TotalPaginas())));
     connect(lienzo_, &LienzoPaginas::PaginaCambiada, this, &VistaPrevia::PaginaCambiada);
     lienzo_->setFocus();
 }
@@ -46,7 +51,8 @@ void VistaPrevia::CrearBarra() {
     barra->setToolButtonStyle(Qt::ToolButtonIconOnly);
     auto accion = [&](const char* icono, const QString& texto, const QKeySequence& tecla,
                       auto&& receptor) {
-        QAction* a = barra->addAction(QIcon::fromTheme(QLatin1String(icono)), texto);
+        QAction* a = barra->addAction(texto);
+        a->setObjectName(QLatin1String(icono));
         a->setShortcut(tecla);
         a->setToolTip(
             QStringLiteral("%1 (%2)").arg(QString(texto).remove(u'&').remove(QStringLiteral("...")),
@@ -76,7 +82,7 @@ void VistaPrevia::CrearBarra() {
     numeroPagina_->setKeyboardTracking(false);
     numeroPagina_->setToolTip(TextosVista::Pagina);
     barra->addWidget(numeroPagina_);
-    barra->addWidget(new QLabel(TextosVista::DeTotal.arg(total), barra));
+    barra->addWidget(new QLabel(TextosVista::DeTotal.arg(TextoCantidad(total)), barra));
     connect(numeroPagina_, &QSpinBox::valueChanged, this,
             [this](int n) { lienzo_->IrAPagina(n - 1); });
 
@@ -84,6 +90,25 @@ void VistaPrevia::CrearBarra() {
            [this] { lienzo_->IrAPagina(lienzo_->PaginaActual() + 1); });
     accion("go-last", TextosVista::Ultima, QKeySequence(Qt::CTRL | Qt::Key_End),
            [this] { lienzo_->IrAPagina(reporte_->TotalPaginas() - 1); });
+    barra->addSeparator();
+    // Esc too, as every window of the program closes.
+    accion("window-close", TextosVista::Cerrar, QKeySequence(Qt::CTRL | Qt::Key_W), &QWidget::close)
+        ->setShortcuts({QKeySequence(Qt::CTRL | Qt::Key_W), QKeySequence(Qt::Key_Escape)});
+    PonerIconos();
+}
+
+void VistaPrevia::PonerIconos() {
+    auto* barra = findChild<QToolBar*>(QStringLiteral("barra"));
+    for (QAction* a : barra->actions())
+        if (!a->objectName().isEmpty())
+            a->setIcon(IconoPaleta(a->objectName(), palette()));
+}
+
+void VistaPrevia::changeEvent(QEvent* evento) {
+    // A palette of another lightness would hide the icons drawn for the last one.
+    if (evento->type() == QEvent::PaletteChange)
+        PonerIconos();
+    QMainWindow::changeEvent(evento);
 }
 
 void VistaPrevia::Mostrar(int estado) {
@@ -154,14 +179,18 @@ void VistaPrevia::Imprimir() {
 
 void VistaPrevia::PreguntarPdf() {
     // Qt's own dialog, in Spanish whatever the desktop's.
-    QString ruta = QFileDialog::getSaveFileName(
-        this, TextosVista::TituloPdf, QDir::home().filePath(TextosVista::NombrePdf),
-        TextosVista::FiltroPdf, nullptr, QFileDialog::DontUseNativeDialog);
+    const QString sugerido = destinoPdf_.sugerido.isEmpty()
+                                 ? QDir(CarpetaDocumentos()).filePath(TextosVista::NombrePdf)
+                                 : destinoPdf_.sugerido;
+    QString ruta =
+        QFileDialog::getSaveFileName(this, TextosVista::TituloPdf, sugerido, TextosVista::FiltroPdf,
+                                     nullptr, QFileDialog::DontUseNativeDialog);
     if (ruta.isEmpty())
         return;
     if (!ruta.endsWith(TextosVista::ExtensionPdf, Qt::CaseInsensitive))
         ruta += TextosVista::ExtensionPdf;
-    GuardarPdf(ruta);
+    if (GuardarPdf(ruta) && destinoPdf_.recordar)
+        destinoPdf_.recordar(QFileInfo(ruta).absolutePath());
 }
 
 bool VistaPrevia::GuardarPdf(const QString& ruta) {

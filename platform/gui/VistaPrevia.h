@@ -5,7 +5,6 @@
 #include <QMainWindow>
 
 #include <functional>
-
 #include <memory>
 
 class LienzoPaginas;
@@ -32,6 +31,16 @@ public:
     bool GuardarPdf(const QString& ruta);
     bool ImprimirEn(QPrinter& impresora, qint64 desde, qint64 hasta);
 
+    // Where "Guardar como PDF" starts, and who keeps the folder of a PDF saved.
+    struct DestinoPdf {
+        QString sugerido;
+        std::function<void(const QString& carpeta)> recordar;
+    };
+    void EstablecerDestinoPdf(DestinoPdf destino) { destinoPdf_ = std::move(destino); }
+
+protected:
+    void changeEvent(QEvent* evento) override;
+
 private slots:
     void Imprimir();
     void PreguntarPdf();
@@ -39,10 +48,13 @@ private slots:
 
 private:
     void CrearBarra();
+    // The bar's icons, drawn for the bar's palette.
+    void PonerIconos();
     bool Volcando(const QString& texto, qint64 paginas,
                   const std::function<bool(const Reporte::Avance&)>& trabajo);
 
     std::unique_ptr<Reporte> reporte_;
     LienzoPaginas* lienzo_;
     QSpinBox* numeroPagina_ = nullptr;
+    DestinoPdf destinoPdf_;
 };

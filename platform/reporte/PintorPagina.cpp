@@ -1,5 +1,6 @@
 #include "platform/reporte/PintorPagina.h"
 
+#include "platform/Cantidad.h"
 #include "platform/TextoVisible.h"
 
 #include <QFontMetricsF>
@@ -76,11 +77,11 @@ QString PintorPagina::Sustituir(const QString& texto, const PaginaListado& pagin
         else if (nombre == QLatin1String("hora"))
             resultado += valores_.impresion.toString(QStringLiteral("HH:mm:ss"));
         else if (nombre == QLatin1String("pagina"))
-            resultado += QString::number(pagina.numero + 1);
+            resultado += TextoCantidad(pagina.numero + 1);
         else if (nombre == QLatin1String("paginas"))
-            resultado += QString::number(pagina.total);
+            resultado += TextoCantidad(pagina.total);
         else if (nombre == QLatin1String("filas"))
-            resultado += QString::number(valores_.filas);
+            resultado += TextoCantidad(valores_.filas);
         ultimo = m.capturedEnd();
     }
     return resultado + texto.mid(ultimo);
