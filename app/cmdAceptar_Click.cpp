@@ -1,9 +1,9 @@
 #include "app/frmPrincipal.h"
 
-#include "platform/Cantidad.h"
-#include "platform/ErrorEjecucion.h"
-#include "platform/Mensajes.h"
-#include "platform/TextoVisible.h"
+#include "platform/proceso/Cantidad.h"
+#include "platform/proceso/ErrorEjecucion.h"
+#include "platform/proceso/Mensajes.h"
+#include "platform/proceso/TextoVisible.h"
 #include "platform/gui/ProgresoVentana.h"
 #include "platform/gui/Puntero.h"
 #include "run/CorridaControl.h"

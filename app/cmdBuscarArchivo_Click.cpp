@@ -1,7 +1,7 @@
 #include "app/frmPrincipal.h"
 
 #include "app/TextosVentana.h"
-#include "platform/Rutas.h"
+#include "platform/proceso/Rutas.h"
 #include "platform/gui/DialogoComun.h"
 #include "run/Programa.h"
 #include "util/Ini.h"

@@ -2,7 +2,7 @@
 
 #include "app/TextosVentana.h"
 #include "app/modGral.h"
-#include "platform/ErrorEjecucion.h"
+#include "platform/proceso/ErrorEjecucion.h"
 #include "platform/gui/BotonImagen.h"
 #include "platform/gui/ControlReporteVentana.h"
 #include "platform/gui/DialogoComun.h"

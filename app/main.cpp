@@ -1,6 +1,6 @@
 #include "app/modGral.h"
-#include "platform/Mensajes.h"
-#include "platform/Rutas.h"
+#include "platform/proceso/Mensajes.h"
+#include "platform/proceso/Rutas.h"
 #include "platform/gui/Aplicacion.h"
 #include "run/LineaOrdenes.h"
 #include "run/ModoLotes.h"

@@ -1,9 +1,9 @@
 #include "app/modGral.h"
 
 #include "app/frmPrincipal.h"
-#include "platform/ErrorEjecucion.h"
-#include "platform/InstanciaUnica.h"
-#include "platform/Mensajes.h"
+#include "platform/proceso/ErrorEjecucion.h"
+#include "platform/proceso/InstanciaUnica.h"
+#include "platform/proceso/Mensajes.h"
 #include "platform/gui/Aplicacion.h"
 #include "run/Programa.h"
 

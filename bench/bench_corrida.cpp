@@ -7,7 +7,7 @@
 //   bench_corrida [lineas] [rondas]
 
 #include "generar.h"
-#include "platform/BaseDatos.h"
+#include "platform/base/BaseDatos.h"
 #include "run/Programa.h"
 
 #include <QCoreApplication>

@@ -2,7 +2,7 @@
 // the jump to the last page, the process's memory, and PDF pages a second.
 // Runs in a temporary program folder with its own ODBC settings file.
 #include "dsn/CrearDSNListado.h"
-#include "platform/BaseDatos.h"
+#include "platform/base/BaseDatos.h"
 #include "platform/gui/ControlReporteVentana.h"
 #include "platform/gui/LienzoPaginas.h"
 #include "platform/gui/VistaPrevia.h"

@@ -4,7 +4,7 @@
 // counts least).
 
 #include "hash/CHash.h"
-#include "platform/Ansi.h"
+#include "platform/archivos/Ansi.h"
 #include "util/FormatoSQL.h"
 
 #include <md5.h>

@@ -14,10 +14,10 @@
 // otherwise it starts one with tests/servidor/servidor.sh and removes it.
 
 #include "generar.h"
-#include "platform/BaseDatos.h"
-#include "platform/Conexion.h"
-#include "platform/ErrorEjecucion.h"
-#include "platform/SistemaArchivos.h"
+#include "platform/base/BaseDatos.h"
+#include "platform/base/Conexion.h"
+#include "platform/proceso/ErrorEjecucion.h"
+#include "platform/archivos/SistemaArchivos.h"
 #include "platform/gui/ControlReporteVentana.h"
 #include "platform/gui/LienzoPaginas.h"
 #include "platform/gui/VistaPrevia.h"

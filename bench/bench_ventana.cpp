@@ -10,9 +10,9 @@
 #include "generar.h"
 
 #include "app/frmPrincipal.h"
-#include "platform/BaseDatos.h"
-#include "platform/Conexion.h"
-#include "platform/SistemaArchivos.h"
+#include "platform/base/BaseDatos.h"
+#include "platform/base/Conexion.h"
+#include "platform/archivos/SistemaArchivos.h"
 #include "platform/gui/LienzoPaginas.h"
 #include "platform/gui/VistaPrevia.h"
 #include "run/Programa.h"

@@ -1,6 +1,6 @@
 # Every layer of the program is a library whose headers only the targets that
 # link it can reach. The headers of a layer are linked into a folder of its own
-# in the build tree, under the same path as in the sources ("platform/Conexion.h"),
+# in the build tree, under the same path as in the sources ("platform/base/Conexion.h"),
 # and that folder is the layer's only include directory: a header of a layer
 # that a target does not declare is not found, so a wrong-way include fails the
 # build.

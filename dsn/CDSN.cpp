@@ -1,9 +1,9 @@
 #include "dsn/CDSN.h"
 
-#include "platform/ErrorEjecucion.h"
-#include "platform/InstaladorOdbc.h"
-#include "platform/Rutas.h"
-#include "platform/SistemaArchivos.h"
+#include "platform/proceso/ErrorEjecucion.h"
+#include "platform/odbc/InstaladorOdbc.h"
+#include "platform/proceso/Rutas.h"
+#include "platform/archivos/SistemaArchivos.h"
 
 #include <exception>
 

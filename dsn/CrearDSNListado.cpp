@@ -1,9 +1,9 @@
 #include "dsn/CrearDSNListado.h"
 
 #include "dsn/CDSN.h"
-#include "platform/ErrorEjecucion.h"
-#include "platform/InstaladorOdbc.h"
-#include "platform/Mensajes.h"
+#include "platform/proceso/ErrorEjecucion.h"
+#include "platform/odbc/InstaladorOdbc.h"
+#include "platform/proceso/Mensajes.h"
 
 #include <memory>
 

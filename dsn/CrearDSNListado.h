@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/OdbcPostgres.h"
+#include "platform/odbc/OdbcPostgres.h"
 
 #include <QString>
 

@@ -1,8 +1,8 @@
 #include "hash/CHash.h"
 
-#include "platform/Ansi.h"
-#include "platform/BibliotecaDinamica.h"
-#include "platform/ErrorEjecucion.h"
+#include "platform/archivos/Ansi.h"
+#include "platform/proceso/BibliotecaDinamica.h"
+#include "platform/proceso/ErrorEjecucion.h"
 #include "util/Recorte.h"
 
 #include <cstring>

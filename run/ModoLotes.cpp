@@ -1,9 +1,9 @@
 #include "run/ModoLotes.h"
 
-#include "platform/Cantidad.h"
-#include "platform/Conexion.h"
-#include "platform/ErrorEjecucion.h"
-#include "platform/TextoVisible.h"
+#include "platform/proceso/Cantidad.h"
+#include "platform/base/Conexion.h"
+#include "platform/proceso/ErrorEjecucion.h"
+#include "platform/proceso/TextoVisible.h"
 #include "run/CorridaControl.h"
 #include "run/LineaOrdenes.h"
 #include "run/Listado.h"

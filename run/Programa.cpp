@@ -1,12 +1,12 @@
 #include "run/Programa.h"
 
 #include "dsn/CrearDSNListado.h"
-#include "platform/ArchivoIni.h"
-#include "platform/BaseDatos.h"
-#include "platform/CadenaConexion.h"
-#include "platform/CarpetaDatos.h"
-#include "platform/ErrorEjecucion.h"
-#include "platform/TextosPlataforma.h"
+#include "platform/archivos/ArchivoIni.h"
+#include "platform/base/BaseDatos.h"
+#include "platform/base/CadenaConexion.h"
+#include "platform/archivos/CarpetaDatos.h"
+#include "platform/proceso/ErrorEjecucion.h"
+#include "platform/archivos/TextosPlataforma.h"
 #include "util/Ini.h"
 
 #include <QStringBuilder>

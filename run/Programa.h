@@ -1,7 +1,7 @@
 #pragma once
 
-#include "platform/Conexion.h"
-#include "platform/SistemaArchivos.h"
+#include "platform/base/Conexion.h"
+#include "platform/archivos/SistemaArchivos.h"
 
 #include <QString>
 

@@ -3,8 +3,8 @@
 
 #include "app/frmPrincipal.h"
 #include "app/modGral.h"
-#include "platform/BaseDatos.h"
-#include "platform/InstanciaUnica.h"
+#include "platform/base/BaseDatos.h"
+#include "platform/proceso/InstanciaUnica.h"
 #include "run/Programa.h"
 #include "tests/comun/Entorno.h"
 

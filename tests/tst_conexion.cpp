@@ -1,10 +1,10 @@
 // The database connection: its connection string, the parameterization of
 // statements, what reaches the file, and every way an open or a statement fails.
 
-#include "platform/BaseDatos.h"
-#include "platform/Conexion.h"
-#include "platform/ErrorEjecucion.h"
-#include "platform/Parametrizacion.h"
+#include "platform/base/BaseDatos.h"
+#include "platform/base/Conexion.h"
+#include "platform/proceso/ErrorEjecucion.h"
+#include "platform/base/Parametrizacion.h"
 #include "run/Programa.h"
 #include "tests/comun/Entorno.h"
 

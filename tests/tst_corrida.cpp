@@ -2,8 +2,8 @@
 // every kind of line, and every failure leaving the earlier rows untouched and
 // the connection ready for the next run.
 
-#include "platform/ErrorEjecucion.h"
-#include "platform/SistemaArchivos.h"
+#include "platform/proceso/ErrorEjecucion.h"
+#include "platform/archivos/SistemaArchivos.h"
 #include "run/CorridaControl.h"
 #include "run/Programa.h"
 #include "tests/comun/Entorno.h"

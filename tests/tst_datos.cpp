@@ -5,8 +5,8 @@
 
 #include "app/frmPrincipal.h"
 #include "app/modGral.h"
-#include "platform/InstanciaUnica.h"
-#include "platform/Rutas.h"
+#include "platform/proceso/InstanciaUnica.h"
+#include "platform/proceso/Rutas.h"
 #include "run/Programa.h"
 #include "tests/comun/Entorno.h"
 

@@ -2,7 +2,7 @@
 // user's ODBC settings file, the reasons it gives, and four programs at once.
 
 #include "dsn/CDSN.h"
-#include "platform/InstaladorOdbc.h"
+#include "platform/odbc/InstaladorOdbc.h"
 #include "tests/comun/Entorno.h"
 
 #include <QDir>

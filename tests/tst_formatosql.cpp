@@ -1,6 +1,6 @@
 // SQL literals, kind by kind; counts as a Spanish reader writes them.
 
-#include "platform/Cantidad.h"
+#include "platform/proceso/Cantidad.h"
 #include "util/FormatoSQL.h"
 #include "util/Variante.h"
 

@@ -3,8 +3,8 @@
 // or leave the buffer as it was.
 
 #include "hash/CHash.h"
-#include "platform/Ansi.h"
-#include "platform/ErrorEjecucion.h"
+#include "platform/archivos/Ansi.h"
+#include "platform/proceso/ErrorEjecucion.h"
 #include "tests/comun/Entorno.h"
 
 #include <QDir>

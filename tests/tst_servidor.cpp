@@ -3,8 +3,8 @@
 // workstations with their listings and the data source they registered, over
 // the Unix socket and over TCP with TLS required.
 
-#include "platform/Conexion.h"
-#include "platform/ErrorEjecucion.h"
+#include "platform/base/Conexion.h"
+#include "platform/proceso/ErrorEjecucion.h"
 #include "tests/comun/Entorno.h"
 
 #include <QDir>

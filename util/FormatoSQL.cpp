@@ -1,6 +1,6 @@
 #include "util/FormatoSQL.h"
 
-#include "platform/LiteralSQL.h"
+#include "platform/base/LiteralSQL.h"
 #include "util/Recorte.h"
 #include "util/Val.h"
 #include "util/Variante.h"

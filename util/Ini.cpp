@@ -1,6 +1,6 @@
 #include "util/Ini.h"
 
-#include "platform/ArchivoIni.h"
+#include "platform/archivos/ArchivoIni.h"
 
 #include <cstdint>
 

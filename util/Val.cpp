@@ -1,6 +1,6 @@
 #include "util/Val.h"
 
-#include "platform/ErrorEjecucion.h"
+#include "platform/proceso/ErrorEjecucion.h"
 
 #include <algorithm>
 #include <charconv>

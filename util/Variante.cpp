@@ -1,6 +1,6 @@
 #include "util/Variante.h"
 
-#include "platform/ErrorEjecucion.h"
+#include "platform/proceso/ErrorEjecucion.h"
 #include "util/Val.h"
 
 #include <QDate>

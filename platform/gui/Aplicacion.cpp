@@ -1,8 +1,8 @@
 #include "platform/gui/Aplicacion.h"
 
-#include "platform/ErrorEjecucion.h"
-#include "platform/Mensajes.h"
-#include "platform/TextoVisible.h"
+#include "platform/proceso/ErrorEjecucion.h"
+#include "platform/proceso/Mensajes.h"
+#include "platform/proceso/TextoVisible.h"
 #include "platform/gui/Puntero.h"
 #include "platform/gui/TraductorTipos.h"
 

@@ -1,6 +1,6 @@
 #include "platform/gui/DialogoComun.h"
 
-#include "platform/ErrorEjecucion.h"
+#include "platform/proceso/ErrorEjecucion.h"
 
 #include <QFileDialog>
 #include <QFileInfo>

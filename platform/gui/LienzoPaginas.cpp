@@ -1,6 +1,6 @@
 #include "platform/gui/LienzoPaginas.h"
 
-#include "platform/ErrorEjecucion.h"
+#include "platform/proceso/ErrorEjecucion.h"
 #include "platform/reporte/Reporte.h"
 
 #include <QKeyEvent>

@@ -1,9 +1,9 @@
 #include "platform/gui/VistaPrevia.h"
 
-#include "platform/Cantidad.h"
-#include "platform/ErrorEjecucion.h"
-#include "platform/Mensajes.h"
-#include "platform/Rutas.h"
+#include "platform/proceso/Cantidad.h"
+#include "platform/proceso/ErrorEjecucion.h"
+#include "platform/proceso/Mensajes.h"
+#include "platform/proceso/Rutas.h"
 #include "platform/gui/IconoPaleta.h"
 #include "platform/gui/LienzoPaginas.h"
 #include "platform/gui/TextosVista.h"

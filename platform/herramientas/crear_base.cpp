@@ -1,7 +1,7 @@
 // Creates the program's database when none is there. The build and the
 // install run it; the program itself never creates its database.
 
-#include "platform/BaseDatos.h"
+#include "platform/base/BaseDatos.h"
 
 #include <QCoreApplication>
 #include <QTextStream>

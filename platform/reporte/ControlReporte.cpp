@@ -1,6 +1,6 @@
 #include "platform/reporte/ControlReporte.h"
 
-#include "platform/ErrorEjecucion.h"
+#include "platform/proceso/ErrorEjecucion.h"
 #include "platform/reporte/LectorFormulas.h"
 #include "platform/reporte/Reporte.h"
 #include "platform/reporte/TextosReporte.h"

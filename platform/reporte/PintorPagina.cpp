@@ -1,7 +1,7 @@
 #include "platform/reporte/PintorPagina.h"
 
-#include "platform/Cantidad.h"
-#include "platform/TextoVisible.h"
+#include "platform/proceso/Cantidad.h"
+#include "platform/proceso/TextoVisible.h"
 
 #include <QFontMetricsF>
 #include <QPainter>

@@ -1,6 +1,6 @@
 #include "platform/reporte/Plantilla.h"
 
-#include "platform/ErrorEjecucion.h"
+#include "platform/proceso/ErrorEjecucion.h"
 #include "platform/reporte/TextosReporte.h"
 
 #include <QFile>

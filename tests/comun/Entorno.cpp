@@ -1,8 +1,8 @@
 #include "tests/comun/Entorno.h"
 
-#include "platform/BaseDatos.h"
-#include "platform/InstaladorOdbc.h"
-#include "platform/Rutas.h"
+#include "platform/base/BaseDatos.h"
+#include "platform/odbc/InstaladorOdbc.h"
+#include "platform/proceso/Rutas.h"
 #include "run/Programa.h"
 
 #include <QDir>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/Mensajes.h"
+#include "platform/proceso/Mensajes.h"
 
 #include <QProcessEnvironment>
 #include <QString>

@@ -1,6 +1,6 @@
 #include "util/gui/CentrarFormulario.h"
 
-#include "platform/ErrorEjecucion.h"
+#include "platform/proceso/ErrorEjecucion.h"
 #include "platform/gui/Twips.h"
 
 #include <QGuiApplication>

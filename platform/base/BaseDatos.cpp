@@ -1,0 +1,113 @@
+#include "platform/base/BaseDatos.h"
+
+#include "platform/proceso/Rutas.h"
+
+#include <QCryptographicHash>
+#include <QPasswordDigestor>
+#include <QRandomGenerator>
+
+#include <sqlite3.h>
+
+#include <array>
+#include <cerrno>
+#include <cstring>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+const char* const EsquemaBaseDatos =
+    "CREATE TABLE Datos (t_datos TEXT NULL, t_archivo TEXT NOT NULL);"
+    "CREATE INDEX Datos_t_archivo ON Datos (t_archivo);"
+    "CREATE TABLE Seguridad (sal BLOB NOT NULL, verificador BLOB NOT NULL);";
+
+// Added to a database of the first version, which lacks them.
+const char* const ActualizacionBaseDatos =
+    "CREATE TABLE IF NOT EXISTS Corridas (t_archivo TEXT PRIMARY KEY, corrida TEXT NOT NULL,"
+    " codigo TEXT, filas INTEGER);"
+    "CREATE TABLE IF NOT EXISTS Version (numero INTEGER NOT NULL);"
+    "INSERT INTO Version (numero) SELECT 2 WHERE NOT EXISTS (SELECT 1 FROM Version);";
+
+const char* const ConsultaVersion = "SELECT numero FROM Version";
+
+const char* const ConsultaVerificador = "SELECT sal, verificador FROM Seguridad";
+
+namespace {
+constexpr int kIteraciones = 4096;
+constexpr int kLongitudSal = 16;
+constexpr int kLongitudVerificador = 32;
+
+bool Escribir(sqlite3* db, const QByteArray& sal, const QByteArray& verificador, QString* error) {
+    char* mensaje = nullptr;
+    if (sqlite3_exec(db, EsquemaBaseDatos, nullptr, nullptr, &mensaje) != SQLITE_OK) {
+        *error = QString::fromUtf8(mensaje);
+        sqlite3_free(mensaje);
+        return false;
+    }
+    if (sqlite3_exec(db, ActualizacionBaseDatos, nullptr, nullptr, &mensaje) != SQLITE_OK) {
+        *error = QString::fromUtf8(mensaje);
+        sqlite3_free(mensaje);
+        return false;
+    }
+    sqlite3_stmt* st = nullptr;
+    if (sqlite3_prepare_v2(db, "INSERT INTO Seguridad (sal, verificador) VALUES (?, ?)", -1, &st,
+                           nullptr) != SQLITE_OK) {
+        *error = QString::fromUtf8(sqlite3_errmsg(db));
+        return false;
+    }
+    sqlite3_bind_blob(st, 1, sal.constData(), int(sal.size()), SQLITE_TRANSIENT);
+    sqlite3_bind_blob(st, 2, verificador.constData(), int(verificador.size()), SQLITE_TRANSIENT);
+    const bool bien = sqlite3_step(st) == SQLITE_DONE;
+    if (!bien)
+        *error = QString::fromUtf8(sqlite3_errmsg(db));
+    sqlite3_finalize(st);
+    return bien;
+}
+} // namespace
+
+QByteArray DerivarVerificador(const QString& contrasena, const QByteArray& sal) {
+    return QPasswordDigestor::deriveKeyPbkdf2(QCryptographicHash::Sha256, contrasena.toUtf8(), sal,
+                                              kIteraciones, kLongitudVerificador);
+}
+
+bool CrearBaseDatos(const QString& ruta, const QString& contrasena, bool* creada, QString* error) {
+    *creada = false;
+    // Built beside the target and linked into place, so the target is never
+    // half-written and an existing file is never replaced.
+    const QByteArray destino = RutaABytes(ruta);
+    struct stat info {};
+    if (lstat(destino.constData(), &info) == 0)
+        return true;
+    QByteArray temporal = destino + ".nueva-XXXXXX";
+    const int fd = mkstemp(temporal.data());
+    if (fd < 0) {
+        *error = QString::fromLocal8Bit(strerror(errno));
+        return false;
+    }
+    fchmod(fd, 0600);
+    close(fd);
+
+    sqlite3* db = nullptr;
+    bool bien =
+        sqlite3_open_v2(temporal.constData(), &db, SQLITE_OPEN_READWRITE, nullptr) == SQLITE_OK;
+    if (!bien)
+        *error = QString::fromUtf8(sqlite3_errmsg(db));
+    if (bien) {
+        std::array<quint32, kLongitudSal / 4> aleatorio{};
+        QRandomGenerator::system()->fillRange(aleatorio.data(), aleatorio.size());
+        const QByteArray sal(reinterpret_cast<const char*>(aleatorio.data()), kLongitudSal);
+        bien = Escribir(db, sal, DerivarVerificador(contrasena, sal), error);
+    }
+    sqlite3_close(db);
+
+    if (bien && link(temporal.constData(), destino.constData()) != 0) {
+        // Someone else made the file meanwhile: theirs stays.
+        bien = errno == EEXIST;
+        if (!bien)
+            *error = QString::fromLocal8Bit(strerror(errno));
+    } else if (bien) {
+        *creada = true;
+    }
+    unlink(temporal.constData());
+    return bien;
+}

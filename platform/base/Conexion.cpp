@@ -1,0 +1,78 @@
+#include "platform/base/Conexion.h"
+
+#include "platform/base/CadenaConexion.h"
+#include "platform/proceso/ErrorEjecucion.h"
+#include "platform/base/MotorPostgres.h"
+#include "platform/base/MotorSqlite.h"
+
+namespace {
+[[noreturn]] void Fallar(const QString& texto) {
+    throw ErrorEjecucion(Errores::BaseDatos, texto);
+}
+} // namespace
+
+Conexion::Conexion() = default;
+
+Conexion::~Conexion() = default;
+
+void Conexion::Open() {
+    if (motor_)
+        Fallar(QStringLiteral("La conexión ya está abierta"));
+    if (!cadena_.trimmed().startsWith(QLatin1String("Provider="), Qt::CaseInsensitive)) {
+        motor_ = MotorPostgres::Abrir(cadena_);
+        return;
+    }
+    motor_ =
+        MotorSqlite::Abrir(ValorConexion(cadena_, QStringLiteral("Data Source")),
+                           ValorConexion(cadena_, QStringLiteral("Jet OLEDB:Database Password")));
+}
+
+Motor& Conexion::MotorAbierto() {
+    if (!motor_)
+        Fallar(QStringLiteral("La conexión está cerrada"));
+    return *motor_;
+}
+
+std::optional<DestinoPostgres> Conexion::DestinoServidor() const {
+    if (const auto* servidor = dynamic_cast<const MotorPostgres*>(motor_.get()))
+        return servidor->Destino();
+    return std::nullopt;
+}
+
+void Conexion::EstablecerEsperaOcupada(int milisegundos) {
+    MotorAbierto().EsperaOcupada(milisegundos);
+}
+
+void Conexion::EstablecerAviso(std::function<bool()> aviso) {
+    MotorAbierto().EstablecerAviso(std::move(aviso));
+}
+
+void Conexion::Execute(const QString& sql) {
+    Motor& motor = MotorAbierto();
+    if (!Parametrizar(sql, sentencia_)) {
+        sentencia_.forma = sql;
+        sentencia_.literales.clear();
+    }
+    motor.Ejecutar(sentencia_);
+}
+
+void Conexion::BeginTrans() {
+    if (enTransaccion_)
+        Fallar(QStringLiteral("Ya hay una transacción en curso"));
+    MotorAbierto().Comenzar();
+    enTransaccion_ = true;
+}
+
+void Conexion::CommitTrans() {
+    if (!enTransaccion_)
+        Fallar(QStringLiteral("No hay ninguna transacción en curso"));
+    MotorAbierto().Confirmar();
+    enTransaccion_ = false;
+}
+
+void Conexion::RollbackTrans() {
+    if (!enTransaccion_)
+        Fallar(QStringLiteral("No hay ninguna transacción en curso"));
+    enTransaccion_ = false;
+    MotorAbierto().Deshacer();
+}

@@ -1,0 +1,35 @@
+#include "platform/base/DestinoPostgres.h"
+
+#include <QFileInfo>
+
+#include <libpq-fe.h>
+
+namespace {
+
+const char* const kClavesTls[] = {"sslmode", "sslrootcert", "sslcert", "sslkey", "sslcrl"};
+
+} // namespace
+
+DestinoPostgres DestinoDeConexion(const pg_conn* conexion) {
+    DestinoPostgres destino{QString::fromUtf8(PQhost(conexion)),
+                            QString::fromUtf8(PQport(conexion)),
+                            QString::fromUtf8(PQdb(conexion)),
+                            QString::fromUtf8(PQuser(conexion)),
+                            {}};
+    // What the connection used, wherever it came from: the string, a service
+    // file's entry, the PG* variables.
+    PQconninfoOption* opciones = PQconninfo(const_cast<pg_conn*>(conexion));
+    for (const char* clave : kClavesTls) {
+        QString valor;
+        for (PQconninfoOption* o = opciones; o && o->keyword; ++o) {
+            if (qstrcmp(o->keyword, clave) == 0 && o->val)
+                valor = QString::fromUtf8(o->val);
+        }
+        // psqlODBC and isql run in other folders than the program did.
+        if (!valor.isEmpty() && destino.tls.size() > 0 && QFileInfo(valor).isRelative())
+            valor = QFileInfo(valor).absoluteFilePath();
+        destino.tls.append({QLatin1String(clave), valor});
+    }
+    PQconninfoFree(opciones);
+    return destino;
+}

@@ -1,0 +1,87 @@
+#pragma once
+
+#include "platform/base/CopiaPostgres.h"
+#include "platform/base/Motor.h"
+#include "platform/base/DestinoPostgres.h"
+
+#include <QByteArray>
+#include <QHash>
+#include <QString>
+
+#include <memory>
+
+struct pg_conn;
+struct pg_result;
+
+// A shared PostgreSQL server through libpq. Statements that share a form share
+// one prepared statement; inside a transaction, consecutive inserts of one
+// form whose values are all literals or Null travel as one COPY, which is
+// ended before any other statement and at commit.
+class MotorPostgres : public Motor {
+public:
+    // Connects with a libpq connection string ("host=... dbname=... user=..."
+    // or a "postgresql://" URI); the password comes only from libpq's own
+    // sources (~/.pgpass, PGPASSFILE, a service file). Creates the program's
+    // tables when they are missing and the user may; otherwise the reason
+    // gives the SQL an administrator can run. Raises the reason when the
+    // server cannot be reached, refuses the user or lacks the database, and
+    // when the user lacks a right the program needs.
+    static std::unique_ptr<MotorPostgres> Abrir(const QString& cadena);
+    ~MotorPostgres() override;
+
+    void Ejecutar(const SentenciaParametrizada& sentencia) override;
+    // Comenzar waits for the other runs' transactions (up to EsperaOcupada).
+    // After a lost connection, Deshacer raises nothing: the server has undone
+    // the transaction. A connection lost outside a transaction is opened
+    // again at the next statement or transaction.
+    void Comenzar() override;
+    void Confirmar() override;
+    void Deshacer() override;
+    void EsperaOcupada(int milisegundos) override;
+    void EstablecerAviso(Aviso aviso) override { espera_.aviso = std::move(aviso); }
+
+    DestinoPostgres Destino() const { return DestinoDeConexion(conexion_); }
+
+private:
+    struct Preparada {
+        QByteArray sql;
+        // Empty until the server has prepared it.
+        QByteArray nombre;
+        int parametros = 0;
+        bool copiable = false;
+        FormaCopia copia;
+    };
+
+    MotorPostgres(pg_conn* conexion, QByteArray cadena);
+    void Reconectar();
+    void PrepararSesion();
+    void AsegurarEsquema();
+    // Refuses temporary tables and tables without the program's columns.
+    void ComprobarTablas();
+    void ComprobarPermisos();
+    // The form's entry, made on first sight; the server prepares it at its
+    // first execution outside a COPY.
+    Preparada& Preparar(const QString& forma);
+    void EjecutarPreparada(const Preparada& preparada, const SentenciaParametrizada& sentencia);
+    // The last result of the statement sent last, as PQexec gives it, telling
+    // the notice while the server works on it and asking the server to stop
+    // when it says so; raises when the server stops answering.
+    pg_result* EsperarResultado();
+    // PQexec with every wait bounded: null when the command could not be sent.
+    pg_result* Enviar(const char* sql);
+    // Runs a command and returns its result, which the caller clears; raises
+    // on failure.
+    pg_result* Comando(const char* sql);
+    void ComandoSinFilas(const char* sql);
+    [[noreturn]] void Fallar(pg_result* resultado);
+
+    pg_conn* conexion_;
+    QByteArray cadena_;
+    int esperaOcupada_;
+    bool enTransaccion_ = false;
+    QHash<QString, Preparada> preparadas_;
+    int siguienteNombre_ = 0;
+    CopiaPostgres copia_;
+    EsperaPostgres espera_;
+    QVarLengthArray<QByteArray, 4> utf8_;
+};

@@ -1,0 +1,236 @@
+#include "platform/odbc/InstaladorOdbc.h"
+
+#include "platform/archivos/ArchivoIni.h"
+#include "platform/proceso/Rutas.h"
+#include "platform/archivos/TextosPlataforma.h"
+
+#include <QFileInfo>
+#include <QLockFile>
+#include <QStringList>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
+
+#include <pwd.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <odbcinst.h>
+#include <sql.h>
+
+namespace Odbc {
+
+namespace {
+
+constexpr int kBufferRegistro = 1024;
+
+// Every call works on the user's data sources, never the system's.
+class ModoUsuario {
+public:
+    ModoUsuario() {
+        SQLGetConfigMode(&anterior_);
+        SQLSetConfigMode(ODBC_USER_DSN);
+    }
+    ~ModoUsuario() { SQLSetConfigMode(anterior_); }
+    ModoUsuario(const ModoUsuario&) = delete;
+    ModoUsuario& operator=(const ModoUsuario&) = delete;
+
+private:
+    UWORD anterior_ = ODBC_BOTH_DSN;
+};
+
+struct Atributo {
+    QByteArray clave;
+    QByteArray valor;
+};
+
+QList<Atributo> LeerAtributos(const QByteArray& lista) {
+    QList<Atributo> atributos;
+    for (const QByteArray& pieza : lista.split('\0')) {
+        if (pieza.isEmpty())
+            continue;
+        const qsizetype igual = pieza.indexOf('=');
+        if (igual <= 0)
+            continue;
+        atributos.append({pieza.left(igual), pieza.mid(igual + 1)});
+    }
+    return atributos;
+}
+
+bool ControladorRegistrado(const QByteArray& controlador) {
+    char buffer[kBufferRegistro] = {};
+    const int n = SQLGetPrivateProfileString(controlador.constData(), "Driver", "", buffer,
+                                             sizeof buffer, "ODBCINST.INI");
+    return n > 0;
+}
+
+void Anotar(QString* error, const QString& texto) {
+    if (error)
+        *error = texto;
+}
+
+constexpr int kEsperaCerrojo = 5000;
+
+bool TieneControl(const QString& texto) {
+    return std::any_of(texto.begin(), texto.end(),
+                       [](QChar c) { return c.unicode() < 0x20 || c.unicode() == 0x7F; });
+}
+
+bool Rechazar(QString* error, const QString& valor) {
+    QString visible = valor;
+    visible.replace(u'\n', QStringLiteral("\\n")).replace(u'\r', QStringLiteral("\\r"));
+    Anotar(error, QStringLiteral("«%1» tiene caracteres de control: no se escribe en la "
+                                 "configuración ODBC")
+                      .arg(visible));
+    return false;
+}
+
+// Why the lock beside the file could not be taken: another program holds
+// it, or its folder does not let it be made.
+QString MotivoCerrojo(const QLockFile& cerrojo, const QString& ruta) {
+    if (cerrojo.error() == QLockFile::LockFailedError)
+        return QStringLiteral("otro programa lo está escribiendo");
+    const QString carpeta = QFileInfo(ruta).absolutePath();
+    struct stat info {};
+    const bool hay = ::stat(RutaABytes(carpeta).constData(), &info) == 0;
+    if (!hay || !S_ISDIR(info.st_mode))
+        return TextosPlataforma::SinCarpeta.arg(
+            carpeta, QString::fromLocal8Bit(std::strerror(hay ? ENOTDIR : errno)));
+    if (::access(RutaABytes(carpeta).constData(), W_OK) != 0)
+        return TextosPlataforma::NoSeEscribe.arg(QString::fromLocal8Bit(std::strerror(errno)));
+    return TextosPlataforma::SinCerrojo.arg(ruta);
+}
+
+} // namespace
+
+QString UltimoErrorInstalador() {
+    DWORD codigo = 0;
+    char mensaje[SQL_MAX_MESSAGE_LENGTH] = {};
+    WORD largo = 0;
+    if (SQLInstallerError(1, &codigo, mensaje, sizeof mensaje, &largo) != SQL_SUCCESS)
+        return QString();
+    return QStringLiteral("%1 (código %2)").arg(QString::fromLocal8Bit(mensaje)).arg(codigo);
+}
+
+QString ArchivoOdbcUsuario() {
+    if (!qEnvironmentVariableIsEmpty("ODBCINI"))
+        return RutaDesdeBytes(qgetenv("ODBCINI"));
+    // unixODBC finds the user's home through the password database, not $HOME.
+    const passwd* usuario = getpwuid(getuid());
+    return RutaDesdeBytes(usuario ? usuario->pw_dir : "") + QStringLiteral("/.odbc.ini");
+}
+
+bool SQLConfigDataSource(void* /*ventana*/, int peticion, const QString& controlador,
+                         const QByteArray& atributos, QString* error) {
+    const QList<Atributo> lista = LeerAtributos(atributos);
+    QString fuente;
+    QList<std::pair<QString, QString>> valores;
+    for (const Atributo& a : lista) {
+        const QString clave = QString::fromUtf8(a.clave);
+        const QString valor = RutaDesdeBytes(a.valor);
+        if (clave.compare(QLatin1String("DSN"), Qt::CaseInsensitive) == 0) {
+            fuente = valor;
+            continue;
+        }
+        valores.append({clave, valor});
+    }
+    // The SQLite3 driver reads the file from Database, not from DBQ.
+    const auto buscar = [&](const char* nombre) {
+        return std::find_if(valores.cbegin(), valores.cend(), [&](const auto& v) {
+            return v.first.compare(QLatin1String(nombre), Qt::CaseInsensitive) == 0;
+        });
+    };
+    if (buscar("Database") == valores.cend() && buscar("DBQ") != valores.cend())
+        valores.append({QStringLiteral("Database"), buscar("DBQ")->second});
+    if (fuente.isEmpty()) {
+        Anotar(error, QStringLiteral("Falta el nombre de la fuente de datos"));
+        return false;
+    }
+    // A line break would start another entry: an attacker's data source.
+    for (const QString& texto : QStringList{fuente, controlador})
+        if (TieneControl(texto))
+            return Rechazar(error, texto);
+    for (const auto& [clave, valor] : std::as_const(valores))
+        if (TieneControl(clave) || TieneControl(valor))
+            return Rechazar(error, valor);
+
+    const QString ruta = ArchivoOdbcUsuario();
+    if (peticion == ODBC_ADD_DSN && !ControladorRegistrado(controlador.toUtf8())) {
+        Anotar(error,
+               QStringLiteral("El controlador ODBC \"%1\" no está instalado").arg(controlador));
+        return false;
+    }
+    if (peticion != ODBC_ADD_DSN && peticion != ODBC_REMOVE_DSN) {
+        Anotar(error, QStringLiteral("Petición al instalador ODBC no admitida: %1").arg(peticion));
+        return false;
+    }
+    // Programs started together write one after another, each on what the
+    // last one left.
+    QLockFile cerrojo(ruta + QStringLiteral(".lock"));
+    cerrojo.setStaleLockTime(0);
+    if (!cerrojo.tryLock(kEsperaCerrojo)) {
+        Anotar(
+            error,
+            QStringLiteral("No se pudo escribir «%1»: %2").arg(ruta, MotivoCerrojo(cerrojo, ruta)));
+        return false;
+    }
+    ArchivoIni ini(ruta);
+    if (peticion == ODBC_REMOVE_DSN) {
+        if (!ini.QuitarSeccion(fuente))
+            return true;
+    } else {
+        valores.prepend({QStringLiteral("Driver"), controlador});
+        bool igual = true;
+        for (const auto& [clave, valor] : std::as_const(valores)) {
+            QString actual;
+            igual = igual && ini.Valor(fuente, clave, actual) && actual == valor;
+        }
+        if (igual)
+            return true;
+        for (const auto& [clave, valor] : std::as_const(valores))
+            ini.Fijar(fuente, clave, valor);
+    }
+    QString motivo;
+    if (!ini.Guardar(&motivo)) {
+        Anotar(error, QStringLiteral("No se pudo escribir «%1»: %2").arg(ruta, motivo));
+        return false;
+    }
+    return true;
+}
+
+ValorDsn LeerValorDsn(const QString& fuente, const QString& clave) {
+    ModoUsuario modo;
+    ValorDsn resultado;
+    // unixODBC would make a missing file with the umask's mode, and wait for
+    // ever on a pipe in the file's place.
+    struct stat info {};
+    if (::stat(RutaABytes(ArchivoOdbcUsuario()).constData(), &info) != 0 || !S_ISREG(info.st_mode))
+        return resultado;
+    const QByteArray seccion = fuente.toUtf8();
+    // The keys of the section, each ended by a NUL: none means no entry.
+    char claves[4096] = {};
+    resultado.existe = SQLGetPrivateProfileString(seccion.constData(), nullptr, "", claves,
+                                                  sizeof claves, "odbc.ini") > 0;
+    if (!resultado.existe)
+        return resultado;
+    bool hayClave = false;
+    const QByteArray buscada = clave.toUtf8();
+    for (const char* c = claves; *c; c += qstrlen(c) + 1) {
+        if (qstricmp(c, buscada.constData()) == 0)
+            hayClave = true;
+    }
+    if (!hayClave)
+        return resultado;
+    char buffer[4 * kBufferRegistro] = {};
+    const int n = SQLGetPrivateProfileString(seccion.constData(), buscada.constData(), "", buffer,
+                                             sizeof buffer, "odbc.ini");
+    // A value that would not fit the registry's buffer, with its NUL, counts as absent.
+    if (n < 0 || n >= kBufferRegistro)
+        return resultado;
+    resultado.hayValor = true;
+    resultado.valor = RutaDesdeBytes(QByteArrayView(buffer, n));
+    return resultado;
+}
+
+} // namespace Odbc
