@@ -24,18 +24,35 @@ QString CitarLiteral(QStringView texto) {
 }
 
 qsizetype LeerLiteral(QStringView texto, qsizetype inicio, QString& valor) {
+    QStringView vista;
+    valor.resize(0);
+    const qsizetype fin = LeerLiteral(texto, inicio, vista, valor);
+    if (fin >= 0 && valor.isEmpty())
+        valor.append(vista);
+    return fin;
+}
+
+qsizetype LeerLiteral(QStringView texto, qsizetype inicio, QStringView& vista, QString& valor) {
+    const qsizetype cierra = texto.indexOf(u'\'', inicio + 1);
+    if (cierra < 0)
+        return -1;
+    if (cierra + 1 >= texto.size() || texto[cierra + 1] != u'\'') {
+        vista = texto.sliced(inicio + 1, cierra - inicio - 1);
+        return cierra + 1;
+    }
     valor.resize(0);
     qsizetype desde = inicio + 1;
     while (true) {
-        const qsizetype cierra = texto.indexOf(u'\'', desde);
-        if (cierra < 0)
+        const qsizetype fin = texto.indexOf(u'\'', desde);
+        if (fin < 0)
             return -1;
-        valor.append(texto.sliced(desde, cierra - desde));
-        if (cierra + 1 < texto.size() && texto[cierra + 1] == u'\'') {
+        valor.append(texto.sliced(desde, fin - desde));
+        if (fin + 1 < texto.size() && texto[fin + 1] == u'\'') {
             valor += u'\'';
-            desde = cierra + 2;
+            desde = fin + 2;
             continue;
         }
-        return cierra + 1;
+        vista = valor;
+        return fin + 1;
     }
 }

@@ -15,3 +15,8 @@ QString CitarLiteral(QStringView texto);
 // `valor`, a doubled apostrophe read as one. Returns the position just after
 // the closing apostrophe, or -1 when the literal is not closed.
 qsizetype LeerLiteral(QStringView texto, qsizetype inicio, QString& valor);
+
+// The same reading without a copy when it can: `vista` is the literal's text
+// inside `texto` when it holds no doubled apostrophe, and otherwise views
+// `valor`, which then holds the literal read back.
+qsizetype LeerLiteral(QStringView texto, qsizetype inicio, QStringView& vista, QString& valor);

@@ -1,5 +1,7 @@
 #include "platform/base/Parametrizacion.h"
 
+#include "platform/base/LiteralSQL.h"
+
 #include <cstring>
 
 namespace {
@@ -8,29 +10,17 @@ namespace {
 // text, or its own copy when a doubled apostrophe has to become one. Returns
 // the position after it, or -1 when it is not closed.
 qsizetype Literal(QStringView sql, qsizetype inicio, SentenciaParametrizada& sentencia) {
-    const qsizetype cierra = sql.indexOf(u'\'', inicio + 1);
-    if (cierra < 0)
-        return -1;
-    if (cierra + 1 >= sql.size() || sql[cierra + 1] != u'\'') {
-        sentencia.literales.append(sql.sliced(inicio + 1, cierra - inicio - 1));
-        return cierra + 1;
-    }
+    QStringView vista;
     QString valor;
-    qsizetype desde = inicio + 1;
-    while (true) {
-        const qsizetype fin = sql.indexOf(u'\'', desde);
-        if (fin < 0)
-            return -1;
-        valor.append(sql.sliced(desde, fin - desde));
-        if (fin + 1 < sql.size() && sql[fin + 1] == u'\'') {
-            valor += u'\'';
-            desde = fin + 2;
-            continue;
-        }
+    const qsizetype fin = LeerLiteral(sql, inicio, vista, valor);
+    if (fin < 0)
+        return -1;
+    if (!valor.isEmpty()) {
         sentencia.deshechos.append(std::move(valor));
-        sentencia.literales.append(sentencia.deshechos.constLast());
-        return fin + 1;
+        vista = sentencia.deshechos.constLast();
     }
+    sentencia.literales.append(vista);
+    return fin;
 }
 
 bool Iguales(QStringView a, QStringView b) {
