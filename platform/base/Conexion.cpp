@@ -1,9 +1,10 @@
 #include "platform/base/Conexion.h"
 
 #include "platform/base/CadenaConexion.h"
-#include "platform/proceso/ErrorEjecucion.h"
 #include "platform/base/MotorPostgres.h"
 #include "platform/base/MotorSqlite.h"
+#include "platform/base/TextosBase.h"
+#include "platform/proceso/ErrorEjecucion.h"
 
 namespace {
 [[noreturn]] void Fallar(const QString& texto) {
@@ -17,7 +18,7 @@ Conexion::~Conexion() = default;
 
 void Conexion::Open() {
     if (motor_)
-        Fallar(QStringLiteral("La conexión ya está abierta"));
+        Fallar(TextosBase::YaAbierta);
     if (!cadena_.trimmed().startsWith(QLatin1String("Provider="), Qt::CaseInsensitive)) {
         motor_ = MotorPostgres::Abrir(cadena_);
         return;
@@ -29,7 +30,7 @@ void Conexion::Open() {
 
 Motor& Conexion::MotorAbierto() {
     if (!motor_)
-        Fallar(QStringLiteral("La conexión está cerrada"));
+        Fallar(TextosBase::Cerrada);
     return *motor_;
 }
 
@@ -58,21 +59,21 @@ void Conexion::Execute(const QString& sql) {
 
 void Conexion::BeginTrans() {
     if (enTransaccion_)
-        Fallar(QStringLiteral("Ya hay una transacción en curso"));
+        Fallar(TextosBase::TransaccionEnCurso);
     MotorAbierto().Comenzar();
     enTransaccion_ = true;
 }
 
 void Conexion::CommitTrans() {
     if (!enTransaccion_)
-        Fallar(QStringLiteral("No hay ninguna transacción en curso"));
+        Fallar(TextosBase::SinTransaccion);
     MotorAbierto().Confirmar();
     enTransaccion_ = false;
 }
 
 void Conexion::RollbackTrans() {
     if (!enTransaccion_)
-        Fallar(QStringLiteral("No hay ninguna transacción en curso"));
+        Fallar(TextosBase::SinTransaccion);
     enTransaccion_ = false;
     MotorAbierto().Deshacer();
 }
