@@ -1,5 +1,6 @@
 #include "platform/base/BaseDatos.h"
 
+#include "platform/base/Manijas.h"
 #include "platform/proceso/Rutas.h"
 
 #include <QCryptographicHash>
@@ -49,19 +50,34 @@ bool Escribir(sqlite3* db, const QByteArray& sal, const QByteArray& verificador,
         sqlite3_free(mensaje);
         return false;
     }
-    sqlite3_stmt* st = nullptr;
-    if (sqlite3_prepare_v2(db, "INSERT INTO Seguridad (sal, verificador) VALUES (?, ?)", -1, &st,
-                           nullptr) != SQLITE_OK) {
+    sqlite3_stmt* crudo = nullptr;
+    const int r = sqlite3_prepare_v2(db, "INSERT INTO Seguridad (sal, verificador) VALUES (?, ?)",
+                                     -1, &crudo, nullptr);
+    const ManijaSentencia st(crudo);
+    if (r != SQLITE_OK) {
         *error = QString::fromUtf8(sqlite3_errmsg(db));
         return false;
     }
-    sqlite3_bind_blob(st, 1, sal.constData(), int(sal.size()), SQLITE_TRANSIENT);
-    sqlite3_bind_blob(st, 2, verificador.constData(), int(verificador.size()), SQLITE_TRANSIENT);
-    const bool bien = sqlite3_step(st) == SQLITE_DONE;
+    sqlite3_bind_blob(st.get(), 1, sal.constData(), int(sal.size()), SQLITE_TRANSIENT);
+    sqlite3_bind_blob(st.get(), 2, verificador.constData(), int(verificador.size()),
+                      SQLITE_TRANSIENT);
+    const bool bien = sqlite3_step(st.get()) == SQLITE_DONE;
     if (!bien)
         *error = QString::fromUtf8(sqlite3_errmsg(db));
-    sqlite3_finalize(st);
     return bien;
+}
+
+// Lays out the fresh file at `ruta` with a new salt and the password's verifier.
+bool Inicializar(const QByteArray& ruta, const QString& contrasena, QString* error) {
+    ManijaSqlite db;
+    if (AbrirSqlite(ruta, SQLITE_OPEN_READWRITE, db) != SQLITE_OK) {
+        *error = QString::fromUtf8(sqlite3_errmsg(db.get()));
+        return false;
+    }
+    std::array<quint32, kLongitudSal / 4> aleatorio{};
+    QRandomGenerator::system()->fillRange(aleatorio.data(), aleatorio.size());
+    const QByteArray sal(reinterpret_cast<const char*>(aleatorio.data()), kLongitudSal);
+    return Escribir(db.get(), sal, DerivarVerificador(contrasena, sal), error);
 }
 } // namespace
 
@@ -87,18 +103,7 @@ bool CrearBaseDatos(const QString& ruta, const QString& contrasena, bool* creada
     fchmod(fd, 0600);
     close(fd);
 
-    sqlite3* db = nullptr;
-    bool bien =
-        sqlite3_open_v2(temporal.constData(), &db, SQLITE_OPEN_READWRITE, nullptr) == SQLITE_OK;
-    if (!bien)
-        *error = QString::fromUtf8(sqlite3_errmsg(db));
-    if (bien) {
-        std::array<quint32, kLongitudSal / 4> aleatorio{};
-        QRandomGenerator::system()->fillRange(aleatorio.data(), aleatorio.size());
-        const QByteArray sal(reinterpret_cast<const char*>(aleatorio.data()), kLongitudSal);
-        bien = Escribir(db, sal, DerivarVerificador(contrasena, sal), error);
-    }
-    sqlite3_close(db);
+    bool bien = Inicializar(temporal, contrasena, error);
 
     if (bien && link(temporal.constData(), destino.constData()) != 0) {
         // Someone else made the file meanwhile: theirs stays.

@@ -1,7 +1,7 @@
 #include "platform/base/CopiaPostgres.h"
 
-#include "platform/proceso/ErrorEjecucion.h"
 #include "platform/base/ErroresBase.h"
+#include "platform/proceso/ErrorEjecucion.h"
 
 #include <QRegularExpression>
 
@@ -74,17 +74,13 @@ bool ReconocerInsercion(const QString& forma, FormaCopia& copia) {
 
 void CopiaPostgres::Iniciar(pg_conn* conexion, const EsperaPostgres& espera,
                             const FormaCopia& forma) {
-    PGresult* r = nullptr;
+    ResultadoPostgres r;
     if (PQsendQuery(conexion, forma.comando.constData())) {
         EsperarServidor(conexion, espera, true);
-        r = PQgetResult(conexion);
+        r.reset(PQgetResult(conexion));
     }
-    if (PQresultStatus(r) != PGRES_COPY_IN) {
-        const ErrorEjecucion error = ErrorPostgres(conexion, r);
-        PQclear(r);
-        throw error;
-    }
-    PQclear(r);
+    if (PQresultStatus(r.get()) != PGRES_COPY_IN)
+        throw ErrorPostgres(conexion, r.get());
     conexion_ = conexion;
     espera_ = &espera;
     comando_ = forma.comando;
@@ -116,7 +112,7 @@ void CopiaPostgres::Enviar() {
     while ((puesto = PQputCopyData(conexion_, bloque_.constData(), int(bloque_.size()))) == 0)
         Vaciar();
     if (puesto != 1)
-        Fallar(Resultados());
+        Fallar(Resultados().get());
     bloque_.clear();
     // libpq would otherwise hold every block that a stalled server does not take.
     Vaciar();
@@ -139,9 +135,9 @@ void CopiaPostgres::Terminar() {
     while ((puesto = PQputCopyEnd(conexion_, nullptr)) == 0)
         Vaciar();
     if (puesto != 1)
-        Fallar(Resultados());
-    if (PGresult* fallido = Resultados())
-        Fallar(fallido);
+        Fallar(Resultados().get());
+    if (const ResultadoPostgres fallido = Resultados())
+        Fallar(fallido.get());
     Olvidar();
 }
 
@@ -151,44 +147,38 @@ void CopiaPostgres::Cancelar() {
     try {
         while (PQputCopyEnd(conexion_, "cancelada") == 0)
             EsperarServidor(conexion_, *espera_, false);
-        PQclear(Resultados());
+        Resultados();
     } catch (const ErrorEjecucion&) {
         // The connection is shut: the server drops the COPY with it.
     }
     Olvidar();
 }
 
-PGresult* CopiaPostgres::Resultados() {
+ResultadoPostgres CopiaPostgres::Resultados() {
     pg_conn* conexion = conexion_;
-    PGresult* fallido = nullptr;
+    ResultadoPostgres fallido;
     for (;;) {
         try {
             EsperarServidor(conexion, *espera_, true);
         } catch (...) {
-            PQclear(fallido);
             Olvidar();
             throw;
         }
-        PGresult* r = PQgetResult(conexion);
+        ResultadoPostgres r(PQgetResult(conexion));
         if (!r)
             break;
-        const ExecStatusType estado = PQresultStatus(r);
+        const ExecStatusType estado = PQresultStatus(r.get());
         // Still copying: the server has not refused anything, so end it here.
-        if (estado == PGRES_COPY_IN && PQputCopyEnd(conexion, "cancelada") != 1) {
-            PQclear(r);
+        if (estado == PGRES_COPY_IN && PQputCopyEnd(conexion, "cancelada") != 1)
             break;
-        }
         if (!fallido && estado != PGRES_COMMAND_OK && estado != PGRES_COPY_IN)
-            fallido = r;
-        else
-            PQclear(r);
+            fallido = std::move(r);
     }
     return fallido;
 }
 
-void CopiaPostgres::Fallar(PGresult* fallido) {
+void CopiaPostgres::Fallar(const pg_result* fallido) {
     const ErrorEjecucion error = ErrorPostgres(conexion_, fallido);
-    PQclear(fallido);
     Olvidar();
     throw error;
 }

@@ -1,13 +1,11 @@
 #pragma once
 
 #include "platform/base/EsperaPostgres.h"
+#include "platform/base/Manijas.h"
 
 #include <QByteArray>
 #include <QString>
 #include <QVarLengthArray>
-
-struct pg_conn;
-struct pg_result;
 
 // How the rows of one INSERT form travel through COPY instead of one statement
 // each: the COPY command, and for every column the literal it takes, or -1
@@ -44,12 +42,12 @@ public:
 private:
     void Enviar();
     // Reads every result the COPY left: null when it succeeded, else the
-    // first failure, which the caller clears.
-    pg_result* Resultados();
+    // first failure.
+    ResultadoPostgres Resultados();
     // Waits until libpq has sent what it holds; raises when the server stops taking it.
     void Vaciar();
     // Raises the failure (or the connection's error when null) and forgets the COPY.
-    [[noreturn]] void Fallar(pg_result* fallido);
+    [[noreturn]] void Fallar(const pg_result* fallido);
     void Olvidar();
 
     pg_conn* conexion_ = nullptr;

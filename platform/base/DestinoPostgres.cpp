@@ -1,5 +1,7 @@
 #include "platform/base/DestinoPostgres.h"
 
+#include "platform/base/Manijas.h"
+
 #include <QFileInfo>
 
 #include <libpq-fe.h>
@@ -18,10 +20,10 @@ DestinoPostgres DestinoDeConexion(const pg_conn* conexion) {
                             {}};
     // What the connection used, wherever it came from: the string, a service
     // file's entry, the PG* variables.
-    PQconninfoOption* opciones = PQconninfo(const_cast<pg_conn*>(conexion));
+    const OpcionesPostgres opciones(PQconninfo(const_cast<pg_conn*>(conexion)));
     for (const char* clave : kClavesTls) {
         QString valor;
-        for (PQconninfoOption* o = opciones; o && o->keyword; ++o) {
+        for (PQconninfoOption* o = opciones.get(); o && o->keyword; ++o) {
             if (qstrcmp(o->keyword, clave) == 0 && o->val)
                 valor = QString::fromUtf8(o->val);
         }
@@ -30,6 +32,5 @@ DestinoPostgres DestinoDeConexion(const pg_conn* conexion) {
             valor = QFileInfo(valor).absoluteFilePath();
         destino.tls.append({QLatin1String(clave), valor});
     }
-    PQconninfoFree(opciones);
     return destino;
 }

@@ -1,7 +1,9 @@
 #include "platform/base/EsperaPostgres.h"
 
-#include "platform/proceso/ErrorEjecucion.h"
 #include "platform/base/ErroresBase.h"
+#include "platform/base/Manijas.h"
+#include "platform/base/TextosBase.h"
+#include "platform/proceso/ErrorEjecucion.h"
 
 #include <QDeadlineTimer>
 
@@ -22,19 +24,15 @@ constexpr int kIntervaloAviso = 50;
 // How long a server asked to stop may take to say it stopped.
 constexpr int kGraciaCancelacion = 5000;
 
-const QString kSinRespuesta = QStringLiteral("el servidor no respondió en %1 s");
-const QString kSinCancelar = QStringLiteral("el servidor no atendió la cancelación en %1 s");
-
 // libpq 15 has no cancel request that waits with a deadline; against a frozen
 // postmaster it would wait for ever, so it waits on a thread of its own.
 void PedirCancelacion(pg_conn* conexion) {
-    PGcancel* cancelacion = PQgetCancel(conexion);
+    CancelacionPostgres cancelacion(PQgetCancel(conexion));
     if (!cancelacion)
         return;
-    std::thread([cancelacion] {
+    std::thread([cancelacion = std::move(cancelacion)] {
         char motivo[256];
-        PQcancel(cancelacion, motivo, sizeof motivo);
-        PQfreeCancel(cancelacion);
+        PQcancel(cancelacion.get(), motivo, sizeof motivo);
     }).detach();
 }
 
@@ -57,7 +55,7 @@ void EsperarServidor(pg_conn* conexion, const EsperaPostgres& espera, bool respu
         if (pendiente < 0 || (pendiente == 0 && (!respuesta || !PQisBusy(conexion))))
             return;
         if (limite.hasExpired())
-            Abandonar(conexion, detenida ? kSinCancelar : kSinRespuesta,
+            Abandonar(conexion, detenida ? TextosBase::SinCancelar : TextosBase::SinRespuesta,
                       detenida ? kGraciaCancelacion : espera.milisegundos);
         pollfd fd{PQsocket(conexion), short(POLLIN | (pendiente > 0 ? POLLOUT : 0)), 0};
         const int resto = int(qMin<qint64>(limite.remainingTime(), INT_MAX));
@@ -82,11 +80,10 @@ void EsperarServidor(pg_conn* conexion, const EsperaPostgres& espera, bool respu
 
 int MilisegundosSinRespuesta(pg_conn* conexion) {
     int milisegundos = kPredeterminada;
-    PQconninfoOption* opciones = PQconninfo(conexion);
-    for (PQconninfoOption* o = opciones; o && o->keyword; ++o) {
+    const OpcionesPostgres opciones(PQconninfo(conexion));
+    for (PQconninfoOption* o = opciones.get(); o && o->keyword; ++o) {
         if (std::strcmp(o->keyword, "tcp_user_timeout") == 0 && o->val && std::atoi(o->val) > 0)
             milisegundos = std::atoi(o->val);
     }
-    PQconninfoFree(opciones);
     return milisegundos;
 }

@@ -1,17 +1,15 @@
 #pragma once
 
 #include "platform/base/CopiaPostgres.h"
-#include "platform/base/Motor.h"
 #include "platform/base/DestinoPostgres.h"
+#include "platform/base/Manijas.h"
+#include "platform/base/Motor.h"
 
 #include <QByteArray>
 #include <QHash>
 #include <QString>
 
 #include <memory>
-
-struct pg_conn;
-struct pg_result;
 
 // A shared PostgreSQL server through libpq. Statements that share a form share
 // one prepared statement; inside a transaction, consecutive inserts of one
@@ -40,7 +38,7 @@ public:
     void EsperaOcupada(int milisegundos) override;
     void EstablecerAviso(Aviso aviso) override { espera_.aviso = std::move(aviso); }
 
-    DestinoPostgres Destino() const { return DestinoDeConexion(conexion_); }
+    DestinoPostgres Destino() const { return DestinoDeConexion(conexion_.get()); }
 
 private:
     struct Preparada {
@@ -52,30 +50,33 @@ private:
         FormaCopia copia;
     };
 
-    MotorPostgres(pg_conn* conexion, QByteArray cadena);
+    MotorPostgres(ManijaPostgres conexion, QByteArray cadena);
     void Reconectar();
     void PrepararSesion();
+    bool TablasPresentes();
     void AsegurarEsquema();
+    void CrearEsquema();
     // Refuses temporary tables and tables without the program's columns.
     void ComprobarTablas();
     void ComprobarPermisos();
     // The form's entry, made on first sight; the server prepares it at its
     // first execution outside a COPY.
     Preparada& Preparar(const QString& forma);
+    // Prepares the form on the server, under a name of its own.
+    void PrepararEnServidor(Preparada& preparada);
     void EjecutarPreparada(const Preparada& preparada, const SentenciaParametrizada& sentencia);
     // The last result of the statement sent last, as PQexec gives it, telling
     // the notice while the server works on it and asking the server to stop
     // when it says so; raises when the server stops answering.
-    pg_result* EsperarResultado();
+    ResultadoPostgres EsperarResultado();
     // PQexec with every wait bounded: null when the command could not be sent.
-    pg_result* Enviar(const char* sql);
-    // Runs a command and returns its result, which the caller clears; raises
-    // on failure.
-    pg_result* Comando(const char* sql);
+    ResultadoPostgres Enviar(const char* sql);
+    // Runs a command and returns its result; raises on failure.
+    ResultadoPostgres Comando(const char* sql);
     void ComandoSinFilas(const char* sql);
-    [[noreturn]] void Fallar(pg_result* resultado);
+    [[noreturn]] void Fallar(const pg_result* resultado);
 
-    pg_conn* conexion_;
+    ManijaPostgres conexion_;
     QByteArray cadena_;
     int esperaOcupada_;
     bool enTransaccion_ = false;

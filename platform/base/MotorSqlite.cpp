@@ -1,8 +1,9 @@
 #include "platform/base/MotorSqlite.h"
 
 #include "platform/base/BaseDatos.h"
-#include "platform/proceso/ErrorEjecucion.h"
 #include "platform/base/ErroresBase.h"
+#include "platform/base/TextosBase.h"
+#include "platform/proceso/ErrorEjecucion.h"
 #include "platform/proceso/Rutas.h"
 
 #include <sqlite3.h>
@@ -12,12 +13,8 @@
 
 namespace {
 
-// No memory statistics: keeping them takes a global lock on every allocation
-// SQLite makes, a few for every row a run inserts. Set before any connection.
-const int kSinEstadisticas = sqlite3_config(SQLITE_CONFIG_MEMSTATUS, 0);
-
 constexpr int kEsperaPredeterminada = 5000;
-constexpr int kMaximoPreparadas = 64;
+constexpr size_t kMaximoPreparadas = 64;
 // Virtual machine steps between two notices during a statement: a few
 // thousand a millisecond.
 constexpr int kPasosPorAviso = 20000;
@@ -43,85 +40,86 @@ bool EsEscribible(const QByteArray& ruta) {
     return access(ruta.constData(), W_OK) == 0;
 }
 
+void ComprobarArchivo(const QString& ruta, const QByteArray& rutaLocal) {
+    struct stat info {};
+    if (ruta.isEmpty() || stat(rutaLocal.constData(), &info) != 0)
+        FallarTexto(TextosBase::SinArchivo.arg(ruta));
+    if (!S_ISREG(info.st_mode))
+        FallarTexto(TextosBase::NoEsArchivo.arg(ruta));
+    if (!EsEscribible(rutaLocal))
+        FallarTexto(TextosBase::ArchivoSoloLectura.arg(ruta));
+}
+
+ManijaSqlite Conectar(const QByteArray& rutaLocal) {
+    ManijaSqlite db;
+    // One thread uses a connection: SQLite need not lock it on every call.
+    const int r = AbrirSqlite(rutaLocal, SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX, db);
+    if (r != SQLITE_OK)
+        FallarTexto(MotivoSqlite(r, QString::fromUtf8(sqlite3_errmsg(db.get()))));
+    sqlite3_busy_timeout(db.get(), kEsperaPredeterminada);
+    sqlite3_exec(db.get(), "PRAGMA cache_size=-16384", nullptr, nullptr, nullptr);
+    return db;
+}
+
+QByteArray Columna(sqlite3_stmt* st, int columna) {
+    return QByteArray(static_cast<const char*>(sqlite3_column_blob(st, columna)),
+                      sqlite3_column_bytes(st, columna));
+}
+
+void ComprobarContrasena(sqlite3* db, const QString& contrasena) {
+    sqlite3_stmt* crudo = nullptr;
+    int rc = sqlite3_prepare_v2(db, ConsultaVerificador, -1, &crudo, nullptr);
+    const ManijaSentencia st(crudo);
+    bool valida = false;
+    if (rc == SQLITE_OK) {
+        rc = sqlite3_step(st.get());
+        if (rc == SQLITE_ROW) {
+            const QByteArray guardado = Columna(st.get(), 1);
+            valida = !guardado.isEmpty() &&
+                     DerivarVerificador(contrasena, Columna(st.get(), 0)) == guardado;
+            rc = SQLITE_OK;
+        }
+    }
+    // A database without the verifier's table is not one of ours.
+    if (rc != SQLITE_OK && rc != SQLITE_DONE)
+        FallarTexto(MotivoSqlite(rc == SQLITE_ERROR ? SQLITE_NOTADB : rc,
+                                 QString::fromUtf8(sqlite3_errmsg(db))));
+    if (!valida)
+        FallarTexto(TextosBase::ContrasenaNoValida);
+}
+
+// A database of the first version gets the tables it lacks, once.
+void Actualizar(sqlite3* db) {
+    if (sqlite3_exec(db, ConsultaVersion, nullptr, nullptr, nullptr) == SQLITE_OK)
+        return;
+    const int r = sqlite3_exec(db, ActualizacionBaseDatos, nullptr, nullptr, nullptr);
+    if (r != SQLITE_OK)
+        FallarTexto(MotivoSqlite(r, QString::fromUtf8(sqlite3_errmsg(db))));
+}
+
 } // namespace
 
 std::unique_ptr<MotorSqlite> MotorSqlite::Abrir(const QString& ruta, const QString& contrasena) {
     const QByteArray rutaLocal = RutaABytes(ruta);
-    struct stat info {};
-    if (ruta.isEmpty() || stat(rutaLocal.constData(), &info) != 0)
-        FallarTexto(QStringLiteral("No se encontró el archivo de base de datos '%1'").arg(ruta));
-    if (!S_ISREG(info.st_mode))
-        FallarTexto(QStringLiteral("'%1' no es un archivo de base de datos").arg(ruta));
-    if (!EsEscribible(rutaLocal))
-        FallarTexto(QStringLiteral("El archivo de base de datos '%1' es de solo lectura o no se "
-                                   "puede escribir")
-                        .arg(ruta));
-
-    sqlite3* db = nullptr;
-    // One thread uses a connection: SQLite need not lock it on every call.
-    const int r = sqlite3_open_v2(rutaLocal.constData(), &db,
-                                  SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX, nullptr);
-    if (r != SQLITE_OK) {
-        const QString motivo = MotivoSqlite(r, QString::fromUtf8(sqlite3_errmsg(db)));
-        sqlite3_close_v2(db);
-        FallarTexto(motivo);
-    }
-    sqlite3_busy_timeout(db, kEsperaPredeterminada);
-    sqlite3_exec(db, "PRAGMA cache_size=-16384", nullptr, nullptr, nullptr);
-
-    sqlite3_stmt* st = nullptr;
-    int rc = sqlite3_prepare_v2(db, ConsultaVerificador, -1, &st, nullptr);
-    bool valida = false;
-    if (rc == SQLITE_OK) {
-        rc = sqlite3_step(st);
-        if (rc == SQLITE_ROW) {
-            const QByteArray sal(static_cast<const char*>(sqlite3_column_blob(st, 0)),
-                                 sqlite3_column_bytes(st, 0));
-            const QByteArray guardado(static_cast<const char*>(sqlite3_column_blob(st, 1)),
-                                      sqlite3_column_bytes(st, 1));
-            valida = !guardado.isEmpty() && DerivarVerificador(contrasena, sal) == guardado;
-            rc = SQLITE_OK;
-        }
-    }
-    if (rc != SQLITE_OK && rc != SQLITE_DONE) {
-        // A database without the verifier's table is not one of ours.
-        const QString motivo = MotivoSqlite(rc == SQLITE_ERROR ? SQLITE_NOTADB : rc,
-                                            QString::fromUtf8(sqlite3_errmsg(db)));
-        sqlite3_finalize(st);
-        sqlite3_close_v2(db);
-        FallarTexto(motivo);
-    }
-    sqlite3_finalize(st);
-    if (!valida) {
-        sqlite3_close_v2(db);
-        FallarTexto(QStringLiteral("No es una contraseña válida."));
-    }
-    // A database of the first version gets the tables it lacks, once.
-    if (sqlite3_exec(db, ConsultaVersion, nullptr, nullptr, nullptr) != SQLITE_OK) {
-        const int a = sqlite3_exec(db, ActualizacionBaseDatos, nullptr, nullptr, nullptr);
-        if (a != SQLITE_OK) {
-            const QString motivo = MotivoSqlite(a, QString::fromUtf8(sqlite3_errmsg(db)));
-            sqlite3_close_v2(db);
-            FallarTexto(motivo);
-        }
-    }
-    return std::unique_ptr<MotorSqlite>(new MotorSqlite(db));
+    ComprobarArchivo(ruta, rutaLocal);
+    ManijaSqlite db = Conectar(rutaLocal);
+    ComprobarContrasena(db.get(), contrasena);
+    Actualizar(db.get());
+    return std::unique_ptr<MotorSqlite>(new MotorSqlite(std::move(db)));
 }
 
-MotorSqlite::~MotorSqlite() {
-    for (sqlite3_stmt* st : std::as_const(preparadas_))
-        sqlite3_finalize(st);
-    // Closing with a transaction open rolls it back.
-    sqlite3_close_v2(db_);
-}
+MotorSqlite::MotorSqlite(ManijaSqlite db)
+    : db_(std::move(db)) {}
+
+MotorSqlite::~MotorSqlite() = default;
 
 void MotorSqlite::EsperaOcupada(int milisegundos) {
-    sqlite3_busy_timeout(db_, milisegundos);
+    sqlite3_busy_timeout(db_.get(), milisegundos);
 }
 
 void MotorSqlite::EstablecerAviso(Aviso aviso) {
     aviso_ = std::move(aviso);
-    sqlite3_progress_handler(db_, aviso_ ? kPasosPorAviso : 0,
+    sqlite3_progress_handler(db_.get(), aviso_ ? kPasosPorAviso : 0,
                              aviso_ ? &MotorSqlite::Avisar : nullptr, this);
 }
 
@@ -139,7 +137,7 @@ void MotorSqlite::Confirmar() {
 }
 
 void MotorSqlite::Deshacer() {
-    if (sqlite3_get_autocommit(db_))
+    if (sqlite3_get_autocommit(db_.get()))
         return; // the engine already rolled back on its own error
     EjecutarDirecto("ROLLBACK");
 }
@@ -148,39 +146,35 @@ sqlite3_stmt* MotorSqlite::Preparar(const QString& forma) {
     // A run repeats one form line after line: the last one is checked first.
     if (ultima_ && forma == ultimaForma_)
         return ultima_;
-    sqlite3_stmt* st = preparadas_.value(forma);
-    if (!st) {
+    auto hallada = preparadas_.find(forma);
+    if (hallada == preparadas_.end()) {
         if (preparadas_.size() >= kMaximoPreparadas) {
-            for (sqlite3_stmt* viejo : std::as_const(preparadas_))
-                sqlite3_finalize(viejo);
+            ultima_ = nullptr;
             preparadas_.clear();
         }
-        st = Compilar(forma);
-        preparadas_.insert(forma, st);
+        hallada = preparadas_.emplace(forma, Compilar(forma)).first;
     }
-    ultima_ = st;
+    ultima_ = hallada->second.get();
     ultimaForma_ = forma;
-    return st;
+    return ultima_;
 }
 
-sqlite3_stmt* MotorSqlite::Compilar(const QString& forma) {
-    sqlite3_stmt* st = nullptr;
+ManijaSentencia MotorSqlite::Compilar(const QString& forma) {
+    sqlite3_stmt* crudo = nullptr;
     const QByteArray texto = forma.toUtf8();
     const char* resto = nullptr;
-    const int r = sqlite3_prepare_v3(db_, texto.constData(), int(texto.size()),
-                                     SQLITE_PREPARE_PERSISTENT, &st, &resto);
+    const int r = sqlite3_prepare_v3(db_.get(), texto.constData(), int(texto.size()),
+                                     SQLITE_PREPARE_PERSISTENT, &crudo, &resto);
+    ManijaSentencia st(crudo);
     if (r != SQLITE_OK)
-        Fallar(db_, r);
+        Fallar(db_.get(), r);
     if (!st)
-        FallarTexto(QStringLiteral("La instrucción SQL está vacía"));
+        FallarTexto(TextosBase::InstruccionVacia);
     while (resto && *resto &&
            (*resto == ' ' || *resto == ';' || *resto == '\n' || *resto == '\r' || *resto == '\t'))
         ++resto;
-    if (resto && *resto) {
-        sqlite3_finalize(st);
-        FallarTexto(
-            QStringLiteral("Se encontraron caracteres después del final de la instrucción SQL"));
-    }
+    if (resto && *resto)
+        FallarTexto(TextosBase::RestoTrasInstruccion);
     return st;
 }
 
@@ -188,8 +182,7 @@ void MotorSqlite::Ejecutar(const SentenciaParametrizada& sentencia) {
     sqlite3_stmt* st = Preparar(sentencia.forma);
     const qsizetype n = sentencia.literales.size();
     if (sqlite3_bind_parameter_count(st) != n)
-        FallarTexto(
-            QStringLiteral("La instrucción SQL no es válida: %1").arg(sentencia.forma.trimmed()));
+        FallarTexto(TextosBase::InstruccionNoValida.arg(sentencia.forma.trimmed()));
     // Every parameter is bound again, from buffers that live until the next
     // statement, so SQLite needs no copy of its own.
     if (qsizetype(utf8_.size()) < n)
@@ -209,11 +202,11 @@ void MotorSqlite::Ejecutar(const SentenciaParametrizada& sentencia) {
     } while (r == SQLITE_ROW);
     sqlite3_reset(st);
     if (r != SQLITE_DONE)
-        Fallar(db_, r);
+        Fallar(db_.get(), r);
 }
 
 void MotorSqlite::EjecutarDirecto(const char* sql) {
-    const int r = sqlite3_exec(db_, sql, nullptr, nullptr, nullptr);
+    const int r = sqlite3_exec(db_.get(), sql, nullptr, nullptr, nullptr);
     if (r != SQLITE_OK)
-        Fallar(db_, r);
+        Fallar(db_.get(), r);
 }

@@ -1,16 +1,14 @@
 #pragma once
 
+#include "platform/base/Manijas.h"
 #include "platform/base/Motor.h"
 
-#include <QHash>
 #include <QString>
 #include <QStringEncoder>
 
 #include <memory>
+#include <unordered_map>
 #include <vector>
-
-struct sqlite3;
-struct sqlite3_stmt;
 
 // The embedded engine: an SQLite file protected by a password verifier stored
 // inside it. Statements that share a form share one prepared statement.
@@ -30,16 +28,16 @@ public:
     void EstablecerAviso(Aviso aviso) override;
 
 private:
-    explicit MotorSqlite(sqlite3* db)
-        : db_(db) {}
+    explicit MotorSqlite(ManijaSqlite db);
     sqlite3_stmt* Preparar(const QString& forma);
-    sqlite3_stmt* Compilar(const QString& forma);
+    ManijaSentencia Compilar(const QString& forma);
     void EjecutarDirecto(const char* sql);
     static int Avisar(void* motor);
 
-    sqlite3* db_;
+    // Declared first, so it is closed after every statement of its own.
+    ManijaSqlite db_;
     Aviso aviso_;
-    QHash<QString, sqlite3_stmt*> preparadas_;
+    std::unordered_map<QString, ManijaSentencia> preparadas_;
     sqlite3_stmt* ultima_ = nullptr;
     QString ultimaForma_;
     QStringEncoder codificador_{QStringEncoder::Utf8};
