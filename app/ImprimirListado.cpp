@@ -1,14 +1,15 @@
 #include "app/frmPrincipal.h"
 
 #include "app/TextosVentana.h"
-#include "platform/proceso/ErrorEjecucion.h"
-#include "platform/proceso/Mensajes.h"
-#include "platform/proceso/Rutas.h"
 #include "platform/archivos/SistemaArchivos.h"
-#include "platform/proceso/TextoVisible.h"
 #include "platform/gui/ControlReporteVentana.h"
 #include "platform/gui/DialogoComun.h"
 #include "platform/gui/Puntero.h"
+#include "platform/proceso/ArchivosPrograma.h"
+#include "platform/proceso/ErrorEjecucion.h"
+#include "platform/proceso/Mensajes.h"
+#include "platform/proceso/Rutas.h"
+#include "platform/proceso/TextoVisible.h"
 #include "run/Listado.h"
 #include "run/Programa.h"
 #include "util/Ini.h"
@@ -18,20 +19,13 @@
 
 namespace {
 
-// The listing, with the engine's failure raised as an error.
-void Imprimir(ControlReporte& rpt) {
-    rpt.PrintReport();
-    if (rpt.LastErrorNumber() != 0)
-        throw ErrorEjecucion(rpt.LastErrorNumber(), rpt.LastErrorString());
-}
-
 // Asks for the template; returns the chosen file, or an empty text when there is none.
 QString PedirPlantilla(DialogoComun& dlgArchivo, const QString& carpeta) {
     dlgArchivo.DefaultExt = TextosListado::ExtensionReporte;
     dlgArchivo.CancelError = false;
     dlgArchivo.InitDir = carpeta;
     dlgArchivo.Flags = TextosListado::FlagsDialogo;
-    dlgArchivo.FileName = TextosListado::Plantilla;
+    dlgArchivo.FileName = ArchivosPrograma::Plantilla;
     dlgArchivo.Filter = TextosListado::FiltroReportes;
     dlgArchivo.ShowOpen();
     return ExisteArchivoOrdinario(dlgArchivo.FileName) ? dlgArchivo.FileName : QString();
@@ -57,19 +51,20 @@ void frmPrincipal::AnticiparListado(const QString& strArchivo, const QString& st
                                     const QString& corrida) {
     try {
         PrepararListado(*rpt, programa_, strArchivo, strHash, corrida,
-                        TextosListado::DestinoVentana);
+                        ControlReporte::DestinoVentana);
         rpt->Anticipar();
     } catch (const ErrorEjecucion&) {
         // ImprimirListado meets the same failure and reports it.
     }
 }
 
-void frmPrincipal::ImprimirListado(QString& strArchivo, QString& strHash, const QString& corrida) {
+void frmPrincipal::ImprimirListado(const QString& strArchivo, const QString& strHash,
+                                   const QString& corrida) {
     try {
         EstablecerPuntero(PunteroReloj);
         rpt->destinoPdf = DestinoPdf(strArchivoIni, strArchivo);
         PrepararListado(*rpt, programa_, strArchivo, strHash, corrida,
-                        TextosListado::DestinoVentana);
+                        ControlReporte::DestinoVentana);
         Imprimir(*rpt);
         EstablecerPuntero(PunteroPredeterminado);
         return;
@@ -91,9 +86,6 @@ void frmPrincipal::ImprimirListado(QString& strArchivo, QString& strHash, const 
             }
         }
         // The run went through: the operator must know the rows and the code stand.
-        MsgBox(TextoVisible(error.Descripcion()) +
-               QStringLiteral("\n\nLas filas del archivo se guardaron y su "
-                              "código de control es %1.")
-                   .arg(strHash));
+        MsgBox(TextoVisible(error.Descripcion()) + TextosVentana::FilasGuardadas.arg(strHash));
     }
 }

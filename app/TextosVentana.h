@@ -4,6 +4,7 @@
 
 // The main window's texts and the names of its settings.
 namespace TextosVentana {
+inline const QString TituloVentana = QStringLiteral("Generación de código de control");
 // Alt+A and Alt+C belong to the buttons.
 inline const QString Etiqueta = QStringLiteral("A&rchivo");
 inline const QString Aceptar = QStringLiteral("&Aceptar");
@@ -20,6 +21,11 @@ inline const QString DescripcionCancelar =
     QStringLiteral("Detiene la corrida en curso, o cierra la ventana");
 inline const QString FiltroArchivos =
     QStringLiteral("Archivos de texto (*.txt)|*.txt|Todos los archivos (*.*)|*.*");
+inline const QString Preparando = QStringLiteral("Preparando la base de datos…");
+inline const QString Leidas = QStringLiteral("Leídas %1 líneas: %2 %");
+inline const QString Quedan = QStringLiteral("\nQuedan unos %1 s");
+inline const QString FilasGuardadas =
+    QStringLiteral("\n\nLas filas del archivo se guardaron y su código de control es %1.");
 
 inline const QString SeccionIni = QStringLiteral("General");
 inline const QString ClaveUltRuta = QStringLiteral("UltRuta");

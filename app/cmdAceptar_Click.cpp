@@ -1,11 +1,13 @@
 #include "app/frmPrincipal.h"
 
+#include "app/TextosVentana.h"
+
+#include "platform/gui/ProgresoVentana.h"
+#include "platform/gui/Puntero.h"
 #include "platform/proceso/Cantidad.h"
 #include "platform/proceso/ErrorEjecucion.h"
 #include "platform/proceso/Mensajes.h"
 #include "platform/proceso/TextoVisible.h"
-#include "platform/gui/ProgresoVentana.h"
-#include "platform/gui/Puntero.h"
 #include "run/CorridaControl.h"
 
 #include <QElapsedTimer>
@@ -23,14 +25,34 @@ QString TextoProgreso(const ProgresoCorrida& p, qint64 transcurrido) {
     // Before its first line the run clears the file's earlier rows, or waits
     // for another run of the same file to end.
     if (p.lineas == 0)
-        return QStringLiteral("Preparando la base de datos…");
-    QString texto = QStringLiteral("Leídas %1 líneas: %2 %").arg(p.Lineas()).arg(p.Porcentaje());
+        return TextosVentana::Preparando;
+    QString texto = TextosVentana::Leidas.arg(p.Lineas()).arg(p.Porcentaje());
     if (const qint64 quedan = p.SegundosRestantes(transcurrido); quedan >= 0)
-        texto += QStringLiteral("\nQuedan unos %1 s").arg(TextoCantidad(quedan));
+        texto += TextosVentana::Quedan.arg(TextoCantidad(quedan));
     return texto;
 }
 
 } // namespace
+
+// The run under its progress window, which also lets the operator stop it.
+ResultadoCorrida frmPrincipal::Correr() {
+    ProgresoVentana progreso(this);
+    return EjecutarCorrida(programa_, txtRutaArchivo->text(), [&](const ProgresoCorrida& p) {
+        return progreso.Avanzar(p.leidos, p.tamano, [&] {
+            return TextoProgreso(p, progreso.Transcurrido());
+        }) && !cancelar_;
+    });
+}
+
+// The listing shows after a pause, during which it is read.
+void frmPrincipal::Listar(const ResultadoCorrida& corrida) {
+    QElapsedTimer pausa;
+    pausa.start();
+    AnticiparListado(corrida.strArchivo, corrida.strHash, corrida.corrida);
+    Sleep(kPausaListado - std::min<qint64>(kPausaListado, pausa.elapsed()));
+    EstablecerPuntero(PunteroPredeterminado);
+    ImprimirListado(corrida.strArchivo, corrida.strHash, corrida.corrida);
+}
 
 void frmPrincipal::cmdAceptar_Click() {
     // The window handles its events during a run: a second click waits for none.
@@ -45,26 +67,11 @@ void frmPrincipal::cmdAceptar_Click() {
     });
     try {
         EstablecerPuntero(PunteroReloj);
-        ResultadoCorrida corrida;
-        {
-            ProgresoVentana progreso(this);
-            corrida =
-                EjecutarCorrida(programa_, txtRutaArchivo->text(), [&](const ProgresoCorrida& p) {
-                    return progreso.Avanzar(p.leidos, p.tamano, [&] {
-                        return TextoProgreso(p, progreso.Transcurrido());
-                    }) && !cancelar_;
-                });
-        }
+        const ResultadoCorrida corrida = Correr();
         // Committed: a request to close now waits for the listing.
         confirmada_ = true;
         cerrarAlTerminar_ = false;
-        // The listing is read during the pause and shows when it ends.
-        QElapsedTimer pausa;
-        pausa.start();
-        AnticiparListado(corrida.strArchivo, corrida.strHash, corrida.corrida);
-        Sleep(kPausaListado - std::min<qint64>(kPausaListado, pausa.elapsed()));
-        EstablecerPuntero(PunteroPredeterminado);
-        ImprimirListado(corrida.strArchivo, corrida.strHash, corrida.corrida);
+        Listar(corrida);
     } catch (const ErrorEjecucion& e) {
         EstablecerPuntero(PunteroPredeterminado);
         if (e.Numero() == ErrorCorridaCancelada)
@@ -73,6 +80,6 @@ void frmPrincipal::cmdAceptar_Click() {
             MsgBox(MensajeErrorCorrida(e.Numero(), TextoVisible(e.Descripcion())));
     } catch (const std::bad_alloc&) {
         EstablecerPuntero(PunteroPredeterminado);
-        MsgBox(MensajeErrorCorrida(7, QStringLiteral("Memoria insuficiente")));
+        MsgBox(MensajeErrorCorrida(7, TextosCorrida::MemoriaInsuficiente));
     }
 }

@@ -1,8 +1,8 @@
 #include "app/frmPrincipal.h"
 
 #include "app/TextosVentana.h"
-#include "platform/proceso/Rutas.h"
 #include "platform/gui/DialogoComun.h"
+#include "platform/proceso/Rutas.h"
 #include "run/Programa.h"
 #include "util/Ini.h"
 
@@ -35,5 +35,5 @@ void frmPrincipal::cmdBuscarArchivo_Click() {
         return;
     txtRutaArchivo->setText(dlgArchivo->FileName);
     EscribirIni(strArchivoIni, TextosVentana::SeccionIni, TextosVentana::ClaveUltRuta,
-                programa_.gSistemaArchivos->GetParentFolderName(dlgArchivo->FileName));
+                programa_.gSistemaArchivos()->GetParentFolderName(dlgArchivo->FileName));
 }

@@ -2,12 +2,12 @@
 
 #include "app/TextosVentana.h"
 #include "app/modGral.h"
-#include "platform/proceso/ErrorEjecucion.h"
 #include "platform/gui/BotonImagen.h"
 #include "platform/gui/ControlReporteVentana.h"
 #include "platform/gui/DialogoComun.h"
 #include "platform/gui/Fuentes.h"
 #include "platform/gui/Twips.h"
+#include "platform/proceso/ErrorEjecucion.h"
 #include "run/Programa.h"
 #include "util/gui/CentrarFormulario.h"
 #include "util/gui/EnviarTecla.h"
@@ -54,7 +54,7 @@ frmPrincipal::frmPrincipal(Programa& programa, QWidget* padre)
     // The pictures live in the window library, which the linker would otherwise drop.
     Q_INIT_RESOURCE(recursos);
     setAttribute(Qt::WA_DeleteOnClose);
-    setWindowTitle(Textos::TituloVentana);
+    setWindowTitle(TextosVentana::TituloVentana);
     setWindowIcon(QIcon(QStringLiteral(":/icono.png")));
     CrearControles();
     ColocarControles();
@@ -75,29 +75,10 @@ void frmPrincipal::CrearControles() {
     cmdBuscarArchivo = new BotonImagen(QIcon(QStringLiteral(":/buscar.png")), QString(), this);
     cmdBuscarArchivo->setObjectName(QStringLiteral("cmdBuscarArchivo"));
     cmdBuscarArchivo->setToolTip(TextosVentana::BuscarArchivo);
-
-    txtRutaArchivo = new QLineEdit(this);
-    txtRutaArchivo->setObjectName(QStringLiteral("txtRutaArchivo"));
-    // The path box and the label lie on the fixed, light artwork: their texts
-    // stay dark whatever the desktop's palette, so that they read in a dark
-    // theme too.
-    QPalette paleta = txtRutaArchivo->palette();
-    paleta.setColor(QPalette::Base, FondoRuta);
-    paleta.setColor(QPalette::Text, Qt::black);
-    paleta.setColor(QPalette::PlaceholderText, Qt::darkGray);
-    txtRutaArchivo->setPalette(paleta);
-
-    Label1 = new QLabel(TextosVentana::Etiqueta, this);
-    Label1->setObjectName(QStringLiteral("Label1"));
-    Label1->setFont(FuenteTahoma(true));
-    QPalette tinta = Label1->palette();
-    tinta.setColor(QPalette::WindowText, Qt::black);
-    Label1->setPalette(tinta);
-
+    CrearRutaYEtiqueta();
     cmdAceptar =
         new BotonImagen(QIcon(QStringLiteral(":/aceptar.png")), TextosVentana::Aceptar, this);
     cmdAceptar->setObjectName(QStringLiteral("cmdAceptar"));
-
     cmdCancelar =
         new BotonImagen(QIcon(QStringLiteral(":/cancelar.png")), TextosVentana::Cancelar, this);
     cmdCancelar->setObjectName(QStringLiteral("cmdCancelar"));
@@ -112,7 +93,30 @@ void frmPrincipal::CrearControles() {
     setTabOrder(txtRutaArchivo, cmdAceptar);
     setTabOrder(cmdAceptar, cmdCancelar);
     cmdBuscarArchivo->setFocus();
+    ConectarControles();
+}
 
+// The path box and the label lie on the fixed, light artwork: their texts
+// stay dark whatever the desktop's palette, so that they read in a dark theme too.
+void frmPrincipal::CrearRutaYEtiqueta() {
+    txtRutaArchivo = new QLineEdit(this);
+    txtRutaArchivo->setObjectName(QStringLiteral("txtRutaArchivo"));
+    QPalette paleta = txtRutaArchivo->palette();
+    paleta.setColor(QPalette::Base, FondoRuta);
+    paleta.setColor(QPalette::Text, Qt::black);
+    paleta.setColor(QPalette::PlaceholderText, Qt::darkGray);
+    txtRutaArchivo->setPalette(paleta);
+
+    Label1 = new QLabel(TextosVentana::Etiqueta, this);
+    Label1->setObjectName(QStringLiteral("Label1"));
+    Label1->setFont(FuenteTahoma(true));
+    QPalette tinta = Label1->palette();
+    tinta.setColor(QPalette::WindowText, Qt::black);
+    Label1->setPalette(tinta);
+}
+
+// Key preview and the controls' handlers.
+void frmPrincipal::ConectarControles() {
     installEventFilter(this);
     for (QWidget* control : findChildren<QWidget*>())
         control->installEventFilter(this);
@@ -153,19 +157,17 @@ void frmPrincipal::ColocarControles() {
 void frmPrincipal::Form_Load() {
     CentrarFormulario(this, 0, DesplazamientoVertical);
     strArchivoIni = programa_.ArchivoIni();
-    programa_.gSistemaArchivos = std::make_unique<SistemaArchivos>();
     cmdAceptar->setEnabled(ExisteArchivo());
 }
 
 void frmPrincipal::Form_Unload() {
-    programa_.gSistemaArchivos.reset();
-    programa_.gConexion.reset();
+    programa_.Cerrar();
 }
 
 bool frmPrincipal::ExisteArchivo() const {
-    if (!programa_.gSistemaArchivos)
+    if (!programa_.gSistemaArchivos())
         throw ErrorSistema(Errores::ObjetoNoEstablecido);
-    return programa_.gSistemaArchivos->FileExists(txtRutaArchivo->text());
+    return programa_.gSistemaArchivos()->FileExists(txtRutaArchivo->text());
 }
 
 void frmPrincipal::txtRutaArchivo_Change() {
@@ -189,21 +191,24 @@ bool frmPrincipal::Form_KeyPress(int& KeyAscii) {
     return true;
 }
 
+// Esc is the cancel button's; Enter moves on as a Tab. True when the key was consumed.
+bool frmPrincipal::Tecla(const QKeyEvent& tecla) {
+    if (tecla.key() == Qt::Key_Escape && tecla.modifiers() == Qt::NoModifier &&
+        cmdCancelar->isEnabled()) {
+        cmdCancelar->click();
+        return true;
+    }
+    const bool enter = tecla.key() == Qt::Key_Return || tecla.key() == Qt::Key_Enter;
+    int KeyAscii = enter && !(tecla.modifiers() & Qt::ControlModifier) ? CaracterEnter : -1;
+    return Form_KeyPress(KeyAscii);
+}
+
 bool frmPrincipal::eventFilter(QObject* objeto, QEvent* evento) {
     switch (evento->type()) {
-    case QEvent::KeyPress: {
-        const auto* tecla = static_cast<QKeyEvent*>(evento);
-        if (tecla->key() == Qt::Key_Escape && tecla->modifiers() == Qt::NoModifier &&
-            cmdCancelar->isEnabled()) {
-            cmdCancelar->click();
-            return true;
-        }
-        const bool enter = tecla->key() == Qt::Key_Return || tecla->key() == Qt::Key_Enter;
-        int KeyAscii = enter && !(tecla->modifiers() & Qt::ControlModifier) ? CaracterEnter : -1;
-        if (Form_KeyPress(KeyAscii))
+    case QEvent::KeyPress:
+        if (Tecla(*static_cast<QKeyEvent*>(evento)))
             return true;
         break;
-    }
     case QEvent::Show:
     case QEvent::Move:
         // Placed again once the window manager's frame is known: the

@@ -8,8 +8,10 @@ class BotonImagen;
 class ControlReporteVentana;
 class DialogoComun;
 class Programa;
+class QKeyEvent;
 class QLabel;
 class QLineEdit;
+struct ResultadoCorrida;
 
 // The program's one window: the path of the debit file, a browse button, the
 // accept button that starts the run and a cancel button.
@@ -33,12 +35,15 @@ protected:
 
 private:
     void CrearControles();
+    void CrearRutaYEtiqueta();
+    void ConectarControles();
     void ColocarControles();
     void NombrarControles();
     void Form_Load();
     void Form_Unload();
     // True when the key was consumed.
     bool Form_KeyPress(int& KeyAscii);
+    bool Tecla(const QKeyEvent& tecla);
     bool ExisteArchivo() const;
     void txtRutaArchivo_Change();
     void txtRutaArchivo_GotFocus();
@@ -48,9 +53,11 @@ private:
     void cmdBuscarArchivo_Click();
     // The accept button's run (cmdAceptar_Click.cpp).
     void cmdAceptar_Click();
+    ResultadoCorrida Correr();
+    void Listar(const ResultadoCorrida& corrida);
     // The listing of one file's rows, those of the run `corrida`
     // (ImprimirListado.cpp).
-    void ImprimirListado(QString& strArchivo, QString& strHash, const QString& corrida);
+    void ImprimirListado(const QString& strArchivo, const QString& strHash, const QString& corrida);
     // Reads that listing ahead, during the pause before it shows.
     void AnticiparListado(const QString& strArchivo, const QString& strHash,
                           const QString& corrida);

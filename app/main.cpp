@@ -1,7 +1,7 @@
 #include "app/modGral.h"
+#include "platform/gui/Aplicacion.h"
 #include "platform/proceso/Mensajes.h"
 #include "platform/proceso/Rutas.h"
-#include "platform/gui/Aplicacion.h"
 #include "run/LineaOrdenes.h"
 #include "run/ModoLotes.h"
 #include "run/Programa.h"

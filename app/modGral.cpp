@@ -1,10 +1,10 @@
 #include "app/modGral.h"
 
 #include "app/frmPrincipal.h"
+#include "platform/gui/Aplicacion.h"
 #include "platform/proceso/ErrorEjecucion.h"
 #include "platform/proceso/InstanciaUnica.h"
 #include "platform/proceso/Mensajes.h"
-#include "platform/gui/Aplicacion.h"
 #include "run/Programa.h"
 
 #include <QFileInfo>
@@ -14,14 +14,8 @@ frmPrincipal* Main(Programa& programa, InstanciaUnica& instancia) {
     if (instancia.PrevInstance())
         return nullptr;
 
-    programa.PrepararBase();
-    programa.gConexion = std::make_unique<Conexion>();
-    programa.gConexion->SetConnectionString(programa.CadenaConexion());
-    programa.gConexion->Open();
-
-    QString strError;
-    if (!programa.RegistrarOrigenDatos(strError))
-        MsgBox(Textos::AvisoDsn + u'\n' + strError, IconoMensaje::Exclamacion);
+    if (const std::optional<QString> motivo = programa.Abrir({}))
+        MsgBox(TextosPrograma::AvisoDsn + u'\n' + *motivo, IconoMensaje::Exclamacion);
 
     auto* ventana = new frmPrincipal(programa);
     QObject::connect(&instancia, &InstanciaUnica::ActivacionPedida, ventana,
@@ -36,8 +30,7 @@ int EjecutarPrograma(Programa& programa, const QString& datos, const QString& se
     QPointer<frmPrincipal> ventana;
     int estado = 0;
     try {
-        programa.ElegirDatos(datos);
-        programa.ElegirServidor(servidor);
+        programa.Elegir(datos, servidor);
         InstanciaUnica instancia(InstanciaUnica::ClavePrograma(programa.RutaDatos()), ruta);
         ventana = Main(programa, instancia);
         if (ventana) {
@@ -49,7 +42,6 @@ int EjecutarPrograma(Programa& programa, const QString& datos, const QString& se
         estado = EstadoErrorNoControlado;
     }
     delete ventana.data();
-    programa.gSistemaArchivos.reset();
-    programa.gConexion.reset();
+    programa.Cerrar();
     return estado;
 }

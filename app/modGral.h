@@ -20,8 +20,3 @@ frmPrincipal* Main(Programa& programa, InstanciaUnica& instancia);
 // the runtime's default report and a non-zero status.
 int EjecutarPrograma(Programa& programa, const QString& datos = QString(),
                      const QString& servidor = QString(), const QString& archivo = QString());
-
-namespace Textos {
-inline const QString TituloVentana = QStringLiteral("Generación de código de control");
-inline const QString AvisoDsn = QStringLiteral("No se pudo crear el DSN para el listado.");
-} // namespace Textos

@@ -14,13 +14,13 @@
 // otherwise it starts one with tests/servidor/servidor.sh and removes it.
 
 #include "generar.h"
+#include "platform/archivos/SistemaArchivos.h"
 #include "platform/base/BaseDatos.h"
 #include "platform/base/Conexion.h"
-#include "platform/proceso/ErrorEjecucion.h"
-#include "platform/archivos/SistemaArchivos.h"
 #include "platform/gui/ControlReporteVentana.h"
 #include "platform/gui/LienzoPaginas.h"
 #include "platform/gui/VistaPrevia.h"
+#include "platform/proceso/ErrorEjecucion.h"
 #include "run/CorridaControl.h"
 #include "run/Listado.h"
 #include "run/Programa.h"
@@ -54,11 +54,11 @@ void Medir(const char* motor, const QString& cadena, const QString& datos, const
     const pid_t pid = fork();
     if (pid == 0) {
         Programa programa(QStringLiteral(COBRANZIA_PROGRAMA_DIR), datos);
-        programa.gSistemaArchivos = std::make_unique<SistemaArchivos>();
-        programa.gConexion = std::make_unique<Conexion>();
         try {
-            programa.gConexion->SetConnectionString(cadena);
-            programa.gConexion->Open();
+            // The embedded database is the one with no server.
+            if (cadena != programa.CadenaConexion())
+                programa.ElegirServidor(cadena, QString());
+            programa.AbrirConexion();
             qint64 filas = 0;
             const double vacia = Corrida(programa, archivo, &filas);
             const double reemplazo = Corrida(programa, archivo, &filas);
@@ -85,9 +85,7 @@ int PrimeraPagina(int argc, char** argv) {
     const QString servidor = QString::fromLocal8Bit(argv[2]);
     Programa programa(QStringLiteral(COBRANZIA_PROGRAMA_DIR), QString::fromLocal8Bit(argv[3]));
     programa.ElegirServidor(servidor, QString());
-    programa.gConexion = std::make_unique<Conexion>();
-    programa.gConexion->SetConnectionString(programa.CadenaConexion());
-    programa.gConexion->Open();
+    programa.AbrirConexion();
     PGconn* c = PQconnectdb(argv[2]);
     PGresult* r = PQexec(c, "SELECT corrida, codigo FROM Corridas WHERE t_archivo = 'grande.txt'");
     if (PQntuples(r) != 1) {

@@ -10,9 +10,9 @@
 #include "generar.h"
 
 #include "app/frmPrincipal.h"
+#include "platform/archivos/SistemaArchivos.h"
 #include "platform/base/BaseDatos.h"
 #include "platform/base/Conexion.h"
-#include "platform/archivos/SistemaArchivos.h"
 #include "platform/gui/LienzoPaginas.h"
 #include "platform/gui/VistaPrevia.h"
 #include "run/Programa.h"
@@ -77,10 +77,7 @@ int main(int argc, char** argv) {
     CrearBaseDatos(programa.BaseDatos(), TextosPrograma::Contrasena, &creada, &error);
     Lotes(dir.path(), archivo);
 
-    programa.gSistemaArchivos = std::make_unique<SistemaArchivos>();
-    programa.gConexion = std::make_unique<Conexion>();
-    programa.gConexion->SetConnectionString(programa.CadenaConexion());
-    programa.gConexion->Open();
+    programa.AbrirConexion();
     auto* ventana = new frmPrincipal(programa);
     ventana->show();
     ventana->findChild<QLineEdit*>(QStringLiteral("txtRutaArchivo"))->setText(archivo);

@@ -1,11 +1,11 @@
 #include "run/CorridaControl.h"
 
-#include "platform/proceso/Cantidad.h"
-#include "platform/base/Conexion.h"
-#include "platform/proceso/ErrorEjecucion.h"
-#include "platform/base/LiteralSQL.h"
-#include "platform/proceso/Rutas.h"
 #include "platform/archivos/SistemaArchivos.h"
+#include "platform/base/Conexion.h"
+#include "platform/base/LiteralSQL.h"
+#include "platform/proceso/Cantidad.h"
+#include "platform/proceso/ErrorEjecucion.h"
+#include "platform/proceso/Rutas.h"
 #include "platform/proceso/TextoVisible.h"
 #include "run/CadenaControl.h"
 #include "run/Programa.h"
@@ -53,9 +53,8 @@ QString Recorrer(SistemaArchivos& sistema, Cadena& cadena, const QString& ruta,
         strLinea = flujo->ReadLine();
         if (strLinea.contains(QChar(0)))
             throw ErrorEjecucion(ErrorLineaConNulo,
-                                 QStringLiteral("La línea %1 del archivo %2 contiene bytes nulos: "
-                                                "no es un archivo de texto")
-                                     .arg(TextoCantidad(flujo->NumeroLinea()), TextoVisible(ruta)));
+                                 TextosCorrida::LineaConNulo.arg(
+                                     TextoCantidad(flujo->NumeroLinea()), TextoVisible(ruta)));
         QuitarEspacios(strLinea);
         // The code is over the line's own bytes; a UTF-8 file stores its text.
         if (flujo->TextoPropio()) {
@@ -74,10 +73,7 @@ QString Recorrer(SistemaArchivos& sistema, Cadena& cadena, const QString& ruta,
     // A file written to while it was read gave part of one version and part
     // of another: neither its rows nor its code are the file's.
     if (flujo->Cambiado())
-        throw ErrorEjecucion(ErrorArchivoCambiado,
-                             QStringLiteral("El archivo %1 cambió mientras se leía: vuelva a "
-                                            "procesarlo cuando esté completo")
-                                 .arg(TextoVisible(ruta)));
+        throw ErrorEjecucion(ErrorArchivoCambiado, TextosCorrida::Cambiado.arg(TextoVisible(ruta)));
     return cadena.Codigo();
 }
 
@@ -112,57 +108,79 @@ QString NuevaCorrida() {
 
 } // namespace
 
+namespace {
+
+// The run's row in Corridas, then the delete of the file's earlier rows. The
+// wait for another run of the same file and the delete of a large earlier run
+// report progress too, and can be cancelled.
+void Registrar(Conexion& conexion, const QString& literalArchivo, const QString& corrida,
+               const AvanceCorrida& avance, bool& cancelada) {
+    if (avance)
+        conexion.EstablecerAviso([&] {
+            cancelada = cancelada || !avance({});
+            return !cancelada;
+        });
+    conexion.Execute(kRegistro % literalArchivo % kSeparador % CitarLiteral(corrida) %
+                     kRegistroFin);
+    conexion.Execute(Borrado(literalArchivo));
+    conexion.EstablecerAviso({});
+}
+
+// Stores the file's detail lines; returns its control code.
+QString Guardar(const Programa& programa, Conexion& conexion, const QString& ruta,
+                const QString& literalArchivo, const AvanceCorrida& avance, qint64& filas) {
+    QString sentencia;
+    // The digests are taken on another thread while this one stores the lines.
+    CadenaEnParalelo cadena(programa.BibliotecaMd5());
+    return Recorrer(*programa.gSistemaArchivos(), cadena, ruta, avance,
+                    [&](const QString& strLinea) {
+                        Insercion(FormatoSQL(strLinea, tsTexto, true), literalArchivo, sentencia);
+                        conexion.Execute(sentencia);
+                        ++filas;
+                    });
+}
+
+// Undoes the run and raises again what stopped it, called from its handler;
+// a cancelled run says so.
+[[noreturn]] void Deshacer(Conexion& conexion, bool cancelada) {
+    conexion.EstablecerAviso({});
+    if (conexion.EnTransaccion()) {
+        try {
+            conexion.RollbackTrans();
+        } catch (const ErrorEjecucion&) {
+            // The first error is the one to report; the engine undoes the
+            // transaction anyway when the connection closes.
+        }
+    }
+    if (cancelada)
+        throw ErrorEjecucion(ErrorCorridaCancelada, TextosCorrida::Cancelada);
+    throw;
+}
+
+} // namespace
+
 ResultadoCorrida EjecutarCorrida(Programa& programa, const QString& ruta,
                                  const AvanceCorrida& avance) {
-    if (!programa.gConexion || !programa.gSistemaArchivos)
+    if (!programa.gConexion() || !programa.gSistemaArchivos())
         throw ErrorSistema(Errores::ObjetoNoEstablecido);
-    Conexion& conexion = *programa.gConexion;
+    Conexion& conexion = *programa.gConexion();
     ResultadoCorrida resultado;
     // A name that is not UTF-8 is stored, and listed, with its odd bytes as "\xFF".
-    resultado.strArchivo = NombreLegible(programa.gSistemaArchivos->GetFileName(ruta));
+    resultado.strArchivo = NombreLegible(programa.gSistemaArchivos()->GetFileName(ruta));
     // The file's literal is the same on every row: written once.
     const QString literalArchivo = FormatoSQL(resultado.strArchivo, tsTexto, true);
-
     resultado.corrida = NuevaCorrida();
-    const QString literalCorrida = CitarLiteral(resultado.corrida);
     bool cancelada = false;
     conexion.BeginTrans();
     try {
-        // The wait for another run of the same file and the delete of a large
-        // earlier run report progress too, and can be cancelled.
-        if (avance)
-            conexion.EstablecerAviso([&] {
-                cancelada = cancelada || !avance({});
-                return !cancelada;
-            });
-        conexion.Execute(kRegistro % literalArchivo % kSeparador % literalCorrida % kRegistroFin);
-        conexion.Execute(Borrado(literalArchivo));
-        conexion.EstablecerAviso({});
-        QString sentencia;
-        // The digests are taken on another thread while this one stores the lines.
-        CadenaEnParalelo cadena(programa.BibliotecaMd5());
-        resultado.strHash = Recorrer(
-            *programa.gSistemaArchivos, cadena, ruta, avance, [&](const QString& strLinea) {
-                Insercion(FormatoSQL(strLinea, tsTexto, true), literalArchivo, sentencia);
-                conexion.Execute(sentencia);
-                ++resultado.filas;
-            });
+        Registrar(conexion, literalArchivo, resultado.corrida, avance, cancelada);
+        resultado.strHash =
+            Guardar(programa, conexion, ruta, literalArchivo, avance, resultado.filas);
         conexion.Execute(kCierreRegistro % CitarLiteral(resultado.strHash) % kFilas %
                          CitarLiteral(QString::number(resultado.filas)) % kDonde % literalArchivo);
         conexion.CommitTrans();
     } catch (...) {
-        conexion.EstablecerAviso({});
-        if (conexion.EnTransaccion()) {
-            try {
-                conexion.RollbackTrans();
-            } catch (const ErrorEjecucion&) {
-                // The first error is the one to report; the engine undoes the
-                // transaction anyway when the connection closes.
-            }
-        }
-        if (cancelada)
-            throw ErrorEjecucion(ErrorCorridaCancelada, TextosCorrida::Cancelada);
-        throw;
+        Deshacer(conexion, cancelada);
     }
     return resultado;
 }

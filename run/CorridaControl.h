@@ -66,6 +66,11 @@ inline constexpr int32_t ErrorArchivoCambiado = -2147221504 + 702;
 inline constexpr int32_t ErrorCorridaCancelada = -2147221504 + 703;
 
 namespace TextosCorrida {
+inline const QString MemoriaInsuficiente = QStringLiteral("Memoria insuficiente");
+inline const QString LineaConNulo =
+    QStringLiteral("La línea %1 del archivo %2 contiene bytes nulos: no es un archivo de texto");
+inline const QString Cambiado = QStringLiteral(
+    "El archivo %1 cambió mientras se leía: vuelva a procesarlo cuando esté completo");
 inline const QString Cancelada =
     QStringLiteral("Se canceló el proceso del archivo: la base de datos quedó como estaba.");
 } // namespace TextosCorrida

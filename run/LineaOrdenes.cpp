@@ -2,6 +2,8 @@
 
 #include <QHash>
 
+#include <optional>
+
 namespace {
 
 // Qt's own options and whether each takes a value, for both -name and --name.
@@ -47,11 +49,11 @@ public:
         if (linea_.modo == LineaOrdenes::Modo::MalUso)
             return linea_;
         if (esQt_ && linea_.modo != LineaOrdenes::Modo::Ventana)
-            return MalUso(QStringLiteral("las opciones de Qt solo sirven para la ventana"));
+            return MalUso(TextosLinea::QtSoloVentana);
         if (linea_.conListado && linea_.modo != LineaOrdenes::Modo::Procesar)
-            return MalUso(QStringLiteral("--listado solo acompaña a --procesar"));
+            return MalUso(TextosLinea::ListadoSinProcesar);
         if (linea_.conListado && linea_.listado.isEmpty())
-            return MalUso(QStringLiteral("--listado necesita el nombre de un archivo PDF"));
+            return MalUso(TextosLinea::ListadoSinNombre);
         // Empty is never "not given": it would fall back to another database.
         if (linea_.modo != LineaOrdenes::Modo::Ventana &&
             linea_.modo != LineaOrdenes::Modo::Procesar)
@@ -83,46 +85,33 @@ private:
             Posicional(arg);
             return;
         }
-        QString valor;
-        bool conValor = false;
+        // --name=value gives its value in the same argument.
+        std::optional<QString> valor;
         if (arg.startsWith(u"--") && arg.contains(u'=')) {
             valor = arg.mid(arg.indexOf(u'=') + 1);
             arg = arg.left(arg.indexOf(u'='));
-            conValor = true;
         }
-        const auto tomar = [&](const QString& que) -> bool {
-            if (conValor)
-                return true;
-            if (i_ >= args_.size()) {
-                MalUso(QStringLiteral("%1 necesita %2").arg(arg, que));
-                return false;
-            }
-            valor = args_.at(i_++);
-            return true;
-        };
+        Opcion(arg, valor);
+    }
+
+    void Opcion(const QString& arg, std::optional<QString>& valor) {
         if (arg == u"--procesar") {
-            if (Modo(LineaOrdenes::Modo::Procesar) && tomar(QStringLiteral("un ARCHIVO")))
-                linea_.archivo = valor;
+            if (Modo(LineaOrdenes::Modo::Procesar) && Tomar(arg, TextosLinea::UnArchivo, valor))
+                linea_.archivo = *valor;
         } else if (arg == u"--verificar") {
-            if (!Modo(LineaOrdenes::Modo::Verificar) || !tomar(QStringLiteral("un CODIGO")))
-                return;
-            linea_.codigo = valor;
-            if (i_ >= args_.size()) {
-                MalUso(QStringLiteral("--verificar necesita un CODIGO y un ARCHIVO"));
-                return;
-            }
-            linea_.archivo = args_.at(i_++);
+            if (Modo(LineaOrdenes::Modo::Verificar) && Tomar(arg, TextosLinea::UnCodigo, valor))
+                Verificar(*valor);
         } else if (arg == u"--listado") {
-            if (tomar(QStringLiteral("una SALIDA.pdf"))) {
-                linea_.listado = valor;
+            if (Tomar(arg, TextosLinea::UnaSalida, valor)) {
+                linea_.listado = *valor;
                 linea_.conListado = true;
             }
         } else if (arg == u"--datos") {
-            if (tomar(QStringLiteral("una CARPETA")))
-                Dar(linea_.datos, arg, valor);
+            if (Tomar(arg, TextosLinea::UnaCarpeta, valor))
+                Dar(linea_.datos, arg, *valor);
         } else if (arg == u"--servidor") {
-            if (tomar(QStringLiteral("una CADENA de conexión")))
-                Dar(linea_.servidor, arg, valor);
+            if (Tomar(arg, TextosLinea::UnaCadena, valor))
+                Dar(linea_.servidor, arg, *valor);
         } else if (arg == u"--help" || arg == u"-h") {
             Modo(LineaOrdenes::Modo::Ayuda);
         } else if (arg == u"--version") {
@@ -132,6 +121,28 @@ private:
         } else {
             Posicional(arg);
         }
+    }
+
+    // The option's value, from its own argument or the next one.
+    bool Tomar(const QString& arg, const QString& que, std::optional<QString>& valor) {
+        if (valor)
+            return true;
+        if (i_ >= args_.size()) {
+            MalUso(TextosLinea::Necesita.arg(arg, que));
+            return false;
+        }
+        valor = args_.at(i_++);
+        return true;
+    }
+
+    // --verificar's code, then its file.
+    void Verificar(const QString& codigo) {
+        linea_.codigo = codigo;
+        if (i_ >= args_.size()) {
+            MalUso(TextosLinea::VerificarIncompleto);
+            return;
+        }
+        linea_.archivo = args_.at(i_++);
     }
 
     void Dar(QString& opcion, const QString& nombre, const QString& valor) {
@@ -145,7 +156,7 @@ private:
         if (linea_.archivo.isNull() && linea_.modo == LineaOrdenes::Modo::Ventana)
             linea_.archivo = arg;
         else
-            MalUso(QStringLiteral("sobra el argumento «%1»").arg(arg));
+            MalUso(TextosLinea::Sobra.arg(arg));
     }
 
     // Options of Qt's are the window's; their values are not the file.
@@ -153,7 +164,7 @@ private:
         const QString nombre = arg.mid(arg.startsWith(u"--") ? 2 : 1).section(u'=', 0, 0);
         const auto opcion = OpcionesQt().constFind(nombre);
         if (opcion == OpcionesQt().constEnd()) {
-            MalUso(QStringLiteral("opción desconocida «%1»").arg(arg));
+            MalUso(TextosLinea::Desconocida.arg(arg));
             return;
         }
         esQt_ = true;
@@ -163,7 +174,7 @@ private:
 
     bool Modo(LineaOrdenes::Modo modo) {
         if (linea_.modo != LineaOrdenes::Modo::Ventana || !linea_.archivo.isNull()) {
-            MalUso(QStringLiteral("opciones incompatibles"));
+            MalUso(TextosLinea::Incompatibles);
             return false;
         }
         linea_.modo = modo;

@@ -23,6 +23,22 @@ struct LineaOrdenes {
 LineaOrdenes LeerLineaOrdenes(const QStringList& argumentos);
 
 namespace TextosLinea {
+inline const QString QtSoloVentana =
+    QStringLiteral("las opciones de Qt solo sirven para la ventana");
+inline const QString ListadoSinProcesar = QStringLiteral("--listado solo acompaña a --procesar");
+inline const QString ListadoSinNombre =
+    QStringLiteral("--listado necesita el nombre de un archivo PDF");
+inline const QString Necesita = QStringLiteral("%1 necesita %2");
+inline const QString UnArchivo = QStringLiteral("un ARCHIVO");
+inline const QString UnCodigo = QStringLiteral("un CODIGO");
+inline const QString UnaSalida = QStringLiteral("una SALIDA.pdf");
+inline const QString UnaCarpeta = QStringLiteral("una CARPETA");
+inline const QString UnaCadena = QStringLiteral("una CADENA de conexión");
+inline const QString VerificarIncompleto =
+    QStringLiteral("--verificar necesita un CODIGO y un ARCHIVO");
+inline const QString Sobra = QStringLiteral("sobra el argumento «%1»");
+inline const QString Desconocida = QStringLiteral("opción desconocida «%1»");
+inline const QString Incompatibles = QStringLiteral("opciones incompatibles");
 inline const QString Vacia =
     QStringLiteral("%1 está vacío: diga una carpeta o una cadena, o no lo use");
 inline const QString Uso = QStringLiteral(

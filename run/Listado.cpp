@@ -1,10 +1,10 @@
 #include "run/Listado.h"
 
-#include "platform/proceso/ErrorEjecucion.h"
-#include "platform/odbc/InstaladorOdbc.h"
 #include "platform/base/LiteralSQL.h"
+#include "platform/odbc/InstaladorOdbc.h"
 #include "platform/odbc/OdbcPostgres.h"
 #include "platform/odbc/OdbcSqlite.h"
+#include "platform/proceso/ErrorEjecucion.h"
 #include "platform/proceso/Rutas.h"
 #include "platform/proceso/TextoVisible.h"
 #include "platform/reporte/ControlReporte.h"
@@ -100,16 +100,16 @@ void ComprobarDestinoListado(const Programa& programa, const QString& lote, cons
     ComprobarExistente(salida);
     const QString base = programa.BaseDatos();
     const std::pair<QString, QString> propios[] = {
-        {lote, QStringLiteral("es el archivo de débitos que se procesa")},
-        {base, QStringLiteral("es la base de datos del programa")},
+        {lote, TextosListado::EsLote},
+        {base, TextosListado::EsBase},
         {base + QStringLiteral("-journal"), TextosListado::Diario},
         {base + QStringLiteral("-wal"), TextosListado::Diario},
         {base + QStringLiteral("-shm"), TextosListado::Diario},
-        {programa.ArchivoIni(), QStringLiteral("es el archivo de configuración del programa")},
-        {programa.PlantillaListado(), QStringLiteral("es la plantilla del listado")},
-        {programa.BibliotecaMd5(), QStringLiteral("es la biblioteca md5 del programa")},
-        {QCoreApplication::applicationFilePath(), QStringLiteral("es el programa")},
-        {Odbc::ArchivoOdbcUsuario(), QStringLiteral("es la configuración ODBC del usuario")},
+        {programa.ArchivoIni(), TextosListado::EsIni},
+        {programa.PlantillaListado(), TextosListado::EsPlantilla},
+        {programa.BibliotecaMd5(), TextosListado::EsBiblioteca},
+        {QCoreApplication::applicationFilePath(), TextosListado::EsPrograma},
+        {Odbc::ArchivoOdbcUsuario(), TextosListado::EsOdbc},
     };
     for (const auto& [ruta, motivo] : propios)
         if (!ruta.isEmpty() && MismoArchivo(salida, ruta))
@@ -121,8 +121,8 @@ QString NombreGuardado(const QString& strArchivo) {
 }
 
 QString CadenaListado(const Programa& programa) {
-    if (programa.gConexion)
-        if (const std::optional<DestinoPostgres> servidor = programa.gConexion->DestinoServidor())
+    if (programa.gConexion())
+        if (const std::optional<DestinoPostgres> servidor = programa.gConexion()->DestinoServidor())
             return CadenaOdbcPostgres(*servidor);
     return CadenaOdbcSqlite(programa.BaseDatos());
 }
@@ -141,14 +141,18 @@ void PrepararListado(ControlReporte& rpt, const Programa& programa, const QStrin
     rpt.SetSelectionFormula(strSeleccion);
     rpt.SetWindowTitle(TextosListado::TituloVentana);
     rpt.SetWindowState(TextosListado::VentanaMaximizada);
-    rpt.SetRun(corrida);
+    rpt.FijarCorrida(corrida);
 }
 
 void EscribirListadoPdf(const Programa& programa, const QString& strArchivo, const QString& strHash,
                         const QString& corrida, const QString& salida) {
     ControlReporte rpt;
-    PrepararListado(rpt, programa, strArchivo, strHash, corrida, TextosListado::DestinoArchivo);
+    PrepararListado(rpt, programa, strArchivo, strHash, corrida, ControlReporte::DestinoArchivo);
     rpt.SetPrintFileName(salida);
+    Imprimir(rpt);
+}
+
+void Imprimir(ControlReporte& rpt) {
     rpt.PrintReport();
     if (rpt.LastErrorNumber() != 0)
         throw ErrorEjecucion(rpt.LastErrorNumber(), rpt.LastErrorString());

@@ -6,12 +6,15 @@ class ControlReporte;
 class Programa;
 
 // Gives the report control every value of the listing of one file, in order,
-// for the given destination (0 preview, 2 PDF file): the program's own
+// for the given destination (ControlReporte::DestinoVentana or DestinoArchivo): the program's own
 // database, the program's template, the formula fields Archivo and Hash, the
 // selection of the file's rows (those of the run `corrida` when given), the
 // title and the maximised window.
 void PrepararListado(ControlReporte& rpt, const Programa& programa, const QString& strArchivo,
                      const QString& strHash, const QString& corrida, int destino);
+
+// Prints the listing `rpt` holds, and raises the engine's last error when it failed.
+void Imprimir(ControlReporte& rpt);
 
 // Writes the listing of one file's rows of the run `corrida`, with its name and
 // control code, as a PDF file. Raises the report engine's error when it fails.
@@ -36,7 +39,6 @@ void ComprobarDestinoListado(const Programa& programa, const QString& lote, cons
 QString NombreGuardado(const QString& strArchivo);
 
 namespace TextosListado {
-inline const QString Plantilla = QStringLiteral("Cobranzia.rpt");
 inline const QString FormulaArchivo = QStringLiteral("Archivo = ");
 inline const QString FormulaHash = QStringLiteral("Hash = ");
 inline const QString Seleccion = QStringLiteral("{dao.t_archivo} = ");
@@ -44,8 +46,6 @@ inline const QString TituloVentana = QStringLiteral("Listado de Cobranzia");
 inline const QString ExtensionReporte = QStringLiteral(".rpt");
 inline const QString FiltroReportes = QStringLiteral("Reportes|*.rpt");
 inline constexpr int FlagsDialogo = 524292; // Explorer style, read-only box hidden
-inline constexpr int DestinoVentana = 0;
-inline constexpr int DestinoArchivo = 2;
 inline constexpr int VentanaMaximizada = 2;
 inline const QString NoSeEscribe = QStringLiteral("No se escribe el listado en «%1»: %2");
 inline const QString CarpetaInexistente = QStringLiteral("la carpeta «%1» no existe (%2)");
@@ -60,4 +60,11 @@ inline const QString NoOrdinario = QStringLiteral("no es un archivo ordinario");
 inline const QString Diario =
     QStringLiteral("es un archivo de trabajo de la base de datos (diario, WAL o memoria "
                    "compartida), que la base borra o reescribe");
+inline const QString EsLote = QStringLiteral("es el archivo de débitos que se procesa");
+inline const QString EsBase = QStringLiteral("es la base de datos del programa");
+inline const QString EsIni = QStringLiteral("es el archivo de configuración del programa");
+inline const QString EsPlantilla = QStringLiteral("es la plantilla del listado");
+inline const QString EsBiblioteca = QStringLiteral("es la biblioteca md5 del programa");
+inline const QString EsPrograma = QStringLiteral("es el programa");
+inline const QString EsOdbc = QStringLiteral("es la configuración ODBC del usuario");
 } // namespace TextosListado

@@ -1,7 +1,7 @@
 #include "run/ModoLotes.h"
 
-#include "platform/proceso/Cantidad.h"
 #include "platform/base/Conexion.h"
+#include "platform/proceso/Cantidad.h"
 #include "platform/proceso/ErrorEjecucion.h"
 #include "platform/proceso/TextoVisible.h"
 #include "run/CorridaControl.h"
@@ -27,25 +27,6 @@ constexpr int kEsperaBaseOcupada = 10000;
 constexpr qint64 kEsperaProgreso = 1000;
 constexpr qint64 kIntervaloProgreso = 250;
 
-const QString kAvisoDsn = QStringLiteral("No se pudo crear el DSN para el listado.");
-
-const QString kAyuda = QStringLiteral(
-    "Cobranzia: código de control de archivos de débitos.\n\n"
-    "Sin opciones abre la ventana del programa; con un ARCHIVO, lo deja elegido en ella.\n\n"
-    "  --procesar ARCHIVO        guarda las líneas de detalle de ARCHIVO en la base de datos\n"
-    "                            e imprime su código de control\n"
-    "  --listado SALIDA.pdf      con --procesar, escribe además el listado en SALIDA.pdf\n"
-    "  --verificar CODIGO ARCHIVO\n"
-    "                            calcula el código de control de ARCHIVO sin tocar la base;\n"
-    "                            estado 0 si coincide con CODIGO, 1 si no\n"
-    "  --datos CARPETA           la carpeta de la base de datos y de la configuración\n"
-    "                            (también COBRANZIA_DATOS; por omisión ~/.local/share/cobranzia)\n"
-    "  --servidor CADENA         la base de datos de la oficina en un servidor PostgreSQL, con\n"
-    "                            una cadena de conexión de libpq (también COBRANZIA_SERVIDOR)\n"
-    "  --help                    muestra esta ayuda\n"
-    "  --version                 muestra la versión\n\n"
-    "Estado de salida: 0 bien, 1 código distinto (--verificar), 2 error.\n");
-
 // Writes all of the text; false when the stream refused any of it.
 bool Escribir(FILE* destino, const QString& texto) {
     const QByteArray bytes = texto.toLocal8Bit();
@@ -70,9 +51,8 @@ int Fallo(const ErrorEjecucion& e) {
 // Standard output is where a script takes the code from: losing it is an error.
 void Salida(const QString& texto) {
     if (!Escribir(stdout, texto))
-        throw ErrorEjecucion(Errores::ErrorES,
-                             QStringLiteral("No se pudo escribir en la salida estándar: ") +
-                                 QString::fromLocal8Bit(std::strerror(errno)));
+        throw ErrorEjecucion(Errores::ErrorES, TextosLotes::SalidaFallida +
+                                                   QString::fromLocal8Bit(std::strerror(errno)));
 }
 
 // On a terminal, a run that lasts shows how far it went on standard error,
@@ -97,34 +77,22 @@ AvanceCorrida AvanceEnTerminal() {
             return true;
         estado->ultimo = ahora;
         estado->escrito = true;
-        QString texto =
-            QStringLiteral("\rcobranzia: %1 % (%2 líneas)").arg(p.Porcentaje()).arg(p.Lineas());
+        QString texto = TextosLotes::Progreso.arg(p.Porcentaje()).arg(p.Lineas());
         if (const qint64 quedan = p.SegundosRestantes(ahora); quedan >= 0)
-            texto += QStringLiteral(", quedan unos %1 s").arg(TextoCantidad(quedan));
+            texto += TextosLotes::Quedan.arg(TextoCantidad(quedan));
         Escribir(stderr, texto + QStringLiteral("\x1B[K"));
         return true;
     };
 }
 
 int Procesar(Programa& programa, const LineaOrdenes& linea) {
-    programa.ElegirDatos(linea.datos);
-    programa.ElegirServidor(linea.servidor);
+    programa.Elegir(linea.datos, linea.servidor);
     if (linea.conListado)
         ComprobarDestinoListado(programa, linea.archivo, linea.listado);
-    programa.PrepararBase();
-    programa.gSistemaArchivos = std::make_unique<SistemaArchivos>();
-    programa.gConexion = std::make_unique<Conexion>();
-    programa.gConexion->SetConnectionString(programa.CadenaConexion());
-    programa.gConexion->Open();
-    programa.gConexion->EstablecerEsperaOcupada(kEsperaBaseOcupada);
-
-    // A one-off run on another folder's database leaves the data source on the
-    // usual one; a server's data source names no folder.
-    QString motivo;
-    const bool registrar = programa.EnServidor() || !programa.DatosElegidos();
-    if (registrar && !programa.RegistrarOrigenDatos(motivo))
-        Escribir(stderr,
-                 QStringLiteral("cobranzia: ") + kAvisoDsn + u' ' + TextoVisible(motivo) + u'\n');
+    if (const std::optional<QString> motivo =
+            programa.Abrir({.esperaOcupada = kEsperaBaseOcupada, .registrarSiempre = false}))
+        Escribir(stderr, QStringLiteral("cobranzia: ") + TextosPrograma::AvisoDsn + u' ' +
+                             TextoVisible(*motivo) + u'\n');
 
     const ResultadoCorrida corrida = EjecutarCorrida(programa, linea.archivo, AvanceEnTerminal());
     Salida(corrida.strHash + u'\n');
@@ -134,10 +102,8 @@ int Procesar(Programa& programa, const LineaOrdenes& linea) {
         EscribirListadoPdf(programa, corrida.strArchivo, corrida.strHash, corrida.corrida,
                            linea.listado);
     } catch (const ErrorEjecucion& e) {
-        throw ErrorEjecucion(e.Numero(), QStringLiteral("Las filas se guardaron y el código de "
-                                                        "control %1 es válido, pero el listado "
-                                                        "no: %2")
-                                             .arg(corrida.strHash, e.Descripcion()));
+        throw ErrorEjecucion(e.Numero(),
+                             TextosLotes::ListadoFallido.arg(corrida.strHash, e.Descripcion()));
     }
     return Lotes::Exito;
 }
@@ -147,15 +113,11 @@ int Verificar(const Programa& programa, const LineaOrdenes& linea) {
     // As `$(cat codigo.txt)` or a here-string hands it over, line break included.
     const QString codigo = linea.codigo.trimmed();
     if (!kCodigo.match(codigo).hasMatch())
-        return MalUso(QStringLiteral("«%1» no es un código de control: son 32 dígitos "
-                                     "hexadecimales")
-                          .arg(linea.codigo));
+        return MalUso(TextosLotes::NoEsCodigo.arg(linea.codigo));
     const QString calculado = CalcularCodigoControl(programa, linea.archivo);
     const bool igual = calculado.compare(codigo, Qt::CaseInsensitive) == 0;
-    Salida(QStringLiteral("esperado:  %1\ncalculado: %2\n%3\n")
-               .arg(codigo.toUpper(), calculado,
-                    igual ? QStringLiteral("El código de control coincide.")
-                          : QStringLiteral("El código de control NO coincide.")));
+    Salida(TextosLotes::Comparacion.arg(codigo.toUpper(), calculado,
+                                        igual ? TextosLotes::Coincide : TextosLotes::NoCoincide));
     return igual ? Lotes::Exito : Lotes::CodigoDistinto;
 }
 
@@ -183,7 +145,7 @@ int EjecutarModoLotes(Programa& programa, const LineaOrdenes& linea) {
     try {
         switch (linea.modo) {
         case LineaOrdenes::Modo::Ayuda:
-            Salida(kAyuda);
+            Salida(TextosLotes::Ayuda);
             return Lotes::Exito;
         case LineaOrdenes::Modo::Version:
             Salida(QStringLiteral("cobranzia %1\n").arg(QCoreApplication::applicationVersion()));
@@ -198,6 +160,6 @@ int EjecutarModoLotes(Programa& programa, const LineaOrdenes& linea) {
     } catch (const ErrorEjecucion& e) {
         return Fallo(e);
     } catch (const std::bad_alloc&) {
-        return Fallo(ErrorEjecucion(7, QStringLiteral("Memoria insuficiente")));
+        return Fallo(ErrorEjecucion(7, TextosCorrida::MemoriaInsuficiente));
     }
 }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <QString>
+
 #include <memory>
 
 struct LineaOrdenes;
@@ -31,3 +33,32 @@ inline constexpr int Exito = 0;
 inline constexpr int CodigoDistinto = 1;
 inline constexpr int Error = 2;
 } // namespace Lotes
+
+namespace TextosLotes {
+inline const QString Ayuda = QStringLiteral(
+    "Cobranzia: código de control de archivos de débitos.\n\n"
+    "Sin opciones abre la ventana del programa; con un ARCHIVO, lo deja elegido en ella.\n\n"
+    "  --procesar ARCHIVO        guarda las líneas de detalle de ARCHIVO en la base de datos\n"
+    "                            e imprime su código de control\n"
+    "  --listado SALIDA.pdf      con --procesar, escribe además el listado en SALIDA.pdf\n"
+    "  --verificar CODIGO ARCHIVO\n"
+    "                            calcula el código de control de ARCHIVO sin tocar la base;\n"
+    "                            estado 0 si coincide con CODIGO, 1 si no\n"
+    "  --datos CARPETA           la carpeta de la base de datos y de la configuración\n"
+    "                            (también COBRANZIA_DATOS; por omisión ~/.local/share/cobranzia)\n"
+    "  --servidor CADENA         la base de datos de la oficina en un servidor PostgreSQL, con\n"
+    "                            una cadena de conexión de libpq (también COBRANZIA_SERVIDOR)\n"
+    "  --help                    muestra esta ayuda\n"
+    "  --version                 muestra la versión\n\n"
+    "Estado de salida: 0 bien, 1 código distinto (--verificar), 2 error.\n");
+inline const QString SalidaFallida = QStringLiteral("No se pudo escribir en la salida estándar: ");
+inline const QString Progreso = QStringLiteral("\rcobranzia: %1 % (%2 líneas)");
+inline const QString Quedan = QStringLiteral(", quedan unos %1 s");
+inline const QString ListadoFallido = QStringLiteral(
+    "Las filas se guardaron y el código de control %1 es válido, pero el listado no: %2");
+inline const QString NoEsCodigo =
+    QStringLiteral("«%1» no es un código de control: son 32 dígitos hexadecimales");
+inline const QString Comparacion = QStringLiteral("esperado:  %1\ncalculado: %2\n%3\n");
+inline const QString Coincide = QStringLiteral("El código de control coincide.");
+inline const QString NoCoincide = QStringLiteral("El código de control NO coincide.");
+} // namespace TextosLotes

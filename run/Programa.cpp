@@ -1,13 +1,11 @@
 #include "run/Programa.h"
 
 #include "dsn/CrearDSNListado.h"
-#include "platform/archivos/ArchivoIni.h"
 #include "platform/base/BaseDatos.h"
 #include "platform/base/CadenaConexion.h"
-#include "platform/archivos/CarpetaDatos.h"
+#include "platform/proceso/ArchivosPrograma.h"
 #include "platform/proceso/ErrorEjecucion.h"
-#include "platform/archivos/TextosPlataforma.h"
-#include "util/Ini.h"
+#include "run/Eleccion.h"
 
 #include <QStringBuilder>
 
@@ -24,19 +22,19 @@ QString Programa::ArchivoDeDatos(const QString& nombre) const {
 }
 
 QString Programa::BaseDatos() const {
-    return ArchivoDeDatos(TextosPrograma::ArchivoBase);
+    return ArchivoDeDatos(ArchivosPrograma::BaseDatos);
 }
 
 QString Programa::ArchivoIni() const {
-    return ArchivoDeDatos(TextosPrograma::ArchivoIni);
+    return ArchivoDeDatos(ArchivosPrograma::ArchivoIni);
 }
 
 QString Programa::BibliotecaMd5() const {
-    return ArchivoDelPrograma(TextosPrograma::Biblioteca);
+    return ArchivoDelPrograma(ArchivosPrograma::BibliotecaMd5);
 }
 
 QString Programa::PlantillaListado() const {
-    return ArchivoDelPrograma(TextosPrograma::Plantilla);
+    return ArchivoDelPrograma(ArchivosPrograma::Plantilla);
 }
 
 QString Programa::CadenaConexion() const {
@@ -47,41 +45,50 @@ QString Programa::CadenaConexion() const {
            QStringLiteral("Jet OLEDB:Database Password=") % TextosPrograma::Contrasena;
 }
 
+void Programa::Elegir(const QString& datos, const QString& servidor) {
+    ElegirDatos(datos);
+    ElegirServidor(servidor);
+}
+
 void Programa::ElegirDatos(const QString& elegida) {
-    rutaDatos_ = ElegirCarpetaDatos(rutaPrograma_, elegida, TextosPrograma::ArchivoBase);
+    rutaDatos_ = ElegirCarpetaDatos(rutaPrograma_, elegida, ArchivosPrograma::BaseDatos);
     datosElegidos_ = !elegida.isEmpty() || qEnvironmentVariableIsSet("COBRANZIA_DATOS");
 }
 
-namespace {
-
-// The server that a settings file names. A file that is there but cannot be
-// read whole might name one: it is an error, never the embedded database.
-QString ServidorDe(const QString& archivo) {
-    const QString motivo = ::ArchivoIni(archivo).Motivo();
-    if (!motivo.isEmpty())
-        throw ErrorEjecucion(Errores::AccesoRuta,
-                             TextosPlataforma::ConfiguracionIlegible.arg(archivo, motivo));
-    return LeerIni(archivo, TextosPrograma::SeccionBase, TextosPrograma::ClaveServidor, QString());
+void Programa::ElegirServidor(const QString& opcion, const QString& sistema) {
+    servidor_ = ::ElegirServidor(opcion, sistema, ArchivoIni());
 }
 
-} // namespace
+std::optional<QString> Programa::Abrir(const Apertura& apertura) {
+    PrepararBase();
+    AbrirConexion(apertura.esperaOcupada);
+    // A one-off run on another folder's database leaves the data source on the
+    // usual one; a server's data source names no folder.
+    if (!apertura.registrarSiempre && !EnServidor() && DatosElegidos())
+        return std::nullopt;
+    QString motivo;
+    if (!RegistrarOrigenDatos(motivo))
+        return motivo;
+    return std::nullopt;
+}
 
-void Programa::ElegirServidor(const QString& opcion, const QString& sistema) {
-    const QString elegidos[] = {
-        ServidorDe(sistema),
-        ServidorDe(ArchivoIni()),
-        qEnvironmentVariable("COBRANZIA_SERVIDOR"),
-        opcion,
-    };
-    servidor_.clear();
-    for (const QString& elegido : elegidos)
-        if (!elegido.trimmed().isEmpty())
-            servidor_ = elegido.trimmed();
+void Programa::AbrirConexion(std::optional<int> esperaOcupada) {
+    sistemaArchivos_ = std::make_unique<SistemaArchivos>();
+    conexion_ = std::make_unique<Conexion>();
+    conexion_->SetConnectionString(CadenaConexion());
+    conexion_->Open();
+    if (esperaOcupada)
+        conexion_->EstablecerEsperaOcupada(*esperaOcupada);
+}
+
+void Programa::Cerrar() {
+    sistemaArchivos_.reset();
+    conexion_.reset();
 }
 
 bool Programa::RegistrarOrigenDatos(QString& strError) const {
-    if (gConexion)
-        if (const std::optional<DestinoPostgres> servidor = gConexion->DestinoServidor())
+    if (conexion_)
+        if (const std::optional<DestinoPostgres> servidor = conexion_->DestinoServidor())
             return CrearDSNServidor(*servidor, strError);
     return CrearDSNListado(RutaDatos(), strError);
 }
@@ -92,7 +99,6 @@ void Programa::PrepararBase() const {
     bool creada = false;
     QString motivo;
     if (!CrearBaseDatos(BaseDatos(), TextosPrograma::Contrasena, &creada, &motivo))
-        throw ErrorEjecucion(
-            Errores::AccesoRuta,
-            QStringLiteral("No se pudo crear la base de datos «%1»: %2").arg(BaseDatos(), motivo));
+        throw ErrorEjecucion(Errores::AccesoRuta,
+                             TextosPrograma::BaseNoCreada.arg(BaseDatos(), motivo));
 }

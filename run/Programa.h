@@ -1,41 +1,56 @@
 #pragma once
 
-#include "platform/base/Conexion.h"
 #include "platform/archivos/SistemaArchivos.h"
+#include "platform/base/Conexion.h"
 
 #include <QString>
 
 #include <memory>
+#include <optional>
 
 // The running program: the folder it runs from, the folder of its data, and
 // the two objects the whole program shares. Built once in main and handed to
 // the window or to batch mode; a test builds one on a folder of its own.
 class Programa {
 public:
-    // The data folder is chosen later, by ElegirDatos, when a call needs it.
+    // The data folder is chosen later, by Elegir, when a call needs it.
     explicit Programa(QString rutaPrograma, QString rutaDatos = QString());
 
-    // Chooses the data folder as the user asked (platform/CarpetaDatos.h),
-    // making it when missing. Raises error 75 when it cannot be used.
+    // Chooses the data folder, then the server, as run/Eleccion.h orders
+    // their sources: `datos` and `servidor` are the command line's, may be empty.
+    void Elegir(const QString& datos, const QString& servidor);
+    // Chooses the data folder alone, making it when missing. Raises error 75
+    // when it cannot be used.
     void ElegirDatos(const QString& elegida);
     // The data folder was named for this start (--datos, COBRANZIA_DATOS):
     // not the user's usual one.
     bool DatosElegidos() const { return datosElegidos_; }
-    // Chooses the office's server by its libpq connection string, the later
-    // winning: [Base] Servidor in `sistema` (the system's file) and in the data
-    // folder's settings file, COBRANZIA_SERVIDOR, and `opcion` (--servidor).
-    // With none, the embedded database. Call after ElegirDatos.
+    // Chooses the office's server alone; `sistema` is the system's settings
+    // file. With none, the embedded database. Call after ElegirDatos.
     void ElegirServidor(const QString& opcion,
                         const QString& sistema = QStringLiteral("/etc/cobranzia/cobranzia.conf"));
     bool EnServidor() const { return !servidor_.isEmpty(); }
 
-    // Makes the embedded database in the data folder when there is none there
-    // yet; nothing for a server. Raises the reason when it cannot.
-    void PrepararBase() const;
+    // How a start opens the program: batch mode waits for a busy database,
+    // and a one-off run on a named data folder leaves the data source alone.
+    struct Apertura {
+        std::optional<int> esperaOcupada;
+        bool registrarSiempre = true;
+    };
+    // The start-up, for the window and batch mode alike: makes the embedded
+    // database when missing, the shared objects, opens the connection and
+    // points the data source at the database in use. Raises what the database
+    // raises; returns the reason when the data source could not be registered,
+    // for the caller's warning (TextosPrograma::AvisoDsn).
+    std::optional<QString> Abrir(const Apertura& apertura);
+    // The one place that makes the shared objects and opens the connection.
+    void AbrirConexion(std::optional<int> esperaOcupada = std::nullopt);
+    // The one place that releases them: the file-system object, then the connection.
+    void Cerrar();
 
-    // Points the user data source "Cobranzia" at the database in use, through
-    // the open connection. False with the reason in `strError` when it could not.
-    bool RegistrarOrigenDatos(QString& strError) const;
+    // The database connection and the file-system object, null when closed.
+    Conexion* gConexion() const { return conexion_.get(); }
+    SistemaArchivos* gSistemaArchivos() const { return sistemaArchivos_.get(); }
 
     // The folder of the executable: the md5 library and the listing's template.
     const QString& RutaPrograma() const { return rutaPrograma_; }
@@ -56,12 +71,16 @@ public:
     // server's.
     QString CadenaConexion() const;
 
-    // The database connection; opened by the start-up, released by the window.
-    std::unique_ptr<Conexion> gConexion;
-    // The file-system object; made by the window's load, released by its unload.
-    std::unique_ptr<SistemaArchivos> gSistemaArchivos;
-
 private:
+    // Makes the embedded database in the data folder when there is none there
+    // yet; nothing for a server. Raises the reason when it cannot.
+    void PrepararBase() const;
+    // Points the user data source "Cobranzia" at the database in use, through
+    // the open connection. False with the reason in `strError` when it could not.
+    bool RegistrarOrigenDatos(QString& strError) const;
+
+    std::unique_ptr<Conexion> conexion_;
+    std::unique_ptr<SistemaArchivos> sistemaArchivos_;
     QString rutaPrograma_;
     QString rutaDatos_;
     QString servidor_;
@@ -69,11 +88,9 @@ private:
 };
 
 namespace TextosPrograma {
-inline const QString ArchivoBase = QStringLiteral("Cobranzia.mdb");
-inline const QString ArchivoIni = QStringLiteral("Cobranzia.dat");
-inline const QString Biblioteca = QStringLiteral("libmd5.so");
-inline const QString Plantilla = QStringLiteral("Cobranzia.rpt");
 inline const QString Contrasena = QStringLiteral("tornasolmivel");
 inline const QString SeccionBase = QStringLiteral("Base");
 inline const QString ClaveServidor = QStringLiteral("Servidor");
+inline const QString AvisoDsn = QStringLiteral("No se pudo crear el DSN para el listado.");
+inline const QString BaseNoCreada = QStringLiteral("No se pudo crear la base de datos «%1»: %2");
 } // namespace TextosPrograma

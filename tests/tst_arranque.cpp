@@ -52,12 +52,12 @@ void PruebaArranque::arranqueNormal() {
         QVERIFY(ventana != nullptr);
         QVERIFY(ventana->isVisible());
         const QPointer<frmPrincipal> viva = ventana;
-        QVERIFY(programa.gConexion && programa.gConexion->EstaAbierta());
+        QVERIFY(programa.gConexion() && programa.gConexion()->EstaAbierta());
         QCOMPARE(mensajes.Textos(), QStringList());
         QCOMPARE(DbqRegistrado(), carpeta.Base());
         // Closing releases the file-system object, then the connection.
         QVERIFY(ventana->close());
-        QVERIFY(!programa.gSistemaArchivos && !programa.gConexion);
+        QVERIFY(!programa.gSistemaArchivos() && !programa.gConexion());
         QTRY_VERIFY_WITH_TIMEOUT(!viva, 60000);
     }
 }
@@ -76,7 +76,7 @@ void PruebaArranque::arranqueFallido() {
              QStringList{QStringLiteral("Error en tiempo de ejecución '-2147467259':\n\nNo es "
                                         "una contraseña válida.")});
     QCOMPARE(mensajes.Iconos().constFirst(), IconoMensaje::Critico);
-    QVERIFY(!programa.gConexion);
+    QVERIFY(!programa.gConexion());
     QVERIFY(!QFile::exists(ArchivoOdbcIni()));
 }
 

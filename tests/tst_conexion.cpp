@@ -3,8 +3,8 @@
 
 #include "platform/base/BaseDatos.h"
 #include "platform/base/Conexion.h"
-#include "platform/proceso/ErrorEjecucion.h"
 #include "platform/base/Parametrizacion.h"
+#include "platform/proceso/ErrorEjecucion.h"
 #include "run/Programa.h"
 #include "tests/comun/Entorno.h"
 
@@ -109,8 +109,8 @@ void PruebaConexion::literalesTalCual() {
     CarpetaPrueba carpeta;
     const auto programa = carpeta.NuevoPrograma();
     // The same statement twice: the second goes through the kept prepared statement.
-    programa->gConexion->Execute(kInsercion.arg(literal));
-    programa->gConexion->Execute(kInsercion.arg(literal));
+    programa->gConexion()->Execute(kInsercion.arg(literal));
+    programa->gConexion()->Execute(kInsercion.arg(literal));
     QCOMPARE(FilasGuardadas(carpeta.Base(), QStringLiteral("a")),
              (QStringList{guardado, guardado}));
 }
@@ -127,9 +127,9 @@ void PruebaConexion::instruccionesErroneas() {
     QFETCH(QString, sql);
     CarpetaPrueba carpeta;
     const auto programa = carpeta.NuevoPrograma();
-    programa->gConexion->Execute(kInsercion.arg(QStringLiteral("'antes'")));
+    programa->gConexion()->Execute(kInsercion.arg(QStringLiteral("'antes'")));
     try {
-        programa->gConexion->Execute(sql);
+        programa->gConexion()->Execute(sql);
         QFAIL("la instrucción debió fallar");
     } catch (const ErrorEjecucion& e) {
         QCOMPARE(e.Numero(), Errores::BaseDatos);

@@ -2,8 +2,8 @@
 // every kind of line, and every failure leaving the earlier rows untouched and
 // the connection ready for the next run.
 
-#include "platform/proceso/ErrorEjecucion.h"
 #include "platform/archivos/SistemaArchivos.h"
+#include "platform/proceso/ErrorEjecucion.h"
 #include "run/CorridaControl.h"
 #include "run/Programa.h"
 #include "tests/comun/Entorno.h"
@@ -190,9 +190,9 @@ void PruebaCorrida::fallos() {
         const char* toma =
             caso == u"commit" ? "BEGIN; SELECT count(*) FROM Datos" : "BEGIN IMMEDIATE";
         QCOMPARE(sqlite3_exec(otro, toma, nullptr, nullptr, nullptr), SQLITE_OK);
-        programa->gConexion->EstablecerEsperaOcupada(100);
+        programa->gConexion()->EstablecerEsperaOcupada(100);
     } else if (caso == u"solo lectura") {
-        programa->gConexion->Execute(QStringLiteral("PRAGMA query_only = 1"));
+        programa->gConexion()->Execute(QStringLiteral("PRAGMA query_only = 1"));
     } else if (caso == u"sin md5") {
         QVERIFY(QFile::rename(biblioteca, biblioteca + QStringLiteral(".fuera")));
     }
@@ -212,7 +212,7 @@ void PruebaCorrida::fallos() {
         sqlite3_close(otro);
     }
     if (!EnServidor())
-        programa->gConexion->Execute(QStringLiteral("PRAGMA query_only = 0"));
+        programa->gConexion()->Execute(QStringLiteral("PRAGMA query_only = 0"));
     QFile::rename(biblioteca + QStringLiteral(".fuera"), biblioteca);
     QDir().rmdir(ruta);
     carpeta.Escribir(kLote, nuevo);

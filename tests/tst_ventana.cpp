@@ -156,7 +156,7 @@ void PruebaVentana::estadoInicial() {
     QVERIFY(!Boton("cmdAceptar")->isEnabled());
     QCOMPARE(QApplication::focusWidget(), Control(QStringLiteral("cmdBuscarArchivo")));
     QCOMPARE(ventana->minimumSize(), ventana->maximumSize());
-    QVERIFY(programa->gSistemaArchivos != nullptr);
+    QVERIFY(programa->gSistemaArchivos() != nullptr);
 }
 
 void PruebaVentana::reglaAceptar_data() {
@@ -246,8 +246,8 @@ void PruebaVentana::escCierraYLibera() {
     Control(desde)->setFocus();
     QTest::keyClick(Control(desde), Qt::Key(tecla), alt ? Qt::AltModifier : Qt::NoModifier);
     QTRY_VERIFY_WITH_TIMEOUT(!ventana, 60000);
-    QVERIFY(programa->gSistemaArchivos == nullptr);
-    QVERIFY(programa->gConexion == nullptr);
+    QVERIFY(programa->gSistemaArchivos() == nullptr);
+    QVERIFY(programa->gConexion() == nullptr);
 }
 
 void PruebaVentana::buscar() {

@@ -1,8 +1,8 @@
 #include "platform/archivos/CarpetaDatos.h"
 
+#include "platform/archivos/TextosPlataforma.h"
 #include "platform/proceso/ErrorEjecucion.h"
 #include "platform/proceso/Rutas.h"
-#include "platform/archivos/TextosPlataforma.h"
 
 #include <QDir>
 
@@ -22,36 +22,6 @@ namespace {
 
 QString Sistema() {
     return QString::fromLocal8Bit(std::strerror(errno));
-}
-
-// An environment variable with its bytes: a path in it need not be UTF-8.
-QString Variable(const char* nombre) {
-    return RutaDesdeBytes(qgetenv(nombre));
-}
-
-// $HOME, or the home that the password database gives the user when it is
-// unset or empty: never "/" by default.
-QString Hogar() {
-    if (!qEnvironmentVariableIsEmpty("HOME"))
-        return Variable("HOME");
-    std::vector<char> buffer(16384);
-    passwd entrada{};
-    passwd* usuario = nullptr;
-    if (getpwuid_r(getuid(), &entrada, buffer.data(), buffer.size(), &usuario) != 0 || !usuario ||
-        !usuario->pw_dir || usuario->pw_dir[0] != '/')
-        Fallar(QStringLiteral("No se sabe cuál es la carpeta personal del usuario: falta HOME y "
-                              "la base de usuarios no la da"));
-    return RutaDesdeBytes(usuario->pw_dir);
-}
-
-// The path made absolute against the working folder, with its bytes.
-QString Absoluta(const QString& ruta) {
-    if (QDir::isAbsolutePath(ruta))
-        return QDir::cleanPath(ruta);
-    std::vector<char> actual(4096);
-    while (!getcwd(actual.data(), actual.size()) && errno == ERANGE)
-        actual.resize(actual.size() * 2);
-    return QDir::cleanPath(RutaDesdeBytes(actual.data()) + u'/' + ruta);
 }
 
 bool Existe(const QString& ruta) {
@@ -99,26 +69,36 @@ void ComprobarBase(const QString& base) {
 
 } // namespace
 
-QString ElegirCarpetaDatos(const QString& carpetaPrograma, const QString& elegida,
-                           const QString& base) {
-    QString carpeta = elegida.isEmpty() ? Variable("COBRANZIA_DATOS") : elegida;
-    bool porDefecto = false;
+QString CarpetaPersonal() {
+    if (!qEnvironmentVariableIsEmpty("HOME"))
+        return RutaDesdeBytes(qgetenv("HOME"));
+    std::vector<char> buffer(16384);
+    passwd entrada{};
+    passwd* usuario = nullptr;
+    if (getpwuid_r(getuid(), &entrada, buffer.data(), buffer.size(), &usuario) != 0 || !usuario ||
+        !usuario->pw_dir || usuario->pw_dir[0] != '/')
+        Fallar(QStringLiteral("No se sabe cuál es la carpeta personal del usuario: falta HOME y "
+                              "la base de usuarios no la da"));
+    return RutaDesdeBytes(usuario->pw_dir);
+}
+
+QString RutaAbsoluta(const QString& ruta) {
+    if (QDir::isAbsolutePath(ruta))
+        return QDir::cleanPath(ruta);
+    std::vector<char> actual(4096);
+    while (!getcwd(actual.data(), actual.size()) && errno == ERANGE)
+        actual.resize(actual.size() * 2);
+    return QDir::cleanPath(RutaDesdeBytes(actual.data()) + u'/' + ruta);
+}
+
+bool EsArchivoOrdinario(const QString& ruta) {
     struct stat info {};
-    if (!carpeta.isEmpty()) {
-        carpeta = Absoluta(carpeta);
-    } else if (stat(RutaABytes(carpetaPrograma + u'/' + base).constData(), &info) == 0 &&
-               S_ISREG(info.st_mode)) {
-        carpeta = carpetaPrograma;
-    } else {
-        QString xdg = Variable("XDG_DATA_HOME");
-        if (!QDir::isAbsolutePath(xdg))
-            xdg = Hogar() + QStringLiteral("/.local/share");
-        carpeta = QDir::cleanPath(xdg + QStringLiteral("/cobranzia"));
-        porDefecto = true;
-    }
+    return stat(RutaABytes(ruta).constData(), &info) == 0 && S_ISREG(info.st_mode);
+}
+
+void PrepararCarpetaDatos(const QString& carpeta, bool padres, const QString& base) {
     if (!Existe(carpeta))
-        Crear(carpeta, porDefecto);
+        Crear(carpeta, padres);
     Comprobar(carpeta);
     ComprobarBase(carpeta + u'/' + base);
-    return carpeta;
 }

@@ -2,17 +2,23 @@
 
 #include <QString>
 
-// The folder of the user's data, the database and the settings file, in the
-// order of the user's choice: `elegida` (the command line's --datos), the
-// environment variable COBRANZIA_DATOS, a program folder that holds its own
-// database `base` (a portable folder), and $XDG_DATA_HOME/cobranzia
-// (~/.local/share/cobranzia by default). Returns its absolute path.
-//
-// A folder that is missing is made, for its user alone (0700). Raises error 75
-// with a Spanish reason naming the folder when it cannot be used: it cannot be
-// made or written, a file stands in its place, it belongs to another user or
-// others may write in it, or the database `base` there belongs to another
-// user. Paths keep their bytes (platform/Rutas.h); with no HOME, the home
-// folder is the one the password database gives.
-QString ElegirCarpetaDatos(const QString& carpetaPrograma, const QString& elegida,
-                           const QString& base);
+// The mechanics of the data folder; which folder wins is run/Eleccion.h's.
+// Paths keep their bytes (platform/proceso/Rutas.h).
+
+// The user's home: $HOME, or the one the password database gives when it is
+// unset or empty, never "/" by default. Raises error 75 when neither gives one.
+QString CarpetaPersonal();
+
+// The path made absolute against the working folder.
+QString RutaAbsoluta(const QString& ruta);
+
+// True when `ruta` is an ordinary file.
+bool EsArchivoOrdinario(const QString& ruta);
+
+// Makes `carpeta` when missing, for its user alone (0700), with its missing
+// parents when `padres`, and checks it can hold the database `base`. Raises
+// error 75 with a Spanish reason naming the folder when it cannot be used: it
+// cannot be made or written, a file stands in its place, it belongs to another
+// user or others may write in it, or the database `base` there belongs to
+// another user.
+void PrepararCarpetaDatos(const QString& carpeta, bool padres, const QString& base);

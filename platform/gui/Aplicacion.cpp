@@ -1,10 +1,11 @@
 #include "platform/gui/Aplicacion.h"
 
+#include "platform/gui/Puntero.h"
+#include "platform/gui/TextosVista.h"
+#include "platform/gui/TraductorTipos.h"
 #include "platform/proceso/ErrorEjecucion.h"
 #include "platform/proceso/Mensajes.h"
 #include "platform/proceso/TextoVisible.h"
-#include "platform/gui/Puntero.h"
-#include "platform/gui/TraductorTipos.h"
 
 #include <QIcon>
 #include <QLibraryInfo>
@@ -83,7 +84,7 @@ bool Aplicacion::notify(QObject* receptor, QEvent* evento) {
     } catch (const ErrorEjecucion& e) {
         ReporteErrorPredeterminado(e);
     } catch (const std::bad_alloc&) {
-        ReporteErrorPredeterminado(ErrorEjecucion(7, QStringLiteral("Memoria insuficiente")));
+        ReporteErrorPredeterminado(ErrorEjecucion(7, TextosVista::MemoriaInsuficiente));
     }
     // The program ends here, as the runtime ends it: every event loop returns
     // and nothing more is handled.
@@ -114,8 +115,6 @@ void InstalarCajasDeMensaje() {
 
 void ReporteErrorPredeterminado(const ErrorEjecucion& error) {
     EstablecerPuntero(PunteroPredeterminado);
-    MsgBox(QStringLiteral("Error en tiempo de ejecución '%1':\n\n%2")
-               .arg(error.Numero())
-               .arg(TextoVisible(error.Descripcion())),
+    MsgBox(TextosVista::ErrorEnEjecucion.arg(error.Numero()).arg(TextoVisible(error.Descripcion())),
            IconoMensaje::Critico);
 }

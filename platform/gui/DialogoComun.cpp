@@ -1,5 +1,6 @@
 #include "platform/gui/DialogoComun.h"
 
+#include "platform/gui/TextosVista.h"
 #include "platform/proceso/ErrorEjecucion.h"
 
 #include <QFileDialog>
@@ -73,5 +74,5 @@ void DialogoComun::ShowOpen() {
         return;
     }
     if (CancelError)
-        throw ErrorEjecucion(ErrorCancelado, QStringLiteral("Se eligió Cancelar."));
+        throw ErrorEjecucion(ErrorCancelado, TextosVista::SeEligioCancelar);
 }

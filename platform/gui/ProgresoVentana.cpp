@@ -1,5 +1,7 @@
 #include "platform/gui/ProgresoVentana.h"
 
+#include "platform/gui/TextosVista.h"
+
 #include <QCoreApplication>
 #include <QProgressDialog>
 #include <QWidget>
@@ -40,7 +42,7 @@ bool ProgresoVentana::Avanzar(qint64 hechos, qint64 total, const std::function<Q
         dialogo_->setWindowModality(Qt::WindowModal);
         // A window manager names it after the window it belongs to.
         dialogo_->setWindowTitle(ventana_->windowTitle());
-        dialogo_->setCancelButtonText(QStringLiteral("&Cancelar"));
+        dialogo_->setCancelButtonText(TextosVista::CancelarProgreso);
         dialogo_->setRange(0, kEscala);
         dialogo_->setMinimumDuration(0);
         dialogo_->setAutoClose(false);

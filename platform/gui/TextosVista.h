@@ -2,7 +2,7 @@
 
 #include <QString>
 
-// The texts of the listing's preview window.
+// The texts of the window layer: the listing's preview, dialogs, progress, errors.
 namespace TextosVista {
 inline const QString Imprimir = QStringLiteral("&Imprimir...");
 inline const QString GuardarPdf = QStringLiteral("&Guardar como PDF...");
@@ -26,4 +26,8 @@ inline const QString Imprimiendo = QStringLiteral("Imprimiendo el listado...");
 inline const QString Guardando = QStringLiteral("Guardando el listado como PDF...");
 inline const QString Cancelar = QStringLiteral("Cancelar");
 inline const QString Listo = QStringLiteral("Filas: %1    Páginas: %2");
+inline const QString CancelarProgreso = QStringLiteral("&Cancelar");
+inline const QString SeEligioCancelar = QStringLiteral("Se eligió Cancelar.");
+inline const QString MemoriaInsuficiente = QStringLiteral("Memoria insuficiente");
+inline const QString ErrorEnEjecucion = QStringLiteral("Error en tiempo de ejecución '%1':\n\n%2");
 } // namespace TextosVista

@@ -1,12 +1,12 @@
 #include "platform/gui/VistaPrevia.h"
 
+#include "platform/gui/IconoPaleta.h"
+#include "platform/gui/LienzoPaginas.h"
+#include "platform/gui/TextosVista.h"
 #include "platform/proceso/Cantidad.h"
 #include "platform/proceso/ErrorEjecucion.h"
 #include "platform/proceso/Mensajes.h"
 #include "platform/proceso/Rutas.h"
-#include "platform/gui/IconoPaleta.h"
-#include "platform/gui/LienzoPaginas.h"
-#include "platform/gui/TextosVista.h"
 #include "platform/reporte/Reporte.h"
 
 #include <QAction>
@@ -42,6 +42,18 @@ VistaPrevia::VistaPrevia(std::unique_ptr<Reporte> reporte, QWidget* padre)
 
 VistaPrevia::~VistaPrevia() = default;
 
+// One button of the bar, with its key in its tip; its handler is connected by the caller.
+QAction* VistaPrevia::Accion(QToolBar* barra, const char* icono, const QString& texto,
+                             const QKeySequence& tecla) {
+    QAction* a = barra->addAction(texto);
+    a->setObjectName(QLatin1String(icono));
+    a->setShortcut(tecla);
+    a->setToolTip(
+        QStringLiteral("%1 (%2)").arg(QString(texto).remove(u'&').remove(QStringLiteral("...")),
+                                      tecla.toString(QKeySequence::NativeText)));
+    return a;
+}
+
 void VistaPrevia::CrearBarra() {
     QToolBar* barra = addToolBar(TextosVista::Barra);
     barra->setObjectName(QStringLiteral("barra"));
@@ -49,14 +61,9 @@ void VistaPrevia::CrearBarra() {
     // Pictures alone, their names and keys in the tips: the whole bar fits a
     // narrow window and a large scale.
     barra->setToolButtonStyle(Qt::ToolButtonIconOnly);
-    auto accion = [&](const char* icono, const QString& texto, const QKeySequence& tecla,
-                      auto&& receptor) {
-        QAction* a = barra->addAction(texto);
-        a->setObjectName(QLatin1String(icono));
-        a->setShortcut(tecla);
-        a->setToolTip(
-            QStringLiteral("%1 (%2)").arg(QString(texto).remove(u'&').remove(QStringLiteral("...")),
-                                          tecla.toString(QKeySequence::NativeText)));
+    const auto accion = [&](const char* icono, const QString& texto, const QKeySequence& tecla,
+                            auto&& receptor) {
+        QAction* a = Accion(barra, icono, texto, tecla);
         connect(a, &QAction::triggered, this, receptor);
         return a;
     };
@@ -71,10 +78,25 @@ void VistaPrevia::CrearBarra() {
     accion("zoom-fit-best", TextosVista::AjustarPagina, QKeySequence(Qt::CTRL | Qt::Key_1),
            [this] { lienzo_->AjustarPagina(); });
     barra->addSeparator();
-    accion("go-first", TextosVista::Primera, QKeySequence(Qt::CTRL | Qt::Key_Home),
-           [this] { lienzo_->IrAPagina(0); });
-    accion("go-previous", TextosVista::Anterior, QKeySequence(Qt::Key_PageUp),
-           [this] { lienzo_->IrAPagina(lienzo_->PaginaActual() - 1); });
+    CrearNavegacion(barra);
+    barra->addSeparator();
+    // Esc too, as every window of the program closes.
+    accion("window-close", TextosVista::Cerrar, QKeySequence(Qt::CTRL | Qt::Key_W), &QWidget::close)
+        ->setShortcuts({QKeySequence(Qt::CTRL | Qt::Key_W), QKeySequence(Qt::Key_Escape)});
+    PonerIconos();
+}
+
+// The buttons from page to page, with the page's number between them.
+void VistaPrevia::CrearNavegacion(QToolBar* barra) {
+    const auto ir = [&](const char* icono, const QString& texto, const QKeySequence& tecla,
+                        auto&& pagina) {
+        connect(Accion(barra, icono, texto, tecla), &QAction::triggered, this,
+                [this, pagina] { lienzo_->IrAPagina(pagina()); });
+    };
+    ir("go-first", TextosVista::Primera, QKeySequence(Qt::CTRL | Qt::Key_Home),
+       [] { return qint64(0); });
+    ir("go-previous", TextosVista::Anterior, QKeySequence(Qt::Key_PageUp),
+       [this] { return lienzo_->PaginaActual() - 1; });
 
     const qint64 total = reporte_->TotalPaginas();
     numeroPagina_ = new QSpinBox(barra);
@@ -86,15 +108,10 @@ void VistaPrevia::CrearBarra() {
     connect(numeroPagina_, &QSpinBox::valueChanged, this,
             [this](int n) { lienzo_->IrAPagina(n - 1); });
 
-    accion("go-next", TextosVista::Siguiente, QKeySequence(Qt::Key_PageDown),
-           [this] { lienzo_->IrAPagina(lienzo_->PaginaActual() + 1); });
-    accion("go-last", TextosVista::Ultima, QKeySequence(Qt::CTRL | Qt::Key_End),
-           [this] { lienzo_->IrAPagina(reporte_->TotalPaginas() - 1); });
-    barra->addSeparator();
-    // Esc too, as every window of the program closes.
-    accion("window-close", TextosVista::Cerrar, QKeySequence(Qt::CTRL | Qt::Key_W), &QWidget::close)
-        ->setShortcuts({QKeySequence(Qt::CTRL | Qt::Key_W), QKeySequence(Qt::Key_Escape)});
-    PonerIconos();
+    ir("go-next", TextosVista::Siguiente, QKeySequence(Qt::Key_PageDown),
+       [this] { return lienzo_->PaginaActual() + 1; });
+    ir("go-last", TextosVista::Ultima, QKeySequence(Qt::CTRL | Qt::Key_End),
+       [this] { return reporte_->TotalPaginas() - 1; });
 }
 
 void VistaPrevia::PonerIconos() {

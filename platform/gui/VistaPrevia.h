@@ -8,8 +8,11 @@
 #include <memory>
 
 class LienzoPaginas;
+class QAction;
+class QKeySequence;
 class QPrinter;
 class QSpinBox;
+class QToolBar;
 
 // The listing's preview window: the pages, a toolbar to turn and zoom them,
 // print them and save them as PDF. It owns its listing and deletes itself
@@ -48,6 +51,9 @@ private slots:
 
 private:
     void CrearBarra();
+    void CrearNavegacion(QToolBar* barra);
+    QAction* Accion(QToolBar* barra, const char* icono, const QString& texto,
+                    const QKeySequence& tecla);
     // The bar's icons, drawn for the bar's palette.
     void PonerIconos();
     bool Volcando(const QString& texto, qint64 paginas,

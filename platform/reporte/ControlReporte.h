@@ -28,7 +28,7 @@ public:
     void SetWindowTitle(const QString& valor);
     void SetWindowState(int valor); // 2 maximised
     // The run whose rows the listing shows; empty: whatever rows are stored.
-    void SetRun(const QString& valor) { run_ = valor; }
+    void FijarCorrida(const QString& valor) { run_ = valor; }
 
     // Produces the listing at the destination; with the preview it returns as
     // soon as the window is shown. Returns 0 on failure, as LastErrorNumber tells.

@@ -66,10 +66,7 @@ std::unique_ptr<Programa> CarpetaPrueba::NuevoPrograma(bool abrir) const {
     if (EnServidor())
         programa->ElegirServidor(qEnvironmentVariable("PRUEBA_SERVIDOR"), QString());
     if (abrir) {
-        programa->gSistemaArchivos = std::make_unique<SistemaArchivos>();
-        programa->gConexion = std::make_unique<Conexion>();
-        programa->gConexion->SetConnectionString(programa->CadenaConexion());
-        programa->gConexion->Open();
+        programa->AbrirConexion();
         if (EnServidor())
             SqlServidor(QStringLiteral("TRUNCATE Datos, Corridas"));
     }
