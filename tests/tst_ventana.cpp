@@ -119,8 +119,6 @@ private slots:
     void plantillaAusente_data();
     void plantillaAusente();
     void textosDeQtEnEspanol();
-    void barraDeLaVista_data();
-    void barraDeLaVista();
     void contrasteEnTemaOscuro();
     void iconosSegunPaleta_data();
     void iconosSegunPaleta();
@@ -458,40 +456,6 @@ void PruebaVentana::textosDeQtEnEspanol() {
     QCOMPARE(QFileIconProvider().type(QFileInfo(QDir::homePath())), QStringLiteral("Carpeta"));
 }
 
-void PruebaVentana::barraDeLaVista_data() {
-    QTest::addColumn<int>("ancho");
-    QTest::newRow("1280 px") << 1280;
-    QTest::newRow("1280 px a escala 2") << 640;
-}
-
-// Every action of the preview's bar is in sight, with a picture and a tip
-// that names its key.
-void PruebaVentana::barraDeLaVista() {
-    QFETCH(int, ancho);
-    GuardarFilas(carpeta->Base(), QStringLiteral("a.txt"), {QStringLiteral("D1")});
-    ControlReporteVentana rpt(ventana);
-    PrepararListado(rpt, *programa, QStringLiteral("a.txt"), QString(32, u'0'), QString(), 0);
-    rpt.SetWindowState(0);
-    QCOMPARE(rpt.PrintReport(), 1);
-    VistaPrevia* vista = Vistas().constFirst();
-    vista->resize(ancho, 700);
-    QTest::qWait(50);
-    auto* barra = vista->findChild<QToolBar*>(QStringLiteral("barra"));
-    QVERIFY(!barra->findChild<QToolButton*>(QStringLiteral("qt_toolbar_ext_button"))->isVisible());
-    int acciones = 0;
-    for (QAction* a : barra->actions()) {
-        if (a->objectName().isEmpty())
-            continue;
-        ++acciones;
-        QVERIFY2(barra->widgetForAction(a)->isVisible(), qPrintable(a->text()));
-        QVERIFY(!a->icon().pixmap(22).isNull());
-        QVERIFY2(a->toolTip().contains(a->shortcut().toString(QKeySequence::NativeText)) &&
-                     !a->shortcut().isEmpty(),
-                 qPrintable(a->toolTip()));
-    }
-    QCOMPARE(acciones, 11);
-}
-
 // In a dark theme, the texts over the window's fixed light artwork stay
 // readable: a contrast of 4.5:1 at least between the pixels the texts change
 // and what was there before them.
@@ -534,20 +498,23 @@ void PruebaVentana::iconosSegunPaleta_data() {
     QTest::addColumn<QString>("tema");
     QTest::addColumn<bool>("oscura");
     QTest::addColumn<bool>("alAbrir");
+    QTest::addColumn<int>("ancho");
     for (const char* tema : {"tema", "Adwaita"}) {
-        QTest::addRow("%s, clara", tema) << tema << false << true;
-        QTest::addRow("%s, oscura", tema) << tema << true << true;
-        QTest::addRow("%s, oscura después", tema) << tema << true << false;
+        QTest::addRow("%s, clara, 1280 px", tema) << tema << false << true << 1280;
+        QTest::addRow("%s, oscura, 1280 px a escala 2", tema) << tema << true << true << 640;
+        QTest::addRow("%s, oscura después", tema) << tema << true << false << 1280;
     }
 }
 
-// Every icon of the preview's bar stands out from the bar (3:1 at least), with
-// the program's icons or the desktop's, in a light or a dark palette, also
-// one that changes once the preview is open.
+// Every action of the preview's bar is in sight, with a tip that names its key,
+// and its icon stands out from the bar (3:1 at least), with the program's
+// icons or the desktop's, in a light or a dark palette, also one that changes
+// once the preview is open.
 void PruebaVentana::iconosSegunPaleta() {
     QFETCH(QString, tema);
     QFETCH(bool, oscura);
     QFETCH(bool, alAbrir);
+    QFETCH(int, ancho);
     const auto restaurar = qScopeGuard([antes = QApplication::palette(), t = QIcon::themeName()] {
         QApplication::setPalette(antes);
         QIcon::setThemeName(t);
@@ -560,16 +527,25 @@ void PruebaVentana::iconosSegunPaleta() {
     GuardarFilas(carpeta->Base(), QStringLiteral("a.txt"), {QStringLiteral("D1")});
     ControlReporteVentana rpt(ventana);
     PrepararListado(rpt, *programa, QStringLiteral("a.txt"), QString(32, u'0'), QString(), 0);
+    rpt.SetWindowState(0);
     QCOMPARE(rpt.PrintReport(), 1);
+    Vistas().constFirst()->resize(ancho, 700);
     auto* barra = Vistas().constFirst()->findChild<QToolBar*>(QStringLiteral("barra"));
     if (oscura && !alAbrir)
         QApplication::setPalette(paleta);
     QTRY_COMPARE(barra->palette().color(QPalette::Window),
                  QApplication::palette().color(QPalette::Window));
+    QTRY_VERIFY(
+        !barra->findChild<QToolButton*>(QStringLiteral("qt_toolbar_ext_button"))->isVisible());
     const QImage imagen = barra->grab().toImage();
+    int acciones = 0;
     for (QAction* a : barra->actions()) {
         if (a->objectName().isEmpty())
             continue;
+        ++acciones;
+        QVERIFY2(barra->widgetForAction(a)->isVisible() && !a->shortcut().isEmpty() &&
+                     a->toolTip().contains(a->shortcut().toString(QKeySequence::NativeText)),
+                 qPrintable(a->toolTip()));
         const QRect zona = barra->widgetForAction(a)->geometry();
         const double fondo = Luz(imagen.pixel(zona.topLeft() + QPoint(1, 1)));
         double contraste = 0;
@@ -580,6 +556,7 @@ void PruebaVentana::iconosSegunPaleta() {
             }
         QVERIFY2(contraste >= 3, qPrintable(a->objectName() + u' ' + QString::number(contraste)));
     }
+    QCOMPARE(acciones, 11);
 }
 
 void PruebaVentana::accesible_data() {
