@@ -6,7 +6,7 @@
 #include "platform/base/CadenaConexion.h"
 #include "platform/archivos/CarpetaDatos.h"
 #include "platform/proceso/ErrorEjecucion.h"
-#include "platform/archivos/TextosPlataforma.h"
+#include "platform/archivos/TextosArchivos.h"
 #include "util/Ini.h"
 
 #include <QStringBuilder>
@@ -60,7 +60,7 @@ QString ServidorDe(const QString& archivo) {
     const QString motivo = ::ArchivoIni(archivo).Motivo();
     if (!motivo.isEmpty())
         throw ErrorEjecucion(Errores::AccesoRuta,
-                             TextosPlataforma::ConfiguracionIlegible.arg(archivo, motivo));
+                             TextosArchivos::ConfiguracionIlegible.arg(archivo, motivo));
     return LeerIni(archivo, TextosPrograma::SeccionBase, TextosPrograma::ClaveServidor, QString());
 }
 

@@ -1,6 +1,7 @@
 #include "platform/archivos/SistemaArchivos.h"
 
 #include "platform/archivos/Ansi.h"
+#include "platform/archivos/TextosArchivos.h"
 #include "platform/proceso/Rutas.h"
 #include "platform/proceso/TextoVisible.h"
 
@@ -109,7 +110,7 @@ void FlujoTexto::ContarCR(QByteArrayView linea) {
 }
 
 void FlujoTexto::FallarFinesCR() const {
-    throw ErrorEjecucion(ErrorFinesDeLineaCR, TextosArchivo::FinesCR.arg(TextoVisible(ruta_)));
+    throw ErrorEjecucion(ErrorFinesDeLineaCR, TextosArchivos::FinesCR.arg(TextoVisible(ruta_)));
 }
 
 QByteArrayView FlujoTexto::SiguienteLinea() {
@@ -149,8 +150,8 @@ QByteArrayView FlujoTexto::SiguienteLinea() {
     if (std::memchr(bloque_.constData() + inicio_, '\r', size_t(fin_ - inicio_)))
         FallarFinesCR();
     throw ErrorEjecucion(ErrorLineaDemasiadoLarga,
-                         TextosArchivo::LineaLarga.arg(QString::number(numeroLinea_), ruta_,
-                                                       QString::number(LongitudMaximaLinea)));
+                         TextosArchivos::LineaLarga.arg(QString::number(numeroLinea_), ruta_,
+                                                        QString::number(LongitudMaximaLinea)));
 }
 
 void FlujoTexto::ReadLineBytes(QByteArray& linea) {
@@ -256,7 +257,7 @@ std::unique_ptr<FlujoTexto> SistemaArchivos::OpenTextFile(const QString& ruta, i
     struct stat info {};
     if (fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
         close(fd);
-        throw ErrorSistema(Errores::AccesoRuta, ruta + QStringLiteral(" (no es un archivo)"));
+        throw ErrorSistema(Errores::AccesoRuta, ruta + TextosArchivos::NoEsArchivo);
     }
     fcntl(fd, F_SETFL, fcntl(fd, F_GETFL) & ~O_NONBLOCK);
     posix_fadvise(fd, 0, 0, POSIX_FADV_SEQUENTIAL);
