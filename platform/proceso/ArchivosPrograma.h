@@ -10,4 +10,6 @@ inline const QString BaseDatos = QStringLiteral("Cobranzia.mdb");
 inline const QString ArchivoIni = QStringLiteral("Cobranzia.dat");
 inline const QString Plantilla = QStringLiteral("Cobranzia.rpt");
 inline const QString BibliotecaMd5 = QStringLiteral("libmd5.so");
+// The database file's password.
+inline const QString ContrasenaBase = QStringLiteral("tornasolmivel");
 } // namespace ArchivosPrograma
