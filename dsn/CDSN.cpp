@@ -1,9 +1,10 @@
 #include "dsn/CDSN.h"
 
-#include "platform/proceso/ErrorEjecucion.h"
-#include "platform/odbc/InstaladorOdbc.h"
-#include "platform/proceso/Rutas.h"
+#include "dsn/TextosDsn.h"
 #include "platform/archivos/SistemaArchivos.h"
+#include "platform/odbc/InstaladorOdbc.h"
+#include "platform/proceso/ErrorEjecucion.h"
+#include "platform/proceso/Rutas.h"
 
 #include <exception>
 
@@ -68,14 +69,14 @@ bool CDSN::CrearDSN(int32_t lAction) {
                             (!guardada.isEmpty() && lAction == Odbc::ODBC_REMOVE_DSN);
         if (llamar) {
             if (!Servidor_ && !ExisteArchivoOrdinario(DatabaseName_))
-                throw ErrorEjecucion(DSN::ErrorBaseNoExiste, DSN::TextoBaseNoExiste);
+                throw ErrorEjecucion(DSN::ErrorBaseNoExiste, TextosDsn::BaseNoExiste);
             Configurar(lAction);
         }
         return true;
     } catch (const ErrorEjecucion& e) {
-        ErrorDesc_ = DSN::PrefijoError + e.Descripcion();
+        ErrorDesc_ = TextosDsn::PrefijoError + e.Descripcion();
     } catch (const std::exception& e) {
-        ErrorDesc_ = DSN::PrefijoError + QString::fromLocal8Bit(e.what());
+        ErrorDesc_ = TextosDsn::PrefijoError + QString::fromLocal8Bit(e.what());
     }
     return false;
 }

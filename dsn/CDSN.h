@@ -52,6 +52,4 @@ private:
 
 namespace DSN {
 inline constexpr int32_t ErrorBaseNoExiste = -2147220904; // application error 600
-inline const QString TextoBaseNoExiste = QStringLiteral("El archivo de base de datos NO existe!");
-inline const QString PrefijoError = QStringLiteral("CrearDSN::Error: ");
 } // namespace DSN

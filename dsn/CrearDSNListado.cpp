@@ -1,8 +1,11 @@
 #include "dsn/CrearDSNListado.h"
 
 #include "dsn/CDSN.h"
-#include "platform/proceso/ErrorEjecucion.h"
+#include "dsn/TextosDsn.h"
 #include "platform/odbc/InstaladorOdbc.h"
+#include "platform/odbc/OdbcSqlite.h"
+#include "platform/proceso/ArchivosPrograma.h"
+#include "platform/proceso/ErrorEjecucion.h"
 #include "platform/proceso/Mensajes.h"
 
 #include <memory>
@@ -14,9 +17,9 @@ bool Registrar(const QString& strCarpeta, const DestinoPostgres* servidor, QStri
     try {
         auto registrador = std::make_unique<CDSN>(strCarpeta);
         resultado = true;
-        registrador->SetDatabaseName(strCarpeta + u'/' + DSN::ArchivoBase);
+        registrador->SetDatabaseName(strCarpeta + u'/' + ArchivosPrograma::BaseDatos);
         registrador->SetDataSourceName(DSN::NombreFuente);
-        registrador->SetDriverName(DSN::Controlador);
+        registrador->SetDriverName(ControladorOdbcSqlite);
         if (servidor)
             registrador->SetServidor(*servidor);
         if (!registrador->CrearDSN(Odbc::ODBC_ADD_DSN)) {
@@ -24,9 +27,9 @@ bool Registrar(const QString& strCarpeta, const DestinoPostgres* servidor, QStri
             strError = registrador->ErrorDesc();
         }
     } catch (const ErrorEjecucion& e) {
-        MsgBox(QStringLiteral("CrearDSN::Error %1: %2").arg(e.Numero()).arg(e.Descripcion()));
+        MsgBox(TextosDsn::Error.arg(e.Numero()).arg(e.Descripcion()));
     } catch (const std::bad_alloc&) {
-        MsgBox(QStringLiteral("CrearDSN::Error 7: Memoria insuficiente"));
+        MsgBox(TextosDsn::SinMemoria);
     }
     return resultado;
 }

@@ -14,6 +14,4 @@ bool CrearDSNServidor(const DestinoPostgres& destino, QString& strError);
 
 namespace DSN {
 inline const QString NombreFuente = QStringLiteral("Cobranzia");
-inline const QString Controlador = QStringLiteral("SQLite3");
-inline const QString ArchivoBase = QStringLiteral("Cobranzia.mdb");
 } // namespace DSN

@@ -9,7 +9,8 @@
 class BibliotecaDinamica;
 
 // The hash service: the MD5 of a text or a file as hexadecimal digits, through
-// the md5 library at the path it is given (libmd5.so in the program folder).
+// the md5 library at the path it is given (ArchivosPrograma::BibliotecaMd5 in
+// the program folder).
 //
 // Constructing a CHash touches nothing. The library is loaded at the first
 // call that needs one of its exports, and each export is resolved at its first

@@ -2,7 +2,7 @@
 
 #include "platform/archivos/ArchivoIni.h"
 #include "platform/archivos/CarpetaDatos.h"
-#include "platform/archivos/TextosPlataforma.h"
+#include "platform/archivos/TextosArchivos.h"
 #include "platform/proceso/ErrorEjecucion.h"
 #include "platform/proceso/Rutas.h"
 #include "run/Programa.h"
@@ -29,7 +29,7 @@ QString ServidorDe(const QString& archivo) {
     const QString motivo = ::ArchivoIni(archivo).Motivo();
     if (!motivo.isEmpty())
         throw ErrorEjecucion(Errores::AccesoRuta,
-                             TextosPlataforma::ConfiguracionIlegible.arg(archivo, motivo));
+                             TextosArchivos::ConfiguracionIlegible.arg(archivo, motivo));
     return LeerIni(archivo, TextosPrograma::SeccionBase, TextosPrograma::ClaveServidor, QString());
 }
 

@@ -5,6 +5,7 @@
 #include "platform/odbc/OdbcPostgres.h"
 #include "platform/odbc/OdbcSqlite.h"
 #include "platform/proceso/ErrorEjecucion.h"
+#include "platform/proceso/MotivoSistema.h"
 #include "platform/proceso/Rutas.h"
 #include "platform/proceso/TextoVisible.h"
 #include "platform/reporte/ControlReporte.h"
@@ -53,7 +54,7 @@ bool MismoArchivo(const QString& a, const QString& b) {
 }
 
 QString Sistema() {
-    return QString::fromLocal8Bit(std::strerror(errno));
+    return MotivoSistema(errno);
 }
 
 [[noreturn]] void Rechazar(const QString& salida, const QString& motivo) {

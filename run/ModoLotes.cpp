@@ -3,6 +3,7 @@
 #include "platform/base/Conexion.h"
 #include "platform/proceso/Cantidad.h"
 #include "platform/proceso/ErrorEjecucion.h"
+#include "platform/proceso/MotivoSistema.h"
 #include "platform/proceso/TextoVisible.h"
 #include "run/CorridaControl.h"
 #include "run/LineaOrdenes.h"
@@ -51,8 +52,7 @@ int Fallo(const ErrorEjecucion& e) {
 // Standard output is where a script takes the code from: losing it is an error.
 void Salida(const QString& texto) {
     if (!Escribir(stdout, texto))
-        throw ErrorEjecucion(Errores::ErrorES, TextosLotes::SalidaFallida +
-                                                   QString::fromLocal8Bit(std::strerror(errno)));
+        throw ErrorEjecucion(Errores::ErrorES, TextosLotes::SalidaFallida + MotivoSistema(errno));
 }
 
 // On a terminal, a run that lasts shows how far it went on standard error,

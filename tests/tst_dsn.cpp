@@ -3,6 +3,7 @@
 
 #include "dsn/CDSN.h"
 #include "platform/odbc/InstaladorOdbc.h"
+#include "platform/odbc/OdbcSqlite.h"
 #include "tests/comun/Entorno.h"
 
 #include <QDir>
@@ -67,6 +68,7 @@ private slots:
     void instaladorQueRehusa_data();
     void instaladorQueRehusa();
     void cuatroALaVez();
+    void puntoYComa();
 };
 
 void PruebaDsn::decisiones_data() {
@@ -150,7 +152,7 @@ void PruebaDsn::instaladorQueRehusa_data() {
     fila("más de 64 KiB", "grande", "supera el máximo de 65536 bytes");
     fila("solo lectura", "solo lectura", "el archivo es de solo lectura");
     fila("ilegible para el usuario", "ilegible", "no se puede leer: ");
-    fila("disco lleno", "lleno", QString::fromLocal8Bit(strerror(ENOSPC)));
+    fila("disco lleno", "lleno", QStringLiteral("No queda espacio en el dispositivo"));
     fila("nuevo con umask 000", "nuevo", "");
 }
 
@@ -254,6 +256,23 @@ void PruebaDsn::cuatroALaVez() {
         QVERIFY(std::any_of(carpetas.begin(), carpetas.end(),
                             [&](const auto& c) { return c->Base() == dbq; }));
     }
+}
+
+// A path with a ";" reaches the driver through a link in a temporary folder;
+// one that could not be made is tried again on the next call.
+void PruebaDsn::puntoYComa() {
+    CarpetaPrueba carpeta;
+    QVERIFY(QDir().mkdir(carpeta.Archivo(QStringLiteral("a;b"))));
+    const QString base = carpeta.Escribir(QStringLiteral("a;b/x.mdb"), "x");
+    const QByteArray tmp = qgetenv("TMPDIR");
+    // A temporary folder under a ";" is no use to the driver either.
+    qputenv("TMPDIR", QFile::encodeName(carpeta.Archivo(QStringLiteral("a;b"))));
+    QVERIFY(CadenaOdbcSqlite(base).contains(base));
+    qputenv("TMPDIR", tmp.isEmpty() ? QByteArray("/tmp") : tmp);
+    const QString cadena = CadenaOdbcSqlite(base);
+    const QString enlace = cadena.section(u';', 1, 1).section(u'=', 1);
+    QVERIFY2(QFileInfo(enlace).canonicalFilePath() == QFileInfo(base).canonicalFilePath(),
+             qPrintable(cadena));
 }
 
 QTEST_GUILESS_MAIN(PruebaDsn)

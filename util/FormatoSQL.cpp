@@ -2,6 +2,7 @@
 
 #include "platform/base/LiteralSQL.h"
 #include "util/Recorte.h"
+#include "util/TextosUtil.h"
 #include "util/Val.h"
 #include "util/Variante.h"
 
@@ -17,7 +18,6 @@ namespace {
 constexpr char kFormatoFecha[] = "MM/dd/yyyy";
 constexpr char kFormatoHora[] = "HH:mm:ss";
 // The words that read as true, in the host's language and in the runtime's.
-const QString kVerdadero = QStringLiteral("Verdadero");
 const QString kTrue = QStringLiteral("True");
 
 QString Nulo() {
@@ -111,7 +111,7 @@ QString LiteralBooleano(const QVariant& valor) {
         EsTexto(valor) ? NumeroDeTexto(valor.toString()) : NumeroComparable(valor);
     const bool esTexto = EsTexto(valor);
     const bool verdadero =
-        (numero && *numero == -1) || (esTexto && valor.toString() == kVerdadero) ||
+        (numero && *numero == -1) || (esTexto && valor.toString() == TextosUtil::Verdadero) ||
         (esTexto && valor.toString() == kTrue) ||
         (valor.metaType().id() == QMetaType::Bool && valor.toBool()) || (numero && *numero != 0);
     return verdadero ? QStringLiteral("-1") : QStringLiteral("0");

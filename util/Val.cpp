@@ -107,6 +107,37 @@ bool EsDesbordamiento(const std::string& entera, const std::string& fraccion,
     return magnitud + (exponente.empty() ? 0 : ExponenteAcotado(exponente)) > 0;
 }
 
+// The exponent after an E, with its sign; empty, and nothing read, when the
+// E has no digits: it is then not part of the number.
+std::string LeerExponente(Cursor& c) {
+    const qsizetype antes = c.Posicion();
+    c.Avanzar();
+    std::string exponente = "+";
+    if (c.Actual() == u'+' || c.Actual() == u'-') {
+        exponente[0] = static_cast<char>(c.Actual().unicode());
+        c.Avanzar();
+    }
+    LeerDigitos(c, exponente);
+    if (exponente.size() > 1)
+        return exponente;
+    c.Volver(antes);
+    return std::string();
+}
+
+// The value of the digits read; out of range gives 0, marked when it overflows.
+void Convertir(const std::string& entera, const std::string& fraccion, const std::string& exponente,
+               Lectura& l) {
+    std::string numero = (entera.empty() ? "0" : entera) + "." + fraccion + "0";
+    if (!exponente.empty())
+        numero += "e" + exponente.substr(exponente[0] == '+' ? 1 : 0);
+    const auto [fin, error] =
+        std::from_chars(numero.data(), numero.data() + numero.size(), l.valor);
+    if (error == std::errc::result_out_of_range) {
+        l.desborda = EsDesbordamiento(entera, fraccion, exponente);
+        l.valor = 0;
+    }
+}
+
 Lectura LeerDecimal(Cursor& c) {
     Lectura l;
     bool negativo = false;
@@ -121,32 +152,12 @@ Lectura LeerDecimal(Cursor& c) {
         LeerDigitos(c, fraccion);
     }
     l.hayDigitos = !entera.empty() || !fraccion.empty();
-    if (l.hayDigitos && (c.Actual() == u'E' || c.Actual() == u'e')) {
-        const qsizetype antes = c.Posicion();
-        c.Avanzar();
-        exponente = "+";
-        if (c.Actual() == u'+' || c.Actual() == u'-') {
-            exponente[0] = static_cast<char>(c.Actual().unicode());
-            c.Avanzar();
-        }
-        LeerDigitos(c, exponente);
-        if (exponente.size() == 1) { // an E without digits is not part of the number
-            exponente.clear();
-            c.Volver(antes);
-        }
-    }
+    if (l.hayDigitos && (c.Actual() == u'E' || c.Actual() == u'e'))
+        exponente = LeerExponente(c);
     l.fin = c.Posicion();
     if (!l.hayDigitos)
         return l;
-    std::string numero = (entera.empty() ? "0" : entera) + "." + fraccion + "0";
-    if (!exponente.empty())
-        numero += "e" + exponente.substr(exponente[0] == '+' ? 1 : 0);
-    const auto [fin, error] =
-        std::from_chars(numero.data(), numero.data() + numero.size(), l.valor);
-    if (error == std::errc::result_out_of_range) {
-        l.desborda = EsDesbordamiento(entera, fraccion, exponente);
-        l.valor = 0;
-    }
+    Convertir(entera, fraccion, exponente, l);
     if (negativo)
         l.valor = -l.valor;
     return l;

@@ -1,6 +1,7 @@
 #include "util/Variante.h"
 
 #include "platform/proceso/ErrorEjecucion.h"
+#include "util/TextosUtil.h"
 #include "util/Val.h"
 
 #include <QDate>
@@ -14,10 +15,6 @@ namespace {
 
 constexpr int32_t kTiposNoCoinciden = 13;
 constexpr int32_t kUsoNoValidoNull = 94;
-const QString kDescTiposNoCoinciden = QStringLiteral("No coinciden los tipos");
-const QString kDescUsoNoValidoNull = QStringLiteral("Uso no válido de Null");
-const QString kVerdadero = QStringLiteral("Verdadero");
-const QString kFalso = QStringLiteral("Falso");
 constexpr char kFormatoFecha[] = "MM/dd/yyyy";
 constexpr char kFormatoHora[] = "HH:mm:ss";
 
@@ -127,12 +124,12 @@ bool EsNumero(const QVariant& valor) {
 
 void ExigirTextoConvertible(const QVariant& valor) {
     if (!TieneTexto(valor) && !EsNuloBD(valor))
-        throw ErrorEjecucion(kTiposNoCoinciden, kDescTiposNoCoinciden);
+        throw ErrorEjecucion(kTiposNoCoinciden, TextosUtil::TiposNoCoinciden);
 }
 
 QString TextoDe(const QVariant& valor) {
     if (EsNuloBD(valor))
-        throw ErrorEjecucion(kUsoNoValidoNull, kDescUsoNoValidoNull);
+        throw ErrorEjecucion(kUsoNoValidoNull, TextosUtil::UsoNoValidoNull);
     ExigirTextoConvertible(valor);
     const int id = valor.metaType().id();
     if (!valor.isValid())
@@ -143,7 +140,7 @@ QString TextoDe(const QVariant& valor) {
         return EsSinSigno(id) ? QString::number(valor.toULongLong())
                               : QString::number(valor.toLongLong());
     if (id == QMetaType::Bool)
-        return valor.toBool() ? kVerdadero : kFalso;
+        return valor.toBool() ? TextosUtil::Verdadero : TextosUtil::Falso;
     if (id == QMetaType::Float)
         return TextoDeFlotante(valor.toDouble(), 7);
     if (id == QMetaType::Double)

@@ -1,7 +1,8 @@
 #include "platform/archivos/ArchivoIni.h"
 
+#include "platform/archivos/TextosArchivos.h"
+#include "platform/proceso/MotivoSistema.h"
 #include "platform/proceso/Rutas.h"
-#include "platform/archivos/TextosPlataforma.h"
 
 #include <cerrno>
 #include <cstring>
@@ -57,7 +58,7 @@ QString ValorParaEscribir(const QString& valor) {
 }
 
 QString Sistema(int error = errno) {
-    return QString::fromLocal8Bit(std::strerror(error));
+    return MotivoSistema(error);
 }
 
 // Reads at most `maximo` bytes of an open file; false on a read error.
@@ -95,25 +96,25 @@ QString MotivoSustitucion(const QByteArray& local, mode_t& modo) {
     struct stat info {};
     if (::lstat(local.constData(), &info) != 0) {
         if (errno != ENOENT)
-            return TextosPlataforma::NoSeEscribe.arg(Sistema());
+            return TextosArchivos::NoSeEscribe.arg(Sistema());
         const qsizetype barra = local.lastIndexOf('/');
         const QByteArray carpeta =
             barra < 0 ? QByteArray(".") : local.left(qMax<qsizetype>(barra, 1));
         struct stat infoCarpeta {};
         if (::stat(carpeta.constData(), &infoCarpeta) != 0)
-            return TextosPlataforma::SinCarpeta.arg(RutaDesdeBytes(carpeta), Sistema());
+            return TextosArchivos::SinCarpeta.arg(RutaDesdeBytes(carpeta), Sistema());
         if (!S_ISDIR(infoCarpeta.st_mode))
-            return TextosPlataforma::SinCarpeta.arg(RutaDesdeBytes(carpeta), Sistema(ENOTDIR));
+            return TextosArchivos::SinCarpeta.arg(RutaDesdeBytes(carpeta), Sistema(ENOTDIR));
         modo = 0600;
         return QString();
     }
     if (S_ISLNK(info.st_mode))
-        return TextosPlataforma::Enlace;
+        return TextosArchivos::Enlace;
     if (!S_ISREG(info.st_mode))
-        return TextosPlataforma::NoOrdinario;
+        return TextosArchivos::NoOrdinario;
     // A read-only file stays as it is, even for a user whom the system would let write it.
     if ((info.st_mode & S_IWUSR) == 0)
-        return TextosPlataforma::SoloLectura;
+        return TextosArchivos::SoloLectura;
     modo = info.st_mode & 07777;
     return QString();
 }
@@ -126,17 +127,17 @@ ArchivoIni::ArchivoIni(const QString& ruta)
     const int fd = ::open(RutaABytes(ruta).constData(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
     if (fd < 0) {
         if (errno != ENOENT)
-            motivo_ = TextosPlataforma::NoLeido.arg(Sistema());
+            motivo_ = TextosArchivos::NoLeido.arg(Sistema());
         return;
     }
     struct stat info {};
     QByteArray contenido;
     if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode))
-        motivo_ = TextosPlataforma::NoOrdinario;
+        motivo_ = TextosArchivos::NoOrdinario;
     else if (!LeerHasta(fd, LongitudMaxima + 1, contenido))
-        motivo_ = TextosPlataforma::NoLeido.arg(Sistema());
+        motivo_ = TextosArchivos::NoLeido.arg(Sistema());
     else if (contenido.size() > LongitudMaxima)
-        motivo_ = TextosPlataforma::Grande.arg(LongitudMaxima);
+        motivo_ = TextosArchivos::Grande.arg(LongitudMaxima);
     ::close(fd);
     contenido.truncate(LongitudMaxima);
     if (contenido.isEmpty())
@@ -247,13 +248,13 @@ bool ArchivoIni::Guardar(QString* motivo) const {
     QByteArray temporal = local + ".XXXXXX";
     const int fd = porque.isEmpty() ? ::mkostemp(temporal.data(), O_CLOEXEC) : -1;
     if (porque.isEmpty() && fd < 0)
-        porque = TextosPlataforma::NoSeEscribe.arg(Sistema());
+        porque = TextosArchivos::NoSeEscribe.arg(Sistema());
     if (fd >= 0) {
         const bool escrito =
             ::fchmod(fd, modo) == 0 && EscribirTodo(fd, contenido) && ::fsync(fd) == 0;
         const int error = errno;
         if (::close(fd) != 0 || !escrito || ::rename(temporal.constData(), local.constData()) != 0)
-            porque = TextosPlataforma::NoSeEscribe.arg(Sistema(escrito ? errno : error));
+            porque = TextosArchivos::NoSeEscribe.arg(Sistema(escrito ? errno : error));
         if (!porque.isEmpty())
             ::unlink(temporal.constData());
     }

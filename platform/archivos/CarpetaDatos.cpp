@@ -1,7 +1,8 @@
 #include "platform/archivos/CarpetaDatos.h"
 
-#include "platform/archivos/TextosPlataforma.h"
+#include "platform/archivos/TextosArchivos.h"
 #include "platform/proceso/ErrorEjecucion.h"
+#include "platform/proceso/MotivoSistema.h"
 #include "platform/proceso/Rutas.h"
 
 #include <QDir>
@@ -21,7 +22,7 @@ namespace {
 }
 
 QString Sistema() {
-    return QString::fromLocal8Bit(std::strerror(errno));
+    return MotivoSistema(errno);
 }
 
 bool Existe(const QString& ruta) {
@@ -51,9 +52,9 @@ void Comprobar(const QString& carpeta) {
                               "nombre")
                    .arg(carpeta));
     if (info.st_uid != getuid())
-        Fallar(TextosPlataforma::CarpetaAjena.arg(carpeta));
+        Fallar(TextosArchivos::CarpetaAjena.arg(carpeta));
     if (info.st_mode & (S_IWGRP | S_IWOTH))
-        Fallar(TextosPlataforma::CarpetaAbierta.arg(carpeta));
+        Fallar(TextosArchivos::CarpetaAbierta.arg(carpeta));
     // The superuser passes every access test: a folder with no write bit at all
     // counts as read-only for everyone.
     if ((info.st_mode & S_IWUSR) == 0 || access(RutaABytes(carpeta).constData(), W_OK | X_OK) != 0)
@@ -64,7 +65,7 @@ void Comprobar(const QString& carpeta) {
 void ComprobarBase(const QString& base) {
     struct stat info {};
     if (stat(RutaABytes(base).constData(), &info) == 0 && info.st_uid != getuid())
-        Fallar(TextosPlataforma::BaseAjena.arg(base));
+        Fallar(TextosArchivos::BaseAjena.arg(base));
 }
 
 } // namespace

@@ -1,6 +1,8 @@
 #include "platform/archivos/SistemaArchivos.h"
 
 #include "platform/archivos/Ansi.h"
+#include "platform/archivos/TextosArchivos.h"
+#include "platform/proceso/MotivoSistema.h"
 #include "platform/proceso/Rutas.h"
 #include "platform/proceso/TextoVisible.h"
 
@@ -35,9 +37,8 @@ void Copiar(QByteArray& destino, const char* origen, qsizetype largo) {
     case ENAMETOOLONG:
         throw ErrorSistema(Errores::NombreArchivoIncorrecto, ruta);
     default:
-        throw ErrorSistema(Errores::AccesoRuta, ruta + QStringLiteral(" (") +
-                                                    QString::fromLocal8Bit(strerror(error)) +
-                                                    QLatin1Char(')'));
+        throw ErrorSistema(Errores::AccesoRuta,
+                           ruta + QStringLiteral(" (") + MotivoSistema(error) + QLatin1Char(')'));
     }
 }
 } // namespace
@@ -81,9 +82,8 @@ bool FlujoTexto::Rellenar() {
         leidos = read(fd_, bloque_.data() + fin_, size_t(bloque_.size() - fin_));
     } while (leidos < 0 && errno == EINTR);
     if (leidos < 0)
-        throw ErrorSistema(Errores::ErrorES, ruta_ + QStringLiteral(" (") +
-                                                 QString::fromLocal8Bit(strerror(errno)) +
-                                                 QLatin1Char(')'));
+        throw ErrorSistema(Errores::ErrorES,
+                           ruta_ + QStringLiteral(" (") + MotivoSistema(errno) + QLatin1Char(')'));
     if (leidos == 0) {
         agotado_ = true;
         return false;
@@ -109,7 +109,7 @@ void FlujoTexto::ContarCR(QByteArrayView linea) {
 }
 
 void FlujoTexto::FallarFinesCR() const {
-    throw ErrorEjecucion(ErrorFinesDeLineaCR, TextosArchivo::FinesCR.arg(TextoVisible(ruta_)));
+    throw ErrorEjecucion(ErrorFinesDeLineaCR, TextosArchivos::FinesCR.arg(TextoVisible(ruta_)));
 }
 
 QByteArrayView FlujoTexto::SiguienteLinea() {
@@ -149,8 +149,8 @@ QByteArrayView FlujoTexto::SiguienteLinea() {
     if (std::memchr(bloque_.constData() + inicio_, '\r', size_t(fin_ - inicio_)))
         FallarFinesCR();
     throw ErrorEjecucion(ErrorLineaDemasiadoLarga,
-                         TextosArchivo::LineaLarga.arg(QString::number(numeroLinea_), ruta_,
-                                                       QString::number(LongitudMaximaLinea)));
+                         TextosArchivos::LineaLarga.arg(QString::number(numeroLinea_), ruta_,
+                                                        QString::number(LongitudMaximaLinea)));
 }
 
 void FlujoTexto::ReadLineBytes(QByteArray& linea) {
@@ -256,7 +256,7 @@ std::unique_ptr<FlujoTexto> SistemaArchivos::OpenTextFile(const QString& ruta, i
     struct stat info {};
     if (fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
         close(fd);
-        throw ErrorSistema(Errores::AccesoRuta, ruta + QStringLiteral(" (no es un archivo)"));
+        throw ErrorSistema(Errores::AccesoRuta, ruta + TextosArchivos::NoEsArchivo);
     }
     fcntl(fd, F_SETFL, fcntl(fd, F_GETFL) & ~O_NONBLOCK);
     posix_fadvise(fd, 0, 0, POSIX_FADV_SEQUENTIAL);

@@ -120,12 +120,3 @@ bool ExisteArchivoOrdinario(const QString& ruta);
 inline constexpr int32_t ErrorLineaDemasiadoLarga = Errores::ErrorAplicacion + 700;
 // The application error raised for a file whose lines end in CR alone.
 inline constexpr int32_t ErrorFinesDeLineaCR = Errores::ErrorAplicacion + 704;
-
-namespace TextosArchivo {
-inline const QString LineaLarga =
-    QStringLiteral("La línea %1 del archivo %2 supera el máximo de %3 caracteres");
-inline const QString FinesCR = QStringLiteral(
-    "Las líneas del archivo %1 terminan solo en CR (retorno de carro, sin salto de línea LF), "
-    "como en los Macintosh antiguos: conviértalo a fines de línea CR LF o LF y vuelva a "
-    "procesarlo");
-} // namespace TextosArchivo

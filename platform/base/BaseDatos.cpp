@@ -1,6 +1,7 @@
 #include "platform/base/BaseDatos.h"
 
 #include "platform/base/Manijas.h"
+#include "platform/proceso/MotivoSistema.h"
 #include "platform/proceso/Rutas.h"
 
 #include <QCryptographicHash>
@@ -97,7 +98,7 @@ bool CrearBaseDatos(const QString& ruta, const QString& contrasena, bool* creada
     QByteArray temporal = destino + ".nueva-XXXXXX";
     const int fd = mkstemp(temporal.data());
     if (fd < 0) {
-        *error = QString::fromLocal8Bit(strerror(errno));
+        *error = MotivoSistema(errno);
         return false;
     }
     fchmod(fd, 0600);
@@ -109,7 +110,7 @@ bool CrearBaseDatos(const QString& ruta, const QString& contrasena, bool* creada
         // Someone else made the file meanwhile: theirs stays.
         bien = errno == EEXIST;
         if (!bien)
-            *error = QString::fromLocal8Bit(strerror(errno));
+            *error = MotivoSistema(errno);
     } else if (bien) {
         *creada = true;
     }

@@ -2,6 +2,7 @@
 // install run it; the program itself never creates its database.
 
 #include "platform/base/BaseDatos.h"
+#include "platform/proceso/ArchivosPrograma.h"
 
 #include <QCoreApplication>
 #include <QTextStream>
@@ -12,12 +13,13 @@ int main(int argc, char** argv) {
     QCoreApplication aplicacion(argc, argv);
     const QStringList argumentos = QCoreApplication::arguments();
     if (argumentos.size() != 2) {
-        std::fprintf(stderr, "Uso: cobranzia-crear-base RUTA/Cobranzia.mdb\n");
+        std::fprintf(stderr, "Uso: cobranzia-crear-base RUTA/%s\n",
+                     qPrintable(ArchivosPrograma::BaseDatos));
         return 2;
     }
     bool creada = false;
     QString error;
-    if (!CrearBaseDatos(argumentos.at(1), QStringLiteral("tornasolmivel"), &creada, &error)) {
+    if (!CrearBaseDatos(argumentos.at(1), ArchivosPrograma::ContrasenaBase, &creada, &error)) {
         std::fprintf(stderr, "No se pudo crear la base de datos %s: %s\n",
                      qPrintable(argumentos.at(1)), qPrintable(error));
         return 1;

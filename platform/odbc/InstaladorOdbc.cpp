@@ -1,8 +1,10 @@
 #include "platform/odbc/InstaladorOdbc.h"
 
 #include "platform/archivos/ArchivoIni.h"
+#include "platform/archivos/TextosArchivos.h"
+#include "platform/odbc/TextosOdbc.h"
+#include "platform/proceso/MotivoSistema.h"
 #include "platform/proceso/Rutas.h"
-#include "platform/archivos/TextosPlataforma.h"
 
 #include <QFileInfo>
 #include <QLockFile>
@@ -77,29 +79,96 @@ bool TieneControl(const QString& texto) {
                        [](QChar c) { return c.unicode() < 0x20 || c.unicode() == 0x7F; });
 }
 
-bool Rechazar(QString* error, const QString& valor) {
+// The message for a value that holds a control character, its breaks shown.
+QString ConControl(const QString& valor) {
     QString visible = valor;
     visible.replace(u'\n', QStringLiteral("\\n")).replace(u'\r', QStringLiteral("\\r"));
-    Anotar(error, QStringLiteral("«%1» tiene caracteres de control: no se escribe en la "
-                                 "configuración ODBC")
-                      .arg(visible));
-    return false;
+    return TextosOdbc::ConControl.arg(visible);
 }
 
 // Why the lock beside the file could not be taken: another program holds
 // it, or its folder does not let it be made.
 QString MotivoCerrojo(const QLockFile& cerrojo, const QString& ruta) {
     if (cerrojo.error() == QLockFile::LockFailedError)
-        return QStringLiteral("otro programa lo está escribiendo");
+        return TextosOdbc::OtroEscribe;
     const QString carpeta = QFileInfo(ruta).absolutePath();
     struct stat info {};
     const bool hay = ::stat(RutaABytes(carpeta).constData(), &info) == 0;
     if (!hay || !S_ISDIR(info.st_mode))
-        return TextosPlataforma::SinCarpeta.arg(
-            carpeta, QString::fromLocal8Bit(std::strerror(hay ? ENOTDIR : errno)));
+        return TextosArchivos::SinCarpeta.arg(carpeta, MotivoSistema(hay ? ENOTDIR : errno));
     if (::access(RutaABytes(carpeta).constData(), W_OK) != 0)
-        return TextosPlataforma::NoSeEscribe.arg(QString::fromLocal8Bit(std::strerror(errno)));
-    return TextosPlataforma::SinCerrojo.arg(ruta);
+        return TextosArchivos::NoSeEscribe.arg(MotivoSistema(errno));
+    return TextosArchivos::SinCerrojo.arg(ruta);
+}
+
+// A request as the attribute list gives it: the data source's name and the
+// values to write under it.
+struct Peticion {
+    QString fuente;
+    QList<std::pair<QString, QString>> valores;
+};
+
+Peticion LeerPeticion(const QByteArray& atributos) {
+    Peticion leida;
+    for (const Atributo& a : LeerAtributos(atributos)) {
+        const QString clave = QString::fromUtf8(a.clave);
+        const QString valor = RutaDesdeBytes(a.valor);
+        if (clave.compare(QLatin1String("DSN"), Qt::CaseInsensitive) == 0)
+            leida.fuente = valor;
+        else
+            leida.valores.append({clave, valor});
+    }
+    // The SQLite3 driver reads the file from Database, not from DBQ.
+    const auto buscar = [&](const char* nombre) {
+        return std::find_if(leida.valores.cbegin(), leida.valores.cend(), [&](const auto& v) {
+            return v.first.compare(QLatin1String(nombre), Qt::CaseInsensitive) == 0;
+        });
+    };
+    if (buscar("Database") == leida.valores.cend() && buscar("DBQ") != leida.valores.cend())
+        leida.valores.append({QStringLiteral("Database"), buscar("DBQ")->second});
+    return leida;
+}
+
+// Why the request is not written at all, or nothing when it may be.
+QString Objecion(const Peticion& leida, int peticion, const QString& controlador) {
+    if (leida.fuente.isEmpty())
+        return TextosOdbc::SinFuente;
+    // A line break would start another entry: an attacker's data source.
+    for (const QString& texto : QStringList{leida.fuente, controlador})
+        if (TieneControl(texto))
+            return ConControl(texto);
+    for (const auto& [clave, valor] : leida.valores)
+        if (TieneControl(clave) || TieneControl(valor))
+            return ConControl(valor);
+    if (peticion == ODBC_ADD_DSN && !ControladorRegistrado(controlador.toUtf8()))
+        return TextosOdbc::SinControlador.arg(controlador);
+    if (peticion != ODBC_ADD_DSN && peticion != ODBC_REMOVE_DSN)
+        return TextosOdbc::PeticionNoAdmitida.arg(peticion);
+    return QString();
+}
+
+bool YaEscrita(const ArchivoIni& ini, const Peticion& leida) {
+    return std::all_of(leida.valores.cbegin(), leida.valores.cend(), [&](const auto& v) {
+        QString actual;
+        return ini.Valor(leida.fuente, v.first, actual) && actual == v.second;
+    });
+}
+
+// Writes the request into the file, and the file only when it changed.
+// False with the reason in `motivo` when it could not be saved.
+bool Escribir(ArchivoIni& ini, int peticion, const QString& controlador, Peticion leida,
+              QString& motivo) {
+    if (peticion == ODBC_REMOVE_DSN) {
+        if (!ini.QuitarSeccion(leida.fuente))
+            return true;
+    } else {
+        leida.valores.prepend({QStringLiteral("Driver"), controlador});
+        if (YaEscrita(ini, leida))
+            return true;
+        for (const auto& [clave, valor] : std::as_const(leida.valores))
+            ini.Fijar(leida.fuente, clave, valor);
+    }
+    return ini.Guardar(&motivo);
 }
 
 } // namespace
@@ -110,7 +179,7 @@ QString UltimoErrorInstalador() {
     WORD largo = 0;
     if (SQLInstallerError(1, &codigo, mensaje, sizeof mensaje, &largo) != SQL_SUCCESS)
         return QString();
-    return QStringLiteral("%1 (código %2)").arg(QString::fromLocal8Bit(mensaje)).arg(codigo);
+    return TextosOdbc::ErrorInstalador.arg(QString::fromLocal8Bit(mensaje)).arg(codigo);
 }
 
 QString ArchivoOdbcUsuario() {
@@ -123,77 +192,24 @@ QString ArchivoOdbcUsuario() {
 
 bool SQLConfigDataSource(void* /*ventana*/, int peticion, const QString& controlador,
                          const QByteArray& atributos, QString* error) {
-    const QList<Atributo> lista = LeerAtributos(atributos);
-    QString fuente;
-    QList<std::pair<QString, QString>> valores;
-    for (const Atributo& a : lista) {
-        const QString clave = QString::fromUtf8(a.clave);
-        const QString valor = RutaDesdeBytes(a.valor);
-        if (clave.compare(QLatin1String("DSN"), Qt::CaseInsensitive) == 0) {
-            fuente = valor;
-            continue;
-        }
-        valores.append({clave, valor});
-    }
-    // The SQLite3 driver reads the file from Database, not from DBQ.
-    const auto buscar = [&](const char* nombre) {
-        return std::find_if(valores.cbegin(), valores.cend(), [&](const auto& v) {
-            return v.first.compare(QLatin1String(nombre), Qt::CaseInsensitive) == 0;
-        });
-    };
-    if (buscar("Database") == valores.cend() && buscar("DBQ") != valores.cend())
-        valores.append({QStringLiteral("Database"), buscar("DBQ")->second});
-    if (fuente.isEmpty()) {
-        Anotar(error, QStringLiteral("Falta el nombre de la fuente de datos"));
-        return false;
-    }
-    // A line break would start another entry: an attacker's data source.
-    for (const QString& texto : QStringList{fuente, controlador})
-        if (TieneControl(texto))
-            return Rechazar(error, texto);
-    for (const auto& [clave, valor] : std::as_const(valores))
-        if (TieneControl(clave) || TieneControl(valor))
-            return Rechazar(error, valor);
-
-    const QString ruta = ArchivoOdbcUsuario();
-    if (peticion == ODBC_ADD_DSN && !ControladorRegistrado(controlador.toUtf8())) {
-        Anotar(error,
-               QStringLiteral("El controlador ODBC \"%1\" no está instalado").arg(controlador));
-        return false;
-    }
-    if (peticion != ODBC_ADD_DSN && peticion != ODBC_REMOVE_DSN) {
-        Anotar(error, QStringLiteral("Petición al instalador ODBC no admitida: %1").arg(peticion));
+    const Peticion leida = LeerPeticion(atributos);
+    if (const QString objecion = Objecion(leida, peticion, controlador); !objecion.isEmpty()) {
+        Anotar(error, objecion);
         return false;
     }
     // Programs started together write one after another, each on what the
     // last one left.
+    const QString ruta = ArchivoOdbcUsuario();
     QLockFile cerrojo(ruta + QStringLiteral(".lock"));
     cerrojo.setStaleLockTime(0);
     if (!cerrojo.tryLock(kEsperaCerrojo)) {
-        Anotar(
-            error,
-            QStringLiteral("No se pudo escribir «%1»: %2").arg(ruta, MotivoCerrojo(cerrojo, ruta)));
+        Anotar(error, TextosOdbc::NoSeEscribio.arg(ruta, MotivoCerrojo(cerrojo, ruta)));
         return false;
     }
     ArchivoIni ini(ruta);
-    if (peticion == ODBC_REMOVE_DSN) {
-        if (!ini.QuitarSeccion(fuente))
-            return true;
-    } else {
-        valores.prepend({QStringLiteral("Driver"), controlador});
-        bool igual = true;
-        for (const auto& [clave, valor] : std::as_const(valores)) {
-            QString actual;
-            igual = igual && ini.Valor(fuente, clave, actual) && actual == valor;
-        }
-        if (igual)
-            return true;
-        for (const auto& [clave, valor] : std::as_const(valores))
-            ini.Fijar(fuente, clave, valor);
-    }
     QString motivo;
-    if (!ini.Guardar(&motivo)) {
-        Anotar(error, QStringLiteral("No se pudo escribir «%1»: %2").arg(ruta, motivo));
+    if (!Escribir(ini, peticion, controlador, leida, motivo)) {
+        Anotar(error, TextosOdbc::NoSeEscribio.arg(ruta, motivo));
         return false;
     }
     return true;

@@ -6,19 +6,24 @@
 #include <QTemporaryDir>
 
 #include <memory>
+#include <mutex>
 
 namespace {
 
 // The driver reads a value up to the next ";", and quotes none: a path that
 // holds one is reached through a link to its folder, in a folder of the
-// process's own that lasts as long as the process.
+// process's own that lasts as long as the process. A folder that could not be
+// made is not kept: the next call tries again.
 QString SinPuntoYComa(const QString& ruta) {
+    static std::mutex cerrojo;
     static std::unique_ptr<QTemporaryDir> enlaces;
+    const std::lock_guard guarda(cerrojo);
     if (!enlaces) {
-        enlaces = std::make_unique<QTemporaryDir>(
+        auto nueva = std::make_unique<QTemporaryDir>(
             QDir::temp().filePath(QStringLiteral("cobranzia-XXXXXX")));
-        if (!enlaces->isValid() || enlaces->path().contains(u';'))
+        if (!nueva->isValid() || nueva->path().contains(u';'))
             return ruta;
+        enlaces = std::move(nueva);
     }
     const QFileInfo info(ruta);
     const QString enlace = enlaces->filePath(QString::number(qHash(info.absolutePath())));

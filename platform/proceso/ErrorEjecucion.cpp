@@ -1,6 +1,7 @@
 #include "platform/proceso/ErrorEjecucion.h"
 
 #include "platform/proceso/TextoVisible.h"
+#include "platform/proceso/TextosProceso.h"
 
 #include <utility>
 
@@ -12,29 +13,29 @@ ErrorEjecucion::ErrorEjecucion(int32_t numero, QString descripcion)
 QString DescripcionError(int32_t numero) {
     switch (numero) {
     case Errores::LlamadaNoValida:
-        return QStringLiteral("Llamada a procedimiento o argumento no válido");
+        return TextosProceso::LlamadaNoValida;
     case Errores::Desbordamiento:
-        return QStringLiteral("Desbordamiento");
+        return TextosProceso::Desbordamiento;
     case Errores::ErrorCargaDll:
-        return QStringLiteral("Error al cargar la DLL");
+        return TextosProceso::ErrorCargaDll;
     case Errores::NombreArchivoIncorrecto:
-        return QStringLiteral("Nombre o número de archivo incorrecto");
+        return TextosProceso::NombreArchivoIncorrecto;
     case Errores::ArchivoNoEncontrado:
-        return QStringLiteral("No se encontró el archivo");
+        return TextosProceso::ArchivoNoEncontrado;
     case Errores::ErrorES:
-        return QStringLiteral("Error de E/S en el dispositivo");
+        return TextosProceso::ErrorES;
     case Errores::FinDeArchivo:
-        return QStringLiteral("La entrada pasó del final del archivo");
+        return TextosProceso::FinDeArchivo;
     case Errores::ObjetoNoEstablecido:
-        return QStringLiteral("Variable de objeto o bloque With no establecido");
+        return TextosProceso::ObjetoNoEstablecido;
     case Errores::PermisoDenegado:
-        return QStringLiteral("Permiso denegado");
+        return TextosProceso::PermisoDenegado;
     case Errores::AccesoRuta:
-        return QStringLiteral("Error de acceso a la ruta o al archivo");
+        return TextosProceso::AccesoRuta;
     case Errores::PuntoEntradaDll:
-        return QStringLiteral("No se encontró el punto de entrada de la DLL");
+        return TextosProceso::PuntoEntradaDll;
     default:
-        return QStringLiteral("Error definido por la aplicación o el objeto");
+        return TextosProceso::ErrorAplicacion;
     }
 }
 

@@ -2,8 +2,8 @@
 
 #include <QString>
 
-// The platform layer's messages about the user's files and folders.
-namespace TextosPlataforma {
+// The file layer's messages about the user's files and folders.
+namespace TextosArchivos {
 inline const QString NoOrdinario = QStringLiteral("no es un archivo ordinario");
 inline const QString Enlace =
     QStringLiteral("es un enlace simbólico: no se escribe a través de él");
@@ -20,6 +20,11 @@ inline const QString CarpetaAjena =
 inline const QString CarpetaAbierta =
     QStringLiteral("La carpeta de datos «%1» admite que otros usuarios escriban en ella");
 inline const QString BaseAjena = QStringLiteral("La base de datos «%1» pertenece a otro usuario");
-inline const QString CanalAjeno =
-    QStringLiteral("No se usa el canal de la instancia única «%1»: %2");
-} // namespace TextosPlataforma
+inline const QString LineaLarga =
+    QStringLiteral("La línea %1 del archivo %2 supera el máximo de %3 caracteres");
+inline const QString FinesCR = QStringLiteral(
+    "Las líneas del archivo %1 terminan solo en CR (retorno de carro, sin salto de línea LF), "
+    "como en los Macintosh antiguos: conviértalo a fines de línea CR LF o LF y vuelva a "
+    "procesarlo");
+inline const QString NoEsArchivo = QStringLiteral(" (no es un archivo)");
+} // namespace TextosArchivos
