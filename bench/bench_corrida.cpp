@@ -8,6 +8,7 @@
 
 #include "generar.h"
 #include "platform/base/BaseDatos.h"
+#include "platform/proceso/ArchivosPrograma.h"
 #include "run/Programa.h"
 
 #include <QCoreApplication>
@@ -75,8 +76,8 @@ QString Carpeta(const QTemporaryDir& dir, const char* nombre) {
                           QFile::ReadOwner | QFile::ExeOwner);
     bool creada = false;
     QString error;
-    CrearBaseDatos(carpeta + QStringLiteral("/Cobranzia.mdb"), TextosPrograma::Contrasena, &creada,
-                   &error);
+    CrearBaseDatos(carpeta + QStringLiteral("/Cobranzia.mdb"), ArchivosPrograma::ContrasenaBase,
+                   &creada, &error);
     return carpeta;
 }
 

@@ -20,6 +20,7 @@
 #include "platform/gui/ControlReporteVentana.h"
 #include "platform/gui/LienzoPaginas.h"
 #include "platform/gui/VistaPrevia.h"
+#include "platform/proceso/ArchivosPrograma.h"
 #include "platform/proceso/ErrorEjecucion.h"
 #include "run/CorridaControl.h"
 #include "run/Listado.h"
@@ -146,7 +147,7 @@ int main(int argc, char** argv) {
     bool creada = false;
     QString error;
     Programa programa(QStringLiteral(COBRANZIA_PROGRAMA_DIR), dir.path());
-    CrearBaseDatos(programa.BaseDatos(), TextosPrograma::Contrasena, &creada, &error);
+    CrearBaseDatos(programa.BaseDatos(), ArchivosPrograma::ContrasenaBase, &creada, &error);
 
     std::printf("%-10s %12s %16s %10s\n", "motor", "tabla vacía", "reemplazando", "filas");
     Medir("servidor", servidor, dir.path(), archivo);

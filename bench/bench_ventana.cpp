@@ -15,6 +15,7 @@
 #include "platform/base/Conexion.h"
 #include "platform/gui/LienzoPaginas.h"
 #include "platform/gui/VistaPrevia.h"
+#include "platform/proceso/ArchivosPrograma.h"
 #include "run/Programa.h"
 
 #include <QAbstractButton>
@@ -74,7 +75,7 @@ int main(int argc, char** argv) {
     Programa programa(QStringLiteral(COBRANZIA_PROGRAMA_DIR), dir.path());
     bool creada = false;
     QString error;
-    CrearBaseDatos(programa.BaseDatos(), TextosPrograma::Contrasena, &creada, &error);
+    CrearBaseDatos(programa.BaseDatos(), ArchivosPrograma::ContrasenaBase, &creada, &error);
     Lotes(dir.path(), archivo);
 
     programa.AbrirConexion();

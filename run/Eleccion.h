@@ -4,6 +4,9 @@
 
 // Which source wins, for the data folder and for the server, in one place.
 
+// The administrator's settings for every user of the machine.
+inline const QString ConfiguracionSistema = QStringLiteral("/etc/cobranzia/cobranzia.conf");
+
 // The folder of the user's data, the database and the settings file, the
 // first that is given of: `elegida` (the command line's --datos), the
 // environment variable COBRANZIA_DATOS, a program folder that holds its own

@@ -5,7 +5,6 @@
 #include "platform/base/CadenaConexion.h"
 #include "platform/proceso/ArchivosPrograma.h"
 #include "platform/proceso/ErrorEjecucion.h"
-#include "run/Eleccion.h"
 
 #include <QStringBuilder>
 
@@ -42,7 +41,7 @@ QString Programa::CadenaConexion() const {
         return servidor_;
     return QStringLiteral("Provider=Microsoft.Jet.OLEDB.4.0;") % QStringLiteral("Data Source=") %
            CitarValorConexion(BaseDatos()) % u';' % QStringLiteral("Persist Security Info=False;") %
-           QStringLiteral("Jet OLEDB:Database Password=") % TextosPrograma::Contrasena;
+           QStringLiteral("Jet OLEDB:Database Password=") % ArchivosPrograma::ContrasenaBase;
 }
 
 void Programa::Elegir(const QString& datos, const QString& servidor) {
@@ -98,7 +97,7 @@ void Programa::PrepararBase() const {
         return;
     bool creada = false;
     QString motivo;
-    if (!CrearBaseDatos(BaseDatos(), TextosPrograma::Contrasena, &creada, &motivo))
+    if (!CrearBaseDatos(BaseDatos(), ArchivosPrograma::ContrasenaBase, &creada, &motivo))
         throw ErrorEjecucion(Errores::AccesoRuta,
                              TextosPrograma::BaseNoCreada.arg(BaseDatos(), motivo));
 }

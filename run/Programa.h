@@ -2,6 +2,7 @@
 
 #include "platform/archivos/SistemaArchivos.h"
 #include "platform/base/Conexion.h"
+#include "run/Eleccion.h"
 
 #include <QString>
 
@@ -27,8 +28,7 @@ public:
     bool DatosElegidos() const { return datosElegidos_; }
     // Chooses the office's server alone; `sistema` is the system's settings
     // file. With none, the embedded database. Call after ElegirDatos.
-    void ElegirServidor(const QString& opcion,
-                        const QString& sistema = QStringLiteral("/etc/cobranzia/cobranzia.conf"));
+    void ElegirServidor(const QString& opcion, const QString& sistema = ConfiguracionSistema);
     bool EnServidor() const { return !servidor_.isEmpty(); }
 
     // How a start opens the program: batch mode waits for a busy database,
@@ -88,7 +88,6 @@ private:
 };
 
 namespace TextosPrograma {
-inline const QString Contrasena = QStringLiteral("tornasolmivel");
 inline const QString SeccionBase = QStringLiteral("Base");
 inline const QString ClaveServidor = QStringLiteral("Servidor");
 inline const QString AvisoDsn = QStringLiteral("No se pudo crear el DSN para el listado.");

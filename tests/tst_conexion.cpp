@@ -4,6 +4,7 @@
 #include "platform/base/BaseDatos.h"
 #include "platform/base/Conexion.h"
 #include "platform/base/Parametrizacion.h"
+#include "platform/proceso/ArchivosPrograma.h"
 #include "platform/proceso/ErrorEjecucion.h"
 #include "run/Programa.h"
 #include "tests/comun/Entorno.h"
@@ -162,7 +163,7 @@ void PruebaConexion::aperturaFallida() {
     if (caso == u"otra contraseña") {
         QVERIFY(CrearBaseDatos(base, QStringLiteral("otra"), &creada, &error));
     } else if (caso == u"solo lectura") {
-        QVERIFY(CrearBaseDatos(base, TextosPrograma::Contrasena, &creada, &error));
+        QVERIFY(CrearBaseDatos(base, ArchivosPrograma::ContrasenaBase, &creada, &error));
         QVERIFY(QFile::setPermissions(base, QFile::ReadOwner));
     } else if (caso == u"texto") {
         carpeta.Escribir(QStringLiteral("Cobranzia.mdb"), QByteArray(4096, 'x'));
@@ -186,7 +187,7 @@ void PruebaConexion::baseNueva() {
     const QString ruta = carpeta.Escribir(QStringLiteral("otra.mdb"), "datos del usuario");
     bool creada = true;
     QString error;
-    QVERIFY(CrearBaseDatos(ruta, TextosPrograma::Contrasena, &creada, &error));
+    QVERIFY(CrearBaseDatos(ruta, ArchivosPrograma::ContrasenaBase, &creada, &error));
     QVERIFY(!creada);
     QCOMPARE(Contenido(ruta), QString::fromLatin1(QByteArray("datos del usuario").toHex()));
     QCOMPARE(QDir(carpeta.Ruta()).entryList({QStringLiteral("*.nueva-*")}, QDir::Files),

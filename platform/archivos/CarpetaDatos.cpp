@@ -36,8 +36,7 @@ void Crear(const QString& carpeta, bool padres) {
     if (padres && padre != carpeta && !Existe(padre))
         Crear(padre, true);
     if (mkdir(RutaABytes(carpeta).constData(), 0700) != 0 && errno != EEXIST)
-        Fallar(QStringLiteral("No se pudo crear la carpeta de datos «%1»: %2")
-                   .arg(carpeta, Sistema()));
+        Fallar(TextosArchivos::CarpetaNoCreada.arg(carpeta, Sistema()));
 }
 
 // Another user's folder, or one that others may write in, would let them
@@ -45,12 +44,9 @@ void Crear(const QString& carpeta, bool padres) {
 void Comprobar(const QString& carpeta) {
     struct stat info {};
     if (stat(RutaABytes(carpeta).constData(), &info) != 0)
-        Fallar(QStringLiteral("No se puede usar la carpeta de datos «%1»: %2")
-                   .arg(carpeta, Sistema()));
+        Fallar(TextosArchivos::CarpetaInservible.arg(carpeta, Sistema()));
     if (!S_ISDIR(info.st_mode))
-        Fallar(QStringLiteral("No se puede usar la carpeta de datos «%1»: hay un archivo con ese "
-                              "nombre")
-                   .arg(carpeta));
+        Fallar(TextosArchivos::CarpetaEsArchivo.arg(carpeta));
     if (info.st_uid != getuid())
         Fallar(TextosArchivos::CarpetaAjena.arg(carpeta));
     if (info.st_mode & (S_IWGRP | S_IWOTH))
@@ -58,7 +54,7 @@ void Comprobar(const QString& carpeta) {
     // The superuser passes every access test: a folder with no write bit at all
     // counts as read-only for everyone.
     if ((info.st_mode & S_IWUSR) == 0 || access(RutaABytes(carpeta).constData(), W_OK | X_OK) != 0)
-        Fallar(QStringLiteral("No se puede escribir en la carpeta de datos «%1»").arg(carpeta));
+        Fallar(TextosArchivos::CarpetaSoloLectura.arg(carpeta));
 }
 
 // A database there that belongs to another user would receive this user's rows.
@@ -78,8 +74,7 @@ QString CarpetaPersonal() {
     passwd* usuario = nullptr;
     if (getpwuid_r(getuid(), &entrada, buffer.data(), buffer.size(), &usuario) != 0 || !usuario ||
         !usuario->pw_dir || usuario->pw_dir[0] != '/')
-        Fallar(QStringLiteral("No se sabe cuál es la carpeta personal del usuario: falta HOME y "
-                              "la base de usuarios no la da"));
+        Fallar(TextosArchivos::SinCarpetaPersonal);
     return RutaDesdeBytes(usuario->pw_dir);
 }
 

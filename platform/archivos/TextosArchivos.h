@@ -27,4 +27,15 @@ inline const QString FinesCR = QStringLiteral(
     "como en los Macintosh antiguos: conviértalo a fines de línea CR LF o LF y vuelva a "
     "procesarlo");
 inline const QString NoEsArchivo = QStringLiteral(" (no es un archivo)");
+inline const QString CarpetaNoCreada =
+    QStringLiteral("No se pudo crear la carpeta de datos «%1»: %2");
+inline const QString CarpetaInservible =
+    QStringLiteral("No se puede usar la carpeta de datos «%1»: %2");
+inline const QString CarpetaEsArchivo =
+    QStringLiteral("No se puede usar la carpeta de datos «%1»: hay un archivo con ese nombre");
+inline const QString CarpetaSoloLectura =
+    QStringLiteral("No se puede escribir en la carpeta de datos «%1»");
+inline const QString SinCarpetaPersonal =
+    QStringLiteral("No se sabe cuál es la carpeta personal del usuario: falta HOME y la base de "
+                   "usuarios no la da");
 } // namespace TextosArchivos

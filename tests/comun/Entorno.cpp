@@ -2,6 +2,7 @@
 
 #include "platform/base/BaseDatos.h"
 #include "platform/odbc/InstaladorOdbc.h"
+#include "platform/proceso/ArchivosPrograma.h"
 #include "platform/proceso/Rutas.h"
 #include "run/Programa.h"
 
@@ -57,7 +58,7 @@ CarpetaPrueba::CarpetaPrueba(bool conBase) {
         QFile::copy(construida.filePath(nombre), dir_.filePath(nombre));
     bool creada = false;
     QString error;
-    if (conBase && !CrearBaseDatos(Base(), TextosPrograma::Contrasena, &creada, &error))
+    if (conBase && !CrearBaseDatos(Base(), ArchivosPrograma::ContrasenaBase, &creada, &error))
         qFatal("No se pudo crear la base de prueba: %s", qPrintable(error));
 }
 
