@@ -228,16 +228,21 @@ void PruebaLotes::listadoEnPdf() {
             ::write(fd, contenido.constData(), size_t(contenido.size())) == contenido.size());
     ::close(fd);
     GuardarFilas(carpeta.Base(), QStringLiteral("otro.txt"), {QStringLiteral("D9999 OTRO")});
-    // The name goes as bytes, through the shell: a QString could not carry it.
-    QByteArray octal;
-    for (const char c : ruta)
-        octal += "\\" + QByteArray::number(static_cast<unsigned char>(c), 8).rightJustified(3, '0');
+    // The names go as bytes, through the shell: a QString could not carry them.
+    // The PDF is named after the file; a copy under a plain name is read back.
+    const auto octal = [](const QByteArray& bytes) {
+        QString texto;
+        for (const char c : bytes)
+            texto += QStringLiteral("\\%1").arg(static_cast<unsigned char>(c), 3, 8, QChar(u'0'));
+        return QStringLiteral("\"$(printf '%b' '") + texto + QStringLiteral("')\"");
+    };
     const QString pdf = carpeta.Archivo(QStringLiteral("listado.pdf"));
     const Salida s =
         Ejecutar(QStringLiteral("/bin/sh"),
                  {QStringLiteral("-c"),
-                  QStringLiteral("exec \"$0\" --procesar \"$(printf '%b' '") +
-                      QString::fromLatin1(octal) + QStringLiteral("')\" --listado \"$1\""),
+                  QStringLiteral("\"$0\" --procesar ") + octal(ruta) +
+                      QStringLiteral(" --listado ") + octal(ruta + ".pdf") +
+                      QStringLiteral(" && cp ") + octal(ruta + ".pdf") + QStringLiteral(" \"$1\""),
                   carpeta.Archivo(QStringLiteral("cobranzia")), pdf});
     QCOMPARE(s.estado, 0);
     const QStringList lineas = LineasPdf(pdf);

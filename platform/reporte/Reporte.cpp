@@ -1,12 +1,20 @@
 #include "platform/reporte/Reporte.h"
 
 #include "platform/proceso/ErrorEjecucion.h"
+#include "platform/proceso/Rutas.h"
 #include "platform/reporte/TextosReporte.h"
 
+#include <QFile>
 #include <QPagedPaintDevice>
 #include <QPainter>
 #include <QPdfWriter>
-#include <QSaveFile>
+#include <QScopeGuard>
+
+#include <cerrno>
+#include <cstdint>
+
+#include <stdlib.h>
+#include <unistd.h>
 
 namespace {
 // Pages kept at hand: what a screen shows at once, with some to spare.
@@ -162,15 +170,33 @@ bool Reporte::Volcar(QPagedPaintDevice& destino, qint64 desde, qint64 hasta, con
     return true;
 }
 
+namespace {
+
+[[noreturn]] void PdfNoEscrito(const QString& ruta, int32_t numero) {
+    throw ErrorEjecucion(ErroresReporte::Salida,
+                         TextosReporte::PdfNoEscrito.arg(ruta, DescripcionError(numero)));
+}
+
+} // namespace
+
+// The PDF is written beside its target and replaces it only once complete. Both
+// are named by the path's own bytes: a name that is not UTF-8 stays as given.
 bool Reporte::ExportarPdf(const QString& ruta, const Avance& avance) {
-    QSaveFile archivo(ruta);
-    if (!archivo.open(QIODevice::WriteOnly))
-        throw ErrorEjecucion(
-            ErroresReporte::Salida,
-            TextosReporte::PdfNoEscrito.arg(
-                ruta, DescripcionError(archivo.error() == QFileDevice::PermissionsError
-                                           ? Errores::PermisoDenegado
-                                           : Errores::AccesoRuta)));
+    const QByteArray destino = RutaABytes(ruta);
+    QByteArray temporal = destino + ".XXXXXX";
+    const int descriptor = mkstemp(temporal.data());
+    if (descriptor < 0)
+        PdfNoEscrito(ruta, errno == EACCES ? Errores::PermisoDenegado : Errores::AccesoRuta);
+    bool renombrado = false;
+    const auto limpiar = qScopeGuard([&] {
+        if (!renombrado)
+            unlink(temporal.constData());
+    });
+    QFile archivo;
+    if (!archivo.open(descriptor, QIODevice::WriteOnly, QFileDevice::AutoCloseHandle)) {
+        close(descriptor);
+        PdfNoEscrito(ruta, Errores::AccesoRuta);
+    }
     bool completo = false;
     {
         QPdfWriter pdf(&archivo);
@@ -178,12 +204,12 @@ bool Reporte::ExportarPdf(const QString& ruta, const Avance& avance) {
         pdf.setTitle(plantilla_.titulo);
         completo = Volcar(pdf, 0, TotalPaginas() - 1, avance);
     }
-    if (!completo) {
-        archivo.cancelWriting();
+    if (!completo)
         return false;
-    }
-    if (!archivo.commit())
-        throw ErrorEjecucion(ErroresReporte::Salida, TextosReporte::PdfNoEscrito.arg(
-                                                         ruta, DescripcionError(Errores::ErrorES)));
+    const bool escrito = archivo.flush() && fsync(descriptor) == 0;
+    archivo.close();
+    if (!escrito || rename(temporal.constData(), destino.constData()) != 0)
+        PdfNoEscrito(ruta, Errores::ErrorES);
+    renombrado = true;
     return true;
 }
