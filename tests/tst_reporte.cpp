@@ -1,8 +1,8 @@
 // The report engine through its control: templates, data sources, formulas and
 // the listing written as PDF and read back as text.
 #include "dsn/CrearDSNListado.h"
-#include "platform/proceso/ErrorEjecucion.h"
 #include "platform/base/LiteralSQL.h"
+#include "platform/proceso/ErrorEjecucion.h"
 #include "platform/reporte/ControlReporte.h"
 #include "platform/reporte/DatosReporte.h"
 #include "tests/comun/Entorno.h"

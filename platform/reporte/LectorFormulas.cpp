@@ -1,7 +1,7 @@
 #include "platform/reporte/LectorFormulas.h"
 
-#include "platform/proceso/ErrorEjecucion.h"
 #include "platform/base/LiteralSQL.h"
+#include "platform/proceso/ErrorEjecucion.h"
 #include "platform/reporte/TextosReporte.h"
 
 namespace {

@@ -1,7 +1,7 @@
 #include "util/gui/CentrarFormulario.h"
 
-#include "platform/proceso/ErrorEjecucion.h"
 #include "platform/gui/Twips.h"
+#include "platform/proceso/ErrorEjecucion.h"
 
 #include <QGuiApplication>
 #include <QScreen>
