@@ -9,7 +9,7 @@ paquetes=(
   libgl-dev
   unixodbc unixodbc-dev odbcinst libsqliteodbc
   libsqlite3-dev sqlite3
-  libmd-dev
+  libmd-dev libssl-dev
   postgresql libpq-dev odbc-postgresql openssl
   fonts-wine fonts-dejavu-core
   xvfb xauth x11-utils imagemagick poppler-utils openbox

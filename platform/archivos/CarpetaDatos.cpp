@@ -66,16 +66,37 @@ void ComprobarBase(const QString& base) {
 
 } // namespace
 
+namespace {
+
+// The user's entry in the password database; null when there is none.
+const passwd* EntradaUsuario(std::vector<char>& buffer, passwd& entrada) {
+    buffer.resize(16384);
+    passwd* usuario = nullptr;
+    if (getpwuid_r(getuid(), &entrada, buffer.data(), buffer.size(), &usuario) != 0)
+        return nullptr;
+    return usuario;
+}
+
+} // namespace
+
 QString CarpetaPersonal() {
     if (!qEnvironmentVariableIsEmpty("HOME"))
         return RutaDesdeBytes(qgetenv("HOME"));
-    std::vector<char> buffer(16384);
+    std::vector<char> buffer;
     passwd entrada{};
-    passwd* usuario = nullptr;
-    if (getpwuid_r(getuid(), &entrada, buffer.data(), buffer.size(), &usuario) != 0 || !usuario ||
-        !usuario->pw_dir || usuario->pw_dir[0] != '/')
+    const passwd* usuario = EntradaUsuario(buffer, entrada);
+    if (!usuario || !usuario->pw_dir || usuario->pw_dir[0] != '/')
         Fallar(TextosArchivos::SinCarpetaPersonal);
     return RutaDesdeBytes(usuario->pw_dir);
+}
+
+QString NombreUsuario() {
+    std::vector<char> buffer;
+    passwd entrada{};
+    const passwd* usuario = EntradaUsuario(buffer, entrada);
+    if (!usuario || !usuario->pw_name || !*usuario->pw_name)
+        return QString::number(getuid());
+    return NombreLegible(RutaDesdeBytes(usuario->pw_name));
 }
 
 QString RutaAbsoluta(const QString& ruta) {

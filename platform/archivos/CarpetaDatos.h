@@ -9,6 +9,10 @@
 // unset or empty, never "/" by default. Raises error 75 when neither gives one.
 QString CarpetaPersonal();
 
+// The user's login name, from the password database (never from the
+// environment); the user's number when the database has no entry.
+QString NombreUsuario();
+
 // The path made absolute against the working folder.
 QString RutaAbsoluta(const QString& ruta);
 

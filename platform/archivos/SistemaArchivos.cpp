@@ -6,6 +6,7 @@
 #include "platform/proceso/Rutas.h"
 #include "platform/proceso/TextoVisible.h"
 
+#include <QDateTime>
 #include <QFile>
 #include <QStringDecoder>
 
@@ -61,6 +62,11 @@ bool FlujoTexto::Cambiado() const {
            enRuta.st_ino != nodo_;
 }
 
+QDateTime FlujoTexto::Modificado() const {
+    return QDateTime::fromMSecsSinceEpoch(
+        qint64(modificado_.tv_sec) * 1000 + modificado_.tv_nsec / 1000000, Qt::UTC);
+}
+
 FlujoTexto::~FlujoTexto() {
     close(fd_);
 }
@@ -88,6 +94,7 @@ bool FlujoTexto::Rellenar() {
         agotado_ = true;
         return false;
     }
+    sha256_.Agregar(QByteArrayView(bloque_.constData() + fin_, leidos));
     fin_ += leidos;
     leidosDelArchivo_ += leidos;
     return true;

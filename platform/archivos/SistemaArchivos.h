@@ -1,9 +1,11 @@
 #pragma once
 
+#include "platform/archivos/ResumenSha256.h"
 #include "platform/proceso/ErrorEjecucion.h"
 
 #include <QByteArray>
 #include <QByteArrayView>
+#include <QDateTime>
 #include <QString>
 
 #include <memory>
@@ -45,6 +47,13 @@ public:
     qint64 Tamano() const { return tamano_; }
     qint64 Consumidos() const { return leidosDelArchivo_ - (fin_ - inicio_); }
 
+    // The file's time of change when opened, in UTC.
+    QDateTime Modificado() const;
+    // Whether every byte of the file has been read, and the SHA-256 of the
+    // bytes read so far, taken as they were read.
+    bool Agotado() const { return agotado_; }
+    QByteArray Sha256() const { return sha256_.Hexadecimal(); }
+
     // 1-based number of the line that the last ReadLine returned.
     qint64 NumeroLinea() const { return numeroLinea_; }
 
@@ -71,6 +80,7 @@ private:
     int fd_;
     QString ruta_;
     QByteArray bloque_;
+    ResumenSha256 sha256_;
     qsizetype inicio_ = 0;
     qsizetype fin_ = 0;
     bool agotado_ = false;

@@ -40,6 +40,10 @@ std::optional<DestinoPostgres> Conexion::DestinoServidor() const {
     return std::nullopt;
 }
 
+void Conexion::BloquearHistorial() {
+    MotorAbierto().BloquearHistorial();
+}
+
 void Conexion::EstablecerEsperaOcupada(int milisegundos) {
     MotorAbierto().EsperaOcupada(milisegundos);
 }
@@ -50,11 +54,22 @@ void Conexion::EstablecerAviso(std::function<bool()> aviso) {
 
 void Conexion::Execute(const QString& sql) {
     Motor& motor = MotorAbierto();
+    Separar(sql);
+    motor.Ejecutar(sentencia_);
+}
+
+void Conexion::Consultar(const QString& sql,
+                         const std::function<bool(const QStringList&)>& lector) {
+    Motor& motor = MotorAbierto();
+    Separar(sql);
+    motor.Consultar(sentencia_, lector);
+}
+
+void Conexion::Separar(const QString& sql) {
     if (!Parametrizar(sql, sentencia_)) {
         sentencia_.forma = sql;
         sentencia_.literales.clear();
     }
-    motor.Ejecutar(sentencia_);
 }
 
 void Conexion::BeginTrans() {

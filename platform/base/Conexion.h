@@ -4,6 +4,7 @@
 #include "platform/base/Parametrizacion.h"
 
 #include <QString>
+#include <QStringList>
 
 #include <functional>
 #include <memory>
@@ -40,12 +41,19 @@ public:
     // text spells them.
     void Execute(const QString& sql);
 
+    // Runs a query, its literals bound as Execute binds them, and tells
+    // `lector` each row in turn, as text; false from `lector` stops it.
+    void Consultar(const QString& sql, const std::function<bool(const QStringList&)>& lector);
+
     // The write lock is taken at BeginTrans, so a busy database fails before
     // any change.
     void BeginTrans();
     void CommitTrans();
     void RollbackTrans();
     bool EnTransaccion() const { return enTransaccion_; }
+
+    // Inside a transaction: other writers of the run history wait for its end.
+    void BloquearHistorial();
 
     // How long a statement waits for another writer before it fails.
     void EstablecerEsperaOcupada(int milisegundos);
@@ -60,6 +68,8 @@ public:
 
 private:
     Motor& MotorAbierto();
+    // Splits `sql` into sentencia_'s form and literals.
+    void Separar(const QString& sql);
 
     QString cadena_;
     std::unique_ptr<Motor> motor_;

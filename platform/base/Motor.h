@@ -2,6 +2,8 @@
 
 #include "platform/base/Parametrizacion.h"
 
+#include <QStringList>
+
 #include <functional>
 
 // One database engine behind the program's connection. Statements arrive split
@@ -15,11 +17,22 @@ public:
     // Runs one statement; outside a transaction its effect is committed.
     virtual void Ejecutar(const SentenciaParametrizada& sentencia) = 0;
 
+    // Runs a query and tells `lector` each row as it arrives, its columns as
+    // text (a Null one as a null string); when `lector` returns false the
+    // rest is not read.
+    using LectorFilas = std::function<bool(const QStringList&)>;
+    virtual void Consultar(const SentenciaParametrizada& sentencia, const LectorFilas& lector) = 0;
+
     // A transaction that takes the write lock before any change; Deshacer
     // after any failure leaves the database as it was before Comenzar.
     virtual void Comenzar() = 0;
     virtual void Confirmar() = 0;
     virtual void Deshacer() = 0;
+
+    // Inside a transaction, makes every other writer of the run history wait
+    // for its end, so that its rows are chained in the order they are added.
+    // The embedded engine's transaction already holds the only write lock.
+    virtual void BloquearHistorial() {}
 
     // How long a statement waits for another writer before it fails.
     virtual void EsperaOcupada(int milisegundos) = 0;

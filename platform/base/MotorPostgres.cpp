@@ -12,6 +12,7 @@
 
 #include <cerrno>
 #include <cstring>
+#include <exception>
 
 #include <poll.h>
 
@@ -26,6 +27,7 @@ constexpr int kMaximoPreparadas = 64;
 // makes runs of one file wait for each other and no others.
 constexpr char kBloqueoEsquema[] = "SELECT pg_advisory_xact_lock(1129270898, 1)";
 constexpr char kComienzo[] = "BEGIN";
+constexpr char kBloqueoHistorial[] = "SELECT pg_advisory_xact_lock(1129270898, 2)";
 
 [[noreturn]] void FallarTexto(const QString& texto) {
     throw ErrorEjecucion(Errores::BaseDatos, texto);
@@ -266,10 +268,20 @@ void MotorPostgres::Ejecutar(const SentenciaParametrizada& sentencia) {
         copia_.Agregar(preparada.copia, sentencia.literales);
         return;
     }
+    EjecutarPreparada(PrepararFuera(sentencia), sentencia);
+}
+
+const MotorPostgres::Preparada&
+MotorPostgres::PrepararFuera(const SentenciaParametrizada& sentencia) {
     copia_.Terminar();
+    if (!enTransaccion_ && PQstatus(conexion_.get()) == CONNECTION_BAD)
+        Reconectar();
+    Preparada& preparada = Preparar(sentencia.forma);
+    if (preparada.parametros != sentencia.literales.size())
+        FallarTexto(TextosBase::InstruccionNoValida.arg(sentencia.forma.trimmed()));
     if (preparada.nombre.isEmpty())
         PrepararEnServidor(preparada);
-    EjecutarPreparada(preparada, sentencia);
+    return preparada;
 }
 
 void MotorPostgres::PrepararEnServidor(Preparada& preparada) {
@@ -283,8 +295,8 @@ void MotorPostgres::PrepararEnServidor(Preparada& preparada) {
     preparada.nombre = nombre;
 }
 
-void MotorPostgres::EjecutarPreparada(const Preparada& preparada,
-                                      const SentenciaParametrizada& sentencia) {
+bool MotorPostgres::EnviarPreparada(const Preparada& preparada,
+                                    const SentenciaParametrizada& sentencia) {
     const qsizetype n = sentencia.literales.size();
     utf8_.resize(n);
     QVarLengthArray<const char*, 4> valores(n);
@@ -292,13 +304,54 @@ void MotorPostgres::EjecutarPreparada(const Preparada& preparada,
         utf8_[i] = sentencia.literales[i].toUtf8();
         valores[i] = utf8_[i].constData();
     }
-    const ResultadoPostgres r = PQsendQueryPrepared(conexion_.get(), preparada.nombre.constData(),
-                                                    int(n), valores.data(), nullptr, nullptr, 0)
-                                    ? EsperarResultado()
-                                    : ResultadoPostgres();
+    return PQsendQueryPrepared(conexion_.get(), preparada.nombre.constData(), int(n),
+                               valores.data(), nullptr, nullptr, 0) != 0;
+}
+
+void MotorPostgres::EjecutarPreparada(const Preparada& preparada,
+                                      const SentenciaParametrizada& sentencia) {
+    const ResultadoPostgres r =
+        EnviarPreparada(preparada, sentencia) ? EsperarResultado() : ResultadoPostgres();
     const ExecStatusType estado = PQresultStatus(r.get());
     if (estado != PGRES_COMMAND_OK && estado != PGRES_TUPLES_OK)
         Fallar(r.get());
+}
+
+void MotorPostgres::Consultar(const SentenciaParametrizada& sentencia, const LectorFilas& lector) {
+    const Preparada& preparada = PrepararFuera(sentencia);
+    if (!EnviarPreparada(preparada, sentencia))
+        Fallar(nullptr);
+    PQsetSingleRowMode(conexion_.get());
+    ResultadoPostgres error;
+    std::exception_ptr fallo;
+    bool seguir = true;
+    QStringList fila;
+    for (;;) {
+        EsperarServidor(conexion_.get(), espera_, true);
+        ResultadoPostgres r(PQgetResult(conexion_.get()));
+        if (!r)
+            break;
+        const ExecStatusType estado = PQresultStatus(r.get());
+        if (estado == PGRES_SINGLE_TUPLE && seguir) {
+            fila.clear();
+            for (int i = 0; i < PQnfields(r.get()); ++i)
+                fila << (PQgetisnull(r.get(), 0, i) ? QString()
+                                                    : QString::fromUtf8(PQgetvalue(r.get(), 0, i)));
+            // The rest still has to be read off the connection, unseen.
+            try {
+                seguir = lector(fila);
+            } catch (...) {
+                fallo = std::current_exception();
+                seguir = false;
+            }
+        } else if (estado != PGRES_SINGLE_TUPLE && estado != PGRES_TUPLES_OK) {
+            error = std::move(r);
+        }
+    }
+    if (fallo)
+        std::rethrow_exception(fallo);
+    if (error)
+        Fallar(error.get());
 }
 
 ResultadoPostgres MotorPostgres::EsperarResultado() {
@@ -358,6 +411,11 @@ void MotorPostgres::Deshacer() {
     const ResultadoPostgres r = Enviar("ROLLBACK");
     if (PQresultStatus(r.get()) != PGRES_COMMAND_OK && PQstatus(conexion_.get()) != CONNECTION_BAD)
         throw ErrorPostgres(conexion_.get(), r.get());
+}
+
+void MotorPostgres::BloquearHistorial() {
+    copia_.Terminar();
+    ComandoSinFilas(kBloqueoHistorial);
 }
 
 void MotorPostgres::EsperaOcupada(int milisegundos) {

@@ -28,6 +28,9 @@ public:
     ~MotorPostgres() override;
 
     void Ejecutar(const SentenciaParametrizada& sentencia) override;
+    // Rows come one at a time (libpq's single-row mode), so a long answer
+    // is never held whole.
+    void Consultar(const SentenciaParametrizada& sentencia, const LectorFilas& lector) override;
     // Comenzar waits for the other runs' transactions (up to EsperaOcupada).
     // After a lost connection, Deshacer raises nothing: the server has undone
     // the transaction. A connection lost outside a transaction is opened
@@ -36,6 +39,9 @@ public:
     void Confirmar() override;
     void Deshacer() override;
     void EsperaOcupada(int milisegundos) override;
+    // A lock of the transaction's, taken just before its last statement, so
+    // that runs of different files wait for each other only for a moment.
+    void BloquearHistorial() override;
     void EstablecerAviso(Aviso aviso) override { espera_.aviso = std::move(aviso); }
 
     DestinoPostgres Destino() const { return DestinoDeConexion(conexion_.get()); }
@@ -65,6 +71,10 @@ private:
     // Prepares the form on the server, under a name of its own.
     void PrepararEnServidor(Preparada& preparada);
     void EjecutarPreparada(const Preparada& preparada, const SentenciaParametrizada& sentencia);
+    // Sends the prepared statement with its literals; false when libpq could not.
+    bool EnviarPreparada(const Preparada& preparada, const SentenciaParametrizada& sentencia);
+    // The form ready to run outside a COPY: prepared on the server.
+    const Preparada& PrepararFuera(const SentenciaParametrizada& sentencia);
     // The last result of the statement sent last, as PQexec gives it, telling
     // the notice while the server works on it and asking the server to stop
     // when it says so; raises when the server stops answering.

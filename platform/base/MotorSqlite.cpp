@@ -8,6 +8,8 @@
 
 #include <sqlite3.h>
 
+#include <cstdlib>
+
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -88,13 +90,43 @@ void ComprobarContrasena(sqlite3* db, const QString& contrasena) {
         FallarTexto(TextosBase::ContrasenaNoValida);
 }
 
-// A database of the first version gets the tables it lacks, once.
-void Actualizar(sqlite3* db) {
-    if (sqlite3_exec(db, ConsultaVersion, nullptr, nullptr, nullptr) == SQLITE_OK)
-        return;
-    const int r = sqlite3_exec(db, ActualizacionBaseDatos, nullptr, nullptr, nullptr);
+void EjecutarOFallar(sqlite3* db, const char* sql) {
+    const int r = sqlite3_exec(db, sql, nullptr, nullptr, nullptr);
     if (r != SQLITE_OK)
-        FallarTexto(MotivoSqlite(r, QString::fromUtf8(sqlite3_errmsg(db))));
+        Fallar(db, r);
+}
+
+// The version the tables are at; 0 when the database has no table of versions.
+int VersionDe(sqlite3* db) {
+    int version = 0;
+    sqlite3_exec(
+        db, ConsultaVersion,
+        [](void* destino, int, char** valores, char**) {
+            *static_cast<int*>(destino) = valores[0] ? std::atoi(valores[0]) : 0;
+            return 0;
+        },
+        &version, nullptr);
+    return version;
+}
+
+// A database of an earlier version gets what it lacks, once, whole or not at
+// all; one of a later version is refused.
+void Actualizar(sqlite3* db) {
+    const int version = VersionDe(db);
+    if (version > VersionBaseDatos)
+        FallarTexto(TextosBase::VersionPosterior.arg(version));
+    if (version == VersionBaseDatos)
+        return;
+    EjecutarOFallar(db, "BEGIN IMMEDIATE");
+    try {
+        if (version < 2)
+            EjecutarOFallar(db, ActualizacionBaseDatos);
+        EjecutarOFallar(db, ActualizacionHistorial);
+        EjecutarOFallar(db, "COMMIT");
+    } catch (...) {
+        sqlite3_exec(db, "ROLLBACK", nullptr, nullptr, nullptr);
+        throw;
+    }
 }
 
 } // namespace
@@ -178,7 +210,7 @@ ManijaSentencia MotorSqlite::Compilar(const QString& forma) {
     return st;
 }
 
-void MotorSqlite::Ejecutar(const SentenciaParametrizada& sentencia) {
+sqlite3_stmt* MotorSqlite::Vincular(const SentenciaParametrizada& sentencia) {
     sqlite3_stmt* st = Preparar(sentencia.forma);
     const qsizetype n = sentencia.literales.size();
     if (sqlite3_bind_parameter_count(st) != n)
@@ -196,10 +228,43 @@ void MotorSqlite::Ejecutar(const SentenciaParametrizada& sentencia) {
         const char* fin = codificador_.appendToBuffer(bytes.data(), literal);
         sqlite3_bind_text(st, int(i + 1), bytes.data(), int(fin - bytes.data()), SQLITE_STATIC);
     }
+    return st;
+}
+
+void MotorSqlite::Ejecutar(const SentenciaParametrizada& sentencia) {
+    sqlite3_stmt* st = Vincular(sentencia);
     int r;
     do {
         r = sqlite3_step(st);
     } while (r == SQLITE_ROW);
+    sqlite3_reset(st);
+    if (r != SQLITE_DONE)
+        Fallar(db_.get(), r);
+}
+
+void MotorSqlite::Consultar(const SentenciaParametrizada& sentencia, const LectorFilas& lector) {
+    sqlite3_stmt* st = Vincular(sentencia);
+    const int columnas = sqlite3_column_count(st);
+    QStringList fila;
+    int r;
+    while ((r = sqlite3_step(st)) == SQLITE_ROW) {
+        fila.clear();
+        for (int i = 0; i < columnas; ++i) {
+            const auto* texto = reinterpret_cast<const char*>(sqlite3_column_text(st, i));
+            fila << (texto ? QString::fromUtf8(texto, sqlite3_column_bytes(st, i)) : QString());
+        }
+        bool seguir = false;
+        try {
+            seguir = lector(fila);
+        } catch (...) {
+            sqlite3_reset(st);
+            throw;
+        }
+        if (!seguir) {
+            r = SQLITE_DONE;
+            break;
+        }
+    }
     sqlite3_reset(st);
     if (r != SQLITE_DONE)
         Fallar(db_.get(), r);

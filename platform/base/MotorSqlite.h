@@ -21,6 +21,7 @@ public:
     ~MotorSqlite() override;
 
     void Ejecutar(const SentenciaParametrizada& sentencia) override;
+    void Consultar(const SentenciaParametrizada& sentencia, const LectorFilas& lector) override;
     void Comenzar() override;
     void Confirmar() override;
     void Deshacer() override;
@@ -31,6 +32,8 @@ private:
     explicit MotorSqlite(ManijaSqlite db);
     sqlite3_stmt* Preparar(const QString& forma);
     ManijaSentencia Compilar(const QString& forma);
+    // The prepared statement of the form, with the literals bound.
+    sqlite3_stmt* Vincular(const SentenciaParametrizada& sentencia);
     void EjecutarDirecto(const char* sql);
     static int Avisar(void* motor);
 
