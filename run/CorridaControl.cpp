@@ -8,6 +8,7 @@
 #include "platform/proceso/Rutas.h"
 #include "platform/proceso/TextoVisible.h"
 #include "run/CadenaControl.h"
+#include "run/Historial.h"
 #include "run/Programa.h"
 #include "util/FormatoSQL.h"
 #include "util/Recorte.h"
@@ -44,9 +45,17 @@ constexpr qint64 kLineasPorAviso = 4096;
 // every line enters the chain. Returns the control code.
 template <typename Cadena, typename Guardar>
 QString Recorrer(SistemaArchivos& sistema, Cadena& cadena, const QString& ruta,
-                 const AvanceCorrida& avance, Guardar&& guardar) {
+                 const AvanceCorrida& avance, LecturaArchivo& lectura, Guardar&& guardar) {
     const std::unique_ptr<FlujoTexto> flujo = sistema.OpenTextFile(
         ruta, SistemaArchivos::ForReading, false, SistemaArchivos::TristateFalse);
+    lectura.tamano = flujo->Tamano();
+    lectura.modificado = flujo->Modificado();
+    // How far the read got, however it ends.
+    const struct Anotar {
+        LecturaArchivo& lectura;
+        const FlujoTexto& flujo;
+        ~Anotar() { lectura.lineas = flujo.NumeroLinea(); }
+    } anotar{lectura, *flujo};
     QString strLinea;
     QString texto;
     while (!flujo->AtEndOfStream()) {
@@ -74,6 +83,7 @@ QString Recorrer(SistemaArchivos& sistema, Cadena& cadena, const QString& ruta,
     // of another: neither its rows nor its code are the file's.
     if (flujo->Cambiado())
         throw ErrorEjecucion(ErrorArchivoCambiado, TextosCorrida::Cambiado.arg(TextoVisible(ruta)));
+    lectura.sha256 = QString::fromLatin1(flujo->Sha256());
     return cadena.Codigo();
 }
 
@@ -128,11 +138,12 @@ void Registrar(Conexion& conexion, const QString& literalArchivo, const QString&
 
 // Stores the file's detail lines; returns its control code.
 QString Guardar(const Programa& programa, Conexion& conexion, const QString& ruta,
-                const QString& literalArchivo, const AvanceCorrida& avance, qint64& filas) {
+                const QString& literalArchivo, const AvanceCorrida& avance, qint64& filas,
+                LecturaArchivo& lectura) {
     QString sentencia;
     // The digests are taken on another thread while this one stores the lines.
     CadenaEnParalelo cadena(programa.BibliotecaMd5());
-    return Recorrer(*programa.gSistemaArchivos(), cadena, ruta, avance,
+    return Recorrer(*programa.gSistemaArchivos(), cadena, ruta, avance, lectura,
                     [&](const QString& strLinea) {
                         Insercion(FormatoSQL(strLinea, tsTexto, true), literalArchivo, sentencia);
                         conexion.Execute(sentencia);
@@ -140,9 +151,59 @@ QString Guardar(const Programa& programa, Conexion& conexion, const QString& rut
                     });
 }
 
-// Undoes the run and raises again what stopped it, called from its handler;
-// a cancelled run says so.
-[[noreturn]] void Deshacer(Conexion& conexion, bool cancelada) {
+// What the history keeps of the file and of how far the run got.
+void AnotarLectura(Historial::Fila& fila, const LecturaArchivo& lectura) {
+    fila[Historial::Fin] = Historial::Momento(QDateTime::currentDateTimeUtc());
+    fila[Historial::Tamano] = QString::number(lectura.tamano);
+    fila[Historial::Modificado] =
+        lectura.modificado.isValid() ? Historial::Momento(lectura.modificado) : QString();
+    fila[Historial::Sha256] = lectura.sha256;
+    fila[Historial::Lineas] = QString::number(lectura.lineas);
+}
+
+// The error being handled, as the history and the operator are told it.
+ErrorEjecucion ErrorActual() {
+    try {
+        throw;
+    } catch (const ErrorEjecucion& e) {
+        return e;
+    } catch (const std::bad_alloc&) {
+        return ErrorEjecucion(7, TextosCorrida::MemoriaInsuficiente);
+    } catch (const std::exception& e) {
+        return ErrorEjecucion(Errores::ErrorAplicacion, QString::fromLocal8Bit(e.what()));
+    }
+}
+
+// A failed or cancelled run's row, in a transaction of its own after the
+// rollback. When even that fails (the database is gone), the run's own error
+// is the one to report.
+void AnotarFallo(Conexion& conexion, Historial::Fila& fila, const LecturaArchivo& lectura,
+                 const ErrorEjecucion& error) {
+    AnotarLectura(fila, lectura);
+    const bool cancelada = error.Numero() == ErrorCorridaCancelada;
+    fila[Historial::Resultado] = cancelada ? Historial::Cancelada : Historial::Fallida;
+    fila[Historial::Codigo] = QString();
+    fila[Historial::Filas] = QStringLiteral("0");
+    fila[Historial::ErrorNumero] = QString::number(error.Numero());
+    fila[Historial::ErrorDescripcion] = error.Descripcion();
+    try {
+        conexion.BeginTrans();
+        Historial::Agregar(conexion, fila);
+        conexion.CommitTrans();
+    } catch (...) {
+        if (conexion.EnTransaccion()) {
+            try {
+                conexion.RollbackTrans();
+            } catch (...) {
+            }
+        }
+    }
+}
+
+// Undoes the run, records it, and raises again what stopped it, called from
+// its handler; a cancelled run says so.
+[[noreturn]] void Deshacer(Conexion& conexion, bool cancelada, Historial::Fila& fila,
+                           const LecturaArchivo& lectura) {
     conexion.EstablecerAviso({});
     if (conexion.EnTransaccion()) {
         try {
@@ -152,9 +213,22 @@ QString Guardar(const Programa& programa, Conexion& conexion, const QString& rut
             // transaction anyway when the connection closes.
         }
     }
+    const ErrorEjecucion error =
+        cancelada ? ErrorEjecucion(ErrorCorridaCancelada, TextosCorrida::Cancelada) : ErrorActual();
+    AnotarFallo(conexion, fila, lectura, error);
     if (cancelada)
-        throw ErrorEjecucion(ErrorCorridaCancelada, TextosCorrida::Cancelada);
+        throw error;
     throw;
+}
+
+// The completed run's row, in the run's own transaction.
+void AnotarCompletada(Conexion& conexion, Historial::Fila& fila, const LecturaArchivo& lectura,
+                      const ResultadoCorrida& resultado) {
+    AnotarLectura(fila, lectura);
+    fila[Historial::Resultado] = Historial::Completada;
+    fila[Historial::Codigo] = resultado.strHash;
+    fila[Historial::Filas] = QString::number(resultado.filas);
+    Historial::Agregar(conexion, fila);
 }
 
 } // namespace
@@ -170,25 +244,32 @@ ResultadoCorrida EjecutarCorrida(Programa& programa, const QString& ruta,
     // The file's literal is the same on every row: written once.
     const QString literalArchivo = FormatoSQL(resultado.strArchivo, tsTexto, true);
     resultado.corrida = NuevaCorrida();
+    Historial::Fila fila = Historial::Nueva(programa, ruta);
+    fila[Historial::Archivo] = resultado.strArchivo;
+    fila[Historial::Corrida] = resultado.corrida;
+    LecturaArchivo lectura;
     bool cancelada = false;
-    conexion.BeginTrans();
     try {
+        conexion.BeginTrans();
         Registrar(conexion, literalArchivo, resultado.corrida, avance, cancelada);
         resultado.strHash =
-            Guardar(programa, conexion, ruta, literalArchivo, avance, resultado.filas);
+            Guardar(programa, conexion, ruta, literalArchivo, avance, resultado.filas, lectura);
         conexion.Execute(kCierreRegistro % CitarLiteral(resultado.strHash) % kFilas %
                          CitarLiteral(QString::number(resultado.filas)) % kDonde % literalArchivo);
+        AnotarCompletada(conexion, fila, lectura, resultado);
         conexion.CommitTrans();
     } catch (...) {
-        Deshacer(conexion, cancelada);
+        Deshacer(conexion, cancelada, fila, lectura);
     }
     return resultado;
 }
 
-QString CalcularCodigoControl(const Programa& programa, const QString& ruta) {
+QString CalcularCodigoControl(const Programa& programa, const QString& ruta,
+                              LecturaArchivo* lectura) {
     SistemaArchivos sistema;
     CadenaControl cadena(programa.BibliotecaMd5());
-    return Recorrer(sistema, cadena, ruta, {}, [](const QString&) {});
+    LecturaArchivo propia;
+    return Recorrer(sistema, cadena, ruta, {}, lectura ? *lectura : propia, [](const QString&) {});
 }
 
 QString ProgresoCorrida::Lineas() const {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QDateTime>
 #include <QString>
 
 #include <cstdint>
@@ -15,6 +16,17 @@ struct ResultadoCorrida {
     QString strHash;
     qint64 filas = 0;
     QString corrida;
+};
+
+// What a run learned of its file, filled in as it reads, so that a run that
+// stops half-way still tells how far it got.
+struct LecturaArchivo {
+    qint64 tamano = 0;
+    QDateTime modificado;
+    qint64 lineas = 0;
+    // The SHA-256 of the file's bytes, taken during the same read; empty
+    // until the file has been read whole.
+    QString sha256;
 };
 
 // How far a run has gone: the lines read, and the bytes they took of the
@@ -43,16 +55,20 @@ using AvanceCorrida = std::function<bool(const ProgresoCorrida&)>;
 // file-system object: the rows of the file's name in Datos are replaced by its
 // detail lines, and every line enters the chained MD5.
 //
-// All of it happens in one transaction: when anything fails (the file, the
-// database, the md5 library) the transaction is rolled back, so the rows stored
-// before the run stay exactly as they were, and the error is raised again.
+// All of it happens in one transaction, the run's row in the history too:
+// when anything fails (the file, the database, the md5 library) the
+// transaction is rolled back, so the rows stored before the run stay exactly
+// as they were; the history then gets the failed or cancelled run's row in a
+// transaction of its own, and the error is raised again.
 // Raises error 91 when the program has no connection or file-system object,
 // and ErrorCorridaCancelada, after the rollback, when `avance` cancels it.
 ResultadoCorrida EjecutarCorrida(Programa& programa, const QString& ruta,
                                  const AvanceCorrida& avance = {});
 
-// The control code of the file at `ruta`, without touching any database.
-QString CalcularCodigoControl(const Programa& programa, const QString& ruta);
+// The control code of the file at `ruta`, without touching any database;
+// what the read learned of the file goes to `lectura` when given.
+QString CalcularCodigoControl(const Programa& programa, const QString& ruta,
+                              LecturaArchivo* lectura = nullptr);
 
 // The statements of the run, exactly as they are sent.
 QString SentenciaBorrado(const QString& strArchivo);

@@ -89,8 +89,8 @@ int Procesar(Programa& programa, const LineaOrdenes& linea) {
     programa.Elegir(linea.datos, linea.servidor);
     if (linea.conListado)
         ComprobarDestinoListado(programa, linea.archivo, linea.listado);
-    if (const std::optional<QString> motivo =
-            programa.Abrir({.esperaOcupada = kEsperaBaseOcupada, .registrarSiempre = false}))
+    if (const std::optional<QString> motivo = programa.Abrir(
+            {.esperaOcupada = kEsperaBaseOcupada, .registrarSiempre = false, .lotes = true}))
         Escribir(stderr, QStringLiteral("cobranzia: ") + TextosPrograma::AvisoDsn + u' ' +
                              TextoVisible(*motivo) + u'\n');
 

@@ -59,6 +59,7 @@ void Programa::ElegirServidor(const QString& opcion, const QString& sistema) {
 }
 
 std::optional<QString> Programa::Abrir(const Apertura& apertura) {
+    lotes_ = apertura.lotes;
     PrepararBase();
     AbrirConexion(apertura.esperaOcupada);
     // A one-off run on another folder's database leaves the data source on the

@@ -30,12 +30,16 @@ public:
     // file. With none, the embedded database. Call after ElegirDatos.
     void ElegirServidor(const QString& opcion, const QString& sistema = ConfiguracionSistema);
     bool EnServidor() const { return !servidor_.isEmpty(); }
+    // Opened by batch mode, not by the window.
+    bool EnLotes() const { return lotes_; }
 
     // How a start opens the program: batch mode waits for a busy database,
     // and a one-off run on a named data folder leaves the data source alone.
     struct Apertura {
         std::optional<int> esperaOcupada;
         bool registrarSiempre = true;
+        // Batch mode: its runs are recorded as such in the history.
+        bool lotes = false;
     };
     // The start-up, for the window and batch mode alike: makes the embedded
     // database when missing, the shared objects, opens the connection and
@@ -85,6 +89,7 @@ private:
     QString rutaDatos_;
     QString servidor_;
     bool datosElegidos_ = false;
+    bool lotes_ = false;
 };
 
 namespace TextosPrograma {

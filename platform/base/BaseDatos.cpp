@@ -30,6 +30,21 @@ const char* const ActualizacionBaseDatos =
     "CREATE TABLE IF NOT EXISTS Version (numero INTEGER NOT NULL);"
     "INSERT INTO Version (numero) SELECT 2 WHERE NOT EXISTS (SELECT 1 FROM Version);";
 
+// The run history, added by version 3. Every run leaves one row, never changed
+// afterwards; `cadena` chains each row to the one before it.
+const char* const ActualizacionHistorial =
+    "CREATE TABLE IF NOT EXISTS Historial (id INTEGER PRIMARY KEY AUTOINCREMENT,"
+    " inicio TEXT NOT NULL, fin TEXT NOT NULL, modo TEXT NOT NULL, usuario TEXT NOT NULL,"
+    " equipo TEXT NOT NULL, version TEXT NOT NULL, motor TEXT NOT NULL,"
+    " servidor TEXT NOT NULL, base TEXT NOT NULL, archivo TEXT NOT NULL, ruta TEXT NOT NULL,"
+    " tamano INTEGER NOT NULL, modificado TEXT NOT NULL, sha256 TEXT NOT NULL,"
+    " codigo TEXT NOT NULL, lineas INTEGER NOT NULL, filas INTEGER NOT NULL, corrida TEXT NOT NULL,"
+    " resultado TEXT NOT NULL, error_numero INTEGER NOT NULL,"
+    " error_descripcion TEXT NOT NULL, cadena TEXT NOT NULL);"
+    "CREATE INDEX IF NOT EXISTS Historial_archivo ON Historial (archivo);"
+    "CREATE INDEX IF NOT EXISTS Historial_sha256 ON Historial (sha256);"
+    "UPDATE Version SET numero = 3 WHERE numero < 3;";
+
 const char* const ConsultaVersion = "SELECT numero FROM Version";
 
 const char* const ConsultaVerificador = "SELECT sal, verificador FROM Seguridad";
@@ -46,10 +61,12 @@ bool Escribir(sqlite3* db, const QByteArray& sal, const QByteArray& verificador,
         sqlite3_free(mensaje);
         return false;
     }
-    if (sqlite3_exec(db, ActualizacionBaseDatos, nullptr, nullptr, &mensaje) != SQLITE_OK) {
-        *error = QString::fromUtf8(mensaje);
-        sqlite3_free(mensaje);
-        return false;
+    for (const char* sql : {ActualizacionBaseDatos, ActualizacionHistorial}) {
+        if (sqlite3_exec(db, sql, nullptr, nullptr, &mensaje) != SQLITE_OK) {
+            *error = QString::fromUtf8(mensaje);
+            sqlite3_free(mensaje);
+            return false;
+        }
     }
     sqlite3_stmt* crudo = nullptr;
     const int r = sqlite3_prepare_v2(db, "INSERT INTO Seguridad (sal, verificador) VALUES (?, ?)",

@@ -14,10 +14,13 @@ bool CrearBaseDatos(const QString& ruta, const QString& contrasena, bool* creada
 // The verifier stored for a password and a salt.
 QByteArray DerivarVerificador(const QString& contrasena, const QByteArray& sal);
 
-// The statements that lay out a fresh database, and those that bring one of
-// the first version up to date (a table of runs, a table of the version).
+// The statements that lay out a fresh database, those that bring one of the
+// first version up to date (a table of runs, a table of the version), and
+// those that bring one of the second up to the third (the run history).
 extern const char* const EsquemaBaseDatos;
 extern const char* const ActualizacionBaseDatos;
+extern const char* const ActualizacionHistorial;
+inline constexpr int VersionBaseDatos = 3;
 // The query of the version a database is at.
 extern const char* const ConsultaVersion;
 // The query that reads the stored salt and verifier.

@@ -13,6 +13,8 @@ const PermisosTabla kPermisos[] = {
     {"Datos", {"SELECT", "INSERT", "DELETE"}},
     {"Corridas", {"SELECT", "INSERT", "UPDATE", "DELETE"}},
     {"Version", {"SELECT"}},
+    // The history is only ever added to and read.
+    {"Historial", {"SELECT", "INSERT"}},
 };
 
 } // namespace
@@ -34,21 +36,52 @@ const char* const EsquemaPostgres =
     "    filas bigint\n"
     ");\n"
     "CREATE TABLE IF NOT EXISTS Version (numero integer NOT NULL);\n"
-    "INSERT INTO Version (numero) SELECT 1 WHERE NOT EXISTS (SELECT FROM Version);\n";
+    "INSERT INTO Version (numero) SELECT 1 WHERE NOT EXISTS (SELECT FROM Version);\n"
+    "CREATE TABLE IF NOT EXISTS Historial (\n"
+    "    id bigint GENERATED ALWAYS AS IDENTITY PRIMARY KEY,\n"
+    "    inicio text NOT NULL,\n"
+    "    fin text NOT NULL,\n"
+    "    modo text NOT NULL,\n"
+    "    usuario text NOT NULL,\n"
+    "    equipo text NOT NULL,\n"
+    "    version text NOT NULL,\n"
+    "    motor text NOT NULL,\n"
+    "    servidor text NOT NULL,\n"
+    "    base text NOT NULL,\n"
+    "    archivo text NOT NULL,\n"
+    "    ruta text NOT NULL,\n"
+    "    tamano bigint NOT NULL,\n"
+    "    modificado text NOT NULL,\n"
+    "    sha256 text NOT NULL,\n"
+    "    codigo text NOT NULL,\n"
+    "    lineas bigint NOT NULL,\n"
+    "    filas bigint NOT NULL,\n"
+    "    corrida text NOT NULL,\n"
+    "    resultado text NOT NULL,\n"
+    "    error_numero bigint NOT NULL,\n"
+    "    error_descripcion text NOT NULL,\n"
+    "    cadena text NOT NULL\n"
+    ");\n"
+    "CREATE INDEX IF NOT EXISTS historial_archivo ON Historial (archivo);\n"
+    "CREATE INDEX IF NOT EXISTS historial_sha256 ON Historial (sha256);\n"
+    "UPDATE Version SET numero = 2 WHERE numero < 2;\n";
 
 const char* const ConsultaTablasPostgres =
     "SELECT to_regclass('datos') IS NOT NULL AND to_regclass('corridas') IS NOT NULL "
-    "AND to_regclass('version') IS NOT NULL";
+    "AND to_regclass('version') IS NOT NULL AND to_regclass('historial') IS NOT NULL";
 
 const char* const ConsultaTablasTemporales =
     "SELECT string_agg(relname, ', ') FROM pg_class WHERE oid IN (to_regclass('datos'), "
-    "to_regclass('corridas'), to_regclass('version')) AND relpersistence = 't' HAVING count(*) > 0";
+    "to_regclass('corridas'), to_regclass('version'), to_regclass('historial')) AND relpersistence "
+    "= 't' HAVING count(*) > 0";
 
 const char* const ConsultaColumnasFaltantes =
     "SELECT t, string_agg(c, ', ' ORDER BY n) FROM (VALUES (1, 'datos', 't_datos'), "
     "(2, 'datos', 't_archivo'), (3, 'datos', 'id'), (4, 'corridas', 't_archivo'), "
     "(5, 'corridas', 'corrida'), (6, 'corridas', 'codigo'), (7, 'corridas', 'filas'), "
-    "(8, 'version', 'numero')) AS v (n, t, c) WHERE NOT EXISTS (SELECT FROM pg_attribute "
+    "(8, 'version', 'numero'), (9, 'historial', 'id'), (10, 'historial', 'archivo'), "
+    "(11, 'historial', 'sha256'), (12, 'historial', 'codigo'), (13, 'historial', 'cadena')) "
+    "AS v (n, t, c) WHERE NOT EXISTS (SELECT FROM pg_attribute "
     "WHERE attrelid = to_regclass(t) AND attname = c AND NOT attisdropped) "
     "GROUP BY t ORDER BY min(n) LIMIT 1";
 

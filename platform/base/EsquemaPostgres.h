@@ -7,7 +7,8 @@
 // the same text at open that it shows an administrator when it may not.
 
 // The schema's version, kept in table Version.
-inline constexpr int VersionEsquemaPostgres = 1;
+// 2 added the run history.
+inline constexpr int VersionEsquemaPostgres = 2;
 
 // Creates whatever of the schema is missing; safe to run again.
 extern const char* const EsquemaPostgres;

@@ -1,0 +1,135 @@
+#include "run/Historial.h"
+
+#include "platform/archivos/CarpetaDatos.h"
+#include "platform/base/Conexion.h"
+#include "platform/base/LiteralSQL.h"
+#include "platform/proceso/Rutas.h"
+#include "run/Programa.h"
+
+#include <QCoreApplication>
+#include <QCryptographicHash>
+#include <QStringBuilder>
+#include <QSysInfo>
+
+namespace Historial {
+
+namespace {
+
+const QString kPrimerAnterior(64, u'0');
+
+QString Insercion(const Fila& fila) {
+    QStringList valores;
+    for (int i = Inicio; i <= Cadena; ++i)
+        valores << CitarLiteral(fila[i]);
+    return QStringLiteral("INSERT INTO Historial (") %
+           Columnas().mid(Inicio).join(QStringLiteral(", ")) % QStringLiteral(") VALUES (") %
+           valores.join(QStringLiteral(", ")) % u')';
+}
+
+QString Seleccion() {
+    return QStringLiteral("SELECT ") % Columnas().join(QStringLiteral(", ")) %
+           QStringLiteral(" FROM Historial");
+}
+
+QString Condiciones(const Filtro& filtro) {
+    QStringList condiciones;
+    if (!filtro.archivo.isEmpty())
+        condiciones << QStringLiteral("archivo = ") % CitarLiteral(filtro.archivo);
+    if (!filtro.desde.isEmpty())
+        condiciones << QStringLiteral("inicio >= ") % CitarLiteral(filtro.desde);
+    if (!filtro.hasta.isEmpty())
+        condiciones << QStringLiteral("inicio < ") % CitarLiteral(filtro.hasta);
+    if (!filtro.sha256.isEmpty())
+        condiciones << QStringLiteral("sha256 = ") % CitarLiteral(filtro.sha256);
+    if (filtro.completadas)
+        condiciones << QStringLiteral("resultado = ") % CitarLiteral(Completada);
+    return condiciones.isEmpty()
+               ? QString()
+               : QStringLiteral(" WHERE ") % condiciones.join(QStringLiteral(" AND "));
+}
+
+} // namespace
+
+const QStringList& Columnas() {
+    static const QStringList columnas = {
+        QStringLiteral("id"),           QStringLiteral("inicio"),
+        QStringLiteral("fin"),          QStringLiteral("modo"),
+        QStringLiteral("usuario"),      QStringLiteral("equipo"),
+        QStringLiteral("version"),      QStringLiteral("motor"),
+        QStringLiteral("servidor"),     QStringLiteral("base"),
+        QStringLiteral("archivo"),      QStringLiteral("ruta"),
+        QStringLiteral("tamano"),       QStringLiteral("modificado"),
+        QStringLiteral("sha256"),       QStringLiteral("codigo"),
+        QStringLiteral("lineas"),       QStringLiteral("filas"),
+        QStringLiteral("corrida"),      QStringLiteral("resultado"),
+        QStringLiteral("error_numero"), QStringLiteral("error_descripcion"),
+        QStringLiteral("cadena")};
+    return columnas;
+}
+
+QString Momento(const QDateTime& momento) {
+    return momento.toUTC().toString(QStringLiteral("yyyy-MM-ddTHH:mm:ss.zzzZ"));
+}
+
+Fila Nueva(const Programa& programa, const QString& ruta) {
+    Fila fila(NumeroCampos, QString());
+    fila[Inicio] = Momento(QDateTime::currentDateTimeUtc());
+    fila[Modo] = programa.EnLotes() ? QStringLiteral("lotes") : QStringLiteral("ventana");
+    fila[Usuario] = NombreUsuario();
+    fila[Equipo] = QSysInfo::machineHostName();
+    fila[Version] = QCoreApplication::applicationVersion();
+    const std::optional<DestinoPostgres> servidor =
+        programa.gConexion() ? programa.gConexion()->DestinoServidor() : std::nullopt;
+    fila[Motor] = servidor ? QStringLiteral("postgresql") : QStringLiteral("sqlite");
+    fila[Servidor] = servidor ? servidor->servidor % u':' % servidor->puerto : QString();
+    fila[Base] = servidor ? servidor->base : NombreLegible(programa.BaseDatos());
+    fila[Ruta] = NombreLegible(RutaAbsoluta(ruta));
+    for (const int numero : {Tamano, Lineas, Filas, ErrorNumero})
+        fila[numero] = QStringLiteral("0");
+    return fila;
+}
+
+QString Eslabon(const QString& anterior, const Fila& fila) {
+    QCryptographicHash sha(QCryptographicHash::Sha256);
+    sha.addData(anterior.toLatin1());
+    for (int i = Inicio; i <= ErrorDescripcion; ++i) {
+        const QByteArray bytes = fila[i].toUtf8();
+        sha.addData(QByteArray::number(bytes.size()) + ':' + bytes + '\n');
+    }
+    return QString::fromLatin1(sha.result().toHex());
+}
+
+void Agregar(Conexion& conexion, Fila& fila) {
+    conexion.BloquearHistorial();
+    QString anterior = kPrimerAnterior;
+    conexion.Consultar(QStringLiteral("SELECT cadena FROM Historial ORDER BY id DESC LIMIT 1"),
+                       [&](const QStringList& ultima) {
+                           anterior = ultima.value(0);
+                           return false;
+                       });
+    fila[Cadena] = Eslabon(anterior, fila);
+    conexion.Execute(Insercion(fila));
+}
+
+void Leer(Conexion& conexion, const Filtro& filtro,
+          const std::function<bool(const Fila&)>& lector) {
+    conexion.Consultar(Seleccion() % Condiciones(filtro) % QStringLiteral(" ORDER BY id DESC"),
+                       lector);
+}
+
+Comprobacion Comprobar(Conexion& conexion) {
+    Comprobacion comprobacion;
+    QString anterior = kPrimerAnterior;
+    conexion.Consultar(Seleccion() % QStringLiteral(" ORDER BY id"), [&](const Fila& fila) {
+        ++comprobacion.filas;
+        if (Eslabon(anterior, fila) != fila[Cadena]) {
+            comprobacion.rota = fila[Id];
+            return false;
+        }
+        anterior = fila[Cadena];
+        return true;
+    });
+    return comprobacion;
+}
+
+} // namespace Historial
