@@ -3,7 +3,8 @@
 # machine: a fresh cluster stands for Debian's, 127.0.0.1 for the office's
 # network, localhost for the server's name and a folder of the test for /etc
 # and the operator's home. The run ends with `isql Cobranzia` reading the rows
-# over TLS, and a connection in clear text refused.
+# and the run history over TLS, the history refused to the operators' changes,
+# and a connection in clear text refused.
 #
 #   oficina.sh README PROGRAMA
 set -euo pipefail
@@ -44,6 +45,15 @@ cd "$t/hogar"
 salida=$(bash -euo pipefail "$t/pasos.sh" 2>&1) || { cat "$t/pasos.sh"; echo "$salida"; exit 1; }
 echo "$salida"
 grep -q '^| 2 ' <<<"$salida" || { echo "isql Cobranzia no leyó las dos filas"; exit 1; }
+grep -q '| lote.txt .*| root' <<<"$salida" || { echo "isql Cobranzia no leyó el historial"; exit 1; }
+# The operators' role adds to the history and reads it, and can do no more.
+for sql in "UPDATE Historial SET codigo = ''" "DELETE FROM Historial"; do
+  if PGPASSFILE=$HOME/.pgpass "$bin/psql" -X -At -c "$sql" \
+    "host=localhost port=$puerto dbname=cobranzia user=cobranzia sslmode=verify-full sslrootcert=$t/etc/ca-oficina.crt" 2>/dev/null; then
+    echo "el rol de los operadores pudo cambiar el historial: $sql"
+    exit 1
+  fi
+done
 if PGPASSFILE=$HOME/.pgpass "$bin/psql" -X -At -c 'SELECT 1' \
   "host=127.0.0.1 port=$puerto dbname=cobranzia user=cobranzia sslmode=disable" 2>/dev/null; then
   echo "el servidor admitió una conexión sin TLS"
