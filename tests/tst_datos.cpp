@@ -5,6 +5,8 @@
 
 #include "app/frmPrincipal.h"
 #include "app/modGral.h"
+#include "platform/base/Manijas.h"
+#include "platform/proceso/ErrorEjecucion.h"
 #include "platform/proceso/InstanciaUnica.h"
 #include "platform/proceso/Rutas.h"
 #include "run/Programa.h"
@@ -15,6 +17,8 @@
 #include <QFileInfo>
 #include <QLineEdit>
 #include <QTest>
+
+#include <sqlite3.h>
 
 #include <sys/stat.h>
 #include <unistd.h>
@@ -36,6 +40,8 @@ private slots:
     void eleccionServidor_data();
     void eleccionServidor();
     void archivoALaVentana();
+    void versionAnterior_data();
+    void versionAnterior();
 };
 
 void PruebaDatos::eleccion_data() {
@@ -213,6 +219,43 @@ void PruebaDatos::archivoALaVentana() {
     // Another data folder is another instance.
     CarpetaPrueba ajena;
     QVERIFY(!InstanciaUnica(InstanciaUnica::ClavePrograma(ajena.Ruta())).PrevInstance());
+}
+
+void PruebaDatos::versionAnterior_data() {
+    QTest::addColumn<QString>("antes");
+    QTest::addColumn<QString>("despues");
+    QTest::newRow("primera versión") << "DROP TABLE Historial; DROP TABLE Corridas; DROP TABLE "
+                                        "Version"
+                                     << "3 0 1";
+    QTest::newRow("segunda versión") << "DROP TABLE Historial; UPDATE Version SET numero = 2"
+                                     << "3 0 1";
+    QTest::newRow("versión posterior") << "UPDATE Version SET numero = 9"
+                                       << "La base de datos es de una versión posterior";
+}
+
+// A database of an earlier version gets what it lacks at its first open by
+// this one, its rows kept; one of a later version is refused.
+void PruebaDatos::versionAnterior() {
+    QFETCH(QString, antes);
+    QFETCH(QString, despues);
+    CarpetaPrueba carpeta;
+    GuardarFilas(carpeta.Base(), QStringLiteral("a.txt"), {QStringLiteral("D1")});
+    ManijaSqlite db;
+    AbrirSqlite(RutaABytes(carpeta.Base()), SQLITE_OPEN_READWRITE, db);
+    QCOMPARE(sqlite3_exec(db.get(), antes.toUtf8().constData(), nullptr, nullptr, nullptr),
+             SQLITE_OK);
+    db.reset();
+    try {
+        carpeta.NuevoPrograma();
+    } catch (const ErrorEjecucion& e) {
+        QVERIFY2(e.Descripcion().startsWith(despues), qPrintable(e.Descripcion()));
+        return;
+    }
+    QCOMPARE(ConsultarBase(carpeta.Base(),
+                           QStringLiteral("SELECT (SELECT numero FROM Version) || ' ' || (SELECT "
+                                          "count(*) FROM Historial) || ' ' || count(*) FROM Datos"))
+                 .value(0),
+             despues);
 }
 
 QTEST_MAIN(PruebaDatos)

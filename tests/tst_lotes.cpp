@@ -1,6 +1,8 @@
 // Batch mode, run as a script runs it: the real program in a program folder of
 // its own, its output, its exit status, and what it leaves in the database.
 
+#include "run/Historial.h"
+#include "run/Programa.h"
 #include "tests/comun/Entorno.h"
 
 #include <QDir>
@@ -335,6 +337,10 @@ void PruebaLotes::listadosALaVez() {
     }
     for (int ronda = 0; ronda < 3 && !QTest::currentTestFailed(); ++ronda)
         ListadosALaVez(programas, argumentos, lineas, mismaCarpeta);
+    // Every run has its row in the history, chained in the order they ended.
+    const auto programa = primera.NuevoPrograma();
+    QCOMPARE(Historial::Comprobar(*programa->gConexion()).filas, mismaCarpeta ? 6 : 3);
+    QCOMPARE(Historial::Comprobar(*programa->gConexion()).rota, QString());
 }
 
 void PruebaLotes::esperaUnaBaseOcupada() {

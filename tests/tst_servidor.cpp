@@ -5,6 +5,7 @@
 
 #include "platform/base/Conexion.h"
 #include "platform/proceso/ErrorEjecucion.h"
+#include "run/Historial.h"
 #include "tests/comun/Entorno.h"
 
 #include <QDir>
@@ -102,6 +103,7 @@ private slots:
     void servidorCaidoEnUnaCorrida_data();
     void servidorCaidoEnUnaCorrida();
     void tiempoMaximo();
+    void versionAnterior();
 
 private:
     Conexion conexion_;
@@ -115,6 +117,8 @@ void PruebaServidor::initTestCase() {
     conexion_.SetConnectionString(Cadena());
     conexion_.Open();
     SqlServidor(QStringLiteral("REVOKE ALL ON Datos, Corridas, Version FROM consulta"));
+    // Other tests leave a tampered history on this server on purpose.
+    SqlServidor(QStringLiteral("TRUNCATE Historial"));
     // A table made by hand, found first through the search path.
     SqlServidor(QStringLiteral("CREATE SCHEMA IF NOT EXISTS amano AUTHORIZATION cobranzia; "
                                "CREATE TABLE IF NOT EXISTS amano.datos (x int)"));
@@ -262,19 +266,27 @@ void PruebaServidor::dosPuestos() {
                          QStringLiteral("--listado"),
                          puestos[i].Archivo(QStringLiteral("l.pdf"))};
     }
+    const qint64 corridas = Historial::Comprobar(conexion_).filas;
     for (int ronda = 0; ronda < 3 && !QTest::currentTestFailed(); ++ronda) {
         ListadosALaVez(programas, argumentos, lineas, true);
         const QStringList filas = Consultar();
         QVERIFY(filas.size() == lineas[0] || filas.size() == lineas[1]);
         QCOMPARE(filas.filter(filas.constFirst().left(1)).size(), filas.size());
     }
+    // Both desks' runs are chained in the one history, which isql reads too.
+    const Historial::Comprobacion historial = Historial::Comprobar(conexion_);
+    QCOMPARE(historial.rota, QString());
+    QCOMPARE(historial.filas, corridas + 6);
     QProcess isql;
     isql.start(QStringLiteral("isql"), {QStringLiteral("-b"), QStringLiteral("Cobranzia")});
     const qint64 pid = isql.processId();
-    isql.write("SELECT count(*) FROM Datos WHERE t_archivo = 'lote01.txt'\n");
+    isql.write("SELECT count(*) FROM Datos WHERE t_archivo = 'lote01.txt'\n"
+               "SELECT 'corridas=' || count(*) FROM Historial\n");
     isql.closeWriteChannel();
     QVERIFY(isql.waitForFinished(30000));
-    QVERIFY(isql.readAllStandardOutput().contains(QByteArray::number(Consultar().size())));
+    const QByteArray leido = isql.readAllStandardOutput();
+    QVERIFY(leido.contains(QByteArray::number(Consultar().size())));
+    QVERIFY2(leido.contains("| corridas=" + QByteArray::number(historial.filas) + ' '), leido);
     // Debian's driver logs the statements to /tmp unless the data source says
     // not to; with no connection left it still notes the closing one there.
     const QDir tmp(QStringLiteral("/tmp"));
@@ -323,6 +335,12 @@ void PruebaServidor::servidorCaidoEnUnaCorrida() {
     kill(servidor, SIGCONT);
     QVERIFY(Servidor("reanudar"));
     QTRY_COMPARE_WITH_TIMEOUT(Consultar(), QStringList{"antes"}, 60000);
+    // A frozen run's connection is given up, and a new one records it as failed.
+    if (QTest::currentDataTag() == QLatin1String("congelado"))
+        QVERIFY(SqlServidor(QStringLiteral("SELECT resultado || ': ' || error_descripcion FROM "
+                                           "Historial ORDER BY id DESC LIMIT 1"))
+                    .value(0)
+                    .startsWith(QStringLiteral("fallida: ") + motivo));
     // A connection that outlived the server serves the next run.
     Reemplazar(conexion_, QStringLiteral("después"));
     QCOMPARE(Consultar(), QStringList{"después"});
@@ -341,6 +359,20 @@ void PruebaServidor::tiempoMaximo() {
          carpeta.Escribir(kArchivo, Lote(600000, 'D'))});
     QCOMPARE(s.estado, 2);
     QVERIFY2(s.errores.contains(QStringLiteral("superó el tiempo máximo")), qPrintable(s.errores));
+    QCOMPARE(Consultar(), QStringList{"antes"});
+}
+
+// A database of the previous version gets the history at its first open by
+// this one, its rows kept, its version recorded.
+void PruebaServidor::versionAnterior() {
+    Reemplazar(conexion_, QStringLiteral("antes"));
+    SqlServidor(QStringLiteral("DROP TABLE Historial; UPDATE Version SET numero = 1"));
+    Conexion conexion;
+    conexion.SetConnectionString(Cadena());
+    conexion.Open();
+    QCOMPARE(SqlServidor(QStringLiteral("SELECT numero || ' ' || (SELECT count(*) FROM "
+                                        "Historial) FROM Version")),
+             QStringList{"2 0"});
     QCOMPARE(Consultar(), QStringList{"antes"});
 }
 
