@@ -341,6 +341,14 @@ void PruebaLotes::listadosALaVez() {
     const auto programa = primera.NuevoPrograma();
     QCOMPARE(Historial::Comprobar(*programa->gConexion()).filas, mismaCarpeta ? 6 : 3);
     QCOMPARE(Historial::Comprobar(*programa->gConexion()).rota, QString());
+    // The data source the runs registered reads it too.
+    QProcess isql;
+    isql.start(QStringLiteral("isql"), {QStringLiteral("-b"), QStringLiteral("Cobranzia")});
+    isql.write("SELECT 'corridas=' || count(*) FROM Historial\n");
+    isql.closeWriteChannel();
+    QVERIFY(isql.waitForFinished(30000));
+    QVERIFY(
+        isql.readAllStandardOutput().contains(mismaCarpeta ? "| corridas=6 " : "| corridas=3 "));
 }
 
 void PruebaLotes::esperaUnaBaseOcupada() {
