@@ -65,22 +65,6 @@ Medida Mediana(std::vector<Medida> medidas) {
     return m;
 }
 
-// A program folder of its own: the executable, the md5 library, a fresh database.
-QString Carpeta(const QTemporaryDir& dir, const char* nombre) {
-    const QString carpeta = dir.filePath(QLatin1String(nombre));
-    QDir().mkpath(carpeta);
-    for (const char* archivo : {"cobranzia", "libmd5.so", "Cobranzia.rpt"})
-        QFile::copy(QStringLiteral(COBRANZIA_PROGRAMA_DIR "/") + QLatin1String(archivo),
-                    carpeta + u'/' + QLatin1String(archivo));
-    QFile::setPermissions(carpeta + QStringLiteral("/cobranzia"),
-                          QFile::ReadOwner | QFile::ExeOwner);
-    bool creada = false;
-    QString error;
-    CrearBaseDatos(carpeta + QStringLiteral("/Cobranzia.mdb"), ArchivosPrograma::ContrasenaBase,
-                   &creada, &error);
-    return carpeta;
-}
-
 void Informe(const char* caso, const Medida& programa, const Medida& piso) {
     std::printf("%-28s programa %6.2f s (pico %3ld MiB)   piso %6.2f s (pico %3ld MiB)   %.2f×\n",
                 caso, programa.segundos, programa.picoKiB / 1024, piso.segundos,
@@ -105,9 +89,9 @@ int main(int argc, char** argv) {
     std::vector<Medida> nueva[2], reemplazo[2], pequena[2], terminal[2];
     for (int r = 0; r < rondas; ++r) {
         const QByteArray programa =
-            QFile::encodeName(Carpeta(dir, qPrintable(QStringLiteral("p%1").arg(r))));
+            QFile::encodeName(CarpetaPrograma(dir, QStringLiteral("p%1").arg(r)));
         const QByteArray piso =
-            QFile::encodeName(Carpeta(dir, qPrintable(QStringLiteral("s%1").arg(r))));
+            QFile::encodeName(CarpetaPrograma(dir, QStringLiteral("s%1").arg(r)));
         const QByteArray ejecutable = programa + "/cobranzia";
         const QByteArray basePiso = piso + "/Cobranzia.mdb";
         for (int vez = 0; vez < 2; ++vez) {

@@ -108,21 +108,6 @@ void LlenarHistorial(const QString& carpeta, int filas) {
     conexion.CommitTrans();
 }
 
-QString Carpeta(const QTemporaryDir& dir, const QString& nombre) {
-    const QString carpeta = dir.filePath(nombre);
-    QDir().mkpath(carpeta);
-    for (const char* archivo : {"cobranzia", "libmd5.so", "Cobranzia.rpt"})
-        QFile::copy(QStringLiteral(COBRANZIA_PROGRAMA_DIR "/") + QLatin1String(archivo),
-                    carpeta + u'/' + QLatin1String(archivo));
-    QFile::setPermissions(carpeta + QStringLiteral("/cobranzia"),
-                          QFile::ReadOwner | QFile::ExeOwner);
-    bool creada = false;
-    QString error;
-    CrearBaseDatos(carpeta + QStringLiteral("/Cobranzia.mdb"), ArchivosPrograma::ContrasenaBase,
-                   &creada, &error);
-    return carpeta;
-}
-
 } // namespace
 
 int main(int argc, char** argv) {
@@ -133,7 +118,7 @@ int main(int argc, char** argv) {
     qputenv("ODBCINI", QFile::encodeName(dir.filePath(QStringLiteral("odbc.ini"))));
     const QString grande = dir.filePath(QStringLiteral("grande.txt"));
     GenerarArchivo(grande, lineas);
-    const QString carpeta = Carpeta(dir, QStringLiteral("p"));
+    const QString carpeta = CarpetaPrograma(dir, QStringLiteral("p"));
     Programa programa(carpeta, carpeta);
     programa.AbrirConexion();
 
@@ -149,7 +134,7 @@ int main(int argc, char** argv) {
                 lineas, Mediana(corrida), Mediana(sha) * 1000, Mediana(fila) * 1000,
                 propio / (Mediana(corrida) - propio) * 100);
 
-    const QString otra = Carpeta(dir, QStringLiteral("h"));
+    const QString otra = CarpetaPrograma(dir, QStringLiteral("h"));
     LlenarHistorial(otra, 100000);
     std::vector<double> pagina;
     for (int r = 0; r < rondas; ++r)
