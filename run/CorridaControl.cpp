@@ -249,8 +249,11 @@ ResultadoCorrida EjecutarCorrida(Programa& programa, const QString& ruta,
     fila[Historial::Corrida] = resultado.corrida;
     LecturaArchivo lectura;
     bool cancelada = false;
+    // A run that cannot even begin (a database locked by another run, a
+    // server out of reach) has nowhere to leave its row either: waiting a
+    // second time to find that out would only keep the operator waiting.
+    conexion.BeginTrans();
     try {
-        conexion.BeginTrans();
         Registrar(conexion, literalArchivo, resultado.corrida, avance, cancelada);
         resultado.strHash =
             Guardar(programa, conexion, ruta, literalArchivo, avance, resultado.filas, lectura);
