@@ -274,9 +274,13 @@ void PruebaServidor::dosPuestos() {
     const int lineas[] = {4000, 1400};
     QString programas[2];
     QStringList argumentos[2];
+    // A name of this test's own, which psqlODBC would put in its logs' names.
+    const QString ejecutable =
+        QStringLiteral("cobranzia-%1").arg(QCoreApplication::applicationPid());
     for (int i = 0; i < 2; ++i) {
         puestos[i].CopiarEjecutable();
-        programas[i] = puestos[i].Archivo(QStringLiteral("cobranzia"));
+        programas[i] = puestos[i].Archivo(ejecutable);
+        QVERIFY(QFile::rename(puestos[i].Archivo(QStringLiteral("cobranzia")), programas[i]));
         argumentos[i] = {QStringLiteral("--servidor"),
                          cadena,
                          QStringLiteral("--datos"),
@@ -292,6 +296,9 @@ void PruebaServidor::dosPuestos() {
         QVERIFY(filas.size() == lineas[0] || filas.size() == lineas[1]);
         QCOMPARE(filas.filter(filas.constFirst().left(1)).size(), filas.size());
     }
+    // Debian's psqlODBC logs unless told not to, and the program tells it.
+    const QDir tmp(QStringLiteral("/tmp"));
+    QCOMPARE(tmp.entryList({QStringLiteral("psqlodbc_%1_*").arg(ejecutable)}), QStringList());
     QProcess isql;
     isql.start(QStringLiteral("isql"), {QStringLiteral("-b"), QStringLiteral("Cobranzia")});
     const qint64 pid = isql.processId();
@@ -299,9 +306,8 @@ void PruebaServidor::dosPuestos() {
     isql.closeWriteChannel();
     QVERIFY(isql.waitForFinished(30000));
     QVERIFY(isql.readAllStandardOutput().contains(QByteArray::number(Consultar().size())));
-    // Debian's driver logs the statements to /tmp unless the data source says
-    // not to; with no connection left it still notes the closing one there.
-    const QDir tmp(QStringLiteral("/tmp"));
+    // The data source keeps the statements out of isql's log; with no
+    // connection left the driver still notes the closing one there.
     for (const QString& nombre :
          tmp.entryList({QStringLiteral("psqlodbc_isql_*%1.log").arg(pid)})) {
         QFile registro(tmp.filePath(nombre));
