@@ -122,28 +122,36 @@ namespace {
 
 // The run's row in Corridas, then the delete of the file's earlier rows. The
 // wait for another run of the same file and the delete of a large earlier run
-// report progress too, and can be cancelled.
-void Registrar(Conexion& conexion, const QString& literalArchivo, const QString& corrida,
-               const AvanceCorrida& avance, bool& cancelada) {
+// report progress too, and can be cancelled; on a server, so can the rows on
+// their way to it, which a server that stopped answering holds up. The
+// embedded engine keeps no hook then: it would pay for it on every row.
+void Registrar(const Programa& programa, const QString& literalArchivo, const QString& corrida,
+               const AvanceCorrida& avance, const ProgresoCorrida& ultimo, bool& cancelada) {
+    Conexion& conexion = *programa.gConexion();
     if (avance)
         conexion.EstablecerAviso([&] {
-            cancelada = cancelada || !avance({});
+            cancelada = cancelada || !avance(ultimo);
             return !cancelada;
         });
     conexion.Execute(kRegistro % literalArchivo % kSeparador % CitarLiteral(corrida) %
                      kRegistroFin);
     conexion.Execute(Borrado(literalArchivo));
-    conexion.EstablecerAviso({});
+    if (!programa.EnServidor())
+        conexion.EstablecerAviso({});
 }
 
-// Stores the file's detail lines; returns its control code.
+// Stores the file's detail lines; returns its control code. `ultimo` keeps
+// the progress last reported, for the hook to tell while the server stalls.
 QString Guardar(const Programa& programa, Conexion& conexion, const QString& ruta,
-                const QString& literalArchivo, const AvanceCorrida& avance, qint64& filas,
-                LecturaArchivo& lectura) {
+                const QString& literalArchivo, const AvanceCorrida& avance, ProgresoCorrida& ultimo,
+                qint64& filas, LecturaArchivo& lectura) {
     QString sentencia;
     // The digests are taken on another thread while this one stores the lines.
     CadenaEnParalelo cadena(programa.BibliotecaMd5());
-    return Recorrer(*programa.gSistemaArchivos(), cadena, ruta, avance, lectura,
+    const AvanceCorrida anotado = [&](const ProgresoCorrida& p) {
+        return avance((ultimo = p));
+    };
+    return Recorrer(*programa.gSistemaArchivos(), cadena, ruta, avance ? anotado : avance, lectura,
                     [&](const QString& strLinea) {
                         Insercion(FormatoSQL(strLinea, tsTexto, true), literalArchivo, sentencia);
                         conexion.Execute(sentencia);
@@ -249,17 +257,20 @@ ResultadoCorrida EjecutarCorrida(Programa& programa, const QString& ruta,
     fila[Historial::Corrida] = resultado.corrida;
     LecturaArchivo lectura;
     bool cancelada = false;
+    ProgresoCorrida ultimo;
     // A run that cannot even begin (a database locked by another run, a
     // server out of reach) has nowhere to leave its row either: waiting a
     // second time to find that out would only keep the operator waiting.
     conexion.BeginTrans();
     try {
-        Registrar(conexion, literalArchivo, resultado.corrida, avance, cancelada);
-        resultado.strHash =
-            Guardar(programa, conexion, ruta, literalArchivo, avance, resultado.filas, lectura);
+        Registrar(programa, literalArchivo, resultado.corrida, avance, ultimo, cancelada);
+        resultado.strHash = Guardar(programa, conexion, ruta, literalArchivo, avance, ultimo,
+                                    resultado.filas, lectura);
         conexion.Execute(kCierreRegistro % CitarLiteral(resultado.strHash) % kFilas %
                          CitarLiteral(QString::number(resultado.filas)) % kDonde % literalArchivo);
         AnotarCompletada(conexion, fila, lectura, resultado);
+        // A commit stopped halfway would leave its outcome unknown.
+        conexion.EstablecerAviso({});
         conexion.CommitTrans();
     } catch (...) {
         Deshacer(conexion, cancelada, fila, lectura);

@@ -26,6 +26,7 @@
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QPointer>
+#include <QPrinter>
 #include <QProgressDialog>
 #include <QPushButton>
 #include <QScopeGuard>
@@ -50,19 +51,24 @@ struct Dialogos {
     QStringList respuestas;
 };
 
-// Closes the next modal dialog with Esc, as an operator would, once it has
-// told what it shows: the file a file dialog suggests, or its title.
-void CerrarDialogo(QString& visto) {
+// Closes the next modal dialog, as an operator would, once it has told what
+// it shows: the file a file dialog suggests, or its title. A file dialog
+// given a `respuesta` takes that name and Return; otherwise Esc closes it.
+void CerrarDialogo(QString& visto, const QString& respuesta = QString()) {
     auto* reloj = new QTimer(qApp);
-    QObject::connect(reloj, &QTimer::timeout, [reloj, &visto] {
+    QObject::connect(reloj, &QTimer::timeout, [reloj, &visto, respuesta] {
         QWidget* modal = QApplication::activeModalWidget();
         if (!modal || !modal->focusWidget())
             return;
         const auto* archivo = qobject_cast<QFileDialog*>(modal);
-        visto = archivo ? archivo->directory().filePath(
-                              modal->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"))->text())
-                        : modal->windowTitle();
-        QTest::keyClick(modal->focusWidget(), Qt::Key_Escape);
+        auto* nombre = modal->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
+        visto = archivo ? archivo->directory().filePath(nombre->text()) : modal->windowTitle();
+        if (archivo && !respuesta.isEmpty()) {
+            nombre->setText(respuesta);
+            QTest::keyClick(nombre, Qt::Key_Return);
+        } else {
+            QTest::keyClick(modal->focusWidget(), Qt::Key_Escape);
+        }
         reloj->deleteLater();
     });
     reloj->start(100);
@@ -595,8 +601,8 @@ void PruebaVentana::accesible() {
 }
 
 // The whole job from the keyboard: the file chosen through the label's key
-// and the browse button, the run, the listing's save dialog, then the listing
-// and the window closed.
+// and the browse button, the run, the listing printed and saved as PDF
+// through their dialogs, then the listing and the window closed.
 void PruebaVentana::soloTeclado() {
     Dialogos dialogos;
     dialogos.respuestas << carpeta->Escribir(QStringLiteral("lote01.txt"), "H1\r\nD1 UNO\r\nT\r\n");
@@ -611,11 +617,29 @@ void PruebaVentana::soloTeclado() {
     VistaPrevia* vista = Vistas().constFirst();
     vista->activateWindow();
     QTRY_COMPARE(QApplication::activeWindow(), vista);
-    // Saved as PDF: the file's name, in the folder of the last PDF.
+    // Printed, into a file, as the print dialog would take it.
+    const QString impreso = carpeta->Archivo(QStringLiteral("impreso.pdf"));
+    VistaPrevia::EstablecerRespuestaImpresion([&](QPrinter& impresora) {
+        impresora.setOutputFileName(impreso);
+        return true;
+    });
+    const auto sinRespuesta = qScopeGuard([] { VistaPrevia::EstablecerRespuestaImpresion({}); });
+    QTest::keyClick(vista, Qt::Key_P, Qt::ControlModifier);
+    QTRY_VERIFY(QFile::exists(impreso));
+    QVERIFY(LineasPdf(impreso).contains(QStringLiteral("Filas listadas: 1")));
+    // Saved as PDF: the file's name suggested in the folder of the last PDF;
+    // another name taken, ".pdf" added, and its folder remembered.
+    QVERIFY(QDir(carpeta->Ruta()).mkdir(QStringLiteral("pdf")));
     QString visto;
-    CerrarDialogo(visto);
+    CerrarDialogo(visto, carpeta->Archivo(QStringLiteral("pdf/listado")));
     QTest::keyClick(vista, Qt::Key_S, Qt::ControlModifier);
     QTRY_COMPARE(visto, carpeta->Archivo(QStringLiteral("lote01.pdf")));
+    const QString guardado = carpeta->Archivo(QStringLiteral("pdf/listado.pdf"));
+    QTRY_VERIFY(QFile::exists(guardado));
+    QVERIFY(LineasPdf(guardado).contains(QStringLiteral("Filas listadas: 1")));
+    QCOMPARE(LeerIni(programa->ArchivoIni(), QStringLiteral("General"),
+                     QStringLiteral("UltRutaPdf"), QString()),
+             carpeta->Archivo(QStringLiteral("pdf")));
     vista->activateWindow();
     QTRY_COMPARE(QApplication::activeWindow(), vista);
     QTest::keyClick(vista, Qt::Key_W, Qt::ControlModifier);

@@ -69,7 +69,8 @@ void EsperarServidor(pg_conn* conexion, const EsperaPostgres& espera, bool respu
             if (!detenida)
                 limite.setRemainingTime(espera.milisegundos);
         }
-        if (!detenida && espera.aviso && !espera.aviso()) {
+        // Still told after a request to stop, so that a window keeps painting.
+        if (espera.aviso && !espera.aviso() && !detenida) {
             // The server answers the request with an error for the statement.
             detenida = true;
             PedirCancelacion(conexion);

@@ -25,7 +25,16 @@
 
 namespace {
 constexpr int kEsperaProgreso = 500; // ms before the progress dialog shows
+
+VistaPrevia::RespuestaImpresion& RespuestaFijada() {
+    static VistaPrevia::RespuestaImpresion respuesta;
+    return respuesta;
+}
 } // namespace
+
+void VistaPrevia::EstablecerRespuestaImpresion(RespuestaImpresion respuesta) {
+    RespuestaFijada() = std::move(respuesta);
+}
 
 VistaPrevia::VistaPrevia(std::unique_ptr<Reporte> reporte, QWidget* padre)
     : QMainWindow(padre, Qt::Window)
@@ -181,7 +190,7 @@ void VistaPrevia::Imprimir() {
     dialogo.setOptions(QAbstractPrintDialog::PrintPageRange | QAbstractPrintDialog::PrintToFile |
                        QAbstractPrintDialog::PrintCollateCopies |
                        QAbstractPrintDialog::PrintShowPageSize);
-    if (dialogo.exec() != QDialog::Accepted)
+    if (RespuestaFijada() ? !RespuestaFijada()(impresora) : dialogo.exec() != QDialog::Accepted)
         return;
     qint64 desde = 0;
     qint64 hasta = reporte_->TotalPaginas() - 1;

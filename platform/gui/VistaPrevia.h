@@ -41,6 +41,11 @@ public:
     };
     void EstablecerDestinoPdf(DestinoPdf destino) { destinoPdf_ = std::move(destino); }
 
+    // Tests answer the print dialog instead of a person: the hook receives the
+    // printer as the dialog would hand it over and returns whether to print.
+    using RespuestaImpresion = std::function<bool(QPrinter& impresora)>;
+    static void EstablecerRespuestaImpresion(RespuestaImpresion respuesta);
+
 protected:
     void changeEvent(QEvent* evento) override;
 

@@ -21,3 +21,14 @@ QString CadenaOdbcPostgres(const DestinoPostgres& destino);
 // the installer's form, with the same TLS settings and logs off: "KEY=value" pieces each ended by a
 // NUL, and one more NUL at the end.
 QByteArray AtributosOdbcPostgres(const QString& fuente, const DestinoPostgres& destino);
+
+// psqlODBC takes the default of its logs from its own section of the system's
+// odbcinst.ini, never from a data source, and falls back on it whenever no
+// connection is open, while the last one closes too: Debian's section turns
+// the communication log on, so every listing left a /tmp/psqlodbc_*.log that
+// anyone could read. When that section asks for a log, this process reads the
+// drivers from a private copy with psqlODBC's logs off (ODBCSYSINI), and the
+// system's data sources from the system's own file. Call before the first ODBC
+// call: unixODBC looks for its files only once. When the copy cannot be made,
+// the logs stay as the system has them.
+void ApagarRegistrosPsqlOdbc();
