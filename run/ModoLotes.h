@@ -46,7 +46,7 @@ inline const QString Ayuda = QStringLiteral(
     "                            e imprime su código de control\n"
     "  --listado SALIDA.pdf      con --procesar, escribe además el listado en SALIDA.pdf\n"
     "  --verificar CODIGO ARCHIVO\n"
-    "                            calcula el código de control de ARCHIVO sin tocar la base;\n"
+    "                            calcula el código de control de ARCHIVO sin cambiar la base;\n"
     "                            estado 0 si coincide con CODIGO, 1 si no; dice además qué\n"
     "                            corridas completadas anteriores tuvieron el mismo contenido\n"
     "  --historial [ARCHIVO]     lista las corridas, de la más reciente a la más antigua, de\n"
