@@ -10,6 +10,7 @@
 #include <QProcess>
 #include <QRegularExpression>
 #include <QTest>
+#include <QTimeZone>
 
 #include <fcntl.h>
 #include <signal.h>
@@ -474,6 +475,17 @@ void PruebaLotes::historial() {
         QCOMPARE(leer(formato, {"--hasta", hoy.addDays(-1).toString(u"yyyy-MM-dd")}), QString());
         QCOMPARE(leer(formato, {"--desde", hoy.addDays(1).toString(u"d/M/yyyy")}), QString());
     }
+    // Days are the reader's own: fourteen hours ahead, today may be tomorrow in UTC.
+    QProcessEnvironment lejos = QProcessEnvironment::systemEnvironment();
+    lejos.insert(QStringLiteral("TZ"), QStringLiteral("Pacific/Kiritimati"));
+    const QDate suyo =
+        QDateTime::currentDateTimeUtc().toTimeZone(QTimeZone("Pacific/Kiritimati")).date();
+    QCOMPARE(Ejecutar(carpeta.Archivo(QStringLiteral("cobranzia")),
+                      {"--datos", carpeta.Ruta(), "--historial", "--formato=csv", "--desde",
+                       suyo.toString(u"yyyy-MM-dd")},
+                      lejos)
+                 .salida.count(u'\n'),
+             5);
     const QStringList tabla = correr({"--historial"}).salida.split(u'\n');
     QVERIFY2(tabla.size() == 6 &&
                  tabla[0].contains(QRegularExpression(
