@@ -152,8 +152,9 @@ void CorridasAnteriores(Programa& programa, const LineaOrdenes& linea, const QSt
     QString lista;
     try {
         lista = ListaAnteriores(programa, linea, sha256);
-    } catch (const ErrorEjecucion& e) {
-        Escribir(stderr, TextosLotes::SinHistorial.arg(TextoVisible(e.Descripcion())));
+    } catch (const std::exception& e) {
+        // The run-time error's text is its description, in UTF-8.
+        Escribir(stderr, TextosLotes::SinHistorial.arg(TextoVisible(QString::fromUtf8(e.what()))));
         return;
     }
     Salida(lista.isEmpty() ? TextosLotes::NingunaAnterior : TextosLotes::Anteriores + lista);
