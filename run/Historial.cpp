@@ -124,6 +124,7 @@ Comprobacion Comprobar(Conexion& conexion) {
         ++comprobacion.filas;
         if (Eslabon(anterior, fila) != fila[Cadena]) {
             comprobacion.rota = fila[Id];
+            comprobacion.fila = fila;
             return false;
         }
         anterior = fila[Cadena];

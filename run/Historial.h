@@ -85,10 +85,11 @@ struct Filtro {
 void Leer(Conexion& conexion, const Filtro& filtro, const std::function<bool(const Fila&)>& lector);
 
 // The chain, walked whole from the first row: how many rows, and the number
-// of the first one whose link does not follow (empty when none).
+// of the first one whose link does not follow (empty when none), with that row.
 struct Comprobacion {
     qint64 filas = 0;
     QString rota;
+    Fila fila;
 };
 Comprobacion Comprobar(Conexion& conexion);
 

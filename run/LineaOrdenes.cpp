@@ -54,9 +54,10 @@ public:
             return MalUso(TextosLinea::ListadoSinProcesar);
         if (linea_.conListado && linea_.listado.isEmpty())
             return MalUso(TextosLinea::ListadoSinNombre);
+        if (const QString motivo = MotivoHistorial(); !motivo.isEmpty())
+            return MalUso(motivo);
         // Empty is never "not given": it would fall back to another database.
-        if (linea_.modo != LineaOrdenes::Modo::Ventana &&
-            linea_.modo != LineaOrdenes::Modo::Procesar)
+        if (linea_.modo == LineaOrdenes::Modo::Ayuda || linea_.modo == LineaOrdenes::Modo::Version)
             return linea_;
         if (const QString vacia = Vacia(); !vacia.isEmpty())
             return MalUso(TextosLinea::Vacia.arg(vacia));
@@ -64,6 +65,20 @@ public:
     }
 
 private:
+    // Why --historial's options make a bad call, or an empty text.
+    QString MotivoHistorial() const {
+        static const QStringList formatos = {QStringLiteral("tabla"), QStringLiteral("csv"),
+                                             QStringLiteral("json")};
+        if (!soloHistorial_.isEmpty() && linea_.modo != LineaOrdenes::Modo::Historial)
+            return TextosLinea::SoloHistorial.arg(soloHistorial_);
+        if (!formatos.contains(linea_.formato))
+            return TextosLinea::NoEsFormato.arg(linea_.formato);
+        if (linea_.comprobar && (!linea_.archivo.isNull() || conFormato_ ||
+                                 linea_.desde.isValid() || linea_.hasta.isValid()))
+            return TextosLinea::ComprobarSolo;
+        return QString();
+    }
+
     // The option or variable that is given but empty, or an empty text.
     QString Vacia() const {
         if (!vacia_.isEmpty())
@@ -95,6 +110,8 @@ private:
     }
 
     void Opcion(const QString& arg, std::optional<QString>& valor) {
+        if (OpcionHistorial(arg, valor))
+            return;
         if (arg == u"--procesar") {
             if (Modo(LineaOrdenes::Modo::Procesar) && Tomar(arg, TextosLinea::UnArchivo, valor))
                 linea_.archivo = *valor;
@@ -121,6 +138,38 @@ private:
         } else {
             Posicional(arg);
         }
+    }
+
+    // --historial and the options that only go with it; false for any other.
+    bool OpcionHistorial(const QString& arg, std::optional<QString>& valor) {
+        if (arg == u"--historial") {
+            Modo(LineaOrdenes::Modo::Historial);
+        } else if (arg == u"--formato") {
+            soloHistorial_ = arg;
+            conFormato_ = true;
+            if (Tomar(arg, TextosLinea::UnFormato, valor))
+                linea_.formato = *valor;
+        } else if (arg == u"--desde" || arg == u"--hasta") {
+            soloHistorial_ = arg;
+            if (Tomar(arg, TextosLinea::UnaFecha, valor))
+                Fecha(arg, *valor);
+        } else if (arg == u"--comprobar") {
+            soloHistorial_ = arg;
+            linea_.comprobar = true;
+        } else {
+            return false;
+        }
+        return true;
+    }
+
+    // A local day, as year first or as day first.
+    void Fecha(const QString& arg, const QString& valor) {
+        QDate fecha = QDate::fromString(valor.trimmed(), QStringLiteral("yyyy-MM-dd"));
+        if (!fecha.isValid())
+            fecha = QDate::fromString(valor.trimmed(), QStringLiteral("d/M/yyyy"));
+        if (!fecha.isValid())
+            MalUso(TextosLinea::NoEsFecha.arg(arg, valor));
+        (arg == u"--desde" ? linea_.desde : linea_.hasta) = fecha;
     }
 
     // The option's value, from its own argument or the next one.
@@ -151,9 +200,10 @@ private:
             vacia_ = nombre;
     }
 
-    // The window's file; anything more is one argument too many.
+    // The window's or the history's file; anything more is one argument too many.
     void Posicional(const QString& arg) {
-        if (linea_.archivo.isNull() && linea_.modo == LineaOrdenes::Modo::Ventana)
+        if (linea_.archivo.isNull() && (linea_.modo == LineaOrdenes::Modo::Ventana ||
+                                        linea_.modo == LineaOrdenes::Modo::Historial))
             linea_.archivo = arg;
         else
             MalUso(TextosLinea::Sobra.arg(arg));
@@ -191,7 +241,9 @@ private:
     qsizetype i_ = 0;
     bool esQt_ = false;
     bool finOpciones_ = false;
-    QString vacia_; // the option given with an empty value
+    QString vacia_;         // the option given with an empty value
+    QString soloHistorial_; // the last option given that only goes with --historial
+    bool conFormato_ = false;
     LineaOrdenes linea_;
 };
 

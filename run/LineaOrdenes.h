@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QDate>
 #include <QString>
 #include <QStringList>
 
@@ -7,15 +8,21 @@
 // mode; options of Qt's (-style, -platform, -reverse...) are the window's, and
 // a file named on its own opens the window with that file chosen.
 struct LineaOrdenes {
-    enum class Modo { Ventana, Procesar, Verificar, Ayuda, Version, MalUso };
+    enum class Modo { Ventana, Procesar, Verificar, Historial, Ayuda, Version, MalUso };
     Modo modo = Modo::Ventana;
-    QString archivo; // --procesar's, --verificar's, or the window's file
+    QString archivo; // --procesar's, --verificar's, --historial's or the window's file
     QString codigo;  // --verificar's
     QString listado; // --listado's
     bool conListado = false;
     QString datos;    // --datos, empty when not given
     QString servidor; // --servidor, empty when not given
     QString error;    // why the call is a bad one, with MalUso
+    // --historial's: the format ("tabla", "csv" or "json"), the local days
+    // (invalid when not given), or the chain's check instead of a listing.
+    QString formato = QStringLiteral("tabla");
+    QDate desde;
+    QDate hasta;
+    bool comprobar = false;
 };
 
 // Reads the arguments after the program's name. Never raises: a bad call
@@ -41,10 +48,23 @@ inline const QString Desconocida = QStringLiteral("opción desconocida «%1»");
 inline const QString Incompatibles = QStringLiteral("opciones incompatibles");
 inline const QString Vacia =
     QStringLiteral("%1 está vacío: diga una carpeta o una cadena, o no lo use");
+inline const QString UnFormato = QStringLiteral("un FORMATO");
+inline const QString UnaFecha = QStringLiteral("una FECHA");
+inline const QString SoloHistorial = QStringLiteral("%1 solo acompaña a --historial");
+inline const QString NoEsFormato =
+    QStringLiteral("«%1» no es un formato de --formato: diga tabla, csv o json");
+inline const QString NoEsFecha =
+    QStringLiteral("«%2» no es una fecha de %1: escríbala AAAA-MM-DD o DD/MM/AAAA");
+inline const QString ComprobarSolo =
+    QStringLiteral("--comprobar recorre el historial entero: no admite ARCHIVO, --formato, "
+                   "--desde ni --hasta");
 inline const QString Uso = QStringLiteral(
     "Uso: cobranzia [opciones de Qt] [--datos CARPETA] [--servidor CADENA] [ARCHIVO]\n"
     "     cobranzia --procesar ARCHIVO [--listado SALIDA.pdf] [--datos CARPETA]\n"
     "               [--servidor CADENA]\n"
     "     cobranzia --verificar CODIGO ARCHIVO\n"
+    "     cobranzia --historial [ARCHIVO] [--formato tabla|csv|json] [--desde FECHA]\n"
+    "               [--hasta FECHA] [--datos CARPETA] [--servidor CADENA]\n"
+    "     cobranzia --historial --comprobar [--datos CARPETA] [--servidor CADENA]\n"
     "     cobranzia --help | --version\n");
 } // namespace TextosLinea

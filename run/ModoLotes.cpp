@@ -4,14 +4,18 @@
 #include "platform/proceso/Cantidad.h"
 #include "platform/proceso/ErrorEjecucion.h"
 #include "platform/proceso/MotivoSistema.h"
+#include "platform/proceso/Rutas.h"
 #include "platform/proceso/TextoVisible.h"
 #include "run/CorridaControl.h"
+#include "run/Historial.h"
 #include "run/LineaOrdenes.h"
+#include "run/ListaHistorial.h"
 #include "run/Listado.h"
 #include "run/Programa.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
+#include <QFile>
 #include <QGuiApplication>
 #include <QRegularExpression>
 
@@ -27,6 +31,8 @@ constexpr int kEsperaBaseOcupada = 10000;
 // A run shows its progress on a terminal after a second, four times a second.
 constexpr qint64 kEsperaProgreso = 1000;
 constexpr qint64 kIntervaloProgreso = 250;
+// A listing reaches standard output in pieces of about this many characters.
+constexpr qsizetype kTrozoSalida = 16384;
 
 // Writes all of the text; false when the stream refused any of it.
 bool Escribir(FILE* destino, const QString& texto) {
@@ -53,6 +59,13 @@ int Fallo(const ErrorEjecucion& e) {
 void Salida(const QString& texto) {
     if (!Escribir(stdout, texto))
         throw ErrorEjecucion(Errores::ErrorES, TextosLotes::SalidaFallida + MotivoSistema(errno));
+}
+
+QString LineaAnterior(const Historial::Fila& fila) {
+    return TextosLotes::Anterior.arg(
+        FechaLocal(fila[Historial::Inicio]), TextoVisible(fila[Historial::Archivo]),
+        TextoVisible(fila[Historial::Usuario]), TextoVisible(fila[Historial::Equipo]),
+        fila[Historial::Codigo]);
 }
 
 // On a terminal, a run that lasts shows how far it went on standard error,
@@ -85,14 +98,20 @@ AvanceCorrida AvanceEnTerminal() {
     };
 }
 
-int Procesar(Programa& programa, const LineaOrdenes& linea) {
-    programa.Elegir(linea.datos, linea.servidor);
-    if (linea.conListado)
-        ComprobarDestinoListado(programa, linea.archivo, linea.listado);
+// Opens the chosen database as batch mode does: a busy one is waited for, and
+// a data source that cannot be registered is only a warning.
+void AbrirBase(Programa& programa) {
     if (const std::optional<QString> motivo = programa.Abrir(
             {.esperaOcupada = kEsperaBaseOcupada, .registrarSiempre = false, .lotes = true}))
         Escribir(stderr, QStringLiteral("cobranzia: ") + TextosPrograma::AvisoDsn + u' ' +
                              TextoVisible(*motivo) + u'\n');
+}
+
+int Procesar(Programa& programa, const LineaOrdenes& linea) {
+    programa.Elegir(linea.datos, linea.servidor);
+    if (linea.conListado)
+        ComprobarDestinoListado(programa, linea.archivo, linea.listado);
+    AbrirBase(programa);
 
     const ResultadoCorrida corrida = EjecutarCorrida(programa, linea.archivo, AvanceEnTerminal());
     Salida(corrida.strHash + u'\n');
@@ -108,17 +127,95 @@ int Procesar(Programa& programa, const LineaOrdenes& linea) {
     return Lotes::Exito;
 }
 
-int Verificar(const Programa& programa, const LineaOrdenes& linea) {
+// The earlier completed runs of a file with these same bytes, from the
+// history of the chosen database; a database that does not exist yet has no
+// runs, and is not made for this.
+QString ListaAnteriores(Programa& programa, const LineaOrdenes& linea, const QString& sha256) {
+    programa.Elegir(linea.datos, linea.servidor);
+    if (!programa.EnServidor() && !QFile::exists(programa.BaseDatos()))
+        return QString();
+    programa.AbrirConexion(kEsperaBaseOcupada);
+    Historial::Filtro mismo;
+    mismo.sha256 = sha256;
+    mismo.completadas = true;
+    QString lista;
+    Historial::Leer(*programa.gConexion(), mismo, [&](const Historial::Fila& fila) {
+        lista += LineaAnterior(fila);
+        return true;
+    });
+    return lista;
+}
+
+// The verification stands without the history: a database that cannot be
+// read is one line on standard error.
+void CorridasAnteriores(Programa& programa, const LineaOrdenes& linea, const QString& sha256) {
+    QString lista;
+    try {
+        lista = ListaAnteriores(programa, linea, sha256);
+    } catch (const std::exception& e) {
+        // The run-time error's text is its description, in UTF-8.
+        Escribir(stderr, TextosLotes::SinHistorial.arg(TextoVisible(QString::fromUtf8(e.what()))));
+        return;
+    }
+    Salida(lista.isEmpty() ? TextosLotes::NingunaAnterior : TextosLotes::Anteriores + lista);
+}
+
+int Verificar(Programa& programa, const LineaOrdenes& linea) {
     static const QRegularExpression kCodigo(QStringLiteral("^[0-9A-Fa-f]{32}$"));
     // As `$(cat codigo.txt)` or a here-string hands it over, line break included.
     const QString codigo = linea.codigo.trimmed();
     if (!kCodigo.match(codigo).hasMatch())
         return MalUso(TextosLotes::NoEsCodigo.arg(linea.codigo));
-    const QString calculado = CalcularCodigoControl(programa, linea.archivo);
+    LecturaArchivo lectura;
+    const QString calculado = CalcularCodigoControl(programa, linea.archivo, &lectura);
     const bool igual = calculado.compare(codigo, Qt::CaseInsensitive) == 0;
     Salida(TextosLotes::Comparacion.arg(codigo.toUpper(), calculado,
                                         igual ? TextosLotes::Coincide : TextosLotes::NoCoincide));
+    CorridasAnteriores(programa, linea, lectura.sha256);
     return igual ? Lotes::Exito : Lotes::CodigoDistinto;
+}
+
+// The history's rows that pass `filtro`, out in pieces as they are read.
+void Listar(Conexion& conexion, const Historial::Filtro& filtro, FormatoHistorial formato) {
+    QString trozo;
+    ListarHistorial(conexion, filtro, formato, [&](const QString& texto) {
+        trozo += texto;
+        if (trozo.size() >= kTrozoSalida) {
+            Salida(trozo);
+            trozo.clear();
+        }
+    });
+    Salida(trozo);
+}
+
+int Comprobar(Conexion& conexion) {
+    const Historial::Comprobacion comprobacion = Historial::Comprobar(conexion);
+    if (comprobacion.rota.isEmpty()) {
+        Salida(TextosLotes::CadenaIntacta.arg(TextoCantidad(comprobacion.filas)));
+        return Lotes::Exito;
+    }
+    const Historial::Fila& fila = comprobacion.fila;
+    Salida(TextosLotes::CadenaRota.arg(comprobacion.rota, FechaLocal(fila[Historial::Inicio]),
+                                       TextoVisible(fila[Historial::Archivo])));
+    return Lotes::CadenaRota;
+}
+
+int VerHistorial(Programa& programa, const LineaOrdenes& linea) {
+    programa.Elegir(linea.datos, linea.servidor);
+    AbrirBase(programa);
+    Conexion& conexion = *programa.gConexion();
+    if (linea.comprobar)
+        return Comprobar(conexion);
+    Historial::Filtro filtro;
+    // The name as the runs store it.
+    if (!linea.archivo.isNull())
+        filtro.archivo = NombreLegible(programa.gSistemaArchivos()->GetFileName(linea.archivo));
+    if (linea.desde.isValid())
+        filtro.desde = Historial::Momento(linea.desde.startOfDay());
+    if (linea.hasta.isValid())
+        filtro.hasta = Historial::Momento(linea.hasta.addDays(1).startOfDay());
+    Listar(conexion, filtro, FormatoDeNombre(linea.formato));
+    return Lotes::Exito;
 }
 
 } // namespace
@@ -154,6 +251,8 @@ int EjecutarModoLotes(Programa& programa, const LineaOrdenes& linea) {
             return Verificar(programa, linea);
         case LineaOrdenes::Modo::Procesar:
             return Procesar(programa, linea);
+        case LineaOrdenes::Modo::Historial:
+            return VerHistorial(programa, linea);
         default:
             return MalUso(linea.error);
         }

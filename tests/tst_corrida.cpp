@@ -5,11 +5,13 @@
 #include "platform/archivos/SistemaArchivos.h"
 #include "platform/proceso/ErrorEjecucion.h"
 #include "run/CorridaControl.h"
+#include "run/Historial.h"
 #include "run/Programa.h"
 #include "tests/comun/Entorno.h"
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QTest>
 #include <QThread>
 
@@ -32,6 +34,10 @@ private slots:
     void archivoQueCambia_data();
     void archivoQueCambia();
     void canceladaAlBorrar();
+    void historial_data();
+    void historial();
+    void historialAlterado_data();
+    void historialAlterado();
 };
 
 // The codes are the worked example and the chain computed with md5sum over
@@ -288,6 +294,118 @@ void PruebaCorrida::canceladaAlBorrar() {
     QCOMPARE(ConsultarBase(carpeta.Base(), cuenta), QStringList{"300000"});
     QCOMPARE(EjecutarCorrida(*programa, ruta).filas, 1);
     QCOMPARE(ConsultarBase(carpeta.Base(), cuenta), QStringList{"0"});
+}
+
+void PruebaCorrida::historial_data() {
+    QTest::addColumn<QString>("caso");
+    QTest::addColumn<QString>("resultado");
+    QTest::addColumn<int>("numero");
+    QTest::addColumn<int>("lineas");
+    QTest::newRow("completada") << ""
+                                << "completada" << 0 << 5002;
+    QTest::newRow("archivo borrado") << "borrado"
+                                     << "fallida" << int(Errores::ArchivoNoEncontrado) << 0;
+    // How far the read got before the digests' thread failed: any line count.
+    QTest::newRow("sin biblioteca md5") << "sin md5"
+                                        << "fallida" << int(Errores::ErrorCargaDll) << -1;
+    QTest::newRow("cancelada") << "cancelada"
+                               << "cancelada" << int(ErrorCorridaCancelada) << 4096;
+}
+
+// Every attempt leaves its row, and a completed run after it; the chain whole.
+void PruebaCorrida::historial() {
+    QFETCH(QString, caso);
+    QFETCH(QString, resultado);
+    QFETCH(int, numero);
+    QFETCH(int, lineas);
+    CarpetaPrueba carpeta;
+    const QString ruta = carpeta.Escribir(kLote, Lote(5000, 'D'));
+    const QString sha256 = Ejecutar(QStringLiteral("sha256sum"), {ruta}).salida.left(64);
+    const QString tamano = QString::number(QFileInfo(ruta).size());
+    const QString biblioteca = carpeta.Archivo(QStringLiteral("libmd5.so"));
+    const auto programa = carpeta.NuevoPrograma();
+    if (caso == u"borrado")
+        QVERIFY(QFile::rename(ruta, ruta + QStringLiteral(".fuera")));
+    if (caso == u"sin md5")
+        QVERIFY(QFile::rename(biblioteca, biblioteca + QStringLiteral(".fuera")));
+    try {
+        EjecutarCorrida(*programa, ruta, [&](const ProgresoCorrida& p) {
+            return caso != u"cancelada" || !p.lineas;
+        });
+    } catch (const ErrorEjecucion& e) {
+        QCOMPARE(e.Numero(), numero);
+    }
+    QFile::rename(ruta + QStringLiteral(".fuera"), ruta);
+    QFile::rename(biblioteca + QStringLiteral(".fuera"), biblioteca);
+    EjecutarCorrida(*programa, ruta);
+    const bool completada = resultado == Historial::Completada;
+    const QStringList esperada{resultado,
+                               QString::number(numero),
+                               QString::number(lineas),
+                               completada ? "5000" : "0",
+                               completada ? CalcularCodigoControl(*programa, ruta) : QString(),
+                               completada ? sha256 : QString(),
+                               caso == u"borrado" ? "0" : tamano,
+                               Ejecutar(QStringLiteral("id"), {"-un"}).salida.trimmed(),
+                               kLote,
+                               QFileInfo(ruta).absoluteFilePath()};
+    QStringList fila =
+        ConsultarBase(carpeta.Base(),
+                      "SELECT resultado || '|' || error_numero || '|' || lineas || '|' || "
+                      "filas || '|' || codigo || '|' || sha256 || '|' || tamano || '|' || "
+                      "usuario || '|' || archivo || '|' || ruta FROM Historial ORDER BY id")
+            .value(0)
+            .split(u'|');
+    if (lineas < 0)
+        fila[2] = QString::number(lineas);
+    QCOMPARE(fila, esperada);
+    const Historial::Comprobacion comprobacion = Historial::Comprobar(*programa->gConexion());
+    QCOMPARE(comprobacion.filas, 2);
+    QCOMPARE(comprobacion.rota, QString());
+}
+
+void PruebaCorrida::historialAlterado_data() {
+    QTest::addColumn<QString>("sql");
+    QTest::addColumn<int>("rota"); // of the rows after the change, the first broken one
+    const QString donde = QStringLiteral(" WHERE id = <2>");
+    QTest::newRow("inicio") << "UPDATE Historial SET inicio = '2000-01-01T00:00:00.000Z'" + donde
+                            << 1;
+    QTest::newRow("código") << "UPDATE Historial SET codigo = lower(codigo)" + donde << 1;
+    QTest::newRow("error") << "UPDATE Historial SET error_descripcion = 'x'" + donde << 1;
+    QTest::newRow("fila borrada") << "DELETE FROM Historial" + donde << 1;
+    QTest::newRow("primera fila borrada") << "DELETE FROM Historial WHERE id = <1>" << 0;
+    QTest::newRow("fila agregada a mano")
+        << "INSERT INTO Historial (<campos>, cadena) SELECT <campos>, 'inventada' FROM "
+           "Historial WHERE id = <1>"
+        << 3;
+}
+
+// A row changed, removed or added outside the program breaks the chain there.
+void PruebaCorrida::historialAlterado() {
+    QFETCH(QString, sql);
+    QFETCH(int, rota);
+    CarpetaPrueba carpeta;
+    const QString ruta = carpeta.Escribir(kLote, "D1\n");
+    const auto programa = carpeta.NuevoPrograma();
+    for (int i = 0; i < 3; ++i)
+        EjecutarCorrida(*programa, ruta);
+    const QString ids = QStringLiteral("SELECT id FROM Historial ORDER BY id");
+    const QStringList antes = ConsultarBase(carpeta.Base(), ids);
+    const QStringList campos = Historial::Columnas().mid(Historial::Inicio, Historial::Cadena - 1);
+    ConsultarBase(carpeta.Base(), sql.replace(QStringLiteral("<1>"), antes[0])
+                                      .replace(QStringLiteral("<2>"), antes[1])
+                                      .replace(QStringLiteral("<campos>"), campos.join(u',')));
+    const QString esperada = ConsultarBase(carpeta.Base(), ids).value(rota);
+    QCOMPARE(Historial::Comprobar(*programa->gConexion()).rota, esperada);
+    if (EnServidor())
+        return;
+    carpeta.CopiarEjecutable();
+    const Salida s = Ejecutar(carpeta.Archivo(QStringLiteral("cobranzia")),
+                              {"--datos", carpeta.Ruta(), "--historial", "--comprobar"});
+    QCOMPARE(s.estado, 1);
+    QVERIFY2(s.salida.contains(QStringLiteral("en la corrida %1 (").arg(esperada)) &&
+                 s.salida.contains(u"«lote.txt»"),
+             qPrintable(s.salida));
 }
 
 QTEST_GUILESS_MAIN(PruebaCorrida)

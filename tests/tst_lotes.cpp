@@ -5,12 +5,14 @@
 #include "run/Programa.h"
 #include "tests/comun/Entorno.h"
 
+#include <QDate>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QProcess>
 #include <QRegularExpression>
 #include <QTest>
+#include <QTimeZone>
 
 #include <fcntl.h>
 #include <signal.h>
@@ -52,6 +54,7 @@ private slots:
     void esperaUnaBaseOcupada();
     void muertoAMitadNoMezcla();
     void sinHilos();
+    void historial();
 };
 
 void PruebaLotes::llamadas_data() {
@@ -133,6 +136,21 @@ void PruebaLotes::llamadas_data() {
          "No se pudo escribir «<carpeta>/\\x1B[2J/odbc.ini»: la carpeta «<carpeta>/\\x1B[2J» no se "
          "puede usar",
          3);
+    fila("formato sin historial", {"--formato", "csv"}, 2, "", "--formato solo acompaña a --hist");
+    fila("desde con procesar", {"--procesar", "<lote>", "--desde", "2026-01-01"}, 2, "",
+         "--desde solo acompaña a --historial");
+    fila("comprobar sin historial", {"--comprobar"}, 2, "", "--comprobar solo acompaña");
+    fila("formato desconocido", {"--historial", "--formato", "xml"}, 2, "",
+         "«xml» no es un formato de --formato");
+    fila("fecha imposible", {"--historial", "--hasta", "31/02/2026"}, 2, "",
+         "«31/02/2026» no es una fecha de --hasta");
+    fila("comprobar con archivo", {"--historial", "--comprobar", "<lote>"}, 2, "", "no admite");
+    fila("comprobar con formato", {"--historial", "--comprobar", "--formato=csv"}, 2, "",
+         "--comprobar recorre el historial entero");
+    fila("historial y procesar", {"--historial", "--procesar", "<lote>"}, 2, "", "incompatibles");
+    fila("historial, dos archivos", {"--historial", "<lote>", "<vacio>"}, 2, "", "sobra");
+    fila("verificar sin historial", {"--verificar", c, "<lote>", "--servidor", "host=<carpeta>/no"},
+         0, "coincide", "cobranzia: no se pudo leer el historial de corridas: ");
     fila("ayuda", {"--help"}, 0, "--verificar CODIGO ARCHIVO", "");
     fila("versión", {"--version"}, 0, "cobranzia " COBRANZIA_VERSION "\n", "");
 }
@@ -429,6 +447,74 @@ void PruebaLotes::sinHilos() {
     QCOMPARE(s.errores, QString());
     QCOMPARE(s.salida, QStringLiteral("BA2B5B50C07722DD64A18209BDD0EE70\n"));
     QCOMPARE(s.estado, 0);
+}
+
+// Three runs and a failed one, read back as other programs read them, by name
+// and by local day, and named by a later verification of the same bytes.
+void PruebaLotes::historial() {
+    CarpetaPrueba carpeta;
+    carpeta.CopiarEjecutable();
+    const QDate hoy = QDate::currentDate();
+    const auto correr = [&](const QStringList& argumentos) {
+        return Ejecutar(carpeta.Archivo(QStringLiteral("cobranzia")),
+                        QStringList{"--datos", carpeta.Ruta()} + argumentos);
+    };
+    const QString a = carpeta.Escribir(QStringLiteral("a.txt"), Lote(3, 'A'));
+    const QString codigo = correr({"--procesar", a}).salida.trimmed();
+    correr({"--procesar", carpeta.Escribir(QStringLiteral("b,\"c\".txt"), Lote(2, 'B'))});
+    correr({"--procesar", carpeta.Escribir(QStringLiteral("c.txt"), Lote(1, 'C'))});
+    correr({"--procesar", carpeta.Archivo(QStringLiteral("nada.txt"))});
+    const auto leer = [&](const QString& formato, const QStringList& argumentos) {
+        carpeta.Escribir(
+            QStringLiteral("salida"),
+            correr(QStringList{"--historial", "--formato", formato} + argumentos).salida.toUtf8());
+        return Ejecutar(QStringLiteral("python3"),
+                        {"-c",
+                         "import csv, json, sys\n"
+                         "f = open(sys.argv[2], newline='', encoding='utf-8')\n"
+                         "r = list(csv.DictReader(f)) if sys.argv[1] == 'csv' else json.load(f)\n"
+                         "print('|'.join('%s:%d:%s' % (x['archivo'], x['filas'] if sys.argv[1] "
+                         "== 'json' else int(x['filas']), x['resultado']) for x in r))",
+                         formato, carpeta.Archivo(QStringLiteral("salida"))})
+            .salida.trimmed();
+    };
+    const QString todas = QStringLiteral(
+        "nada.txt:0:fallida|c.txt:1:completada|b,\"c\".txt:2:completada|a.txt:3:completada");
+    for (const QString& formato : {QStringLiteral("csv"), QStringLiteral("json")}) {
+        QCOMPARE(leer(formato, {}), todas);
+        QCOMPARE(leer(formato, {"/otra/carpeta/a.txt"}), QStringLiteral("a.txt:3:completada"));
+        QCOMPARE(leer(formato, {"--desde", hoy.toString(u"yyyy-MM-dd"), "--hasta",
+                                hoy.toString(u"dd/MM/yyyy")}),
+                 todas);
+        QCOMPARE(leer(formato, {"--hasta", hoy.addDays(-1).toString(u"yyyy-MM-dd")}), QString());
+        QCOMPARE(leer(formato, {"--desde", hoy.addDays(1).toString(u"d/M/yyyy")}), QString());
+    }
+    // Days are the reader's own: fourteen hours ahead, today may be tomorrow in UTC.
+    QProcessEnvironment lejos = QProcessEnvironment::systemEnvironment();
+    lejos.insert(QStringLiteral("TZ"), QStringLiteral("Pacific/Kiritimati"));
+    const QDate suyo =
+        QDateTime::currentDateTimeUtc().toTimeZone(QTimeZone("Pacific/Kiritimati")).date();
+    QCOMPARE(Ejecutar(carpeta.Archivo(QStringLiteral("cobranzia")),
+                      {"--datos", carpeta.Ruta(), "--historial", "--formato=csv", "--desde",
+                       suyo.toString(u"yyyy-MM-dd")},
+                      lejos)
+                 .salida.count(u'\n'),
+             5);
+    const QStringList tabla = correr({"--historial"}).salida.split(u'\n');
+    QVERIFY2(tabla.size() == 6 &&
+                 tabla[0].contains(QRegularExpression(
+                     "^Fecha +Archivo +Código +Filas +Usuario +Equipo +Resultado$")),
+             qPrintable(tabla.join(u'\n')));
+    QCOMPARE(tabla[4].indexOf(codigo), tabla[0].indexOf(u"Código"));
+    QVERIFY(tabla[1].contains(u"  fallida: error 53, No se encontró el archivo: "));
+    QVERIFY(correr({"--historial", "--comprobar"}).salida.contains(u"intacta: 4 corridas."));
+    const QString verificada = correr({"--verificar", codigo, a}).salida;
+    QVERIFY2(verificada.contains(QRegularExpression(
+                 "\\(SHA-256\\):\n  " + hoy.toString(u"dd/MM/yyyy") +
+                 " [0-9:]{8}  «a\\.txt»  \\S+ en \\S+  código " + codigo + "\n$")),
+             qPrintable(verificada));
+    carpeta.Escribir(QStringLiteral("a.txt"), Lote(4, 'A'));
+    QVERIFY(correr({"--verificar", codigo, a}).salida.contains(u"Ninguna corrida completada"));
 }
 
 QTEST_GUILESS_MAIN(PruebaLotes)

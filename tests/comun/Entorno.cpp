@@ -69,7 +69,7 @@ std::unique_ptr<Programa> CarpetaPrueba::NuevoPrograma(bool abrir) const {
     if (abrir) {
         programa->AbrirConexion();
         if (EnServidor())
-            SqlServidor(QStringLiteral("TRUNCATE Datos, Corridas"));
+            SqlServidor(QStringLiteral("TRUNCATE Datos, Corridas, Historial"));
     }
     return programa;
 }

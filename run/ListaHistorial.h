@@ -1,0 +1,34 @@
+#pragma once
+
+#include "run/Historial.h"
+
+#include <QString>
+
+#include <functional>
+
+class Conexion;
+
+// The run history as batch mode writes it: an aligned table for a person,
+// CSV or JSON for a program. The rows go to `escribir` as they are read,
+// newest first, never gathered whole: the first ones are out at once however
+// long the history is.
+enum class FormatoHistorial { Tabla, Csv, Json };
+
+FormatoHistorial FormatoDeNombre(const QString& nombre);
+
+void ListarHistorial(Conexion& conexion, const Historial::Filtro& filtro, FormatoHistorial formato,
+                     const std::function<void(const QString&)>& escribir);
+
+// A time as the history stores it, in local time for a person to read.
+QString FechaLocal(const QString& momento);
+
+namespace TextosHistorial {
+inline const QString Fecha = QStringLiteral("Fecha");
+inline const QString Archivo = QStringLiteral("Archivo");
+inline const QString Codigo = QStringLiteral("Código");
+inline const QString Filas = QStringLiteral("Filas");
+inline const QString Usuario = QStringLiteral("Usuario");
+inline const QString Equipo = QStringLiteral("Equipo");
+inline const QString Resultado = QStringLiteral("Resultado");
+inline const QString ConError = QStringLiteral("%1: error %2, %3");
+} // namespace TextosHistorial
