@@ -664,7 +664,7 @@ void PruebaVentana::historial() {
     const QString a = carpeta->Escribir(QStringLiteral("a.txt"), "D1\r\nD2\r\n");
     EjecutarCorrida(*programa, a);
     EjecutarCorrida(*programa, carpeta->Escribir(QStringLiteral("b.txt"), Lote(12345, 'B')));
-    EjecutarCorrida(*programa, carpeta->Escribir(QStringLiteral("a.txt"), "D3 NUEVA\r\n"));
+    EjecutarCorrida(*programa, carpeta->Escribir(QStringLiteral("a.txt "), "D3 NUEVA\r\n"));
     QVERIFY_THROWS_EXCEPTION(ErrorEjecucion, EjecutarCorrida(*programa, a + u'x'));
     QTest::keyClick(ventana, Qt::Key_H, Qt::ControlModifier);
     QTRY_VERIFY(Control(QStringLiteral("grdCorridas")));
@@ -677,7 +677,7 @@ void PruebaVentana::historial() {
             textos << tabla->model()->index(f, c).data().toString();
         return textos;
     };
-    QCOMPARE(columna(1), (QStringList{"a.txtx", "a.txt", "b.txt", "a.txt"}));
+    QCOMPARE(columna(1), (QStringList{"a.txtx", "a.txt ", "b.txt", "a.txt"}));
     QCOMPARE(columna(3), (QStringList{"0", "1", "12.345", "2"}));
     QVERIFY2(columna(6)[0].startsWith("Fallida: No se encontró el archivo"),
              qPrintable(columna(6)[0]));
