@@ -25,6 +25,9 @@ inline const QString Reemplazada =
                    "archivo las reemplazó.");
 inline const QString Inconclusa = QStringLiteral("La corrida no terminó: no guardó filas.");
 inline const QString SinEleccion = QStringLiteral("Elija una sola corrida de la lista.");
+inline const QString NombreMotivo = QStringLiteral("Motivo");
+inline const QString DescripcionMotivo =
+    QStringLiteral("Por qué no se puede ver el listado de la corrida elegida");
 inline const QString Cerrar = QStringLiteral("Ce&rrar");
 inline const QString DescripcionCerrar = QStringLiteral("Cierra el historial de corridas");
 

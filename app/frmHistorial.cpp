@@ -63,6 +63,9 @@ void frmHistorial::CrearControles() {
     cmdVerListado->setDefault(true);
     cmdCopiar = new QPushButton(TextosHistorial::Copiar, this);
     cmdCerrar = new QPushButton(TextosHistorial::Cerrar, this);
+    lblMotivo = new QLabel(this);
+    lblMotivo->setWordWrap(true);
+    lblMotivo->setObjectName(QStringLiteral("lblMotivo"));
     cmdVerListado->setObjectName(QStringLiteral("cmdVerListado"));
     cmdCopiar->setObjectName(QStringLiteral("cmdCopiar"));
     cmdCerrar->setObjectName(QStringLiteral("cmdCerrar"));
@@ -110,6 +113,7 @@ void frmHistorial::NombrarControles() {
     nombrar(cmdVerListado, TextosHistorial::VerListado, TextosHistorial::DescripcionVerListado);
     nombrar(cmdCopiar, TextosHistorial::Copiar, TextosHistorial::DescripcionCopiar);
     nombrar(cmdCerrar, TextosHistorial::Cerrar, TextosHistorial::DescripcionCerrar);
+    nombrar(lblMotivo, TextosHistorial::NombreMotivo, TextosHistorial::DescripcionMotivo);
     cmdCopiar->setToolTip(TextosHistorial::DescripcionCopiar);
 }
 
@@ -120,7 +124,7 @@ void frmHistorial::ColocarControles() {
     auto* botones = new QHBoxLayout;
     botones->addWidget(cmdVerListado);
     botones->addWidget(cmdCopiar);
-    botones->addStretch(1);
+    botones->addWidget(lblMotivo, 1);
     botones->addWidget(cmdCerrar);
     auto* todo = new QVBoxLayout(this);
     todo->addLayout(filtro);
@@ -175,6 +179,7 @@ void frmHistorial::grdCorridas_SelChange() {
     const QString descripcion = motivo.isEmpty() ? TextosHistorial::DescripcionVerListado : motivo;
     cmdVerListado->setToolTip(descripcion);
     cmdVerListado->setAccessibleDescription(descripcion);
+    lblMotivo->setText(motivo);
     cmdCopiar->setEnabled(grdCorridas->selectionModel()->hasSelection());
     accCopiar->setEnabled(cmdCopiar->isEnabled());
 }

@@ -46,6 +46,8 @@ private:
     QAction* accCopiar = nullptr;
     QPushButton* cmdVerListado = nullptr;
     QPushButton* cmdCopiar = nullptr;
+    // Why the listing cannot be shown, in sight of a keyboard user too.
+    QLabel* lblMotivo = nullptr;
     QPushButton* cmdCerrar = nullptr;
     int elegida_ = 0;
 };

@@ -586,6 +586,8 @@ void PruebaVentana::accesible_data() {
                                     << "Ver listado" << int(QAccessible::Button);
     QTest::newRow("historial: copiar") << "cmdCopiar"
                                        << "Copiar" << int(QAccessible::Button);
+    QTest::newRow("historial: motivo") << "lblMotivo"
+                                       << "Motivo" << int(QAccessible::StaticText);
     QTest::newRow("historial: cerrar") << "cmdCerrar"
                                        << "Cerrar" << int(QAccessible::Button);
 }
@@ -686,10 +688,12 @@ void PruebaVentana::historial() {
     QCOMPARE(columna(3), (QStringList{"0", "1", "2", "12.345"}));
     // From the keyboard: the failed run, the one that stands, the replaced one, both.
     QAbstractButton* ver = Boton("cmdVerListado");
-    const auto motivo = [ver] {
+    const auto motivo = [ver, etiqueta = ventana->findChild<QLabel*>("lblMotivo")] {
         const QString descripcion =
             QAccessible::queryAccessibleInterface(ver)->text(QAccessible::Description);
-        return ver->toolTip() == descripcion && !ver->isEnabled() ? descripcion : QString();
+        return ver->toolTip() == descripcion && etiqueta->text() == descripcion && !ver->isEnabled()
+                   ? descripcion
+                   : QString();
     };
     QTest::keyClicks(QApplication::focusWidget(), "A.TXTX");
     QCOMPARE(motivo(), "La corrida no terminó: no guardó filas.");
