@@ -10,6 +10,9 @@ inline const QString Etiqueta = QStringLiteral("A&rchivo");
 inline const QString Aceptar = QStringLiteral("&Aceptar");
 inline const QString Cancelar = QStringLiteral("&Cancelar");
 inline const QString BuscarArchivo = QStringLiteral("Buscar archivo");
+inline const QString DescripcionVentana =
+    QStringLiteral("Genera el código de control de un archivo de débitos; Ctrl+H muestra el "
+                   "historial de corridas");
 inline const QString NombreRuta = QStringLiteral("Archivo de débitos");
 inline const QString DescripcionRuta =
     QStringLiteral("Ruta del archivo de débitos cuyo código de control se genera");

@@ -13,6 +13,7 @@
 #include "util/gui/EnviarTecla.h"
 #include "util/gui/SeleccionarTexto.h"
 
+#include <QAction>
 #include <QCloseEvent>
 #include <QFocusEvent>
 #include <QKeyEvent>
@@ -125,6 +126,12 @@ void frmPrincipal::ConectarControles() {
     connect(cmdBuscarArchivo, &BotonImagen::clicked, this, [this] { cmdBuscarArchivo_Click(); });
     connect(cmdAceptar, &BotonImagen::clicked, this, [this] { cmdAceptar_Click(); });
     connect(cmdCancelar, &BotonImagen::clicked, this, [this] { cmdCancelar_Click(); });
+
+    // A key without a control: the window shows no menu.
+    auto* historial = new QAction(this);
+    historial->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_H));
+    addAction(historial);
+    connect(historial, &QAction::triggered, this, [this] { VerHistorial(); });
 }
 
 // What a screen reader says of each control.
@@ -133,6 +140,7 @@ void frmPrincipal::NombrarControles() {
         control->setAccessibleName(nombre);
         control->setAccessibleDescription(descripcion);
     };
+    setAccessibleDescription(TextosVentana::DescripcionVentana);
     nombrar(cmdBuscarArchivo, TextosVentana::BuscarArchivo, TextosVentana::DescripcionBuscar);
     nombrar(txtRutaArchivo, TextosVentana::NombreRuta, TextosVentana::DescripcionRuta);
     nombrar(Label1, QString(TextosVentana::Etiqueta).remove(u'&'), TextosVentana::DescripcionRuta);

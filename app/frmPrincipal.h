@@ -48,6 +48,8 @@ private:
     void txtRutaArchivo_Change();
     void txtRutaArchivo_GotFocus();
     void cmdCancelar_Click();
+    // Ctrl+H: the run history, and the listing of a run chosen there (VerHistorial.cpp).
+    void VerHistorial();
 
     // The browse button's handler (cmdBuscarArchivo_Click.cpp).
     void cmdBuscarArchivo_Click();

@@ -17,6 +17,7 @@
 #include <QAbstractButton>
 #include <QAccessible>
 #include <QApplication>
+#include <QClipboard>
 #include <QDialogButtonBox>
 #include <QDir>
 #include <QFile>
@@ -30,6 +31,7 @@
 #include <QProgressDialog>
 #include <QPushButton>
 #include <QScopeGuard>
+#include <QTableView>
 #include <QTest>
 #include <QTimer>
 #include <QToolBar>
@@ -131,6 +133,7 @@ private slots:
     void accesible_data();
     void accesible();
     void soloTeclado();
+    void historial();
 };
 
 void PruebaVentana::init() {
@@ -579,6 +582,20 @@ void PruebaVentana::accesible_data() {
                              << "Aceptar" << int(QAccessible::Button);
     QTest::newRow("cancelar") << "cmdCancelar"
                               << "Cancelar" << int(QAccessible::Button);
+    QTest::newRow("historial: etiqueta") << "lblArchivo"
+                                         << "Archivo:" << int(QAccessible::StaticText);
+    QTest::newRow("historial: filtro") << "txtArchivo"
+                                       << "Filtro por archivo" << int(QAccessible::EditableText);
+    QTest::newRow("historial: tabla") << "grdCorridas"
+                                      << "Corridas" << int(QAccessible::Table);
+    QTest::newRow("historial: ver") << "cmdVerListado"
+                                    << "Ver listado" << int(QAccessible::Button);
+    QTest::newRow("historial: copiar") << "cmdCopiar"
+                                       << "Copiar" << int(QAccessible::Button);
+    QTest::newRow("historial: motivo") << "lblMotivo"
+                                       << "Motivo" << int(QAccessible::StaticText);
+    QTest::newRow("historial: cerrar") << "cmdCerrar"
+                                       << "Cerrar" << int(QAccessible::Button);
 }
 
 // What a screen reader says of each control; and a control that takes the
@@ -588,13 +605,22 @@ void PruebaVentana::accesible() {
     QFETCH(QString, nombre);
     QFETCH(int, rol);
     Ruta()->setText(carpeta->Escribir(QStringLiteral("lote.txt"), "D1\n"));
+    // The history's controls, over one run.
+    if (!Control(control)) {
+        EjecutarCorrida(*programa, Ruta()->text());
+        QTest::keyClick(ventana, Qt::Key_H, Qt::ControlModifier);
+        QTRY_VERIFY(Control(control) && QApplication::activeWindow() == Control(control)->window());
+    }
     QAccessibleInterface* lector = QAccessible::queryAccessibleInterface(Control(control));
     QCOMPARE(lector->text(QAccessible::Name), nombre);
     QCOMPARE(int(lector->role()), rol);
     QVERIFY(!lector->text(QAccessible::Description).isEmpty());
     if (Control(control)->focusPolicy() == Qt::NoFocus)
         return;
-    Control(control == QLatin1String("cmdCancelar") ? "cmdAceptar" : "cmdCancelar")->setFocus();
+    QWidget* otro = Control(control)->nextInFocusChain();
+    while (otro->focusPolicy() == Qt::NoFocus)
+        otro = otro->nextInFocusChain();
+    otro->setFocus();
     const QImage sin = Control(control)->grab().toImage();
     Control(control)->setFocus();
     QVERIFY(Control(control)->grab().toImage() != sin);
@@ -646,6 +672,89 @@ void PruebaVentana::soloTeclado() {
     QTRY_COMPARE(Vistas().size(), 0);
     QTest::keyClick(ventana, Qt::Key_Escape);
     QTRY_VERIFY(!ventana);
+}
+
+// Ctrl+H: every run, newest first, narrowed by file name as the operator
+// types; the listing only of a run whose rows stand, the others saying why;
+// the rows copied; Esc closes; a history that cannot be read says so.
+void PruebaVentana::historial() {
+    const auto teclas = [](int tecla, Qt::KeyboardModifiers mod = Qt::NoModifier) {
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key(tecla), mod);
+    };
+    programa->gConexion()->Execute(QStringLiteral("ALTER TABLE Historial RENAME TO Otra"));
+    QTest::keyClick(ventana, Qt::Key_H, Qt::ControlModifier);
+    QCOMPARE(mensajes->Textos().size(), 1);
+    QVERIFY(mensajes->Textos()[0].startsWith("No se pudo leer el historial de corridas: "));
+    QVERIFY(!Control(QStringLiteral("grdCorridas")));
+    programa->gConexion()->Execute(QStringLiteral("ALTER TABLE Otra RENAME TO Historial"));
+    const QString a = carpeta->Escribir(QStringLiteral("a.txt"), "D1\r\nD2\r\n");
+    EjecutarCorrida(*programa, a);
+    EjecutarCorrida(*programa, carpeta->Escribir(QStringLiteral("b.txt"), Lote(12345, 'B')));
+    EjecutarCorrida(*programa, carpeta->Escribir(QStringLiteral("a.txt "), "D3 NUEVA\r\n"));
+    QVERIFY_THROWS_EXCEPTION(ErrorEjecucion, EjecutarCorrida(*programa, a + u'x'));
+    QTest::keyClick(ventana, Qt::Key_H, Qt::ControlModifier);
+    QTRY_VERIFY(Control(QStringLiteral("grdCorridas")));
+    auto* tabla = ventana->findChild<QTableView*>();
+    QCOMPARE(tabla->window()->windowTitle(), QStringLiteral("Historial de corridas"));
+    QTRY_COMPARE(QApplication::focusWidget(), Control(QStringLiteral("txtArchivo")));
+    const auto columna = [tabla](int c) {
+        QStringList textos;
+        for (int f = 0; f < tabla->model()->rowCount(); ++f)
+            textos << tabla->model()->index(f, c).data().toString();
+        return textos;
+    };
+    QCOMPARE(columna(1), (QStringList{"a.txtx", "a.txt ", "b.txt", "a.txt"}));
+    QCOMPARE(columna(3), (QStringList{"0", "1", "12.345", "2"}));
+    QVERIFY2(columna(6)[0].startsWith("Fallida: No se encontró el archivo"),
+             qPrintable(columna(6)[0]));
+    QVERIFY(QDateTime::fromString(columna(0)[0], "dd/MM/yyyy HH:mm:ss").isValid());
+    tabla->sortByColumn(3, Qt::AscendingOrder);
+    QCOMPARE(columna(3), (QStringList{"0", "1", "2", "12.345"}));
+    // From the keyboard: the failed run, the one that stands, the replaced one, both.
+    QAbstractButton* ver = Boton("cmdVerListado");
+    const auto motivo = [ver, etiqueta = ventana->findChild<QLabel*>("lblMotivo")] {
+        const QString descripcion =
+            QAccessible::queryAccessibleInterface(ver)->text(QAccessible::Description);
+        return ver->toolTip() == descripcion && etiqueta->text() == descripcion && !ver->isEnabled()
+                   ? descripcion
+                   : QString();
+    };
+    QTest::keyClicks(QApplication::focusWidget(), "A.TXTX");
+    QCOMPARE(motivo(), "La corrida no terminó: no guardó filas.");
+    for (const int tecla : {Qt::Key_Backspace, Qt::Key_Tab, Qt::Key_Down})
+        teclas(tecla);
+    QCOMPARE(motivo(), QString());
+    teclas(Qt::Key_Down);
+    QCOMPARE(motivo(), "Las filas de esta corrida ya no están en la base: otra corrida del mismo "
+                       "archivo las reemplazó.");
+    teclas(Qt::Key_Up, Qt::ShiftModifier);
+    QCOMPARE(motivo(), "Elija una sola corrida de la lista.");
+    QCOMPARE(QApplication::focusWidget(), tabla);
+    teclas(Qt::Key_C, Qt::ControlModifier);
+    const QStringList copia = QGuiApplication::clipboard()->text().split(u'\n');
+    QCOMPARE(copia.size(), 4);
+    QCOMPARE(copia[0], "Fecha\tArchivo\tCódigo\tFilas\tUsuario\tEquipo\tResultado");
+    QCOMPARE(copia[2].split(u'\t').size(), 7);
+    QCOMPARE(copia[2].split(u'\t')[3] + copia[2].split(u'\t')[6], "2Completada");
+    teclas(Qt::Key_A, Qt::AltModifier);
+    QCOMPARE(QApplication::focusWidget(), Control(QStringLiteral("txtArchivo")));
+    teclas(Qt::Key_Escape);
+    QTRY_VERIFY(!Control(QStringLiteral("grdCorridas")));
+    ventana->activateWindow();
+    QTRY_COMPARE(QApplication::activeWindow(), ventana);
+    // The standing run's listing, in the run's own preview.
+    QTest::keyClick(ventana, Qt::Key_H, Qt::ControlModifier);
+    QTRY_VERIFY(Control(QStringLiteral("grdCorridas")));
+    QTRY_COMPARE(QApplication::focusWidget(), Control(QStringLiteral("txtArchivo")));
+    QTest::keyClicks(QApplication::focusWidget(), "a.t");
+    for (const int tecla : {Qt::Key_Tab, Qt::Key_Down})
+        teclas(tecla);
+    teclas(Qt::Key_V, Qt::AltModifier);
+    QTRY_COMPARE(Vistas().size(), 1);
+    const QString pdf = carpeta->Archivo(QStringLiteral("vista.pdf"));
+    QVERIFY(Vistas().constFirst()->GuardarPdf(pdf));
+    QVERIFY2(LineasPdf(pdf).contains("D3 NUEVA"), qPrintable(LineasPdf(pdf).join(u'\n')));
+    QCOMPARE(mensajes->Textos().size(), 1);
 }
 
 QTEST_MAIN(PruebaVentana)
