@@ -1,9 +1,12 @@
 #pragma once
 
+#include "run/ListaHistorial.h"
+
 #include <QString>
 #include <QStringList>
 
-// The run history dialog's texts.
+// The run history dialog's texts; the columns' names and the time's format
+// are batch mode's too.
 namespace TextosHistorial {
 inline const QString Titulo = QStringLiteral("Historial de corridas");
 inline const QString EtiquetaArchivo = QStringLiteral("&Archivo:");
@@ -32,11 +35,7 @@ inline const QString Cerrar = QStringLiteral("Ce&rrar");
 inline const QString DescripcionCerrar = QStringLiteral("Cierra el historial de corridas");
 
 // The table's headings, in column order.
-inline const QStringList Columnas = {QStringLiteral("Fecha"),    QStringLiteral("Archivo"),
-                                     QStringLiteral("Código"),   QStringLiteral("Filas"),
-                                     QStringLiteral("Usuario"),  QStringLiteral("Equipo"),
-                                     QStringLiteral("Resultado")};
-inline const QString FormatoFecha = QStringLiteral("dd/MM/yyyy HH:mm:ss");
+inline const QStringList Columnas = {Fecha, Archivo, Codigo, Filas, Usuario, Equipo, Resultado};
 inline const QString Completada = QStringLiteral("Completada");
 inline const QString Fallida = QStringLiteral("Fallida: %1");
 inline const QString Cancelada = QStringLiteral("Cancelada");

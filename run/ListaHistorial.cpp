@@ -163,7 +163,7 @@ FormatoHistorial FormatoDeNombre(const QString& nombre) {
 QString FechaLocal(const QString& momento) {
     return QDateTime::fromString(momento, Qt::ISODateWithMs)
         .toLocalTime()
-        .toString(QStringLiteral("dd/MM/yyyy HH:mm:ss"));
+        .toString(TextosHistorial::FormatoFecha);
 }
 
 void ListarHistorial(Conexion& conexion, const Historial::Filtro& filtro, FormatoHistorial formato,

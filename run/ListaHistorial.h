@@ -31,4 +31,6 @@ inline const QString Usuario = QStringLiteral("Usuario");
 inline const QString Equipo = QStringLiteral("Equipo");
 inline const QString Resultado = QStringLiteral("Resultado");
 inline const QString ConError = QStringLiteral("%1: error %2, %3");
+// A run's local time, in the terminal's table and the window's.
+inline const QString FormatoFecha = QStringLiteral("dd/MM/yyyy HH:mm:ss");
 } // namespace TextosHistorial
