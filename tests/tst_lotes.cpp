@@ -417,6 +417,12 @@ void PruebaLotes::muertoAMitadNoMezcla() {
     // The next run finds the database sound.
     QCOMPARE(Ejecutar(programa, {QStringLiteral("--procesar"), ruta}).estado, 0);
     QCOMPARE(FilasGuardadas(carpeta.Base(), QStringLiteral("lote.txt")).size(), 400000);
+    // A killed run leaves no row of its own unless it had committed; the chain holds.
+    QCOMPARE(ConsultarBase(carpeta.Base(), "SELECT count(*) FROM Historial"),
+             QStringList{QString::number(primera.constFirst().startsWith(u'4') ? 3 : 2)});
+    QCOMPARE(
+        Ejecutar(programa, {QStringLiteral("--historial"), QStringLiteral("--comprobar")}).estado,
+        0);
 }
 
 // A user at the limit of their processes: no thread to be had beside the
