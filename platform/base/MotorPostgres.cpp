@@ -255,11 +255,7 @@ MotorPostgres::Preparada& MotorPostgres::Preparar(const QString& forma) {
 }
 
 void MotorPostgres::Ejecutar(const SentenciaParametrizada& sentencia) {
-    if (!enTransaccion_ && PQstatus(conexion_.get()) == CONNECTION_BAD)
-        Reconectar();
-    Preparada& preparada = Preparar(sentencia.forma);
-    if (preparada.parametros != sentencia.literales.size())
-        FallarTexto(TextosBase::InstruccionNoValida.arg(sentencia.forma.trimmed()));
+    Preparada& preparada = Buscar(sentencia);
     if (enTransaccion_ && preparada.copiable) {
         if (copia_.Comando() != preparada.copia.comando) {
             copia_.Terminar();
@@ -268,17 +264,20 @@ void MotorPostgres::Ejecutar(const SentenciaParametrizada& sentencia) {
         copia_.Agregar(preparada.copia, sentencia.literales);
         return;
     }
-    EjecutarPreparada(PrepararFuera(sentencia), sentencia);
+    EjecutarPreparada(FueraDeCopia(preparada), sentencia);
 }
 
-const MotorPostgres::Preparada&
-MotorPostgres::PrepararFuera(const SentenciaParametrizada& sentencia) {
-    copia_.Terminar();
+MotorPostgres::Preparada& MotorPostgres::Buscar(const SentenciaParametrizada& sentencia) {
     if (!enTransaccion_ && PQstatus(conexion_.get()) == CONNECTION_BAD)
         Reconectar();
     Preparada& preparada = Preparar(sentencia.forma);
     if (preparada.parametros != sentencia.literales.size())
         FallarTexto(TextosBase::InstruccionNoValida.arg(sentencia.forma.trimmed()));
+    return preparada;
+}
+
+const MotorPostgres::Preparada& MotorPostgres::FueraDeCopia(Preparada& preparada) {
+    copia_.Terminar();
     if (preparada.nombre.isEmpty())
         PrepararEnServidor(preparada);
     return preparada;
@@ -318,7 +317,7 @@ void MotorPostgres::EjecutarPreparada(const Preparada& preparada,
 }
 
 void MotorPostgres::Consultar(const SentenciaParametrizada& sentencia, const LectorFilas& lector) {
-    const Preparada& preparada = PrepararFuera(sentencia);
+    const Preparada& preparada = FueraDeCopia(Buscar(sentencia));
     if (!EnviarPreparada(preparada, sentencia))
         Fallar(nullptr);
     PQsetSingleRowMode(conexion_.get());

@@ -73,8 +73,11 @@ private:
     void EjecutarPreparada(const Preparada& preparada, const SentenciaParametrizada& sentencia);
     // Sends the prepared statement with its literals; false when libpq could not.
     bool EnviarPreparada(const Preparada& preparada, const SentenciaParametrizada& sentencia);
-    // The form ready to run outside a COPY: prepared on the server.
-    const Preparada& PrepararFuera(const SentenciaParametrizada& sentencia);
+    // The statement's form, its literals counted; the connection made again
+    // first when it was lost outside a transaction.
+    Preparada& Buscar(const SentenciaParametrizada& sentencia);
+    // The form ready to run on its own: any COPY ended, prepared on the server.
+    const Preparada& FueraDeCopia(Preparada& preparada);
     // The last result of the statement sent last, as PQexec gives it, telling
     // the notice while the server works on it and asking the server to stop
     // when it says so; raises when the server stops answering.
