@@ -247,8 +247,7 @@ ResultadoCorrida EjecutarCorrida(Programa& programa, const QString& ruta,
         throw ErrorSistema(Errores::ObjetoNoEstablecido);
     Conexion& conexion = *programa.gConexion();
     ResultadoCorrida resultado;
-    // A name that is not UTF-8 is stored, and listed, with its odd bytes as "\xFF".
-    resultado.strArchivo = NombreLegible(programa.gSistemaArchivos()->GetFileName(ruta));
+    resultado.strArchivo = NombreDeCorrida(programa, ruta);
     // The file's literal is the same on every row: written once.
     const QString literalArchivo = FormatoSQL(resultado.strArchivo, tsTexto, true);
     resultado.corrida = NuevaCorrida();
@@ -276,6 +275,11 @@ ResultadoCorrida EjecutarCorrida(Programa& programa, const QString& ruta,
         Deshacer(conexion, cancelada, fila, lectura);
     }
     return resultado;
+}
+
+QString NombreDeCorrida(const Programa& programa, const QString& ruta) {
+    // A name that is not UTF-8 is stored, and listed, with its odd bytes as "\xFF".
+    return NombreLegible(programa.gSistemaArchivos()->GetFileName(ruta));
 }
 
 QString CalcularCodigoControl(const Programa& programa, const QString& ruta,

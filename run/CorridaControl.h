@@ -65,6 +65,10 @@ using AvanceCorrida = std::function<bool(const ProgresoCorrida&)>;
 ResultadoCorrida EjecutarCorrida(Programa& programa, const QString& ruta,
                                  const AvanceCorrida& avance = {});
 
+// The name that a run of the file at `ruta` stores its rows, its mark and its
+// history under: the path's last component. Needs the file-system object.
+QString NombreDeCorrida(const Programa& programa, const QString& ruta);
+
 // The control code of the file at `ruta`, without touching any database;
 // what the read learned of the file goes to `lectura` when given.
 QString CalcularCodigoControl(const Programa& programa, const QString& ruta,

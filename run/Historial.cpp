@@ -123,7 +123,6 @@ Comprobacion Comprobar(Conexion& conexion) {
     conexion.Consultar(Seleccion() % QStringLiteral(" ORDER BY id"), [&](const Fila& fila) {
         ++comprobacion.filas;
         if (Eslabon(anterior, fila) != fila[Cadena]) {
-            comprobacion.rota = fila[Id];
             comprobacion.fila = fila;
             return false;
         }

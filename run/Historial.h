@@ -84,12 +84,13 @@ struct Filtro {
 // `lector` stops.
 void Leer(Conexion& conexion, const Filtro& filtro, const std::function<bool(const Fila&)>& lector);
 
-// The chain, walked whole from the first row: how many rows, and the number
-// of the first one whose link does not follow (empty when none), with that row.
+// The chain, walked whole from the first row: how many rows, and the first
+// one whose link does not follow (empty when none).
 struct Comprobacion {
     qint64 filas = 0;
-    QString rota;
     Fila fila;
+    // The broken row's number; empty when the chain holds.
+    QString Rota() const { return fila.value(Id); }
 };
 Comprobacion Comprobar(Conexion& conexion);
 

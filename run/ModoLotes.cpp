@@ -4,7 +4,6 @@
 #include "platform/proceso/Cantidad.h"
 #include "platform/proceso/ErrorEjecucion.h"
 #include "platform/proceso/MotivoSistema.h"
-#include "platform/proceso/Rutas.h"
 #include "platform/proceso/TextoVisible.h"
 #include "run/CorridaControl.h"
 #include "run/Historial.h"
@@ -190,12 +189,12 @@ void Listar(Conexion& conexion, const Historial::Filtro& filtro, FormatoHistoria
 
 int Comprobar(Conexion& conexion) {
     const Historial::Comprobacion comprobacion = Historial::Comprobar(conexion);
-    if (comprobacion.rota.isEmpty()) {
+    if (comprobacion.Rota().isEmpty()) {
         Salida(TextosLotes::CadenaIntacta.arg(TextoCantidad(comprobacion.filas)));
         return Lotes::Exito;
     }
     const Historial::Fila& fila = comprobacion.fila;
-    Salida(TextosLotes::CadenaRota.arg(comprobacion.rota, FechaLocal(fila[Historial::Inicio]),
+    Salida(TextosLotes::CadenaRota.arg(comprobacion.Rota(), FechaLocal(fila[Historial::Inicio]),
                                        TextoVisible(fila[Historial::Archivo])));
     return Lotes::CadenaRota;
 }
@@ -207,9 +206,8 @@ int VerHistorial(Programa& programa, const LineaOrdenes& linea) {
     if (linea.comprobar)
         return Comprobar(conexion);
     Historial::Filtro filtro;
-    // The name as the runs store it.
     if (!linea.archivo.isNull())
-        filtro.archivo = NombreLegible(programa.gSistemaArchivos()->GetFileName(linea.archivo));
+        filtro.archivo = NombreDeCorrida(programa, linea.archivo);
     if (linea.desde.isValid())
         filtro.desde = Historial::Momento(linea.desde.startOfDay());
     if (linea.hasta.isValid())

@@ -361,7 +361,7 @@ void PruebaCorrida::historial() {
     QCOMPARE(fila, esperada);
     const Historial::Comprobacion comprobacion = Historial::Comprobar(*programa->gConexion());
     QCOMPARE(comprobacion.filas, 2);
-    QCOMPARE(comprobacion.rota, QString());
+    QCOMPARE(comprobacion.Rota(), QString());
 }
 
 void PruebaCorrida::historialAlterado_data() {
@@ -396,7 +396,7 @@ void PruebaCorrida::historialAlterado() {
                                       .replace(QStringLiteral("<2>"), antes[1])
                                       .replace(QStringLiteral("<campos>"), campos.join(u',')));
     const QString esperada = ConsultarBase(carpeta.Base(), ids).value(rota);
-    QCOMPARE(Historial::Comprobar(*programa->gConexion()).rota, esperada);
+    QCOMPARE(Historial::Comprobar(*programa->gConexion()).Rota(), esperada);
     if (EnServidor())
         return;
     carpeta.CopiarEjecutable();

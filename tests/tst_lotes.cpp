@@ -358,7 +358,7 @@ void PruebaLotes::listadosALaVez() {
     // Every run has its row in the history, chained in the order they ended.
     const auto programa = primera.NuevoPrograma();
     QCOMPARE(Historial::Comprobar(*programa->gConexion()).filas, mismaCarpeta ? 6 : 3);
-    QCOMPARE(Historial::Comprobar(*programa->gConexion()).rota, QString());
+    QCOMPARE(Historial::Comprobar(*programa->gConexion()).Rota(), QString());
     // The data source the runs registered reads it too.
     QProcess isql;
     isql.start(QStringLiteral("isql"), {QStringLiteral("-b"), QStringLiteral("Cobranzia")});

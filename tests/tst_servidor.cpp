@@ -306,7 +306,7 @@ void PruebaServidor::dosPuestos() {
     QCOMPARE(tmp.entryList({QStringLiteral("psqlodbc_%1_*").arg(ejecutable)}), QStringList());
     // Both desks' runs are chained in the one history, which isql reads too.
     const Historial::Comprobacion historial = Historial::Comprobar(conexion_);
-    QCOMPARE(historial.rota, QString());
+    QCOMPARE(historial.Rota(), QString());
     QCOMPARE(historial.filas, corridas + 6);
     QProcess isql;
     isql.start(QStringLiteral("isql"), {QStringLiteral("-b"), QStringLiteral("Cobranzia")});
