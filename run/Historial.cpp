@@ -2,7 +2,6 @@
 
 #include "platform/archivos/CarpetaDatos.h"
 #include "platform/base/Conexion.h"
-#include "platform/base/LiteralSQL.h"
 #include "platform/proceso/Rutas.h"
 #include "run/Programa.h"
 
@@ -17,13 +16,15 @@ namespace {
 
 const QString kPrimerAnterior(64, u'0');
 
-QString Insercion(const Fila& fila) {
-    QStringList valores;
-    for (int i = Inicio; i <= Cadena; ++i)
-        valores << CitarLiteral(fila[i]);
-    return QStringLiteral("INSERT INTO Historial (") %
-           Columnas().mid(Inicio).join(QStringLiteral(", ")) % QStringLiteral(") VALUES (") %
-           valores.join(QStringLiteral(", ")) % u')';
+// The row's number follows the highest there is, taken under the chain's lock,
+// so that a row written by hand with a later number stops no run; the server
+// is told to take it instead of its own count.
+QString Insercion(bool servidor) {
+    const QStringList marcas(Cadena - Inicio + 1, QStringLiteral("?"));
+    return QStringLiteral("INSERT INTO Historial (") % Columnas().join(QStringLiteral(", ")) %
+           (servidor ? QStringLiteral(") OVERRIDING SYSTEM VALUE") : QStringLiteral(")")) %
+           QStringLiteral(" VALUES ((SELECT coalesce(max(id), 0) + 1 FROM Historial), ") %
+           marcas.join(QStringLiteral(", ")) % u')';
 }
 
 QString Seleccion() {
@@ -31,18 +32,20 @@ QString Seleccion() {
            QStringLiteral(" FROM Historial");
 }
 
-QString Condiciones(const Filtro& filtro) {
+// The filter's conditions, each value to bind added to `valores`.
+QString Condiciones(const Filtro& filtro, QStringList& valores) {
     QStringList condiciones;
-    if (!filtro.archivo.isEmpty())
-        condiciones << QStringLiteral("archivo = ") % CitarLiteral(filtro.archivo);
-    if (!filtro.desde.isEmpty())
-        condiciones << QStringLiteral("inicio >= ") % CitarLiteral(filtro.desde);
-    if (!filtro.hasta.isEmpty())
-        condiciones << QStringLiteral("inicio < ") % CitarLiteral(filtro.hasta);
-    if (!filtro.sha256.isEmpty())
-        condiciones << QStringLiteral("sha256 = ") % CitarLiteral(filtro.sha256);
-    if (filtro.completadas)
-        condiciones << QStringLiteral("resultado = ") % CitarLiteral(Completada);
+    const auto condicion = [&](const char* columna, const QString& valor) {
+        if (valor.isEmpty())
+            return;
+        condiciones << QLatin1String(columna);
+        valores << valor;
+    };
+    condicion("archivo = ?", filtro.archivo);
+    condicion("inicio >= ?", filtro.desde);
+    condicion("inicio < ?", filtro.hasta);
+    condicion("sha256 = ?", filtro.sha256);
+    condicion("resultado = ?", filtro.completadas ? Completada : QString());
     return condiciones.isEmpty()
                ? QString()
                : QStringLiteral(" WHERE ") % condiciones.join(QStringLiteral(" AND "));
@@ -108,12 +111,14 @@ void Agregar(Conexion& conexion, Fila& fila) {
                            return false;
                        });
     fila[Cadena] = Eslabon(anterior, fila);
-    conexion.Execute(Insercion(fila));
+    conexion.Execute(Insercion(conexion.DestinoServidor().has_value()), fila.mid(Inicio, Cadena));
 }
 
 void Leer(Conexion& conexion, const Filtro& filtro,
           const std::function<bool(const Fila&)>& lector) {
-    conexion.Consultar(Seleccion() % Condiciones(filtro) % QStringLiteral(" ORDER BY id DESC"),
+    QStringList valores;
+    const QString condiciones = Condiciones(filtro, valores);
+    conexion.Consultar(Seleccion() % condiciones % QStringLiteral(" ORDER BY id DESC"), valores,
                        lector);
 }
 

@@ -65,6 +65,28 @@ void Conexion::Consultar(const QString& sql,
     motor.Consultar(sentencia_, lector);
 }
 
+void Conexion::Execute(const QString& forma, const QStringList& valores) {
+    Motor& motor = MotorAbierto();
+    Vincular(forma, valores);
+    motor.Ejecutar(sentencia_);
+}
+
+void Conexion::Consultar(const QString& forma, const QStringList& valores,
+                         const std::function<bool(const QStringList&)>& lector) {
+    Motor& motor = MotorAbierto();
+    Vincular(forma, valores);
+    motor.Consultar(sentencia_, lector);
+}
+
+void Conexion::Vincular(const QString& forma, const QStringList& valores) {
+    sentencia_.forma = forma;
+    sentencia_.huecos.clear();
+    sentencia_.deshechos.clear();
+    sentencia_.literales.clear();
+    for (const QString& valor : valores)
+        sentencia_.literales.append(valor);
+}
+
 void Conexion::Separar(const QString& sql) {
     if (!Parametrizar(sql, sentencia_)) {
         sentencia_.forma = sql;

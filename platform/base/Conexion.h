@@ -45,6 +45,12 @@ public:
     // `lector` each row in turn, as text; false from `lector` stops it.
     void Consultar(const QString& sql, const std::function<bool(const QStringList&)>& lector);
 
+    // The same, for a statement whose every "?" stands for the next of
+    // `valores`, bound as text and never parsed out of the statement.
+    void Execute(const QString& forma, const QStringList& valores);
+    void Consultar(const QString& forma, const QStringList& valores,
+                   const std::function<bool(const QStringList&)>& lector);
+
     // The write lock is taken at BeginTrans, so a busy database fails before
     // any change.
     void BeginTrans();
@@ -70,6 +76,7 @@ private:
     Motor& MotorAbierto();
     // Splits `sql` into sentencia_'s form and literals.
     void Separar(const QString& sql);
+    void Vincular(const QString& forma, const QStringList& valores);
 
     QString cadena_;
     std::unique_ptr<Motor> motor_;
