@@ -6,6 +6,7 @@
 #include "platform/proceso/ErrorEjecucion.h"
 
 #include <QDeadlineTimer>
+#include <QLocale>
 #include <QRegularExpression>
 
 #include <libpq-fe.h>
@@ -22,12 +23,18 @@ constexpr int kEsperaPredeterminada = 5000;
 constexpr int kSegundosConexion = 10;
 constexpr int kMaximoPreparadas = 64;
 
-// The program's advisory lock for creating the tables. Runs need none: each
-// begins by writing its file's row in Corridas, and the server's row lock
-// makes runs of one file wait for each other and no others.
+// The program's advisory lock for creating the tables, which only a role that
+// may create them can use. Each run begins by writing its file's row in
+// Corridas, and the server's row lock makes runs of one file wait for each
+// other and no others.
 constexpr char kBloqueoEsquema[] = "SELECT pg_advisory_xact_lock(1129270898, 1)";
 constexpr char kComienzo[] = "BEGIN";
-constexpr char kBloqueoHistorial[] = "SELECT pg_advisory_xact_lock(1129270898, 2)";
+// The history's chain is held by a row of Corridas that no file's name can
+// take (a name has no "/"): writing it needs the program's rights on the
+// table, so a role that can merely connect can never hold it.
+constexpr char kBloqueoHistorial[] =
+    "INSERT INTO Corridas (t_archivo, corrida) VALUES ('/historial', '-') "
+    "ON CONFLICT (t_archivo) DO UPDATE SET corrida = excluded.corrida";
 
 [[noreturn]] void FallarTexto(const QString& texto) {
     throw ErrorEjecucion(Errores::BaseDatos, texto);
@@ -414,7 +421,13 @@ void MotorPostgres::Deshacer() {
 
 void MotorPostgres::BloquearHistorial() {
     copia_.Terminar();
-    ComandoSinFilas(kBloqueoHistorial);
+    const ResultadoPostgres r = Enviar(kBloqueoHistorial);
+    if (PQresultStatus(r.get()) == PGRES_COMMAND_OK)
+        return;
+    if (QLatin1String(PQresultErrorField(r.get(), PG_DIAG_SQLSTATE)) == "55P03")
+        FallarTexto(TextosBase::HistorialRetenido.arg(
+            QLocale(QLocale::Spanish).toString(qMax(esperaOcupada_, 1) / 1000.0)));
+    Fallar(r.get());
 }
 
 void MotorPostgres::EsperaOcupada(int milisegundos) {

@@ -39,8 +39,9 @@ public:
     void Confirmar() override;
     void Deshacer() override;
     void EsperaOcupada(int milisegundos) override;
-    // A lock of the transaction's, taken just before its last statement, so
-    // that runs of different files wait for each other only for a moment.
+    // A row lock of the transaction's, taken just before its last statement,
+    // so that runs of different files wait for each other only for a moment;
+    // a wait beyond EsperaOcupada names the other session's hold.
     void BloquearHistorial() override;
     void EstablecerAviso(Aviso aviso) override { espera_.aviso = std::move(aviso); }
 

@@ -50,6 +50,11 @@ inline const QString VersionPosterior =
     QStringLiteral("La base de datos es de una versión posterior del programa (versión %1 de "
                    "sus tablas); actualice el programa");
 
+inline const QString HistorialRetenido =
+    QStringLiteral("Otra sesión del servidor retiene el historial de corridas (la fila "
+                   "«/historial» de Corridas) desde hace más de %1 s; vuelva a intentarlo cuando "
+                   "la suelte");
+
 // The reasons for the engines' result codes.
 inline const QString Bloqueada = QStringLiteral("La base de datos está bloqueada por otro proceso");
 inline const QString BaseSoloLectura = QStringLiteral("La base de datos es de solo lectura");
