@@ -190,6 +190,9 @@ void AnotarFallo(Conexion& conexion, Historial::Fila& fila, const LecturaArchivo
     AnotarLectura(fila, lectura);
     const bool cancelada = error.Numero() == ErrorCorridaCancelada;
     fila[Historial::Resultado] = cancelada ? Historial::Cancelada : Historial::Fallida;
+    // Whether the read got to the end before another thread failed is
+    // chance: a run that did not complete names no bytes as processed.
+    fila[Historial::Sha256] = QString();
     fila[Historial::Codigo] = QString();
     fila[Historial::Filas] = QStringLiteral("0");
     fila[Historial::ErrorNumero] = QString::number(error.Numero());
@@ -257,10 +260,16 @@ ResultadoCorrida EjecutarCorrida(Programa& programa, const QString& ruta,
     LecturaArchivo lectura;
     bool cancelada = false;
     ProgresoCorrida ultimo;
-    // A run that cannot even begin (a database locked by another run, a
-    // server out of reach) has nowhere to leave its row either: waiting a
-    // second time to find that out would only keep the operator waiting.
-    conexion.BeginTrans();
+    try {
+        conexion.BeginTrans();
+    } catch (...) {
+        // An embedded database locked by other runs frees in the end: the
+        // row waits for it once more. A server out of reach has nowhere to
+        // take the row, and is not waited for twice.
+        if (programa.EnServidor())
+            throw;
+        Deshacer(conexion, cancelada, fila, lectura);
+    }
     try {
         Registrar(programa, literalArchivo, resultado.corrida, avance, ultimo, cancelada);
         resultado.strHash = Guardar(programa, conexion, ruta, literalArchivo, avance, ultimo,

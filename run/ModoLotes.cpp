@@ -25,8 +25,10 @@
 
 namespace {
 
-// A busy database is waited for this long before the run fails.
-constexpr int kEsperaBaseOcupada = 10000;
+// A busy database is waited for this long before the run fails: as long as a
+// server that does not answer, so that runs queued behind each other on the
+// embedded database take their turns.
+constexpr int kEsperaBaseOcupada = 60000;
 // A run shows its progress on a terminal after a second, four times a second.
 constexpr qint64 kEsperaProgreso = 1000;
 constexpr qint64 kIntervaloProgreso = 250;
