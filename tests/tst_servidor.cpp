@@ -16,7 +16,9 @@
 #include <QTest>
 
 #include <functional>
+#include <thread>
 
+#include <libpq-fe.h>
 #include <signal.h>
 
 namespace {
@@ -120,7 +122,8 @@ private slots:
     void aperturaFallida_data();
     void aperturaFallida();
     void administradorCreaLasTablas();
-    void otraCorridaEnCurso();
+    void filaRetenida_data();
+    void filaRetenida();
     void servidorDetenidoEnMedio();
     void dosPuestos_data();
     void dosPuestos();
@@ -209,27 +212,61 @@ void PruebaServidor::administradorCreaLasTablas() {
     QCOMPARE(Fallo([&] { Reemplazar(conexion, QStringLiteral("D001")); }), QString());
 }
 
-// A run of the same file waits as long as it was told, then gives up with the
-// reason; a run of another file does not wait.
-void PruebaServidor::otraCorridaEnCurso() {
-    const auto registro = [](const char* archivo) {
-        return QStringLiteral(" INSERT INTO Corridas (t_archivo, corrida) VALUES ('%1', '1') ON "
-                              "CONFLICT (t_archivo) DO UPDATE SET corrida = excluded.corrida")
-            .arg(QLatin1String(archivo));
-    };
-    Conexion otra;
-    otra.SetConnectionString(Cadena());
-    otra.Open();
-    otra.EstablecerEsperaOcupada(300);
-    conexion_.BeginTrans();
-    conexion_.Execute(registro("a.txt"));
-    otra.BeginTrans();
-    otra.Execute(registro("b.txt"));
-    const QString fallo = Fallo([&] { otra.Execute(registro("a.txt")); });
-    otra.RollbackTrans();
-    conexion_.RollbackTrans();
-    QVERIFY2(fallo.startsWith(u"La base de datos está bloqueada por otro proceso"),
-             qPrintable(fallo));
+// Another session holds a row of Corridas: the history's chain, which only a
+// role with the program's rights can take, or a file's. A run of another file
+// does not wait; a run of the same file, or one that must chain its row,
+// waits its bound and fails with the reason, and leaves its row once the
+// hold ends. A role that may merely connect holds nothing that stops a run.
+void PruebaServidor::filaRetenida_data() {
+    QTest::addColumn<QString>("usuario");
+    QTest::addColumn<QString>("fila");
+    QTest::addColumn<QString>("motivo");
+    const QString retenido = "Otra sesión del servidor retiene el historial de corridas (la fila "
+                             "«/historial» de Corridas) desde hace más de 5 s";
+    QTest::newRow("rol sin permisos") << "consulta" << "/historial" << "";
+    QTest::newRow("otro archivo") << "cobranzia" << "otro.txt" << "";
+    QTest::newRow("el mismo archivo") << "cobranzia" << kArchivo
+                                      << "La base de datos está bloqueada por otro proceso";
+    QTest::newRow("historial retenido") << "cobranzia" << "/historial" << retenido;
+}
+
+void PruebaServidor::filaRetenida() {
+    QFETCH(QString, usuario);
+    QFETCH(QString, fila);
+    QFETCH(QString, motivo);
+    const std::unique_ptr<PGconn, decltype(&PQfinish)> otra(
+        PQconnectdb(Cadena("user=" + usuario).toUtf8().constData()), &PQfinish);
+    PQclear(PQexec(otra.get(), QStringLiteral("BEGIN; SELECT pg_advisory_lock(1129270898, 2); "
+                                              "INSERT INTO Corridas (t_archivo, corrida) VALUES "
+                                              "('%1', 'x') ON CONFLICT (t_archivo) DO UPDATE SET "
+                                              "corrida = excluded.corrida")
+                                   .arg(fila)
+                                   .toUtf8()
+                                   .constData()));
+    CarpetaPrueba carpeta(false);
+    const QString lote = carpeta.Escribir(kArchivo, "D1\n");
+    Programa programa(carpeta.Ruta(), carpeta.Ruta());
+    programa.ElegirServidor(Cadena(), QString());
+    programa.AbrirConexion(5000);
+    QString fallo;
+    std::jthread corrida([&] { fallo = Fallo([&] { EjecutarCorrida(programa, lote); }); });
+    // The run's own wait, then its row's, in a transaction of its own.
+    QStringList esperas{QString()};
+    QTRY_VERIFY(fila != u"/historial" || motivo.isEmpty() || [&] {
+        const QString espera = SqlServidor(
+            QStringLiteral("SELECT xact_start FROM pg_stat_activity WHERE application_name = "
+                           "'cobranzia' AND wait_event_type = 'Lock'"),
+            {}, Cadena(QStringLiteral("user=postgres dbname=postgres"))).value(0);
+        if (!esperas.contains(espera))
+            esperas << espera;
+        return esperas.size() == 3;
+    }());
+    PQclear(PQexec(otra.get(), "COMMIT"));
+    corrida.join();
+    QVERIFY2(motivo.isEmpty() ? fallo.isEmpty() : fallo.startsWith(motivo), qPrintable(fallo));
+    QCOMPARE(SqlServidor(QStringLiteral("SELECT resultado FROM Historial ORDER BY id DESC LIMIT 1")),
+             QStringList{motivo.isEmpty() ? "completada" : "fallida"});
+    QCOMPARE(Historial::Comprobar(conexion_).Rota(), QString());
 }
 
 void PruebaServidor::servidorDetenidoEnMedio() {
