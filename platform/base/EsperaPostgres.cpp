@@ -63,9 +63,6 @@ void EsperarServidor(pg_conn* conexion, const EsperaPostgres& espera, bool respu
         const int pendiente = PQflush(conexion);
         if (pendiente < 0 || (pendiente == 0 && (!respuesta || !PQisBusy(conexion))))
             return;
-        if (limite.hasExpired())
-            Abandonar(conexion, detenida ? TextosBase::SinCancelar : TextosBase::SinRespuesta,
-                      detenida ? kGraciaCancelacion : espera.milisegundos);
         pollfd fd{PQsocket(conexion), short(POLLIN | (pendiente > 0 ? POLLOUT : 0)), 0};
         const int resto = int(qMin<qint64>(limite.remainingTime(), INT_MAX));
         const int listo = poll(&fd, 1, espera.aviso ? qMin(resto, kIntervaloAviso) : resto);
@@ -78,6 +75,12 @@ void EsperarServidor(pg_conn* conexion, const EsperaPostgres& espera, bool respu
             if (!detenida)
                 limite.setRemainingTime(espera.milisegundos);
         }
+        // Checked before libpq is let try again: on TCP the kernel may take a
+        // few more bytes for a frozen server long after it last read, and a
+        // wait that went on from there would last twice the bound it states.
+        if (limite.hasExpired())
+            Abandonar(conexion, detenida ? TextosBase::SinCancelar : TextosBase::SinRespuesta,
+                      detenida ? kGraciaCancelacion : espera.milisegundos);
         // Still told after a request to stop, so that a window keeps painting.
         if (espera.aviso && !espera.aviso() && !detenida) {
             // The server answers the request with an error for the statement.
