@@ -2,13 +2,13 @@
 
 #include "platform/base/LiteralSQL.h"
 #include "platform/odbc/InstaladorOdbc.h"
-#include "platform/odbc/OdbcPostgres.h"
 #include "platform/odbc/OdbcSqlite.h"
 #include "platform/proceso/ErrorEjecucion.h"
 #include "platform/proceso/MotivoSistema.h"
 #include "platform/proceso/Rutas.h"
 #include "platform/proceso/TextoVisible.h"
 #include "platform/reporte/ControlReporte.h"
+#include "platform/reporte/DatosReporte.h"
 #include "run/Programa.h"
 #include "util/Recorte.h"
 
@@ -122,9 +122,9 @@ QString NombreGuardado(const QString& strArchivo) {
 }
 
 QString CadenaListado(const Programa& programa) {
-    if (programa.gConexion())
-        if (const std::optional<DestinoPostgres> servidor = programa.gConexion()->DestinoServidor())
-            return CadenaOdbcPostgres(*servidor);
+    // On a server the listing connects as the run did, with the same string.
+    if (programa.EnServidor())
+        return DatosReporte::CadenaServidor(programa.CadenaConexion());
     return CadenaOdbcSqlite(programa.BaseDatos());
 }
 

@@ -3,7 +3,6 @@
 #include "dsn/CrearDSNListado.h"
 #include "platform/base/BaseDatos.h"
 #include "platform/base/CadenaConexion.h"
-#include "platform/odbc/OdbcPostgres.h"
 #include "platform/proceso/ArchivosPrograma.h"
 #include "platform/proceso/ErrorEjecucion.h"
 
@@ -61,8 +60,6 @@ void Programa::ElegirServidor(const QString& opcion, const QString& sistema) {
 
 std::optional<QString> Programa::Abrir(const Apertura& apertura) {
     lotes_ = apertura.lotes;
-    if (EnServidor())
-        ApagarRegistrosPsqlOdbc();
     PrepararBase();
     AbrirConexion(apertura.esperaOcupada);
     // A one-off run on another folder's database leaves the data source on the

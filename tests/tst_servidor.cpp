@@ -11,8 +11,11 @@
 #include "tests/comun/Entorno.h"
 
 #include <QDir>
+#include <QDirIterator>
 #include <QFile>
 #include <QProcess>
+#include <QTcpServer>
+#include <QTemporaryDir>
 #include <QTest>
 
 #include <functional>
@@ -82,11 +85,14 @@ struct ServidorEnMarcha {
     }
 };
 
-// The server process of a run that has begun writing, or 0.
-pid_t ProcesoDeCorrida() {
+// The server process of a run that has begun writing, or with `listado`, of
+// a listing that has begun reading its rows; or 0.
+pid_t ProcesoDeCorrida(bool listado = false) {
     const QStringList pid = SqlServidor(
-        QStringLiteral("SELECT pid FROM pg_stat_activity WHERE backend_xid IS NOT NULL AND "
-                       "application_name = 'cobranzia'"),
+        QStringLiteral(
+            "SELECT pid FROM pg_stat_activity WHERE application_name = 'cobranzia' AND ") +
+            (listado ? QStringLiteral("query LIKE '%EXISTS (SELECT 1 FROM Corridas%'")
+                     : QStringLiteral("backend_xid IS NOT NULL")),
         {}, Cadena(QStringLiteral("user=postgres dbname=postgres")));
     return pid.isEmpty() ? 0 : pid.constFirst().toInt();
 }
@@ -134,10 +140,13 @@ private slots:
 
 private:
     Conexion conexion_;
+    // A socket that takes connections and never answers.
+    QTcpServer mudo_;
 };
 
 void PruebaServidor::initTestCase() {
     QVERIFY2(qEnvironmentVariableIsSet("PRUEBA_SERVIDOR"), "sin el servidor de CTest");
+    QVERIFY(mudo_.listen(QHostAddress::LocalHost));
     // A fresh start: no tables in "sinesquema", no rights for "consulta".
     SqlServidor(QStringLiteral("DROP TABLE IF EXISTS Datos, Corridas, Version"), {},
                 Cadena("user=postgres dbname=sinesquema"));
@@ -151,53 +160,82 @@ void PruebaServidor::initTestCase() {
                                "CREATE TABLE IF NOT EXISTS amano.datos (x int)"));
 }
 
+// Opens that fail with their reason, every wait bounded and the bound stated
+// the one kept; a statement that the server keeps answering is not cut short.
 void PruebaServidor::aperturaFallida_data() {
     QTest::addColumn<QString>("cadena");
     QTest::addColumn<QString>("motivo");
+    QTest::addColumn<QString>("sentencia");
+    const auto fila = [](const char* nombre, const QString& cadena, const QString& motivo,
+                         const QString& sentencia = QString()) {
+        QTest::newRow(nombre) << cadena << motivo << sentencia;
+    };
     const QString clave = "La contraseña del usuario no es válida, o no está guardada en ~/.pgpass";
-    QTest::newRow("sin servidor") << Cadena("host=/sin-servidor")
-                                  << "No se pudo conectar con el servidor de base de datos (";
+    fila("sin servidor", Cadena("host=/sin-servidor"),
+         "No se pudo conectar con el servidor de base de datos (");
     // A password file that holds the wrong one, mode 0600 as libpq wants.
     const QString mala = QDir::temp().filePath(QStringLiteral("pgpass-mala"));
     QFile archivo(mala);
     archivo.open(QIODevice::WriteOnly);
     archivo.write("*:*:*:*:no-es-la-clave\n");
     archivo.setPermissions(QFile::ReadOwner | QFile::WriteOwner);
-    QTest::newRow("contraseña errónea") << Cadena("passfile=" + mala) << clave;
-    QTest::newRow("contraseña en la cadena")
-        << Cadena("password=x") << "La cadena de conexión del servidor lleva una contraseña";
-    QTest::newRow("sin contraseña guardada") << Cadena("passfile=/no-existe") << clave;
-    QTest::newRow("sin base") << Cadena("dbname=noexiste")
-                              << "No existe la base de datos (database \"noexiste\"";
-    QTest::newRow("no puede crear las tablas")
-        << Cadena("user=consulta dbname=sinesquema")
-        << "Faltan las tablas del programa en la base de datos \"sinesquema\" y el usuario "
-           "\"consulta\" no puede crearlas (permission denied for schema public)";
-    QTest::newRow("sin permisos")
-        << Cadena("user=consulta")
-        << "El usuario \"consulta\" no tiene estos permisos en la base de datos \"cobranzia\": "
-           "SELECT en Datos, INSERT en Datos, DELETE en Datos, SELECT en Corridas";
-    QTest::newRow("cadena no válida") << "hots=x"
-                                      << "La cadena de conexión del servidor";
-    QTest::newRow("tablas temporales")
-        << Cadena("dbname=sinesquema options='-c search_path=pg_temp'")
-        << "La cadena de conexión del servidor deja temporales las tablas del programa (";
-    QTest::newRow("tabla hecha a mano")
-        << Cadena("options='-c search_path=amano,public'")
-        << "La tabla datos de la base de datos \"cobranzia\" no es la del programa: le faltan "
-           "las columnas t_datos, t_archivo, id. Un administrador puede apartarla y crear la del "
-           "programa con:\n\nALTER TABLE datos RENAME TO datos_anterior;\nCREATE TABLE";
-    QTest::newRow("servidor sin TLS")
-        << CadenaTls(QStringLiteral("disable")) << "El servidor no admite a este usuario (";
+    fila("contraseña errónea", Cadena("passfile=" + mala), clave);
+    fila("contraseña en la cadena", Cadena("password=x"),
+         "La cadena de conexión del servidor lleva una contraseña");
+    fila("sin contraseña guardada", Cadena("passfile=/no-existe"), clave);
+    fila("sin base", Cadena("dbname=noexiste"),
+         "No existe la base de datos (database \"noexiste\"");
+    fila("no puede crear las tablas", Cadena("user=consulta dbname=sinesquema"),
+         "Faltan las tablas del programa en la base de datos \"sinesquema\" y el usuario "
+         "\"consulta\" no puede crearlas (permission denied for schema public)");
+    fila("sin permisos", Cadena("user=consulta"),
+         "El usuario \"consulta\" no tiene estos permisos en la base de datos \"cobranzia\": "
+         "SELECT en Datos, INSERT en Datos, DELETE en Datos, SELECT en Corridas");
+    fila("cadena no válida", "hots=x", "La cadena de conexión del servidor");
+    fila("tablas temporales", Cadena("dbname=sinesquema options='-c search_path=pg_temp'"),
+         "La cadena de conexión del servidor deja temporales las tablas del programa (");
+    fila("tabla hecha a mano", Cadena("options='-c search_path=amano,public'"),
+         "La tabla datos de la base de datos \"cobranzia\" no es la del programa: le faltan "
+         "las columnas t_datos, t_archivo, id. Un administrador puede apartarla y crear la del "
+         "programa con:\n\nALTER TABLE datos RENAME TO datos_anterior;\nCREATE TABLE");
+    fila("servidor sin TLS", CadenaTls(QStringLiteral("disable")),
+         "El servidor no admite a este usuario (");
+    // A socket that accepts and never answers: libpq would wait for ever on
+    // 0 or less; a huge wait is cut to the longest the program keeps.
+    const QString mudo = QStringLiteral("host=127.0.0.1 port=%1 %2").arg(mudo_.serverPort());
+    const QString sinRespuesta = QStringLiteral(
+        "No se pudo conectar con el servidor de base de datos (el servidor no respondió en 10 s)");
+    fila("mudo, connect_timeout 0", mudo.arg(QStringLiteral("connect_timeout=0")), sinRespuesta);
+    fila("mudo, connect_timeout negativo", mudo.arg(QStringLiteral("connect_timeout=-5")),
+         sinRespuesta);
+    fila("mudo, connect_timeout enorme",
+         mudo.arg(QStringLiteral("connect_timeout=99999999 tcp_user_timeout=2000")), sinRespuesta);
+    fila("connect_timeout no numérico", mudo.arg(QStringLiteral("connect_timeout=abc")),
+         "La cadena de conexión del servidor no es válida (connect_timeout no es un número "
+         "entero: «abc»)");
+    // libpq reads this one only on TCP; the program's wait reads it always.
+    fila("tcp_user_timeout no numérico", Cadena("tcp_user_timeout=2s"),
+         "La cadena de conexión del servidor no es válida (tcp_user_timeout no es un número "
+         "entero: «2s»)");
+    // A statement longer than the wait, through which the server keeps
+    // saying something: the wait starts again at each notice.
+    fila("lento pero vivo", Cadena("tcp_user_timeout=3000"), QString(),
+         "DO $$ BEGIN FOR i IN 1..8 LOOP PERFORM pg_sleep(0.5); RAISE NOTICE USING MESSAGE = "
+         "i::text; END LOOP; END $$");
 }
 
 void PruebaServidor::aperturaFallida() {
     QFETCH(QString, cadena);
     QFETCH(QString, motivo);
+    QFETCH(QString, sentencia);
     Conexion conexion;
     conexion.SetConnectionString(cadena);
-    const QString fallo = Fallo([&] { conexion.Open(); });
-    QVERIFY2(fallo.startsWith(motivo), qPrintable(fallo));
+    const QString fallo = Fallo([&] {
+        conexion.Open();
+        if (!sentencia.isEmpty())
+            conexion.Execute(sentencia);
+    });
+    QVERIFY2(motivo.isEmpty() ? fallo.isEmpty() : fallo.startsWith(motivo), qPrintable(fallo));
 }
 
 // The SQL that the refusal shows makes the database usable by that user.
@@ -297,19 +335,37 @@ void PruebaServidor::servidorDetenidoEnMedio() {
 // whole; the data source they registered reads them.
 void PruebaServidor::dosPuestos_data() {
     QTest::addColumn<QString>("cadena");
-    QTest::newRow("socket") << Cadena();
-    QTest::newRow("TLS") << CadenaTls();
-    // The same settings from a service file's entry.
+    QTest::addColumn<QByteArray>("pgpass"); // what PGPASSFILE names for the desks
+    const QByteArray pgpass = qgetenv("PGPASSFILE");
+    QTest::newRow("socket") << Cadena() << pgpass;
+    QTest::newRow("TLS") << CadenaTls() << pgpass;
+    // libpq reads the root from the desks' folder; the data source, from any.
+    const QString dir = qEnvironmentVariable("PRUEBA_SERVIDOR_DIR");
+    QTest::newRow("TLS con rutas relativas")
+        << CadenaTls().replace(dir + QStringLiteral("/ca.crt"),
+                               QDir::current().relativeFilePath(dir + QStringLiteral("/ca.crt")))
+        << pgpass;
+    // The same settings from a service file's entry; in the second, with the
+    // password, which is then found nowhere else.
+    QFile clave(QString::fromLocal8Bit(pgpass));
+    QVERIFY(clave.open(QIODevice::ReadOnly));
     const QString servicios = QDir::temp().filePath(QStringLiteral("pg_service.conf"));
     QFile archivo(servicios);
     QVERIFY(archivo.open(QIODevice::WriteOnly));
-    archivo.write("[oficina]\n" + CadenaTls().replace(u' ', u'\n').toUtf8() + '\n');
+    const QByteArray entrada = CadenaTls().replace(u' ', u'\n').toUtf8() + '\n';
+    archivo.write("[oficina]\n" + entrada + "[conclave]\n" + entrada +
+                  "password=" + clave.readLine().split(':').value(4));
     qputenv("PGSERVICEFILE", QFile::encodeName(servicios));
-    QTest::newRow("TLS de un servicio") << QStringLiteral("service=oficina");
+    QTest::newRow("TLS de un servicio") << QStringLiteral("service=oficina") << pgpass;
+    QTest::newRow("servicio con su contraseña")
+        << QStringLiteral("service=conclave") << QByteArray("/no-existe");
 }
 
 void PruebaServidor::dosPuestos() {
     QFETCH(QString, cadena);
+    QFETCH(QByteArray, pgpass);
+    // The desks' own temporary folder, where no copy of the drivers' settings is made.
+    QTemporaryDir temporal;
     CarpetaPrueba puestos[2] = {CarpetaPrueba(false), CarpetaPrueba(false)};
     // The first run's rows take more than one block of the copy to the server.
     const int lineas[] = {4000, 1400};
@@ -332,20 +388,30 @@ void PruebaServidor::dosPuestos() {
                          puestos[i].Archivo(QStringLiteral("l.pdf"))};
     }
     const qint64 corridas = Historial::Comprobar(conexion_).filas;
+    const QByteArray propio = qgetenv("PGPASSFILE");
+    const QByteArray tmpdir = qgetenv("TMPDIR");
     for (int ronda = 0; ronda < 3 && !QTest::currentTestFailed(); ++ronda) {
+        qputenv("PGPASSFILE", pgpass);
+        qputenv("TMPDIR", QFile::encodeName(temporal.path()));
         ListadosALaVez(programas, argumentos, lineas, true);
+        qputenv("PGPASSFILE", propio);
+        tmpdir.isEmpty() ? qunsetenv("TMPDIR") : qputenv("TMPDIR", tmpdir);
         const QStringList filas = Consultar();
         QVERIFY(filas.size() == lineas[0] || filas.size() == lineas[1]);
         QCOMPARE(filas.filter(filas.constFirst().left(1)).size(), filas.size());
     }
-    // Debian's psqlODBC logs unless told not to, and the program tells it.
+    // The listing needs no psqlODBC: no log of its, no copy of its settings.
     const QDir tmp(QStringLiteral("/tmp"));
     QCOMPARE(tmp.entryList({QStringLiteral("psqlodbc_%1_*").arg(ejecutable)}), QStringList());
+    QVERIFY(!QDirIterator(temporal.path(), {QStringLiteral("odbcinst.ini")}, QDir::Files,
+                          QDirIterator::Subdirectories)
+                 .hasNext());
     // Both desks' runs are chained in the one history, which isql reads too.
     const Historial::Comprobacion historial = Historial::Comprobar(conexion_);
     QCOMPARE(historial.Rota(), QString());
     QCOMPARE(historial.filas, corridas + 6);
     QProcess isql;
+    isql.setWorkingDirectory(QStringLiteral("/"));
     isql.start(QStringLiteral("isql"), {QStringLiteral("-b"), QStringLiteral("Cobranzia")});
     const qint64 pid = isql.processId();
     isql.write("SELECT count(*) FROM Datos WHERE t_archivo = 'lote01.txt'\n"
@@ -369,7 +435,9 @@ void PruebaServidor::dosPuestos() {
 // The server killed, or its process for the run frozen (a connection string
 // sets a short wait), in the middle of a batch run, or a run cancelled while
 // its frozen server holds it up: the run ends with the reason, and the
-// earlier run's rows are there when the server is back.
+// earlier run's rows are there when the server is back. The listing's own
+// process frozen while it reads the rows: the listing fails within the same
+// wait, and the run's rows stay.
 void PruebaServidor::servidorCaidoEnUnaCorrida_data() {
     QTest::addColumn<QString>("cadena");
     QTest::addColumn<QString>("motivo");
@@ -379,6 +447,10 @@ void PruebaServidor::servidorCaidoEnUnaCorrida_data() {
                                   "servidor no respondió en 2 s)";
     // In this process, cancelled while the frozen server holds up its rows.
     QTest::newRow("congelado y cancelado") << QString() << "Se canceló el proceso del archivo";
+    QTest::newRow("congelado en el listado")
+        << Cadena(QStringLiteral("tcp_user_timeout=2000"))
+        << "No se pudieron leer las filas del listado: Se perdió la conexión con el servidor de "
+           "base de datos (el servidor no respondió en 2 s)";
 }
 
 void PruebaServidor::servidorCaidoEnUnaCorrida() {
@@ -388,17 +460,21 @@ void PruebaServidor::servidorCaidoEnUnaCorrida() {
     carpeta.CopiarEjecutable();
     Reemplazar(conexion_, QStringLiteral("antes"));
     const QString lote = carpeta.Escribir(kArchivo, Lote(600000, 'D'));
+    const bool listado = QTest::currentDataTag() == QLatin1String("congelado en el listado");
+    const QString pdf = carpeta.Archivo(QStringLiteral("l.pdf"));
     ServidorEnMarcha enMarcha;
     QString errores;
     if (cadena.isEmpty()) {
         errores = CanceladaAlCongelar(carpeta.Ruta(), lote, enMarcha.congelado);
     } else {
         QProcess proceso;
-        proceso.start(carpeta.Archivo(QStringLiteral("cobranzia")),
-                      {QStringLiteral("--servidor"), cadena, QStringLiteral("--datos"),
-                       carpeta.Ruta(), QStringLiteral("--procesar"), lote});
+        proceso.start(
+            carpeta.Archivo(QStringLiteral("cobranzia")),
+            QStringList{QStringLiteral("--servidor"), cadena, QStringLiteral("--datos"),
+                        carpeta.Ruta(), QStringLiteral("--procesar"), lote} +
+                (listado ? QStringList{QStringLiteral("--listado"), pdf} : QStringList()));
         pid_t servidor = 0;
-        QTRY_VERIFY_WITH_TIMEOUT((servidor = ProcesoDeCorrida()) > 0, 60000);
+        QTRY_VERIFY_WITH_TIMEOUT((servidor = ProcesoDeCorrida(listado)) > 0, 120000);
         if (QTest::currentDataTag() == QLatin1String("matado"))
             QVERIFY(Servidor("matar"));
         else
@@ -411,9 +487,14 @@ void PruebaServidor::servidorCaidoEnUnaCorrida() {
     if (enMarcha.congelado > 0)
         kill(enMarcha.congelado, SIGCONT);
     QVERIFY(Servidor("reanudar"));
-    QTRY_COMPARE_WITH_TIMEOUT(Consultar(), QStringList{"antes"}, 60000);
+    if (listado) {
+        QCOMPARE(Consultar().size(), 600000);
+        QVERIFY(!QFile::exists(pdf));
+    } else {
+        QTRY_COMPARE_WITH_TIMEOUT(Consultar(), QStringList{"antes"}, 60000);
+    }
     // A frozen run's connection is given up, and a new one records how it ended.
-    if (QTest::currentDataTag() != QLatin1String("matado"))
+    if (QTest::currentDataTag() != QLatin1String("matado") && !listado)
         QVERIFY(SqlServidor(QStringLiteral("SELECT error_descripcion FROM Historial ORDER BY id "
                                            "DESC LIMIT 1"))
                     .value(0)

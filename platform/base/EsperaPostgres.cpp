@@ -4,13 +4,18 @@
 #include "platform/base/Manijas.h"
 #include "platform/base/TextosBase.h"
 #include "platform/proceso/ErrorEjecucion.h"
+#include "platform/proceso/TextoVisible.h"
 
 #include <QDeadlineTimer>
 
 #include <libpq-fe.h>
 
+#include <cctype>
 #include <cerrno>
+#include <climits>
+#include <cstdlib>
 #include <cstring>
+#include <optional>
 #include <thread>
 
 #include <poll.h>
@@ -19,6 +24,10 @@
 namespace {
 
 constexpr int kPredeterminada = 60000;
+constexpr int kMaximaSinRespuesta = 600000;
+constexpr int kSegundosConexion = 10;
+// libpq takes a start of 1 s as 2 s: less would fail before any server answers.
+constexpr int kMinimoSegundosConexion = 2;
 // Milliseconds between two notices while the server works on a statement.
 constexpr int kIntervaloAviso = 50;
 // How long a server asked to stop may take to say it stopped.
@@ -54,9 +63,6 @@ void EsperarServidor(pg_conn* conexion, const EsperaPostgres& espera, bool respu
         const int pendiente = PQflush(conexion);
         if (pendiente < 0 || (pendiente == 0 && (!respuesta || !PQisBusy(conexion))))
             return;
-        if (limite.hasExpired())
-            Abandonar(conexion, detenida ? TextosBase::SinCancelar : TextosBase::SinRespuesta,
-                      detenida ? kGraciaCancelacion : espera.milisegundos);
         pollfd fd{PQsocket(conexion), short(POLLIN | (pendiente > 0 ? POLLOUT : 0)), 0};
         const int resto = int(qMin<qint64>(limite.remainingTime(), INT_MAX));
         const int listo = poll(&fd, 1, espera.aviso ? qMin(resto, kIntervaloAviso) : resto);
@@ -69,6 +75,12 @@ void EsperarServidor(pg_conn* conexion, const EsperaPostgres& espera, bool respu
             if (!detenida)
                 limite.setRemainingTime(espera.milisegundos);
         }
+        // Checked before libpq is let try again: on TCP the kernel may take a
+        // few more bytes for a frozen server long after it last read, and a
+        // wait that went on from there would last twice the bound it states.
+        if (limite.hasExpired())
+            Abandonar(conexion, detenida ? TextosBase::SinCancelar : TextosBase::SinRespuesta,
+                      detenida ? kGraciaCancelacion : espera.milisegundos);
         // Still told after a request to stop, so that a window keeps painting.
         if (espera.aviso && !espera.aviso() && !detenida) {
             // The server answers the request with an error for the statement.
@@ -79,12 +91,44 @@ void EsperarServidor(pg_conn* conexion, const EsperaPostgres& espera, bool respu
     }
 }
 
-int MilisegundosSinRespuesta(pg_conn* conexion) {
-    int milisegundos = kPredeterminada;
+namespace {
+
+// An integer setting of the connection, wherever it came from, read as libpq
+// reads it: digits after optional blanks and a sign, blanks after them, within
+// an int. Nothing when unset.
+std::optional<int> EnteroConexion(pg_conn* conexion, const char* clave) {
     const OpcionesPostgres opciones(PQconninfo(conexion));
     for (PQconninfoOption* o = opciones.get(); o && o->keyword; ++o) {
-        if (std::strcmp(o->keyword, "tcp_user_timeout") == 0 && o->val && std::atoi(o->val) > 0)
-            milisegundos = std::atoi(o->val);
+        if (std::strcmp(o->keyword, clave) != 0 || !o->val)
+            continue;
+        char* fin = nullptr;
+        errno = 0;
+        const long valor = std::strtol(o->val, &fin, 10);
+        const bool leido = fin != o->val && errno == 0 && valor >= INT_MIN && valor <= INT_MAX;
+        while (leido && *fin != '\0' && std::isspace(static_cast<unsigned char>(*fin)))
+            ++fin;
+        if (!leido || *fin != '\0')
+            throw ErrorEjecucion(
+                Errores::BaseDatos,
+                TextosBase::CadenaNoValida + QStringLiteral(" (") +
+                    TextosBase::EnteroNoValido.arg(QLatin1String(clave),
+                                                   TextoVisible(QString::fromUtf8(o->val))) +
+                    u')');
+        return int(valor);
     }
-    return milisegundos;
+    return std::nullopt;
+}
+
+} // namespace
+
+int MilisegundosSinRespuesta(pg_conn* conexion) {
+    const std::optional<int> valor = EnteroConexion(conexion, "tcp_user_timeout");
+    return valor && *valor > 0 ? qMin(*valor, kMaximaSinRespuesta) : kPredeterminada;
+}
+
+int SegundosConexion(pg_conn* conexion) {
+    const int maximo = qMax(kSegundosConexion, MilisegundosSinRespuesta(conexion) / 1000);
+    const std::optional<int> valor = EnteroConexion(conexion, "connect_timeout");
+    return valor && *valor > 0 ? qBound(kMinimoSegundosConexion, *valor, maximo)
+                               : kSegundosConexion;
 }

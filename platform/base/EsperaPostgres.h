@@ -26,5 +26,13 @@ void EsperarServidor(pg_conn* conexion, const EsperaPostgres& espera, bool respu
 
 // The wait that the connection string sets: libpq's tcp_user_timeout, which
 // bounds unacknowledged data on TCP, read as the bound of any unanswered
-// request on every kind of connection; 60 s when unset.
+// request on every kind of connection; 60 s when unset, 0 or negative, at
+// most 10 minutes. A value libpq would not read as an integer is refused,
+// named, as an ErrorEjecucion numbered Errores::BaseDatos.
 int MilisegundosSinRespuesta(pg_conn* conexion);
+
+// The bound of a connection's start, libpq's connect_timeout: 10 s when unset,
+// 0 or negative (libpq would wait for ever), 2 s at least as libpq has it,
+// and at most the longer of 10 s and MilisegundosSinRespuesta. Refuses what
+// MilisegundosSinRespuesta refuses.
+int SegundosConexion(pg_conn* conexion);

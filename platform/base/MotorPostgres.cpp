@@ -1,6 +1,7 @@
 #include "platform/base/MotorPostgres.h"
 
 #include "platform/base/ErroresBase.h"
+#include "platform/base/EsperaPostgres.h"
 #include "platform/base/EsquemaPostgres.h"
 #include "platform/base/TextosBase.h"
 #include "platform/proceso/ErrorEjecucion.h"
@@ -20,7 +21,6 @@
 namespace {
 
 constexpr int kEsperaPredeterminada = 5000;
-constexpr int kSegundosConexion = 10;
 constexpr int kMaximoPreparadas = 64;
 
 // The program's advisory lock for creating the tables, which only a role that
@@ -53,17 +53,6 @@ QString MotivoConexion(PGconn* conexion) {
                           texto.simplified());
 }
 
-// libpq leaves connect_timeout to whoever polls; unset, it would wait for ever.
-int SegundosConexion(PGconn* conexion) {
-    int segundos = kSegundosConexion;
-    const OpcionesPostgres opciones(PQconninfo(conexion));
-    for (PQconninfoOption* o = opciones.get(); o && o->keyword; ++o) {
-        if (std::strcmp(o->keyword, "connect_timeout") == 0 && o->val && *o->val)
-            segundos = std::atoi(o->val);
-    }
-    return segundos;
-}
-
 // A string libpq cannot read is refused, and so is one that carries a
 // password: it belongs in libpq's own files, never in a string that settings
 // files, the environment and the command line show to anyone who looks.
@@ -82,10 +71,11 @@ void ComprobarCadena(const QByteArray& cadena) {
     }
 }
 
-// Drives the connection's start until it ends, within connect_timeout.
+// Drives the connection's start until it ends, within connect_timeout; libpq
+// leaves that bound to whoever polls.
 void EsperarConexion(PGconn* conexion) {
     const int segundos = SegundosConexion(conexion);
-    const QDeadlineTimer limite(segundos > 0 ? segundos * 1000LL : -1);
+    const QDeadlineTimer limite(segundos * 1000LL);
     PostgresPollingStatusType estado = PGRES_POLLING_WRITING;
     while (PQstatus(conexion) != CONNECTION_BAD && estado != PGRES_POLLING_OK &&
            estado != PGRES_POLLING_FAILED) {
@@ -165,6 +155,13 @@ std::unique_ptr<MotorPostgres> MotorPostgres::Abrir(const QString& cadena) {
     motor->AsegurarEsquema();
     motor->ComprobarTablas();
     motor->ComprobarPermisos();
+    return motor;
+}
+
+std::unique_ptr<MotorPostgres> MotorPostgres::AbrirLectura(const QString& cadena) {
+    const QByteArray utf8 = cadena.toUtf8();
+    std::unique_ptr<MotorPostgres> motor(new MotorPostgres(Conectar(utf8), utf8));
+    motor->PrepararSesion();
     return motor;
 }
 

@@ -25,6 +25,9 @@ public:
     // server cannot be reached, refuses the user or lacks the database, and
     // when the user lacks a right the program needs.
     static std::unique_ptr<MotorPostgres> Abrir(const QString& cadena);
+    // The same connection for reading only: the tables are neither made nor
+    // checked, and a missing one fails the query that reads it.
+    static std::unique_ptr<MotorPostgres> AbrirLectura(const QString& cadena);
     ~MotorPostgres() override;
 
     void Ejecutar(const SentenciaParametrizada& sentencia) override;

@@ -30,6 +30,7 @@ inline const QString CadenaNoValida =
 inline const QString CadenaConContrasena =
     QStringLiteral("La cadena de conexión del servidor lleva una contraseña: guárdela en "
                    "~/.pgpass (o en el archivo que nombre PGPASSFILE) y quítela de la cadena");
+inline const QString EnteroNoValido = QStringLiteral("%1 no es un número entero: «%2»");
 inline const QString SinRespuesta = QStringLiteral("el servidor no respondió en %1 s");
 inline const QString SinCancelar = QStringLiteral("el servidor no atendió la cancelación en %1 s");
 inline const QString FaltanTablas =

@@ -1,13 +1,14 @@
 #pragma once
 
+#include "platform/reporte/FuenteFilas.h"
 #include "platform/reporte/Paginacion.h"
 
 #include <QList>
-#include <QSqlQuery>
 #include <QString>
 #include <QVariant>
 
 #include <functional>
+#include <memory>
 
 // One row of the listing: its position key and its detail text.
 struct FilaListado {
@@ -15,12 +16,13 @@ struct FilaListado {
     QString texto;
 };
 
-// The rows of one listing, read through ODBC (Qt's QODBC driver) from an
-// embedded SQLite file or a PostgreSQL server: one table, one detail field,
-// optionally restricted to the rows whose `campoFiltro` equals `valorFiltro`.
-// Rows come in the order they were stored (SQLite's rowid, the server's
-// identity column id). Names come from the template and are checked against
-// the data source; values are always bound.
+// The rows of one listing: one table, one detail field, optionally
+// restricted to the rows whose `campoFiltro` equals `valorFiltro`. On a
+// PostgreSQL server they come through the program's own libpq connection;
+// from anything else (the embedded SQLite file) through ODBC. Rows come in
+// the order they were stored (SQLite's rowid, the server's identity column
+// id). Names come from the template and are checked against the data source;
+// values are always bound.
 //
 // With a guard (`tablaVigencia`...), every query reads the rows only while
 // the guard table records `valorMarca` for the filter's value, so one query
@@ -41,9 +43,10 @@ public:
         QString valorMarca;
     };
 
-    // Opens the data source named by the connection string ("DSN=name;...",
-    // or "DRIVER=...;...") and checks the table and both fields, and the
-    // guard. Raises 20520, 20525, 20526 or 20535.
+    // Opens the data source named by the connection string (ODBC's
+    // "DSN=name;..." or "DRIVER=...;...", or a server's from CadenaServidor)
+    // and checks the table and both fields, and the guard. Raises 20520,
+    // 20525, 20526 or 20535.
     DatosReporte(const QString& conexion, const Consulta& consulta);
     ~DatosReporte();
     DatosReporte(const DatosReporte&) = delete;
@@ -65,23 +68,21 @@ public:
     // Raises 20535 when the guard no longer records the listing's mark.
     void ComprobarVigencia();
 
-    // The name of the QODBC connection argument for a connection string: a
-    // bare data source name gets the driver options the listing needs.
-    static QString NombreConexion(const QString& conexion);
+    // The connection string of a listing read from a PostgreSQL server
+    // through libpq, from the libpq connection string the run used.
+    static QString CadenaServidor(const QString& cadenaLibpq);
 
 private:
     void Comprobar();
-    void Cerrar();
     QString Desde() const;
-    // Prepares the query, binds the filter's and the guard's values and then
-    // `valores`, runs it.
-    QSqlQuery Ejecutar(const QString& sql, const QVariantList& valores);
+    // Runs the query with the filter's and the guard's values bound, then
+    // `valores`.
+    void Leer(const QString& sql, const QVariantList& valores,
+              const std::function<void(const QStringList&)>& fila);
     QList<FilaListado> Filas(const QString& sql, const QVariantList& valores);
 
-    QString nombre_;
-    QString conexion_;
     Consulta consulta_;
-    // The dialect: the column that keeps the order, and the larger of two.
-    QString orden_ = QStringLiteral("rowid");
-    bool servidor_ = false;
+    std::unique_ptr<FuenteFilas> fuente_;
+    // The dialect: the column that keeps the order.
+    QString orden_;
 };
