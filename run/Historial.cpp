@@ -33,8 +33,8 @@ QString Seleccion() {
 
 QString Condiciones(const Filtro& filtro) {
     QStringList condiciones;
-    if (!filtro.archivo.isEmpty())
-        condiciones << QStringLiteral("archivo = ") % CitarLiteral(filtro.archivo);
+    if (filtro.archivo)
+        condiciones << QStringLiteral("archivo = ") % CitarLiteral(*filtro.archivo);
     if (!filtro.desde.isEmpty())
         condiciones << QStringLiteral("inicio >= ") % CitarLiteral(filtro.desde);
     if (!filtro.hasta.isEmpty())
