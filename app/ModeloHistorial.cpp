@@ -89,7 +89,7 @@ QString ModeloHistorial::Texto(const CorridaHistorial& corrida, int columna) con
     case ColArchivo:
         return TextoVisible(corrida.archivo);
     case ColCodigo:
-        return corrida.codigo;
+        return TextoVisible(corrida.codigo);
     case ColFilas:
         return TextoCantidad(corrida.filas);
     case ColUsuario:

@@ -9,6 +9,7 @@
 #include "platform/proceso/TextoVisible.h"
 #include "run/CadenaControl.h"
 #include "run/Historial.h"
+#include "run/Listado.h"
 #include "run/Programa.h"
 #include "util/FormatoSQL.h"
 #include "util/Recorte.h"
@@ -251,8 +252,9 @@ ResultadoCorrida EjecutarCorrida(Programa& programa, const QString& ruta,
     Conexion& conexion = *programa.gConexion();
     ResultadoCorrida resultado;
     resultado.strArchivo = NombreDeCorrida(programa, ruta);
-    // The file's literal is the same on every row: written once.
-    const QString literalArchivo = FormatoSQL(resultado.strArchivo, tsTexto, true);
+    // The file's literal is the same on every row: written once; a name of
+    // spaces alone is the empty text, never Null.
+    const QString literalArchivo = FormatoSQL(resultado.strArchivo, tsTexto, false);
     resultado.corrida = NuevaCorrida();
     Historial::Fila fila = Historial::Nueva(programa, ruta);
     fila[Historial::Archivo] = resultado.strArchivo;
@@ -287,8 +289,9 @@ ResultadoCorrida EjecutarCorrida(Programa& programa, const QString& ruta,
 }
 
 QString NombreDeCorrida(const Programa& programa, const QString& ruta) {
-    // A name that is not UTF-8 is stored, and listed, with its odd bytes as "\xFF".
-    return NombreLegible(programa.gSistemaArchivos()->GetFileName(ruta));
+    // A name that is not UTF-8 is stored, and listed, with its odd bytes as
+    // "\xFF"; trimmed as every row of Datos has always been keyed.
+    return NombreGuardado(NombreLegible(programa.gSistemaArchivos()->GetFileName(ruta)));
 }
 
 QString CalcularCodigoControl(const Programa& programa, const QString& ruta,

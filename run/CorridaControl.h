@@ -66,7 +66,8 @@ ResultadoCorrida EjecutarCorrida(Programa& programa, const QString& ruta,
                                  const AvanceCorrida& avance = {});
 
 // The name that a run of the file at `ruta` stores its rows, its mark and its
-// history under: the path's last component. Needs the file-system object.
+// history under: the path's last component, legible (NombreLegible) and
+// trimmed (NombreGuardado). Needs the file-system object.
 QString NombreDeCorrida(const Programa& programa, const QString& ruta);
 
 // The control code of the file at `ruta`, without touching any database;

@@ -10,6 +10,8 @@
 
 #include <QDir>
 
+#include <sys/stat.h>
+
 namespace {
 
 // An environment variable with its bytes: a path in it need not be UTF-8.
@@ -36,7 +38,7 @@ QString ServidorDe(const QString& archivo) {
 } // namespace
 
 QString ElegirCarpetaDatos(const QString& carpetaPrograma, const QString& elegida,
-                           const QString& base) {
+                           const QString& base, bool crear) {
     const QString nombrada = elegida.isEmpty() ? Variable("COBRANZIA_DATOS") : elegida;
     QString carpeta;
     if (!nombrada.isEmpty())
@@ -47,7 +49,9 @@ QString ElegirCarpetaDatos(const QString& carpetaPrograma, const QString& elegid
     const bool porDefecto = carpeta.isEmpty();
     if (porDefecto)
         carpeta = CarpetaPredeterminada();
-    PrepararCarpetaDatos(carpeta, porDefecto, base);
+    struct stat info {};
+    if (crear || lstat(RutaABytes(carpeta).constData(), &info) == 0)
+        PrepararCarpetaDatos(carpeta, porDefecto, base);
     return carpeta;
 }
 

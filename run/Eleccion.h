@@ -11,10 +11,10 @@ inline const QString ConfiguracionSistema = QStringLiteral("/etc/cobranzia/cobra
 // first that is given of: `elegida` (the command line's --datos), the
 // environment variable COBRANZIA_DATOS, a program folder that holds its own
 // database `base` (a portable folder), and $XDG_DATA_HOME/cobranzia
-// (~/.local/share/cobranzia by default). Made when missing and checked
-// (platform/archivos/CarpetaDatos.h); returns its absolute path.
+// (~/.local/share/cobranzia by default). Made when missing and `crear`, and
+// checked when there (platform/archivos/CarpetaDatos.h); returns its absolute path.
 QString ElegirCarpetaDatos(const QString& carpetaPrograma, const QString& elegida,
-                           const QString& base);
+                           const QString& base, bool crear = true);
 
 // The office's server by its libpq connection string, the later winning:
 // [Base] Servidor in `sistema` (the system's file) and in `archivoIni` (the

@@ -41,7 +41,10 @@ QString Condiciones(const Filtro& filtro, QStringList& valores) {
         condiciones << QLatin1String(columna);
         valores << valor;
     };
-    condicion("archivo = ?", filtro.archivo);
+    if (filtro.archivo) {
+        condiciones << QStringLiteral("archivo = ?");
+        valores << *filtro.archivo;
+    }
     condicion("inicio >= ?", filtro.desde);
     condicion("inicio < ?", filtro.hasta);
     condicion("sha256 = ?", filtro.sha256);

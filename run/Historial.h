@@ -5,6 +5,7 @@
 #include <QStringList>
 
 #include <functional>
+#include <optional>
 
 class Conexion;
 class Programa;
@@ -73,7 +74,7 @@ void Agregar(Conexion& conexion, Fila& fila);
 // Which rows to read: by file name, by start time (UTC, as Momento writes
 // it; `hasta` excluded), by SHA-256 of the file, completed only.
 struct Filtro {
-    QString archivo;
+    std::optional<QString> archivo;
     QString desde;
     QString hasta;
     QString sha256;

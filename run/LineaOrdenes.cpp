@@ -1,8 +1,10 @@
 #include "run/LineaOrdenes.h"
 
 #include <QHash>
+#include <QRegularExpression>
 
 #include <optional>
+#include <set>
 
 namespace {
 
@@ -76,6 +78,12 @@ private:
         if (linea_.comprobar && (!linea_.archivo.isNull() || conFormato_ ||
                                  linea_.desde.isValid() || linea_.hasta.isValid()))
             return TextosLinea::ComprobarSolo;
+        // An empty name would list every file's runs.
+        if (linea_.modo == LineaOrdenes::Modo::Historial && !linea_.archivo.isNull() &&
+            linea_.archivo.isEmpty())
+            return TextosLinea::HistorialVacio;
+        if (linea_.desde.isValid() && linea_.hasta.isValid() && linea_.desde > linea_.hasta)
+            return TextosLinea::DesdeTrasHasta;
         return QString();
     }
 
@@ -110,6 +118,19 @@ private:
     }
 
     void Opcion(const QString& arg, std::optional<QString>& valor) {
+        static const QStringList sinValor = {QStringLiteral("--historial"),
+                                             QStringLiteral("--comprobar"),
+                                             QStringLiteral("--help"), QStringLiteral("--version")};
+        // Last-wins would hide which of two values was meant.
+        const QString nombre = arg == u"-h" ? QStringLiteral("--help") : arg;
+        if (nombre.startsWith(u"--") && !dadas_.insert(nombre).second) {
+            MalUso(TextosLinea::Repetida.arg(arg));
+            return;
+        }
+        if (valor && sinValor.contains(nombre)) {
+            MalUso(TextosLinea::SinValor.arg(arg));
+            return;
+        }
         if (OpcionHistorial(arg, valor))
             return;
         if (arg == u"--procesar") {
@@ -134,7 +155,7 @@ private:
         } else if (arg == u"--version") {
             Modo(LineaOrdenes::Modo::Version);
         } else if (arg.startsWith(u'-') && arg.size() > 1) {
-            OpcionQt(arg);
+            OpcionQt(arg, valor.has_value());
         } else {
             Posicional(arg);
         }
@@ -162,12 +183,17 @@ private:
         return true;
     }
 
-    // A local day, as year first or as day first.
+    // A local day, as year first or as day first; the year in four digits,
+    // never a sign: the date parser would take "-2026" as a year before Christ.
     void Fecha(const QString& arg, const QString& valor) {
-        QDate fecha = QDate::fromString(valor.trimmed(), QStringLiteral("yyyy-MM-dd"));
-        if (!fecha.isValid())
-            fecha = QDate::fromString(valor.trimmed(), QStringLiteral("d/M/yyyy"));
-        if (!fecha.isValid())
+        static const QRegularExpression forma(
+            QStringLiteral("^([0-9]{4}-[0-9]{2}-[0-9]{2}|[0-9]{1,2}/[0-9]{1,2}/[0-9]{4})$"));
+        const QString texto = valor.trimmed();
+        QDate fecha;
+        if (forma.match(texto).hasMatch())
+            fecha = texto.contains(u'/') ? QDate::fromString(texto, QStringLiteral("d/M/yyyy"))
+                                         : QDate::fromString(texto, QStringLiteral("yyyy-MM-dd"));
+        if (!fecha.isValid() || fecha.year() < 1)
             MalUso(TextosLinea::NoEsFecha.arg(arg, valor));
         (arg == u"--desde" ? linea_.desde : linea_.hasta) = fecha;
     }
@@ -210,7 +236,7 @@ private:
     }
 
     // Options of Qt's are the window's; their values are not the file.
-    void OpcionQt(const QString& arg) {
+    void OpcionQt(const QString& arg, bool conValor) {
         const QString nombre = arg.mid(arg.startsWith(u"--") ? 2 : 1).section(u'=', 0, 0);
         const auto opcion = OpcionesQt().constFind(nombre);
         if (opcion == OpcionesQt().constEnd()) {
@@ -218,7 +244,7 @@ private:
             return;
         }
         esQt_ = true;
-        if (opcion.value() && !arg.contains(u'='))
+        if (opcion.value() && !conValor && !arg.contains(u'='))
             ++i_;
     }
 
@@ -241,8 +267,9 @@ private:
     qsizetype i_ = 0;
     bool esQt_ = false;
     bool finOpciones_ = false;
-    QString vacia_;         // the option given with an empty value
-    QString soloHistorial_; // the last option given that only goes with --historial
+    std::set<QString> dadas_; // the program's options given so far
+    QString vacia_;           // the option given with an empty value
+    QString soloHistorial_;   // the last option given that only goes with --historial
     bool conFormato_ = false;
     LineaOrdenes linea_;
 };

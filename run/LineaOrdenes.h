@@ -55,6 +55,12 @@ inline const QString NoEsFormato =
     QStringLiteral("«%1» no es un formato de --formato: diga tabla, csv o json");
 inline const QString NoEsFecha =
     QStringLiteral("«%2» no es una fecha de %1: escríbala AAAA-MM-DD o DD/MM/AAAA");
+inline const QString Repetida =
+    QStringLiteral("%1 se dio dos veces: diga cada opción una sola vez");
+inline const QString SinValor = QStringLiteral("%1 no lleva valor");
+inline const QString HistorialVacio =
+    QStringLiteral("--historial con un ARCHIVO vacío: diga un nombre, o ninguno para todos");
+inline const QString DesdeTrasHasta = QStringLiteral("--desde es posterior a --hasta");
 inline const QString ComprobarSolo =
     QStringLiteral("--comprobar recorre el historial entero: no admite ARCHIVO, --formato, "
                    "--desde ni --hasta");

@@ -4,7 +4,6 @@
 #include "platform/proceso/Cantidad.h"
 #include "platform/proceso/TextoVisible.h"
 
-#include <QRegularExpression>
 #include <QStringBuilder>
 
 namespace {
@@ -20,12 +19,23 @@ bool EsEntero(int campo) {
            campo == Historial::Filas || campo == Historial::ErrorNumero;
 }
 
-// A CSV field, quoted and its quotes doubled when it holds any of ",\"\r\n".
+// A whole number as JSON writes it: no sign but "-", no leading zero, no blank.
+bool EsNumero(const QString& texto) {
+    bool ok = false;
+    return QString::number(texto.toLongLong(&ok)) == texto && ok;
+}
+
+// A CSV field (RFC 4180): visible, a leading "=", "+", "-" or "@" that a
+// spreadsheet would run as a formula behind a "'" (and a leading "'" doubled,
+// so that one "'" always comes off), quoted when it holds a quote or a comma.
+// A tab or a line break never stays raw: TextoVisible writes it "\t", "\n".
 QString CampoCsv(const QString& texto) {
-    static const QRegularExpression especial(QStringLiteral("[\",\r\n]"));
-    if (!texto.contains(especial))
-        return texto;
-    return u'"' % QString(texto).replace(u'"', QStringLiteral("\"\"")) % u'"';
+    QString campo = TextoVisible(texto);
+    if (!campo.isEmpty() && QStringView(u"=+-@'").contains(campo.front()))
+        campo.prepend(u'\'');
+    if (!campo.contains(u'"') && !campo.contains(u','))
+        return campo;
+    return u'"' % campo.replace(u'"', QStringLiteral("\"\"")) % u'"';
 }
 
 QString FilaCsv(const QStringList& campos) {
@@ -35,27 +45,26 @@ QString FilaCsv(const QStringList& campos) {
     return citados.join(u',') % QStringLiteral("\r\n");
 }
 
-// A JSON string: quotes, backslashes and control characters escaped, the
-// rest as it is (the history holds no lone surrogates: names are stored legible).
 QString CadenaJson(const QString& texto) {
-    QString cadena(u'"');
-    for (const QChar c : texto) {
-        if (c == u'"' || c == u'\\')
-            cadena += u'\\' % c;
-        else if (c.unicode() < 0x20)
-            cadena += QStringLiteral("\\u%1").arg(c.unicode(), 4, 16, QChar(u'0'));
-        else
-            cadena += c;
-    }
-    return cadena % u'"';
+    return u'"' % TextoVisible(texto, FormaVisible::Json) % u'"';
 }
 
-// One object, its members in column order.
-QString ObjetoJson(const Fila& fila) {
+// One object, its members in column order; a damaged row's non-numbers are
+// null, and "campos_danados" names them.
+QString ObjetoJson(const Fila& fila, const QStringList& danados) {
     QStringList miembros;
-    for (int i = 0; i < Historial::NumeroCampos; ++i)
-        miembros << CadenaJson(Historial::Columnas()[i]) % u':' %
-                        (EsEntero(i) ? QString::number(fila[i].toLongLong()) : CadenaJson(fila[i]));
+    for (int i = 0; i < Historial::NumeroCampos; ++i) {
+        const QString valor = !EsEntero(i)        ? CadenaJson(fila[i])
+                              : EsNumero(fila[i]) ? fila[i]
+                                                  : QStringLiteral("null");
+        miembros << CadenaJson(Historial::Columnas()[i]) % u':' % valor;
+    }
+    if (!danados.isEmpty()) {
+        QStringList nombres;
+        for (const QString& nombre : danados)
+            nombres << CadenaJson(nombre);
+        miembros << QStringLiteral("\"campos_danados\":[") % nombres.join(u',') % u']';
+    }
     return u'{' % miembros.join(u',') % u'}';
 }
 
@@ -73,20 +82,22 @@ QStringList Titulos() {
 }
 
 QString Resultado(const Fila& fila) {
-    if (fila[Historial::Resultado] == Historial::Completada)
-        return fila[Historial::Resultado];
+    const QString resultado = TextoVisible(fila[Historial::Resultado]);
+    if (resultado == Historial::Completada)
+        return resultado;
     QString error = TextoVisible(fila[Historial::ErrorDescripcion]);
     if (error.size() > kLargoError)
         error = error.left(kLargoError - 1) % u'…';
-    return TextosHistorial::ConError.arg(fila[Historial::Resultado], fila[Historial::ErrorNumero],
+    return TextosHistorial::ConError.arg(resultado, TextoVisible(fila[Historial::ErrorNumero]),
                                          error);
 }
 
 QStringList Celdas(const Fila& fila) {
+    const QString& filas = fila[Historial::Filas];
     return {FechaLocal(fila[Historial::Inicio]),
             TextoVisible(fila[Historial::Archivo]),
-            fila[Historial::Codigo],
-            TextoCantidad(fila[Historial::Filas].toLongLong()),
+            TextoVisible(fila[Historial::Codigo]),
+            EsNumero(filas) ? TextoCantidad(filas.toLongLong()) : TextoVisible(filas),
             TextoVisible(fila[Historial::Usuario]),
             TextoVisible(fila[Historial::Equipo]),
             Resultado(fila)};
@@ -118,7 +129,10 @@ QString LineaTabla(const QList<int>& anchos, const QStringList& celdas) {
     return linea % celdas[CResultado] % u'\n';
 }
 
-void ListarTabla(Conexion& conexion, const Historial::Filtro& filtro,
+// Tells of a damaged row, and names its damaged fields.
+using Revisar = std::function<QStringList(const Fila&)>;
+
+void ListarTabla(Conexion& conexion, const Historial::Filtro& filtro, const Revisar& revisar,
                  const std::function<void(const QString&)>& escribir) {
     QList<QStringList> pagina{Titulos()};
     QList<int> anchos;
@@ -128,6 +142,7 @@ void ListarTabla(Conexion& conexion, const Historial::Filtro& filtro,
             escribir(LineaTabla(anchos, celdas));
     };
     Historial::Leer(conexion, filtro, [&](const Fila& fila) {
+        revisar(fila);
         if (!anchos.isEmpty()) {
             escribir(LineaTabla(anchos, Celdas(fila)));
         } else {
@@ -141,11 +156,11 @@ void ListarTabla(Conexion& conexion, const Historial::Filtro& filtro,
         vaciarPagina();
 }
 
-void ListarJson(Conexion& conexion, const Historial::Filtro& filtro,
+void ListarJson(Conexion& conexion, const Historial::Filtro& filtro, const Revisar& revisar,
                 const std::function<void(const QString&)>& escribir) {
     QString separador = QStringLiteral("[\n");
     Historial::Leer(conexion, filtro, [&](const Fila& fila) {
-        escribir(separador % ObjetoJson(fila));
+        escribir(separador % ObjetoJson(fila, revisar(fila)));
         separador = QStringLiteral(",\n");
         return true;
     });
@@ -161,26 +176,47 @@ FormatoHistorial FormatoDeNombre(const QString& nombre) {
 }
 
 QString FechaLocal(const QString& momento) {
-    return QDateTime::fromString(momento, Qt::ISODateWithMs)
-        .toLocalTime()
-        .toString(TextosHistorial::FormatoFecha);
+    const QDateTime fecha = QDateTime::fromString(momento, Qt::ISODateWithMs);
+    return fecha.isValid() ? fecha.toLocalTime().toString(TextosHistorial::FormatoFecha)
+                           : TextoVisible(momento);
 }
 
-void ListarHistorial(Conexion& conexion, const Historial::Filtro& filtro, FormatoHistorial formato,
-                     const std::function<void(const QString&)>& escribir) {
+qint64 ListarHistorial(Conexion& conexion, const Historial::Filtro& filtro,
+                       FormatoHistorial formato,
+                       const std::function<void(const QString&)>& escribir,
+                       const std::function<void(const QString&)>& avisar) {
+    qint64 danadas = 0;
+    const Revisar revisar = [&](const Fila& fila) {
+        QStringList danados;
+        QStringList valores;
+        for (int i = 0; i < Historial::NumeroCampos; ++i)
+            if (EsEntero(i) && !EsNumero(fila[i])) {
+                danados << Historial::Columnas()[i];
+                valores << TextosHistorial::ValorDanado.arg(danados.constLast(),
+                                                            TextoVisible(fila[i]));
+            }
+        if (!danados.isEmpty()) {
+            ++danadas;
+            avisar(TextosHistorial::FilaDanada.arg(TextoVisible(fila[Historial::Id]),
+                                                   valores.join(QStringLiteral(", "))));
+        }
+        return danados;
+    };
     switch (formato) {
     case FormatoHistorial::Csv:
         escribir(FilaCsv(Historial::Columnas()));
         Historial::Leer(conexion, filtro, [&](const Fila& fila) {
+            revisar(fila);
             escribir(FilaCsv(fila));
             return true;
         });
-        return;
+        break;
     case FormatoHistorial::Json:
-        ListarJson(conexion, filtro, escribir);
-        return;
+        ListarJson(conexion, filtro, revisar, escribir);
+        break;
     case FormatoHistorial::Tabla:
-        ListarTabla(conexion, filtro, escribir);
-        return;
+        ListarTabla(conexion, filtro, revisar, escribir);
+        break;
     }
+    return danadas;
 }

@@ -1,5 +1,6 @@
 #include "run/ModoLotes.h"
 
+#include "platform/archivos/CarpetaDatos.h"
 #include "platform/base/Conexion.h"
 #include "platform/proceso/Cantidad.h"
 #include "platform/proceso/ErrorEjecucion.h"
@@ -66,7 +67,7 @@ QString LineaAnterior(const Historial::Fila& fila) {
     return TextosLotes::Anterior.arg(
         FechaLocal(fila[Historial::Inicio]), TextoVisible(fila[Historial::Archivo]),
         TextoVisible(fila[Historial::Usuario]), TextoVisible(fila[Historial::Equipo]),
-        fila[Historial::Codigo]);
+        TextoVisible(fila[Historial::Codigo]));
 }
 
 // On a terminal, a run that lasts shows how far it went on standard error,
@@ -132,8 +133,8 @@ int Procesar(Programa& programa, const LineaOrdenes& linea) {
 // history of the chosen database; a database that does not exist yet has no
 // runs, and is not made for this.
 QString ListaAnteriores(Programa& programa, const LineaOrdenes& linea, const QString& sha256) {
-    programa.Elegir(linea.datos, linea.servidor);
-    if (!programa.EnServidor() && !QFile::exists(programa.BaseDatos()))
+    programa.Elegir(linea.datos, linea.servidor, false);
+    if (!programa.EnServidor() && !EsArchivoOrdinario(programa.BaseDatos()))
         return QString();
     programa.AbrirConexion(kEsperaBaseOcupada);
     Historial::Filtro mismo;
@@ -176,17 +177,24 @@ int Verificar(Programa& programa, const LineaOrdenes& linea) {
     return igual ? Lotes::Exito : Lotes::CodigoDistinto;
 }
 
-// The history's rows that pass `filtro`, out in pieces as they are read.
-void Listar(Conexion& conexion, const Historial::Filtro& filtro, FormatoHistorial formato) {
+// The history's rows that pass `filtro`, out in pieces as they are read; a
+// damaged row is told on standard error as it comes.
+int Listar(Conexion& conexion, const Historial::Filtro& filtro, FormatoHistorial formato) {
     QString trozo;
-    ListarHistorial(conexion, filtro, formato, [&](const QString& texto) {
-        trozo += texto;
-        if (trozo.size() >= kTrozoSalida) {
-            Salida(trozo);
-            trozo.clear();
-        }
-    });
+    const qint64 danadas = ListarHistorial(
+        conexion, filtro, formato,
+        [&](const QString& texto) {
+            trozo += texto;
+            if (trozo.size() >= kTrozoSalida) {
+                Salida(trozo);
+                trozo.clear();
+            }
+        },
+        [](const QString& aviso) {
+            Escribir(stderr, QStringLiteral("cobranzia: ") + aviso + u'\n');
+        });
     Salida(trozo);
+    return danadas == 0 ? Lotes::Exito : Lotes::FilasDanadas;
 }
 
 int Comprobar(Conexion& conexion) {
@@ -196,13 +204,17 @@ int Comprobar(Conexion& conexion) {
         return Lotes::Exito;
     }
     const Historial::Fila& fila = comprobacion.fila;
-    Salida(TextosLotes::CadenaRota.arg(comprobacion.Rota(), FechaLocal(fila[Historial::Inicio]),
+    Salida(TextosLotes::CadenaRota.arg(TextoVisible(comprobacion.Rota()),
+                                       FechaLocal(fila[Historial::Inicio]),
                                        TextoVisible(fila[Historial::Archivo])));
     return Lotes::CadenaRota;
 }
 
 int VerHistorial(Programa& programa, const LineaOrdenes& linea) {
-    programa.Elegir(linea.datos, linea.servidor);
+    // Reading the history makes nothing: no folder, no database.
+    programa.Elegir(linea.datos, linea.servidor, false);
+    if (!programa.EnServidor() && !EsArchivoOrdinario(programa.BaseDatos()))
+        throw ErrorEjecucion(Errores::AccesoRuta, TextosLotes::SinBase.arg(programa.BaseDatos()));
     AbrirBase(programa);
     Conexion& conexion = *programa.gConexion();
     if (linea.comprobar)
@@ -214,8 +226,7 @@ int VerHistorial(Programa& programa, const LineaOrdenes& linea) {
         filtro.desde = Historial::Momento(linea.desde.startOfDay());
     if (linea.hasta.isValid())
         filtro.hasta = Historial::Momento(linea.hasta.addDays(1).startOfDay());
-    Listar(conexion, filtro, FormatoDeNombre(linea.formato));
-    return Lotes::Exito;
+    return Listar(conexion, filtro, FormatoDeNombre(linea.formato));
 }
 
 } // namespace

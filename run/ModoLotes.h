@@ -15,8 +15,8 @@ class QCoreApplication;
 //   cobranzia --historial --comprobar
 //   cobranzia --help | --version
 // Exit status 0 on success, 1 when --verificar finds another code or the
-// history's chain is broken, 2 for any error or a bad call, with "cobranzia: "
-// and the reason on standard error.
+// history's chain is broken or a listed row is damaged, 2 for any error or a bad call, with
+// "cobranzia: " and the reason on standard error.
 
 // Keeps Qt's own warnings off standard error, which carries only the
 // program's errors. Called before the application object exists.
@@ -35,6 +35,7 @@ namespace Lotes {
 inline constexpr int Exito = 0;
 inline constexpr int CodigoDistinto = 1;
 inline constexpr int CadenaRota = 1;
+inline constexpr int FilasDanadas = 1;
 inline constexpr int Error = 2;
 } // namespace Lotes
 
@@ -63,8 +64,8 @@ inline const QString Ayuda = QStringLiteral(
     "                            una cadena de conexión de libpq (también COBRANZIA_SERVIDOR)\n"
     "  --help                    muestra esta ayuda\n"
     "  --version                 muestra la versión\n\n"
-    "Estado de salida: 0 bien, 1 código distinto (--verificar) o cadena rota (--comprobar),\n"
-    "2 error.\n");
+    "Estado de salida: 0 bien, 1 código distinto (--verificar), cadena rota (--comprobar)\n"
+    "o filas dañadas (--historial), 2 error.\n");
 inline const QString SalidaFallida = QStringLiteral("No se pudo escribir en la salida estándar: ");
 inline const QString Progreso = QStringLiteral("\rcobranzia: %1 % (%2 líneas)");
 inline const QString Quedan = QStringLiteral(", quedan unos %1 s");
@@ -82,6 +83,9 @@ inline const QString NingunaAnterior =
     QStringLiteral("Ninguna corrida completada anterior tuvo este mismo contenido.\n");
 inline const QString SinHistorial =
     QStringLiteral("cobranzia: no se pudo leer el historial de corridas: %1\n");
+inline const QString SinBase =
+    QStringLiteral("No hay base de datos en «%1»: ninguna corrida la creó todavía, o --datos o "
+                   "COBRANZIA_DATOS nombra otra carpeta");
 inline const QString CadenaIntacta =
     QStringLiteral("La cadena del historial está intacta: %1 corridas.\n");
 inline const QString CadenaRota = QStringLiteral(

@@ -44,13 +44,13 @@ QString Programa::CadenaConexion() const {
            QStringLiteral("Jet OLEDB:Database Password=") % ArchivosPrograma::ContrasenaBase;
 }
 
-void Programa::Elegir(const QString& datos, const QString& servidor) {
-    ElegirDatos(datos);
+void Programa::Elegir(const QString& datos, const QString& servidor, bool crear) {
+    ElegirDatos(datos, crear);
     ElegirServidor(servidor);
 }
 
-void Programa::ElegirDatos(const QString& elegida) {
-    rutaDatos_ = ElegirCarpetaDatos(rutaPrograma_, elegida, ArchivosPrograma::BaseDatos);
+void Programa::ElegirDatos(const QString& elegida, bool crear) {
+    rutaDatos_ = ElegirCarpetaDatos(rutaPrograma_, elegida, ArchivosPrograma::BaseDatos, crear);
     datosElegidos_ = !elegida.isEmpty() || qEnvironmentVariableIsSet("COBRANZIA_DATOS");
 }
 

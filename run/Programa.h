@@ -18,11 +18,12 @@ public:
     explicit Programa(QString rutaPrograma, QString rutaDatos = QString());
 
     // Chooses the data folder, then the server, as run/Eleccion.h orders
-    // their sources: `datos` and `servidor` are the command line's, may be empty.
-    void Elegir(const QString& datos, const QString& servidor);
-    // Chooses the data folder alone, making it when missing. Raises error 75
-    // when it cannot be used.
-    void ElegirDatos(const QString& elegida);
+    // their sources: `datos` and `servidor` are the command line's, may be
+    // empty. A call that only reads (`crear` false) makes no folder.
+    void Elegir(const QString& datos, const QString& servidor, bool crear = true);
+    // Chooses the data folder alone, making it when missing and `crear`.
+    // Raises error 75 when it cannot be used.
+    void ElegirDatos(const QString& elegida, bool crear = true);
     // The data folder was named for this start (--datos, COBRANZIA_DATOS):
     // not the user's usual one.
     bool DatosElegidos() const { return datosElegidos_; }

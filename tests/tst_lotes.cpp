@@ -5,6 +5,7 @@
 #include "run/Programa.h"
 #include "tests/comun/Entorno.h"
 
+#include <QCryptographicHash>
 #include <QDate>
 #include <QDir>
 #include <QFile>
@@ -21,6 +22,21 @@
 
 namespace {
 const QString kCodigoLote = QStringLiteral("D79694AE2540A8791331D7BA278DC3F3");
+// The `campos` of every row of an export as Python's csv or json reads them,
+// with the README's rule for CSV: one leading "'" comes off.
+QString LeidoPorPython(const QString& formato, const QString& archivo, const QString& campos) {
+    return Ejecutar(
+               "python3",
+               {"-c",
+                "import csv, json, sys\n"
+                "f = open(sys.argv[2], newline='', encoding='utf-8')\n"
+                "c = sys.argv[1] == 'csv'\n"
+                "v = lambda y: y[1:] if c and y[:1] == \"'\" else y\n"
+                "r = csv.DictReader(f) if c else json.load(f)\n"
+                "print('|'.join(':'.join(str(v(x[k])) for k in sys.argv[3].split()) for x in r))",
+                formato, archivo, campos})
+        .salida.trimmed();
+}
 } // namespace
 
 class PruebaLotes : public QObject {
@@ -44,6 +60,8 @@ private slots:
     void muertoAMitadNoMezcla();
     void sinHilos();
     void historial();
+    void filasPlantadas_data();
+    void filasPlantadas();
 };
 
 void PruebaLotes::llamadas_data() {
@@ -112,6 +130,24 @@ void PruebaLotes::llamadas_data() {
          "COBRANZIA_DATOS está vacío");
     fila("variable de servidor vacía", {"COBRANZIA_SERVIDOR=", "<lote>"}, 2, "",
          "COBRANZIA_SERVIDOR está vacío");
+    fila("variable de datos en blanco", {"COBRANZIA_DATOS=  ", "--historial"}, 2, "", "DATOS está");
+    fila("variable de servidor en blanco", {"COBRANZIA_SERVIDOR= ", "<lote>"}, 2, "", "DOR está");
+    fila("datos dos veces", {"--procesar", "<lote>", "--datos=<carpeta>", "--datos=/"}, 2, "",
+         "cobranzia: --datos se dio dos veces");
+    fila("formato dos veces", {"--historial", "--formato", "csv", "--formato=csv"}, 2, "", "dos");
+    fila("desde dos veces", {"--historial", "--desde=1/1/2026", "--desde=2/1/2026"}, 2, "", "dos");
+    fila("historial de nombre vacío", {"--historial", ""}, 2, "", "un ARCHIVO vacío");
+    fila("historial con valor", {"--historial=", "--formato=csv"}, 2, "", "--historial no lleva");
+    fila("desde tras hasta", {"--historial", "--hasta", "2026-12-07", "--desde", "8/12/2026"}, 2,
+         "", "cobranzia: --desde es posterior a --hasta\n");
+    for (const char* fecha :
+         {"-2026-12-07", "+2026-12-07", "7/12/-2026", "0000-01-01", "12026-1-1"})
+        fila(fecha, {"--historial", "--desde", fecha}, 2, "", "no es una fecha de --desde");
+    // Reading makes nothing: a missing folder is named, never made.
+    fila("historial sin base", {"--historial", "--datos", "<carpeta>/nueva"}, 2, "",
+         "No hay base de datos en «<carpeta>/nueva/Cobranzia.mdb»");
+    fila("verificar sin base", {"--verificar", c, "<lote>", "--datos", "<carpeta>/nueva"}, 0,
+         "Ninguna corrida", "");
     fila("configuración ilegible", {"--procesar", "<lote>", "--datos", "<carpeta>/dat"}, 2, "",
          "No se puede leer la configuración «<carpeta>/dat/Cobranzia.dat»: no es un archivo");
     fila("configuración cortada", {"--procesar", "<lote>", "--datos", "<carpeta>/cortada"}, 2, "",
@@ -209,6 +245,7 @@ void PruebaLotes::llamadas() {
     if (estado == 0 && errores.isEmpty())
         QVERIFY2(s.errores.isEmpty(), qPrintable(s.errores));
     QVERIFY2(s.errores.contains(errores) && !s.errores.contains(u'\x1B'), qPrintable(s.errores));
+    QVERIFY(!QFileInfo::exists(carpeta.Archivo(QStringLiteral("nueva"))));
     QCOMPARE(FilasGuardadas(carpeta.Base(), QStringLiteral("lote 01.txt")).size(), filas);
     QVERIFY(QFileInfo(lote).size() > 0 &&
             QFileInfo(carpeta.Archivo(QStringLiteral("Cobranzia.rpt"))).size() > 100);
@@ -217,17 +254,26 @@ void PruebaLotes::llamadas() {
 void PruebaLotes::listadoEnPdf_data() {
     QTest::addColumn<QByteArray>("nombre"); // the file name's own bytes
     QTest::addColumn<QString>("visible");   // as the listing shows it
-    QTest::newRow("espacios y apóstrofo") << QByteArray(" D'Angelo 07.txt ") << "D'Angelo 07.txt";
-    QTest::newRow("solo espacios") << QByteArray("   ") << "";
-    QTest::newRow("salto de línea") << QByteArray("a\nb.txt") << "a\\nb.txt";
-    QTest::newRow("invierte el texto") << QByteArray("\xE2\x80\xAEtxt.exe") << "\\u202Etxt.exe";
-    QTest::newRow("no es UTF-8") << QByteArray("lote\xFF.txt") << "lote\\xFF.txt";
+    QTest::addColumn<QString>("vecino");    // another name's key, whose rows stay
+    const QString otro = QStringLiteral("otro.txt");
+    QTest::newRow("espacios y apóstrofo")
+        << QByteArray(" D'Angelo 07.txt ") << "D'Angelo 07.txt" << otro;
+    QTest::newRow("solo espacios") << QByteArray("   ") << "" << otro;
+    QTest::newRow("salto de línea") << QByteArray("a\nb.txt") << "a\\nb.txt" << otro;
+    QTest::newRow("tabulador y escape") << QByteArray("a\tb\x1B[2J") << "a\\tb\\x1B[2J" << otro;
+    QTest::newRow("invierte el texto")
+        << QByteArray("\xE2\x80\xAEtxt.exe") << "\\u202Etxt.exe" << otro;
+    QTest::newRow("no es UTF-8") << QByteArray("n\xFF.txt") << "n\\xFF.txt"
+                                 << "n\\\\xFF.txt";
+    QTest::newRow("escape escrito") << QByteArray("n\\xFF.txt") << "n\\\\xFF.txt"
+                                    << "n\\xFF.txt";
 }
 
 // The listing of a run, read back from its PDF, whatever the file's name.
 void PruebaLotes::listadoEnPdf() {
     QFETCH(QByteArray, nombre);
     QFETCH(QString, visible);
+    QFETCH(QString, vecino);
     CarpetaPrueba carpeta;
     carpeta.CopiarEjecutable();
     const QByteArray ruta = QFile::encodeName(carpeta.Ruta()) + '/' + nombre;
@@ -236,7 +282,7 @@ void PruebaLotes::listadoEnPdf() {
     QVERIFY(fd >= 0 &&
             ::write(fd, contenido.constData(), size_t(contenido.size())) == contenido.size());
     ::close(fd);
-    GuardarFilas(carpeta.Base(), QStringLiteral("otro.txt"), {QStringLiteral("D9999 OTRO")});
+    GuardarFilas(carpeta.Base(), vecino, {QStringLiteral("D9999 OTRO")});
     // The names go as bytes, through the shell: a QString could not carry them.
     // The PDF is named after the file; a copy under a plain name is read back.
     const auto octal = [](const QByteArray& bytes) {
@@ -246,18 +292,21 @@ void PruebaLotes::listadoEnPdf() {
         return QStringLiteral("\"$(printf '%b' '") + texto + QStringLiteral("')\"");
     };
     const QString pdf = carpeta.Archivo(QStringLiteral("listado.pdf"));
-    const Salida s =
-        Ejecutar(QStringLiteral("/bin/sh"),
-                 {QStringLiteral("-c"),
-                  QStringLiteral("\"$0\" --procesar ") + octal(ruta) +
-                      QStringLiteral(" --listado ") + octal(ruta + ".pdf") +
-                      QStringLiteral(" && cp ") + octal(ruta + ".pdf") + QStringLiteral(" \"$1\""),
-                  carpeta.Archivo(QStringLiteral("cobranzia")), pdf});
+    const Salida s = Ejecutar(
+        QStringLiteral("/bin/sh"),
+        {QStringLiteral("-c"),
+         QStringLiteral("\"$0\" --procesar ") + octal(ruta) + QStringLiteral(" --listado ") +
+             octal(ruta + ".pdf") + QStringLiteral(" && cp ") + octal(ruta + ".pdf") +
+             QStringLiteral(" \"$1\" && \"$0\" --historial --formato=json ") + octal(ruta),
+         carpeta.Archivo(QStringLiteral("cobranzia")), pdf});
     QCOMPARE(s.estado, 0);
+    // The history finds the run by the name it was given, the neighbour's rows stand.
+    QCOMPARE(s.salida.count(u"\"resultado\":\"completada\""), 1);
+    QCOMPARE(FilasGuardadas(carpeta.Base(), vecino), QStringList{"D9999 OTRO"});
     const QStringList lineas = LineasPdf(pdf);
     const QString texto = lineas.join(u'\n');
     for (const QString& esperado :
-         {s.salida.trimmed(), (QStringLiteral("Archivo: ") + visible).trimmed(),
+         {s.salida.section(u'\n', 0, 0), (QStringLiteral("Archivo: ") + visible).trimmed(),
           QStringLiteral("Filas listadas: 2"), QStringLiteral("Página 1 de 1")})
         QVERIFY2(texto.contains(esperado), qPrintable(esperado + u'\n' + texto));
     QVERIFY(lineas.contains(QStringLiteral("D0001 UNO")) &&
@@ -465,15 +514,7 @@ void PruebaLotes::historial() {
         carpeta.Escribir(
             QStringLiteral("salida"),
             correr(QStringList{"--historial", "--formato", formato} + argumentos).salida.toUtf8());
-        return Ejecutar(QStringLiteral("python3"),
-                        {"-c",
-                         "import csv, json, sys\n"
-                         "f = open(sys.argv[2], newline='', encoding='utf-8')\n"
-                         "r = list(csv.DictReader(f)) if sys.argv[1] == 'csv' else json.load(f)\n"
-                         "print('|'.join('%s:%d:%s' % (x['archivo'], x['filas'] if sys.argv[1] "
-                         "== 'json' else int(x['filas']), x['resultado']) for x in r))",
-                         formato, carpeta.Archivo(QStringLiteral("salida"))})
-            .salida.trimmed();
+        return LeidoPorPython(formato, carpeta.Archivo("salida"), "archivo filas resultado");
     };
     const QString todas = QStringLiteral(
         "nada.txt:0:fallida|c.txt:1:completada|b,\"c\".txt:2:completada|a.txt:3:completada");
@@ -515,6 +556,82 @@ void PruebaLotes::historial() {
              qPrintable(verificada));
     carpeta.Escribir(QStringLiteral("a.txt"), Lote(4, 'A'));
     QVERIFY(correr({"--verificar", codigo, a}).salida.contains(u"Ninguna corrida completada"));
+}
+
+void PruebaLotes::filasPlantadas_data() {
+    QTest::addColumn<QStringList>("argumentos");
+    QTest::addColumn<int>("estado");
+    QTest::addColumn<QStringList>("esperados"); // in the output
+    QTest::addColumn<QString>("leido");         // the export, as Python reads it back
+    const QString danada = "cobranzia: la corrida 7 del historial está dañada: lineas «abc» no es "
+                           "un número entero\n";
+    QTest::newRow("tabla") << QStringList{"--historial"} << 1
+                           << QStringList{danada, R"(fallida\x1B[2J: error 0, a\b\x85)"} << "";
+    QTest::newRow("csv")
+        << QStringList{"--historial", "--formato", "csv"} << 1
+        << QStringList{R"(7,2026-12-07T10:00:00.000Z,,lotes,ana\r,\u202Epc,,,,,'=1+2\x1B[2J\t.txt,"'-2,""q""",12,,<sha>,\x1B]52;c;ZWNobw==\x07,abc,3,,completada,0,a\b\x85,)"
+                       "\r\n"}
+        << R"(=1+2\x1B[2J\t.txt:-2,"q":abc|=1+2\x1B[2J\t.txt:-2,"q":abc|p.txt:<carpeta>/p.txt:4)";
+    QTest::newRow("json")
+        << QStringList{"--historial", "--formato=json"} << 1
+        << QStringList{R"({"id":7,"inicio":"2026-12-07T10:00:00.000Z","fin":"","modo":"lotes","usuario":"ana\u000d","equipo":"\u202epc","version":"","motor":"","servidor":"","base":"","archivo":"=1+2\u001b[2J\u0009.txt","ruta":"-2,\"q\"","tamano":12,"modificado":"","sha256":"<sha>","codigo":"\u001b]52;c;ZWNobw==\u0007","lineas":null,"filas":3,"corrida":"","resultado":"completada","error_numero":0,"error_descripcion":"a\\b\u0085","cadena":"","campos_danados":["lineas"]})"}
+        << "=1+2\x1B[2J\t.txt:-2,\"q\":None|=1+2\x1B[2J\t.txt:-2,\"q\":None|p.txt:<carpeta>/"
+           "p.txt:4";
+    QTest::newRow("verificar")
+        << QStringList{"--verificar", "<codigo>", "<lote>"} << 0
+        << QStringList{R"(«=1+2\x1B[2J\t.txt»  ana\r en \u202Epc  código \x1B]52)"} << "";
+    QTest::newRow("comprobar")
+        << QStringList{"--historial", "--comprobar"} << 1
+        << QStringList{R"(rota en la corrida 7 (07/12/2026 10:00:00, archivo «=1+2\x1B[2J\t.txt»))"}
+        << "";
+}
+
+// Rows written into the history by hand, with escape sequences and a
+// non-number: every output shows them as data, never as commands.
+void PruebaLotes::filasPlantadas() {
+    QFETCH(QStringList, argumentos);
+    QFETCH(int, estado);
+    QFETCH(QStringList, esperados);
+    QFETCH(QString, leido);
+    CarpetaPrueba carpeta;
+    carpeta.CopiarEjecutable();
+    const QString programa = carpeta.Archivo(QStringLiteral("cobranzia"));
+    const QByteArray contenido = Lote(2, 'P');
+    const QString lote = carpeta.Escribir(QStringLiteral("p.txt"), contenido);
+    const QString codigo = Ejecutar(programa, {"--procesar", lote}).salida.trimmed();
+    const QString sha = QCryptographicHash::hash(contenido, QCryptographicHash::Sha256).toHex();
+    Historial::Fila fila =
+        QString("7|2026-12-07T10:00:00.000Z||lotes|ana\r|\u202Epc|||||=1+2\x1B[2J\t"
+                ".txt|-2,\"q\"|12|||\x1B]52;c;ZWNobw==\a|abc|3||completada|0|a\\b\u0085|")
+            .split(u'|');
+    fila[Historial::Sha256] = sha;
+    for (const char* id : {"7", "8"}) {
+        fila[Historial::Id] = id;
+        ConsultarBase(carpeta.Base(),
+                      "INSERT INTO Historial (" + Historial::Columnas().join(u',') + ") VALUES (" +
+                          QStringList(fila.size(), "?").join(u',') + ")",
+                      fila);
+        fila[Historial::Resultado] = "fallida\x1B[2J";
+    }
+    argumentos.replaceInStrings("<lote>", lote).replaceInStrings("<codigo>", codigo);
+    QProcessEnvironment entorno = QProcessEnvironment::systemEnvironment();
+    entorno.insert("TZ", "UTC");
+    const Salida s = Ejecutar(programa, argumentos, entorno);
+    QCOMPARE(s.estado, estado);
+    const QString todo = s.salida + s.errores;
+    for (QString& esperado : esperados)
+        QVERIFY2(todo.contains(esperado.replace("<sha>", sha)), qPrintable(todo));
+    // No raw control, C1 or reordering character; CR only before LF.
+    static const QRegularExpression crudo("[\\x00-\\x09\\x0B-\\x0C\\x0E-\\x1F\\x7F-\\x9F\\x{202A}-"
+                                          "\\x{202E}\\x{2066}-\\x{2069}]|\\r(?!\\n)");
+    QVERIFY2(!todo.contains(crudo), qPrintable(todo));
+    if (leido.isEmpty())
+        return;
+    carpeta.Escribir(QStringLiteral("salida"), s.salida.toUtf8());
+    QCOMPARE(
+        LeidoPorPython(QTest::currentDataTag(), carpeta.Archivo("salida"), "archivo ruta lineas")
+            .replace(carpeta.Ruta(), "<carpeta>"),
+        leido);
 }
 
 QTEST_GUILESS_MAIN(PruebaLotes)

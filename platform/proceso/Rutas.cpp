@@ -64,16 +64,39 @@ QByteArray RutaABytes(QStringView ruta) {
     return bytes;
 }
 
+namespace {
+
+bool EsByte(QStringView nombre, qsizetype i) {
+    const char16_t c = nombre[i].unicode();
+    return c >= kPrimerEscape && c <= 0xDCFF && !(i > 0 && nombre[i - 1].isHighSurrogate());
+}
+
+bool EsCifra(QChar c) {
+    return (c >= u'0' && c <= u'9') || (c >= u'A' && c <= u'F');
+}
+
+// Whether a backslash before position `i` would read as the start of an
+// escape: another backslash, a byte's escape, or "x" and two digits from 80 to FF.
+bool PareceEscape(QStringView nombre, qsizetype i) {
+    if (i >= nombre.size())
+        return false;
+    if (nombre[i] == u'\\' || EsByte(nombre, i))
+        return true;
+    return i + 2 < nombre.size() && nombre[i] == u'x' && nombre[i + 1] >= u'8' &&
+           EsCifra(nombre[i + 1]) && EsCifra(nombre[i + 2]);
+}
+
+} // namespace
+
 QString NombreLegible(QStringView nombre) {
     QString legible;
     legible.reserve(nombre.size());
     for (qsizetype i = 0; i < nombre.size(); ++i) {
-        const char16_t c = nombre[i].unicode();
-        const bool escape =
-            c >= kPrimerEscape && c <= 0xDCFF && !(i > 0 && nombre[i - 1].isHighSurrogate());
-        if (escape)
-            legible +=
-                QStringLiteral("\\x") + QString::number(c - kPrimerEscape + 0x80, 16).toUpper();
+        if (EsByte(nombre, i))
+            legible += QStringLiteral("\\x") +
+                       QString::number(nombre[i].unicode() - kPrimerEscape + 0x80, 16).toUpper();
+        else if (nombre[i] == u'\\' && PareceEscape(nombre, i + 1))
+            legible += QStringLiteral("\\\\");
         else
             legible += nombre[i];
     }

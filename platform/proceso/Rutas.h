@@ -14,7 +14,13 @@ QString RutaDesdeBytes(QByteArrayView bytes);
 QByteArray RutaABytes(QStringView ruta);
 
 // The text of a name with those bytes written as "\xFF": a text that other
-// programs can store and show.
+// programs can store and show, and a key: two names never share one. A
+// backslash that the reader could take for the start of an escape (one
+// followed by another backslash, by a byte's escape, or by "x" and two
+// capital hexadecimal digits from 80 to FF) is written twice, "\\"; every
+// other character stays, so a name with neither backslash nor odd byte is
+// its own text. Read back: "\\" is one backslash, "\x80" to "\xFF" is
+// that byte, and any other backslash is itself.
 QString NombreLegible(QStringView nombre);
 
 // Where the operator's own files are: the Documents folder of the desktop's

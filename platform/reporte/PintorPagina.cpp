@@ -121,7 +121,7 @@ void PintorPagina::PintarDetalle(QPainter& pintor, const PaginaListado& pagina) 
     {
         Escritor detalle(pintor, plantilla_.fuenteDetalle, false);
         for (const QString& linea : pagina.lineas) {
-            detalle.Linea(QPointF(banda.left(), y), TextoVisible(linea));
+            detalle.Linea(QPointF(banda.left(), y), TextoVisible(linea, FormaVisible::Linea));
             y += alto;
         }
     }
