@@ -22,9 +22,10 @@ constexpr int kEsperaPredeterminada = 5000;
 constexpr int kSegundosConexion = 10;
 constexpr int kMaximoPreparadas = 64;
 
-// The program's advisory lock for creating the tables. Runs need none: each
-// begins by writing its file's row in Corridas, and the server's row lock
-// makes runs of one file wait for each other and no others.
+// The program's advisory locks: one for creating the tables, one that runs
+// take to add their history rows one after another, so that each links to the
+// last. A run's rows need no lock of their own: its file's row in Corridas,
+// written first, makes runs of one file wait for each other and no others.
 constexpr char kBloqueoEsquema[] = "SELECT pg_advisory_xact_lock(1129270898, 1)";
 constexpr char kComienzo[] = "BEGIN";
 constexpr char kBloqueoHistorial[] = "SELECT pg_advisory_xact_lock(1129270898, 2)";
