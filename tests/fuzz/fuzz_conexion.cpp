@@ -4,26 +4,16 @@
 #include "platform/base/CadenaConexion.h"
 #include "platform/odbc/OdbcPostgres.h"
 
+#include <QRegularExpression>
+
 #include <libpq-fe.h>
 
-// An ODBC connection string's value of `clave`: "{...}" with "}}" for "}", or up to ";".
+// The value of `clave` in an ODBC connection string: "{...}" with "}}" for "}", or up to ";".
 static QString ValorOdbc(const QString& cadena, const QString& clave) {
-    for (qsizetype i = 0; i < cadena.size();) {
-        const qsizetype igual = cadena.indexOf(u'=', i);
-        if (igual < 0)
-            break;
-        const bool buscada = cadena.mid(i, igual - i) == clave;
-        QString valor;
-        i = igual + 1;
-        if (i < cadena.size() && cadena[i] == u'{')
-            for (++i; i < cadena.size() && (cadena[i] != u'}' || cadena.mid(i, 2) == u"}}"); ++i)
-                valor += cadena[i], i += cadena[i] == u'}';
-        for (; i < cadena.size() && cadena[i] != u';'; ++i)
-            valor += cadena[i];
-        ++i;
-        if (buscada)
-            return valor;
-    }
+    static const QRegularExpression pieza(QStringLiteral("\\G([^=;]*)=(?:\\{((?:[^}]|\\}\\})*)\\}|([^;{}]*))(?:;|\\z)"));
+    for (QRegularExpressionMatchIterator i = pieza.globalMatch(cadena); i.hasNext();)
+        if (const QRegularExpressionMatch m = i.next(); m.captured(1) == clave)
+            return m.hasCaptured(2) ? m.captured(2).replace(QStringLiteral("}}"), QStringLiteral("}")) : m.captured(3);
     return QString();
 }
 

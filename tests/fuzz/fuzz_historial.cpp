@@ -18,31 +18,20 @@ static bool Llano(const QString& t) {
     return !t.contains(QRegularExpression(QStringLiteral("[\\x00-\\x1f\\x7f]|^[=+\\-@]")));
 }
 
+// Each field bare (no quote, comma or line end) or quoted with its quotes
+// doubled, each record ended by CR LF, nothing else.
 static QList<QStringList> LeerCsv(const QString& t) {
+    static const QRegularExpression campo(QStringLiteral("\\G(?:\"((?:[^\"]|\"\")*)\"|([^\",\\r\\n]*))(,|\\r\\n)"));
     QList<QStringList> filas(1);
-    for (qsizetype i = 0; i < t.size();) {
-        QString campo;
-        const bool citado = t[i] == u'"';
-        for (i += citado; i < t.size(); ++i) {
-            if (t[i] == u'"' && !citado)
-                abort(); // a quote in a field left unquoted
-            if ((t[i] == u'"' && t.mid(i, 2) != u"\"\"") ||
-                (!citado && (t[i] == u',' || t[i] == u'\r' || t[i] == u'\n')))
-                break;
-            campo += t[i];
-            i += t[i] == u'"';
-        }
-        if (citado && i++ >= t.size())
-            abort(); // never closed
-        filas.last() << campo;
-        if (t.mid(i, 1) == u"," && ++i)
-            continue;
-        if (t.mid(i, 2) != u"\r\n")
-            abort();
-        i += 2;
-        filas << QStringList();
+    qsizetype fin = 0;
+    for (QRegularExpressionMatchIterator i = campo.globalMatch(t); i.hasNext();) {
+        const QRegularExpressionMatch m = i.next();
+        fin = m.capturedEnd();
+        filas.last() << (m.hasCaptured(1) ? m.captured(1).replace(QStringLiteral("\"\""), QStringLiteral("\"")) : m.captured(2));
+        if (m.captured(3) == u"\r\n")
+            filas << QStringList();
     }
-    return filas;
+    return fin == t.size() ? filas : (abort(), filas);
 }
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* datos, size_t largo) {
