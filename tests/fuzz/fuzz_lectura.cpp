@@ -1,6 +1,8 @@
 // The debit file's reader and the run's chain: any bytes are read to their end
 // or refused for a reason of the reader's; the lines and their ends give the
-// file back, and the chain is the plain MD5 chain taken here over those lines.
+// file back, each line's text is its bytes in the file's encoding (UTF-8 when
+// the whole file is valid UTF-8), and the chain is the plain MD5 chain taken
+// here over those lines.
 #include "platform/archivos/Ansi.h"
 #include "platform/archivos/SistemaArchivos.h"
 #include "run/CadenaControl.h"
@@ -20,6 +22,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* datos, size_t largo) {
     CadenaEnParalelo cadena(QStringLiteral(FUZZ_MD5));
     QByteArray codigo;
     qsizetype i = 0;
+    const QByteArray sinMarca = archivo.startsWith("\xEF\xBB\xBF") ? archivo.sliced(3) : archivo;
+    const bool utf8 = QString::fromUtf8(sinMarca).toUtf8() == sinMarca; // valid UTF-8, whole
     try {
         const std::unique_ptr<FlujoTexto> flujo = SistemaArchivos().OpenTextFile(ruta);
         while (!flujo->AtEndOfStream()) {
@@ -34,8 +38,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* datos, size_t largo) {
             QByteArray propio = bytes;
             if (flujo->NumeroLinea() == 1 && propio.startsWith("\xEF\xBB\xBF"))
                 propio.remove(0, 3);
-            if (flujo->TextoPropio() && flujo->Texto().toUtf8() != propio)
-                abort(); // a text that is not the line's UTF-8
+            if ((flujo->TextoPropio() ? flujo->Texto() : linea) != (utf8 ? QString::fromUtf8(propio) : DesdeAnsi(propio)))
+                abort(); // not the line's text in the file's encoding
             cadena.Agregar(linea);
             unsigned char md5[EVP_MAX_MD_SIZE];
             unsigned int n = 0;
