@@ -34,7 +34,7 @@ void* CHash::Exportacion(const char* nombre) {
     return biblioteca_->Resolver(nombre);
 }
 
-QString CHash::MD5String(QString Cadena) {
+QString CHash::MD5String(const QString& Cadena) {
     // The library takes the length as a 32-bit count.
     if (Cadena.size() > std::numeric_limits<int32_t>::max())
         throw ErrorSistema(Errores::Desbordamiento);
@@ -49,7 +49,7 @@ QString CHash::MD5String(QString Cadena) {
     return DesdeAnsi(bufer, kDigitos);
 }
 
-QString CHash::MD5File(QString Ruta) {
+QString CHash::MD5File(const QString& Ruta) {
     char bufer[kDigitos + 1];
     LlenarBufer(bufer);
     const QByteArray ruta = HaciaAnsi(Ruta);

@@ -26,11 +26,11 @@ public:
     // The digest of the ANSI bytes of `Cadena`: exactly 32 characters, the
     // library's buffer as it left it (32 spaces if it wrote nothing), in the
     // library's letter case.
-    QString MD5String(QString Cadena);
+    QString MD5String(const QString& Cadena);
 
     // The digest of the file's content: the library's buffer without leading
     // and trailing spaces, so the empty text when the file could not be read.
-    QString MD5File(QString Ruta);
+    QString MD5File(const QString& Ruta);
 
 private:
     void* Exportacion(const char* nombre);

@@ -230,6 +230,7 @@ void AnotarFallo(Conexion& conexion, Historial::Fila& fila, const LecturaArchivo
     AnotarFallo(conexion, fila, lectura, error);
     if (cancelada)
         throw error;
+    // cppcheck-suppress rethrowNoCurrentException ; only ever called from a catch handler
     throw;
 }
 

@@ -1,8 +1,16 @@
 #!/usr/bin/env bash
-# Installs, builds and runs every test: a normal build and a sanitizer build.
+# Installs, builds and runs every test: a normal build, a sanitizer build, the
+# static analysers, the fuzzers and a ThreadSanitizer build of the tests that
+# run threads. Each stage says how long it took.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/setup.sh
+
+etapa() {
+  local nombre=$1 inicio=$SECONDS; shift
+  "$@"
+  echo "== etapa «$nombre»: $((SECONDS - inicio)) s" >&2
+}
 
 construir_y_probar() {
   local dir=$1; shift
@@ -11,5 +19,59 @@ construir_y_probar() {
   ctest --test-dir "$dir" --output-on-failure --parallel "$(nproc)"
 }
 
-construir_y_probar build -DCMAKE_BUILD_TYPE=RelWithDebInfo
-construir_y_probar build-san -DCMAKE_BUILD_TYPE=Debug -DCOBRANZIA_SANITIZE=ON -DCOBRANZIA_BENCH=OFF
+# The program's own sources as the normal build compiles them (no tests, no
+# benchmarks, no generated code), in a compilation database of their own.
+base_programa() {
+  mkdir -p build/analisis
+  python3 - "$PWD" <<'EOF'
+import json, re, sys
+patron = re.escape(sys.argv[1]) + r"/(app|dsn|hash|platform|run|util)/.*\.cpp$"
+todas = json.load(open("build/compile_commands.json"))
+json.dump([e for e in todas if re.match(patron, e["file"])], open("build/analisis/compile_commands.json", "w"))
+EOF
+}
+
+# clang-tidy with the checks of .clang-tidy, and cppcheck; both fail on any finding.
+analizar() {
+  base_programa
+  run-clang-tidy -p build/analisis -j "$(nproc)" -quiet -extra-arg=-Wno-unknown-warning-option \
+    > build/analisis/clang-tidy.txt 2>&1 || { cat build/analisis/clang-tidy.txt; return 1; }
+  cppcheck --project=build/analisis/compile_commands.json --library=qt --std=c++20 \
+    --enable=warning,performance,portability --inline-suppr --error-exitcode=1 --quiet \
+    -j "$(nproc)" --cppcheck-build-dir=build/analisis
+}
+
+# Each parser's fuzzer over its seeds in tests/fuzz/semillas, for a bounded
+# time; a finding leaves its input in build-fuzz/hallazgos and fails.
+fuzz() {
+  CC=clang CXX=clang++ cmake -S . -B build-fuzz -G Ninja -DCOBRANZIA_FUZZ=ON \
+    -DCOBRANZIA_TESTS=OFF -DCOBRANZIA_BENCH=OFF -DCMAKE_BUILD_TYPE=RelWithDebInfo
+  cmake --build build-fuzz --target fuzz --parallel "$(nproc)"
+  mkdir -p build-fuzz/hallazgos
+  local objetivo nombre
+  for objetivo in build-fuzz/tests/fuzz/fuzz_*; do
+    nombre=${objetivo##*/fuzz_}
+    mkdir -p "build-fuzz/corpus/$nombre"
+    TMPDIR=$(mktemp -d) "$objetivo" -max_total_time="${COBRANZIA_FUZZ_SEGUNDOS:-20}" -timeout=10 \
+      -rss_limit_mb=2048 -print_final_stats=1 -artifact_prefix="build-fuzz/hallazgos/$nombre-" \
+      "build-fuzz/corpus/$nombre" "tests/fuzz/semillas/$nombre"
+  done
+}
+
+# The tests that run threads (the run's chain, the server's cancel, the
+# window's run), under ThreadSanitizer. Qt itself is not built for it.
+hilos() {
+  CC=clang CXX=clang++ cmake -S . -B build-tsan -G Ninja -DCOBRANZIA_TSAN=ON \
+    -DCOBRANZIA_BENCH=OFF -DCMAKE_BUILD_TYPE=RelWithDebInfo
+  cmake --build build-tsan --parallel "$(nproc)" --target tst_corrida tst_servidor tst_ventana
+  TSAN_OPTIONS="halt_on_error=1 suppressions=$PWD/tests/tsan.supp" \
+    ctest --test-dir build-tsan --output-on-failure -R '^tst_(corrida|servidor|ventana_hilos)$'
+}
+
+etapa normal construir_y_probar build -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+  -DCMAKE_EXPORT_COMPILE_COMMANDS=ON
+etapa sanitizadores construir_y_probar build-san -DCMAKE_BUILD_TYPE=Debug \
+  -DCOBRANZIA_SANITIZE=ON -DCOBRANZIA_BENCH=OFF
+etapa analisis analizar
+etapa fuzz fuzz
+etapa hilos hilos

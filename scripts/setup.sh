@@ -16,6 +16,7 @@ paquetes=(
   desktop-file-utils shared-mime-info xdg-utils libglib2.0-bin
   qt6-svg-dev qt6-translations-l10n
   dpkg-dev fakeroot lintian appstream groff man-db bash-completion
+  clang clang-tidy cppcheck libclang-rt-14-dev python3
 )
 
 if [ "$(id -u)" -eq 0 ]; then sudo=(); else sudo=(sudo); fi

@@ -1,9 +1,9 @@
-// The database connection: its connection string, the parameterization of
-// statements, what reaches the file, and every way an open or a statement fails.
+// The database connection: its connection string, what reaches the file (the
+// parameterization's split is fuzzed: tests/fuzz/fuzz_sql.cpp), and every way an
+// open or a statement fails.
 
 #include "platform/base/BaseDatos.h"
 #include "platform/base/Conexion.h"
-#include "platform/base/Parametrizacion.h"
 #include "platform/proceso/ArchivosPrograma.h"
 #include "platform/proceso/ErrorEjecucion.h"
 #include "run/Programa.h"
@@ -26,8 +26,6 @@ QString Contenido(const QString& ruta) {
 class PruebaConexion : public QObject {
     Q_OBJECT
 private slots:
-    void parametrizar_data();
-    void parametrizar();
     void literalesTalCual_data();
     void literalesTalCual();
     void instruccionesErroneas_data();
@@ -36,56 +34,6 @@ private slots:
     void aperturaFallida();
     void baseNueva();
 };
-
-void PruebaConexion::parametrizar_data() {
-    QTest::addColumn<QString>("previa"); // parsed before, with the same sentence
-    QTest::addColumn<QString>("sql");
-    QTest::addColumn<QString>("forma");
-    QTest::addColumn<QStringList>("literales");
-    QTest::newRow("inserción") << ""
-                               << " INSERT INTO Datos (t_datos, t_archivo)  VALUES ('D''1', 'a b') "
-                               << " INSERT INTO Datos (t_datos, t_archivo)  VALUES (?, ?) "
-                               << QStringList{"D'1", "a b"};
-    QTest::newRow("solo apóstrofos") << ""
-                                     << "x = ''''''"
-                                     << "x = ?" << QStringList{"''"};
-    QTest::newRow("misma forma") << "x = 'a', 'b'"
-                                 << "x = 'c''', ''"
-                                 << "x = ?, ?" << QStringList{"c'", ""};
-    QTest::newRow("forma más larga") << "DELETE FROM Datos"
-                                     << "DELETE FROM Datos; DROP TABLE Datos"
-                                     << "DELETE FROM Datos; DROP TABLE Datos" << QStringList();
-    QTest::newRow("forma más corta") << "x = 'a' OR 1"
-                                     << "x = 'a'"
-                                     << "x = ?" << QStringList{"a"};
-    QTest::newRow("signo en lugar de literal") << "x = 'a'"
-                                               << "x = ?"
-                                               << "x = ?" << QStringList();
-    QTest::newRow("sin cerrar") << "x = 'a'"
-                                << "x = 'a"
-                                << "" << QStringList{"<sin cerrar>"};
-    QTest::newRow("texto en lugar del literal") << "x = 'a'"
-                                                << "x = bc'"
-                                                << "" << QStringList{"<sin cerrar>"};
-}
-
-void PruebaConexion::parametrizar() {
-    QFETCH(QString, previa);
-    QFETCH(QString, sql);
-    QFETCH(QString, forma);
-    QFETCH(QStringList, literales);
-    SentenciaParametrizada s;
-    QVERIFY(Parametrizar(previa, s));
-    if (!Parametrizar(sql, s)) {
-        QCOMPARE(literales, QStringList{"<sin cerrar>"});
-        return;
-    }
-    QCOMPARE(s.forma, forma);
-    QStringList leidos;
-    for (const QStringView literal : s.literales)
-        leidos << literal.toString();
-    QCOMPARE(leidos, literales);
-}
 
 void PruebaConexion::literalesTalCual_data() {
     QTest::addColumn<QString>("literal");
@@ -194,5 +142,5 @@ void PruebaConexion::baseNueva() {
              QStringList());
 }
 
-QTEST_GUILESS_MAIN(PruebaConexion)
+PRUEBAS_MAIN(PruebaConexion, QCoreApplication)
 #include "tst_conexion.moc"

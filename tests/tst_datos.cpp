@@ -258,5 +258,5 @@ void PruebaDatos::versionAnterior() {
              despues);
 }
 
-QTEST_MAIN(PruebaDatos)
+PRUEBAS_MAIN(PruebaDatos, QApplication)
 #include "tst_datos.moc"

@@ -275,5 +275,5 @@ void PruebaDsn::puntoYComa() {
              qPrintable(cadena));
 }
 
-QTEST_GUILESS_MAIN(PruebaDsn)
+PRUEBAS_MAIN(PruebaDsn, QCoreApplication)
 #include "tst_dsn.moc"

@@ -1,8 +1,11 @@
-// SQL literals, kind by kind; counts as a Spanish reader writes them.
+// SQL literals, kind by kind; counts as a Spanish reader writes them, the
+// window's centring among them.
 
 #include "platform/proceso/Cantidad.h"
+#include "tests/comun/Entorno.h"
 #include "util/FormatoSQL.h"
 #include "util/Variante.h"
+#include "util/gui/CentrarFormulario.h"
 
 #include <QDate>
 #include <QDateTime>
@@ -97,6 +100,11 @@ void PruebaFormatoSQL::cantidad_data() {
                                                                {2000000, "2.000.000"},
                                                                {-123456, "-123.456"}})
         QTest::newRow(texto) << n << QString::fromLatin1(texto);
+    // The window's centring, in twips: the difference rounded half to even, halved toward zero.
+    QTest::newRow("centrado: 1001") << qint64(PosicionCentrada(1001, 0, 0)) << "500";
+    QTest::newRow("centrado: -1001") << qint64(PosicionCentrada(0, 1001, 0)) << "-500";
+    QTest::newRow("centrado: 1000,5 es 1000") << qint64(PosicionCentrada(1500.5, 500, 0)) << "500";
+    QTest::newRow("centrado: 1001,5 es 1002") << qint64(PosicionCentrada(1501.5, 500, 0)) << "501";
 }
 
 void PruebaFormatoSQL::cantidad() {
@@ -104,5 +112,5 @@ void PruebaFormatoSQL::cantidad() {
     QTEST(TextoCantidad(cantidad), "esperado");
 }
 
-QTEST_GUILESS_MAIN(PruebaFormatoSQL)
+PRUEBAS_MAIN(PruebaFormatoSQL, QCoreApplication)
 #include "tst_formatosql.moc"

@@ -138,5 +138,5 @@ void PruebaHash::biblioteca() {
     QCOMPARE(fallo, numero);
 }
 
-QTEST_GUILESS_MAIN(PruebaHash)
+PRUEBAS_MAIN(PruebaHash, QCoreApplication)
 #include "tst_hash.moc"

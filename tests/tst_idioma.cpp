@@ -40,7 +40,7 @@ int main(int argc, char** argv) {
     const auto aplicacion = CrearAplicacion(argc, argv);
     PrepararEscritorio();
     PruebaIdioma prueba;
-    return QTest::qExec(&prueba, argc, argv);
+    return EjecutarPruebas(prueba, argc, argv);
 }
 
 #include "tst_idioma.moc"

@@ -1,6 +1,7 @@
 // The settings file: what reads back, what a write leaves in the file, and
 // the writes it refuses.
 
+#include "tests/comun/Entorno.h"
 #include "util/Ini.h"
 
 #include <QDir>
@@ -31,8 +32,6 @@ private slots:
     void leer();
     void escribir_data();
     void escribir();
-    void idaYVuelta_data();
-    void idaYVuelta();
 };
 
 void PruebaIni::leer_data() {
@@ -100,22 +99,5 @@ void PruebaIni::escribir() {
              QStringList{"Cobranzia.dat"});
 }
 
-void PruebaIni::idaYVuelta_data() {
-    QTest::addColumn<QString>("valor");
-    for (const char16_t* v : {u"/", u"/home/josé/Débitos ñ", u"/tmp/carpeta ", u" carpeta",
-                              u"\"/tmp/x\"", u"'a'", u"[General]", u";no es comentario", u"a=b"})
-        QTest::newRow(qPrintable(QString::fromUtf16(v))) << QString::fromUtf16(v);
-}
-
-void PruebaIni::idaYVuelta() {
-    QFETCH(QString, valor);
-    QTemporaryDir dir;
-    const QString ini = dir.filePath(QStringLiteral("Cobranzia.dat"));
-    QVERIFY(EscribirIni(ini, G, U, QStringLiteral("/primero")));
-    QVERIFY(EscribirIni(ini, G, U, valor));
-    QCOMPARE(LeerIni(ini, G, U, kDefecto), valor);
-    QCOMPARE(Contenido(ini).count("UltRuta"), 1);
-}
-
-QTEST_GUILESS_MAIN(PruebaIni)
+PRUEBAS_MAIN(PruebaIni, QCoreApplication)
 #include "tst_ini.moc"

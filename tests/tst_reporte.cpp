@@ -301,5 +301,5 @@ void PruebaReporte::destinos() {
     QVERIFY(c.rpt.LastErrorString().isEmpty());
 }
 
-QTEST_MAIN(PruebaReporte)
+PRUEBAS_MAIN(PruebaReporte, QApplication)
 #include "tst_reporte.moc"

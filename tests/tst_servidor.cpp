@@ -534,5 +534,5 @@ void PruebaServidor::versionAnterior() {
     QCOMPARE(Consultar(), QStringList{"antes"});
 }
 
-QTEST_GUILESS_MAIN(PruebaServidor)
+PRUEBAS_MAIN(PruebaServidor, QCoreApplication)
 #include "tst_servidor.moc"

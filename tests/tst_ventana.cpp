@@ -757,5 +757,5 @@ void PruebaVentana::historial() {
     QCOMPARE(mensajes->Textos().size(), 1);
 }
 
-QTEST_MAIN(PruebaVentana)
+PRUEBAS_MAIN(PruebaVentana, QApplication)
 #include "tst_ventana.moc"

@@ -17,6 +17,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <string>
+#include <utility>
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -64,22 +65,27 @@ std::string RutaDelSistema(const char* ansi) {
     return utf8;
 }
 
+// Closes the file it holds when it goes.
+struct Descriptor {
+    int fd;
+    ~Descriptor() {
+        if (fd >= 0)
+            close(fd);
+    }
+};
+
 // Opens a regular file for reading. Without O_NONBLOCK, opening a FIFO would
 // wait for a writer; anything that is not a regular file (a folder, a FIFO, a
 // device) is refused, as it has no content to hash or none that ends.
 int AbrirArchivoRegular(const std::string& ruta) {
-    int fd;
+    Descriptor archivo{-1};
     do {
-        fd = open(ruta.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
-    } while (fd < 0 && errno == EINTR);
-    if (fd < 0)
-        return -1;
+        archivo.fd = open(ruta.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
+    } while (archivo.fd < 0 && errno == EINTR);
     struct stat info {};
-    if (fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
-        close(fd);
+    if (archivo.fd < 0 || fstat(archivo.fd, &info) != 0 || !S_ISREG(info.st_mode))
         return -1;
-    }
-    return fd;
+    return std::exchange(archivo.fd, -1);
 }
 
 // Feeds the whole file to `contexto`; false on a read error.
@@ -121,13 +127,12 @@ EXPORTAR int32_t MDStringFix(const char* text, int32_t length, char* buffer) {
 EXPORTAR int32_t MDFile(const char* path, char* buffer) {
     if (!path || !buffer)
         return 0;
-    const int fd = AbrirArchivoRegular(RutaDelSistema(path));
-    if (fd < 0)
+    const Descriptor archivo{AbrirArchivoRegular(RutaDelSistema(path))};
+    if (archivo.fd < 0)
         return 0;
     MD5_CTX contexto;
     MD5Init(&contexto);
-    const bool leido = LeerTodo(fd, contexto);
-    close(fd);
+    const bool leido = LeerTodo(archivo.fd, contexto);
     if (!leido)
         return 0;
     unsigned char digest[MD5_DIGEST_LENGTH];

@@ -1,6 +1,7 @@
 #include "platform/archivos/ArchivoIni.h"
 
 #include "platform/archivos/TextosArchivos.h"
+#include "platform/proceso/Descriptor.h"
 #include "platform/proceso/MotivoSistema.h"
 #include "platform/proceso/Rutas.h"
 
@@ -124,21 +125,20 @@ QString MotivoSustitucion(const QByteArray& local, mode_t& modo) {
 ArchivoIni::ArchivoIni(const QString& ruta)
     : ruta_(ruta) {
     // Not blocking: a pipe in the file's place must not hold the program.
-    const int fd = ::open(RutaABytes(ruta).constData(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
-    if (fd < 0) {
+    const Descriptor fd(::open(RutaABytes(ruta).constData(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
+    if (!fd.Valido()) {
         if (errno != ENOENT)
             motivo_ = TextosArchivos::NoLeido.arg(Sistema());
         return;
     }
     struct stat info {};
     QByteArray contenido;
-    if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode))
+    if (::fstat(fd.get(), &info) != 0 || !S_ISREG(info.st_mode))
         motivo_ = TextosArchivos::NoOrdinario;
-    else if (!LeerHasta(fd, LongitudMaxima + 1, contenido))
+    else if (!LeerHasta(fd.get(), LongitudMaxima + 1, contenido))
         motivo_ = TextosArchivos::NoLeido.arg(Sistema());
     else if (contenido.size() > LongitudMaxima)
         motivo_ = TextosArchivos::Grande.arg(LongitudMaxima);
-    ::close(fd);
     contenido.truncate(LongitudMaxima);
     if (contenido.isEmpty())
         return;
@@ -246,14 +246,14 @@ bool ArchivoIni::Guardar(QString* motivo) const {
     for (const QByteArray& linea : lineas_)
         contenido += linea + '\n';
     QByteArray temporal = local + ".XXXXXX";
-    const int fd = porque.isEmpty() ? ::mkostemp(temporal.data(), O_CLOEXEC) : -1;
-    if (porque.isEmpty() && fd < 0)
+    Descriptor fd(porque.isEmpty() ? ::mkostemp(temporal.data(), O_CLOEXEC) : -1);
+    if (porque.isEmpty() && !fd.Valido())
         porque = TextosArchivos::NoSeEscribe.arg(Sistema());
-    if (fd >= 0) {
-        const bool escrito =
-            ::fchmod(fd, modo) == 0 && EscribirTodo(fd, contenido) && ::fsync(fd) == 0;
+    if (fd.Valido()) {
+        const bool escrito = ::fchmod(fd.get(), modo) == 0 && EscribirTodo(fd.get(), contenido) &&
+                             ::fsync(fd.get()) == 0;
         const int error = errno;
-        if (::close(fd) != 0 || !escrito || ::rename(temporal.constData(), local.constData()) != 0)
+        if (fd.Cerrar() != 0 || !escrito || ::rename(temporal.constData(), local.constData()) != 0)
             porque = TextosArchivos::NoSeEscribe.arg(Sistema(escrito ? errno : error));
         if (!porque.isEmpty())
             ::unlink(temporal.constData());

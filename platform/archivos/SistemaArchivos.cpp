@@ -44,8 +44,8 @@ void Copiar(QByteArray& destino, const char* origen, qsizetype largo) {
 }
 } // namespace
 
-FlujoTexto::FlujoTexto(int descriptor, QString ruta, const struct stat& info)
-    : fd_(descriptor)
+FlujoTexto::FlujoTexto(Descriptor descriptor, QString ruta, const struct stat& info)
+    : fd_(std::move(descriptor))
     , ruta_(std::move(ruta))
     , dispositivo_(info.st_dev)
     , nodo_(info.st_ino)
@@ -55,7 +55,7 @@ FlujoTexto::FlujoTexto(int descriptor, QString ruta, const struct stat& info)
 bool FlujoTexto::Cambiado() const {
     struct stat ahora {};
     struct stat enRuta {};
-    if (fstat(fd_, &ahora) != 0 || stat(RutaABytes(ruta_).constData(), &enRuta) != 0)
+    if (fstat(fd_.get(), &ahora) != 0 || stat(RutaABytes(ruta_).constData(), &enRuta) != 0)
         return true;
     return ahora.st_size != tamano_ || ahora.st_mtim.tv_sec != modificado_.tv_sec ||
            ahora.st_mtim.tv_nsec != modificado_.tv_nsec || enRuta.st_dev != dispositivo_ ||
@@ -67,9 +67,7 @@ QDateTime FlujoTexto::Modificado() const {
         qint64(modificado_.tv_sec) * 1000 + modificado_.tv_nsec / 1000000, Qt::UTC);
 }
 
-FlujoTexto::~FlujoTexto() {
-    close(fd_);
-}
+FlujoTexto::~FlujoTexto() = default;
 
 bool FlujoTexto::Rellenar() {
     if (agotado_)
@@ -85,7 +83,7 @@ bool FlujoTexto::Rellenar() {
         bloque_.resize(fin_ + kBloque);
     ssize_t leidos;
     do {
-        leidos = read(fd_, bloque_.data() + fin_, size_t(bloque_.size() - fin_));
+        leidos = read(fd_.get(), bloque_.data() + fin_, size_t(bloque_.size() - fin_));
     } while (leidos < 0 && errno == EINTR);
     if (leidos < 0)
         throw ErrorSistema(Errores::ErrorES,
@@ -193,7 +191,7 @@ bool FlujoTexto::Utf8Desde(qint64 desde) const {
     for (qint64 pos = desde;;) {
         ssize_t leidos;
         do {
-            leidos = pread(fd_, bloque.data(), size_t(bloque.size()), pos);
+            leidos = pread(fd_.get(), bloque.data(), size_t(bloque.size()), pos);
         } while (leidos < 0 && errno == EINTR);
         if (leidos < 0)
             return false;
@@ -254,18 +252,16 @@ std::unique_ptr<FlujoTexto> SistemaArchivos::OpenTextFile(const QString& ruta, i
         throw ErrorSistema(Errores::NombreArchivoIncorrecto);
     const QByteArray local = RutaABytes(ruta);
     // Opened without blocking, so that a pipe with no writer cannot hang the run.
-    int fd;
+    Descriptor fd;
     do {
-        fd = open(local.constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
-    } while (fd < 0 && errno == EINTR);
-    if (fd < 0)
+        fd = Descriptor(open(local.constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC));
+    } while (!fd.Valido() && errno == EINTR);
+    if (!fd.Valido())
         FallarApertura(errno, ruta);
     struct stat info {};
-    if (fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
-        close(fd);
+    if (fstat(fd.get(), &info) != 0 || !S_ISREG(info.st_mode))
         throw ErrorSistema(Errores::AccesoRuta, ruta + TextosArchivos::NoEsArchivo);
-    }
-    fcntl(fd, F_SETFL, fcntl(fd, F_GETFL) & ~O_NONBLOCK);
-    posix_fadvise(fd, 0, 0, POSIX_FADV_SEQUENTIAL);
-    return std::unique_ptr<FlujoTexto>(new FlujoTexto(fd, ruta, info));
+    fcntl(fd.get(), F_SETFL, fcntl(fd.get(), F_GETFL) & ~O_NONBLOCK);
+    posix_fadvise(fd.get(), 0, 0, POSIX_FADV_SEQUENTIAL);
+    return std::unique_ptr<FlujoTexto>(new FlujoTexto(std::move(fd), ruta, info));
 }

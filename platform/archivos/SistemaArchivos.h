@@ -1,6 +1,7 @@
 #pragma once
 
 #include "platform/archivos/ResumenSha256.h"
+#include "platform/proceso/Descriptor.h"
 #include "platform/proceso/ErrorEjecucion.h"
 
 #include <QByteArray>
@@ -65,7 +66,7 @@ public:
 
 private:
     friend class SistemaArchivos;
-    FlujoTexto(int descriptor, QString ruta, const struct stat& info);
+    FlujoTexto(Descriptor descriptor, QString ruta, const struct stat& info);
     bool Rellenar();
     // The next line's bytes, in the block: valid until the next read.
     QByteArrayView SiguienteLinea();
@@ -77,7 +78,7 @@ private:
 
     enum class Codificacion { SinDecidir, Ansi, Utf8 };
 
-    int fd_;
+    Descriptor fd_;
     QString ruta_;
     QByteArray bloque_;
     ResumenSha256 sha256_;

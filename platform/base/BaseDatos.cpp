@@ -1,6 +1,7 @@
 #include "platform/base/BaseDatos.h"
 
 #include "platform/base/Manijas.h"
+#include "platform/proceso/Descriptor.h"
 #include "platform/proceso/MotivoSistema.h"
 #include "platform/proceso/Rutas.h"
 
@@ -113,13 +114,14 @@ bool CrearBaseDatos(const QString& ruta, const QString& contrasena, bool* creada
     if (lstat(destino.constData(), &info) == 0)
         return true;
     QByteArray temporal = destino + ".nueva-XXXXXX";
-    const int fd = mkstemp(temporal.data());
-    if (fd < 0) {
-        *error = MotivoSistema(errno);
-        return false;
+    {
+        const Descriptor fd(mkstemp(temporal.data()));
+        if (!fd.Valido()) {
+            *error = MotivoSistema(errno);
+            return false;
+        }
+        fchmod(fd.get(), 0600);
     }
-    fchmod(fd, 0600);
-    close(fd);
 
     bool bien = Inicializar(temporal, contrasena, error);
 

@@ -28,7 +28,7 @@ DestinoPostgres DestinoDeConexion(const pg_conn* conexion) {
                 valor = QString::fromUtf8(o->val);
         }
         // psqlODBC and isql run in other folders than the program did.
-        if (!valor.isEmpty() && destino.tls.size() > 0 && QFileInfo(valor).isRelative())
+        if (!valor.isEmpty() && !destino.tls.isEmpty() && QFileInfo(valor).isRelative())
             valor = QFileInfo(valor).absoluteFilePath();
         destino.tls.append({QLatin1String(clave), valor});
     }

@@ -16,9 +16,9 @@ constexpr int kTamanoMedida = 1000;
 } // namespace
 
 DisposicionPagina::DisposicionPagina(const Plantilla& p)
-    : tamanoId_(p.tamano)
+    : tamano_(QPageSize(p.tamano).size(QPageSize::Point))
+    , tamanoId_(p.tamano)
     , orientacion_(p.orientacion) {
-    tamano_ = QPageSize(p.tamano).size(QPageSize::Point);
     if (p.orientacion == QPageLayout::Landscape)
         tamano_.transpose();
     const QMarginsF m = p.margenesMm * kPuntosPorMm;

@@ -1,5 +1,6 @@
 #include "platform/reporte/Reporte.h"
 
+#include "platform/proceso/Descriptor.h"
 #include "platform/proceso/ErrorEjecucion.h"
 #include "platform/proceso/Rutas.h"
 #include "platform/reporte/TextosReporte.h"
@@ -184,7 +185,8 @@ namespace {
 bool Reporte::ExportarPdf(const QString& ruta, const Avance& avance) {
     const QByteArray destino = RutaABytes(ruta);
     QByteArray temporal = destino + ".XXXXXX";
-    const int descriptor = mkstemp(temporal.data());
+    Descriptor propio(mkstemp(temporal.data()));
+    const int descriptor = propio.get();
     if (descriptor < 0)
         PdfNoEscrito(ruta, errno == EACCES ? Errores::PermisoDenegado : Errores::AccesoRuta);
     bool renombrado = false;
@@ -193,10 +195,9 @@ bool Reporte::ExportarPdf(const QString& ruta, const Avance& avance) {
             unlink(temporal.constData());
     });
     QFile archivo;
-    if (!archivo.open(descriptor, QIODevice::WriteOnly, QFileDevice::AutoCloseHandle)) {
-        close(descriptor);
+    if (!archivo.open(descriptor, QIODevice::WriteOnly, QFileDevice::AutoCloseHandle))
         PdfNoEscrito(ruta, Errores::AccesoRuta);
-    }
+    propio.release(); // the file closes it now
     bool completo = false;
     {
         QPdfWriter pdf(&archivo);

@@ -8,7 +8,9 @@
 
 #include <QDir>
 #include <QFile>
+#include <QMetaMethod>
 #include <QProcess>
+#include <QRegularExpression>
 #include <QTest>
 #include <QThread>
 
@@ -253,4 +255,40 @@ QString CarpetaProgramaConstruida() {
 
 QString DatoPrueba(const QString& nombre) {
     return QStringLiteral(COBRANZIA_DATOS_PRUEBA "/") + nombre;
+}
+
+int EjecutarPruebas(QObject& prueba, int argc, char** argv) {
+    const QString programa = QString::fromLocal8Bit(argv[0]);
+    if (argc > 1)
+        return QTest::qExec(&prueba, argc, argv);
+    QStringList funciones;
+    const QMetaObject& meta = *prueba.metaObject();
+    for (int i = meta.methodOffset(); i < meta.methodCount(); ++i) {
+        const QMetaMethod m = meta.method(i);
+        const QString nombre = QString::fromLatin1(m.name());
+        if (m.methodType() == QMetaMethod::Slot && m.access() == QMetaMethod::Private &&
+            m.parameterCount() == 0 && !nombre.endsWith(u"_data") &&
+            !QStringList{"initTestCase", "cleanupTestCase", "init", "cleanup"}.contains(nombre))
+            funciones << nombre;
+    }
+    const QTemporaryDir dir;
+    const QString registro = dir.filePath(QStringLiteral("registro.txt"));
+    int fallos = 0;
+    while (true) {
+        try {
+            return fallos + QTest::qExec(&prueba, QStringList{programa, "-o", registro + ",txt",
+                                                              "-o", "-,txt"} + funciones);
+        } catch (...) {
+            // QtTest has failed the function that threw, and stopped.
+            ++fallos;
+            QFile archivo(registro);
+            static const QRegularExpression fallida(
+                QStringLiteral("FAIL!  : \\w+::(\\w+)\\(.*\\) Caught unhandled exception"));
+            const QString texto = archivo.open(QIODevice::ReadOnly) ? QString::fromUtf8(archivo.readAll()) : "";
+            const qsizetype despues = funciones.indexOf(fallida.match(texto).captured(1));
+            if (despues < 0 || despues + 1 == funciones.size())
+                return fallos;
+            funciones = funciones.mid(despues + 1);
+        }
+    }
 }

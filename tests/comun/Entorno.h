@@ -137,3 +137,18 @@ QStringList LineasPdf(const QString& ruta);
 // The program folder the build lays out, and the folder of test data.
 QString CarpetaProgramaConstruida();
 QString DatoPrueba(const QString& nombre);
+
+// Runs the test functions of `prueba` as QTest::qExec does, except that an
+// exception escaping a function fails that function alone: the ones after it
+// still run. With arguments, QtTest runs what they ask as it always does.
+int EjecutarPruebas(QObject& prueba, int argc, char** argv);
+
+// QTEST_MAIN (Aplicacion QApplication) and QTEST_GUILESS_MAIN (QCoreApplication).
+#define PRUEBAS_MAIN(Clase, Aplicacion)                                                            \
+    int main(int argc, char** argv) {                                                              \
+        Aplicacion aplicacion(argc, argv);                                                         \
+        Aplicacion::setAttribute(Qt::AA_Use96Dpi, true);                                           \
+        Clase prueba;                                                                              \
+        QTEST_SET_MAIN_SOURCE_PATH                                                                 \
+        return EjecutarPruebas(prueba, argc, argv);                                                \
+    }

@@ -1,0 +1,1 @@
+INSERT INTO Datos (t_datos, t_archivo) VALUES ('D 001 O''Brien', 'lote.txt')
