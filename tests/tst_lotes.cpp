@@ -417,13 +417,13 @@ void PruebaLotes::esperaUnaBaseOcupada() {
         procesos.push_back(std::make_unique<QProcess>());
         procesos.back()->start(carpeta.Archivo(QStringLiteral("cobranzia")),
                                {QStringLiteral("--procesar"),
-                                carpeta.Escribir(QStringLiteral("l%1.txt").arg(i), Lote(10000, 'D'))});
+                                carpeta.Escribir(QStringLiteral("l%1.txt").arg(i), Lote(50000, 'D'))});
     }
     for (const auto& proceso : procesos) {
         QVERIFY(proceso->waitForFinished(300000));
         QVERIFY2(proceso->exitCode() == 0, proceso->readAllStandardError().constData());
     }
-    QCOMPARE(FilasGuardadas(carpeta.Base(), QStringLiteral("l15.txt")).size(), 10000);
+    QCOMPARE(FilasGuardadas(carpeta.Base(), QStringLiteral("l15.txt")).size(), 50000);
     QCOMPARE(ConsultarBase(carpeta.Base(), "SELECT count(*) FROM Historial"), QStringList{"16"});
     QCOMPARE(Ejecutar(carpeta.Archivo(QStringLiteral("cobranzia")), {"--historial", "--comprobar"})
                  .estado,

@@ -288,9 +288,13 @@ void PruebaServidor::filaRetenida() {
     programa.AbrirConexion(5000);
     QString fallo;
     std::jthread corrida([&] { fallo = Fallo([&] { EjecutarCorrida(programa, lote); }); });
-    // The run's own wait, then its row's, in a transaction of its own.
+    // A run that waits on the chain waits twice: its own wait, then its row's,
+    // in a transaction of its own, which the hold's end lets through.
+    const bool dosEsperas = fila == u"/historial" && !motivo.isEmpty();
+    if (!dosEsperas)
+        corrida.join();
     QStringList esperas{QString()};
-    QTRY_VERIFY(fila != u"/historial" || motivo.isEmpty() || [&] {
+    QTRY_VERIFY(!dosEsperas || [&] {
         const QString espera = SqlServidor(
             QStringLiteral("SELECT xact_start FROM pg_stat_activity WHERE application_name = "
                            "'cobranzia' AND wait_event_type = 'Lock'"),
@@ -300,7 +304,8 @@ void PruebaServidor::filaRetenida() {
         return esperas.size() == 3;
     }());
     PQclear(PQexec(otra.get(), "COMMIT"));
-    corrida.join();
+    if (corrida.joinable())
+        corrida.join();
     QVERIFY2(motivo.isEmpty() ? fallo.isEmpty() : fallo.startsWith(motivo), qPrintable(fallo));
     QCOMPARE(SqlServidor(QStringLiteral("SELECT resultado FROM Historial ORDER BY id DESC LIMIT 1")),
              QStringList{motivo.isEmpty() ? "completada" : "fallida"});
