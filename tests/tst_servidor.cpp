@@ -369,8 +369,9 @@ void PruebaServidor::dosPuestos_data() {
 void PruebaServidor::dosPuestos() {
     QFETCH(QString, cadena);
     QFETCH(QByteArray, pgpass);
-    // The desks' own temporary folder, where no copy of the drivers' settings is made.
-    QTemporaryDir temporal;
+    // The desks' own temporary folder, where no copy of the drivers' settings
+    // is made; isql runs there, where the desks' relative paths lead nowhere.
+    QTemporaryDir temporal(QDir::current().filePath(QStringLiteral("puestos-XXXXXX")));
     CarpetaPrueba puestos[2] = {CarpetaPrueba(false), CarpetaPrueba(false)};
     // The first run's rows take more than one block of the copy to the server.
     const int lineas[] = {4000, 1400};
@@ -416,7 +417,7 @@ void PruebaServidor::dosPuestos() {
     QCOMPARE(historial.Rota(), QString());
     QCOMPARE(historial.filas, corridas + 6);
     QProcess isql;
-    isql.setWorkingDirectory(QStringLiteral("/"));
+    isql.setWorkingDirectory(temporal.path());
     isql.start(QStringLiteral("isql"), {QStringLiteral("-b"), QStringLiteral("Cobranzia")});
     const qint64 pid = isql.processId();
     isql.write("SELECT count(*) FROM Datos WHERE t_archivo = 'lote01.txt'\n"
