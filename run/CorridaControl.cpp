@@ -253,12 +253,12 @@ ResultadoCorrida EjecutarCorrida(Programa& programa, const QString& ruta,
     Conexion& conexion = *programa.gConexion();
     ResultadoCorrida resultado;
     resultado.strArchivo = NombreDeCorrida(programa, ruta);
-    // The file's literal is the same on every row: written once; a name of
-    // spaces alone is the empty text, never Null.
-    const QString literalArchivo = FormatoSQL(resultado.strArchivo, tsTexto, false);
+    // The file's literal is the same on every row: written once.
+    const QString literalArchivo = FormatoSQL(resultado.strArchivo, tsTexto, true);
     resultado.corrida = NuevaCorrida();
     Historial::Fila fila = Historial::Nueva(programa, ruta);
-    fila[Historial::Archivo] = resultado.strArchivo;
+    // The history keys the run as Datos does.
+    fila[Historial::Archivo] = NombreGuardado(resultado.strArchivo);
     fila[Historial::Corrida] = resultado.corrida;
     LecturaArchivo lectura;
     bool cancelada = false;
@@ -290,9 +290,8 @@ ResultadoCorrida EjecutarCorrida(Programa& programa, const QString& ruta,
 }
 
 QString NombreDeCorrida(const Programa& programa, const QString& ruta) {
-    // A name that is not UTF-8 is stored, and listed, with its odd bytes as
-    // "\xFF"; trimmed as every row of Datos has always been keyed.
-    return NombreGuardado(NombreLegible(programa.gSistemaArchivos()->GetFileName(ruta)));
+    // A name that is not UTF-8 is stored, and listed, with its odd bytes as "\xFF".
+    return NombreLegible(programa.gSistemaArchivos()->GetFileName(ruta));
 }
 
 QString CalcularCodigoControl(const Programa& programa, const QString& ruta,

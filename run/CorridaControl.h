@@ -65,9 +65,10 @@ using AvanceCorrida = std::function<bool(const ProgresoCorrida&)>;
 ResultadoCorrida EjecutarCorrida(Programa& programa, const QString& ruta,
                                  const AvanceCorrida& avance = {});
 
-// The name that a run of the file at `ruta` stores its rows, its mark and its
-// history under: the path's last component, legible (NombreLegible) and
-// trimmed (NombreGuardado). Needs the file-system object.
+// The name of the file at `ruta` as a run shows it: the path's last
+// component, legible (NombreLegible). Its rows, its mark and its history
+// row are stored under that name trimmed (NombreGuardado). Needs the
+// file-system object.
 QString NombreDeCorrida(const Programa& programa, const QString& ruta);
 
 // The control code of the file at `ruta`, without touching any database;

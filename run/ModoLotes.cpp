@@ -221,7 +221,7 @@ int VerHistorial(Programa& programa, const LineaOrdenes& linea) {
         return Comprobar(conexion);
     Historial::Filtro filtro;
     if (!linea.archivo.isNull())
-        filtro.archivo = NombreDeCorrida(programa, linea.archivo);
+        filtro.archivo = NombreGuardado(NombreDeCorrida(programa, linea.archivo));
     if (linea.desde.isValid())
         filtro.desde = Historial::Momento(linea.desde.startOfDay());
     if (linea.hasta.isValid())

@@ -60,8 +60,6 @@ private slots:
     void muertoAMitadNoMezcla();
     void sinHilos();
     void historial();
-    void filasPlantadas_data();
-    void filasPlantadas();
 };
 
 void PruebaLotes::llamadas_data() {
@@ -126,11 +124,9 @@ void PruebaLotes::llamadas_data() {
     fila("datos vacío", {"--procesar", "<lote>", "--datos="}, 2, "", "--datos está vacío");
     fila("datos vacío aparte", {"--datos", "", "--procesar", "<lote>"}, 2, "", "--datos está");
     fila("servidor vacío", {"--procesar", "<lote>", "--servidor", " "}, 2, "", "--servidor está");
-    fila("variable de datos vacía", {"COBRANZIA_DATOS=", "--procesar", "<lote>"}, 2, "",
+    fila("variable de datos en blanco", {"COBRANZIA_DATOS=  ", "--historial"}, 2, "",
          "COBRANZIA_DATOS está vacío");
-    fila("variable de servidor vacía", {"COBRANZIA_SERVIDOR=", "<lote>"}, 2, "",
-         "COBRANZIA_SERVIDOR está vacío");
-    fila("variable de datos en blanco", {"COBRANZIA_DATOS=  ", "--historial"}, 2, "", "DATOS está");
+    fila("variable de servidor vacía", {"COBRANZIA_SERVIDOR=", "<lote>"}, 2, "", "DOR está vacío");
     fila("variable de servidor en blanco", {"COBRANZIA_SERVIDOR= ", "<lote>"}, 2, "", "DOR está");
     fila("datos dos veces", {"--procesar", "<lote>", "--datos=<carpeta>", "--datos=/"}, 2, "",
          "cobranzia: --datos se dio dos veces");
@@ -555,55 +551,15 @@ void PruebaLotes::historial() {
              qPrintable(verificada));
     carpeta.Escribir(QStringLiteral("a.txt"), Lote(4, 'A'));
     QVERIFY(correr({"--verificar", codigo, a}).salida.contains(u"Ninguna corrida completada"));
-}
 
-void PruebaLotes::filasPlantadas_data() {
-    QTest::addColumn<QStringList>("argumentos");
-    QTest::addColumn<int>("estado");
-    QTest::addColumn<QStringList>("esperados"); // in the output
-    QTest::addColumn<QString>("leido");         // the export, as Python reads it back
-    const QString danada = "cobranzia: la corrida 7 del historial está dañada: lineas «abc» no es "
-                           "un número entero\n";
-    QTest::newRow("tabla") << QStringList{"--historial"} << 1
-                           << QStringList{danada, R"(fallida\x1B[2J: error 0, a\b\x85)"} << "";
-    QTest::newRow("csv")
-        << QStringList{"--historial", "--formato", "csv"} << 1
-        << QStringList{R"(7,2026-12-07T10:00:00.000Z,,lotes,ana\r,\u202Epc,,,,,'=1+2\x1B[2J\t.txt,"'-2,""q""",12,,<sha>,\x1B]52;c;ZWNobw==\x07,abc,3,,completada,0,a\b\x85,)"
-                       "\r\n"}
-        << R"(=1+2\x1B[2J\t.txt:-2,"q":abc|=1+2\x1B[2J\t.txt:-2,"q":abc|p.txt:<carpeta>/p.txt:4)";
-    QTest::newRow("json")
-        << QStringList{"--historial", "--formato=json"} << 1
-        << QStringList{R"({"id":7,"inicio":"2026-12-07T10:00:00.000Z","fin":"","modo":"lotes","usuario":"ana\u000d","equipo":"\u202epc","version":"","motor":"","servidor":"","base":"","archivo":"=1+2\u001b[2J\u0009.txt","ruta":"-2,\"q\"","tamano":12,"modificado":"","sha256":"<sha>","codigo":"\u001b]52;c;ZWNobw==\u0007","lineas":null,"filas":3,"corrida":"","resultado":"completada","error_numero":0,"error_descripcion":"a\\b\u0085","cadena":"","campos_danados":["lineas"]})"}
-        << "=1+2\x1B[2J\t.txt:-2,\"q\":None|=1+2\x1B[2J\t.txt:-2,\"q\":None|p.txt:<carpeta>/"
-           "p.txt:4";
-    QTest::newRow("verificar")
-        << QStringList{"--verificar", "<codigo>", "<lote>"} << 0
-        << QStringList{R"(«=1+2\x1B[2J\t.txt»  ana\r en \u202Epc  código \x1B]52)"} << "";
-    QTest::newRow("comprobar")
-        << QStringList{"--historial", "--comprobar"} << 1
-        << QStringList{R"(rota en la corrida 7 (07/12/2026 10:00:00, archivo «=1+2\x1B[2J\t.txt»))"}
-        << "";
-}
-
-// Rows written into the history by hand, with escape sequences and a
-// non-number: every output shows them as data, never as commands.
-void PruebaLotes::filasPlantadas() {
-    QFETCH(QStringList, argumentos);
-    QFETCH(int, estado);
-    QFETCH(QStringList, esperados);
-    QFETCH(QString, leido);
-    CarpetaPrueba carpeta;
-    carpeta.CopiarEjecutable();
-    const QString programa = carpeta.Archivo(QStringLiteral("cobranzia"));
-    const QByteArray contenido = Lote(2, 'P');
-    const QString lote = carpeta.Escribir(QStringLiteral("p.txt"), contenido);
-    const QString codigo = Ejecutar(programa, {"--procesar", lote}).salida.trimmed();
-    const QString sha = QCryptographicHash::hash(contenido, QCryptographicHash::Sha256).toHex();
+    // Rows written by hand, with escape sequences and a non-number: every output
+    // shows them as data, never as commands, and the exports read back exact.
     Historial::Fila fila =
         QString("7|2026-12-07T10:00:00.000Z||lotes|ana\r|\u202Epc|||||=1+2\x1B[2J\t"
                 ".txt|-2,\"q\"|12|||\x1B]52;c;ZWNobw==\a|abc|3||completada|0|a\\b\u0085|")
             .split(u'|');
-    fila[Historial::Sha256] = sha;
+    fila[Historial::Sha256] =
+        QCryptographicHash::hash(Lote(4, 'A'), QCryptographicHash::Sha256).toHex();
     for (const char* id : {"7", "8"}) {
         fila[Historial::Id] = id;
         ConsultarBase(carpeta.Base(),
@@ -612,25 +568,49 @@ void PruebaLotes::filasPlantadas() {
                       fila);
         fila[Historial::Resultado] = "fallida\x1B[2J";
     }
-    argumentos.replaceInStrings("<lote>", lote).replaceInStrings("<codigo>", codigo);
-    QProcessEnvironment entorno = QProcessEnvironment::systemEnvironment();
-    entorno.insert("TZ", "UTC");
-    const Salida s = Ejecutar(programa, argumentos, entorno);
-    QCOMPARE(s.estado, estado);
-    const QString todo = s.salida + s.errores;
-    for (QString& esperado : esperados)
-        QVERIFY2(todo.contains(esperado.replace("<sha>", sha)), qPrintable(todo));
+    const QString danada = "cobranzia: la corrida 7 del historial está dañada: lineas «abc» no es "
+                           "un número entero\n";
+    const QString csv =
+        R"(=1+2\x1B[2J\t.txt:-2,"q":abc|=1+2\x1B[2J\t.txt:-2,"q":abc|nada.txt:<carpeta>/nada.txt:0|c.txt:<carpeta>/c.txt:3|b,"c".txt:<carpeta>/b,"c".txt:4|a.txt:<carpeta>/a.txt:5)";
+    const struct {
+        QStringList argumentos;
+        int estado;
+        QString esperado; // in the output
+        QString leido;    // the export, as Python reads it back
+    } salidas[] = {
+        {{"--historial"}, 1, danada, {}},
+        {{"--historial", "--formato", "csv"},
+         1,
+         R"(7,2026-12-07T10:00:00.000Z,,lotes,ana\r,\u202Epc,,,,,'=1+2\x1B[2J\t.txt,"'-2,""q""",12,,<sha>,\x1B]52;c;ZWNobw==\x07,abc,3,,completada,0,a\b\x85,)"
+         "\r\n",
+         csv},
+        {{"--historial", "--formato=json"},
+         1,
+         R"({"id":7,"inicio":"2026-12-07T10:00:00.000Z","fin":"","modo":"lotes","usuario":"ana\u000d","equipo":"\u202epc","version":"","motor":"","servidor":"","base":"","archivo":"=1+2\u001b[2J\u0009.txt","ruta":"-2,\"q\"","tamano":12,"modificado":"","sha256":"<sha>","codigo":"\u001b]52;c;ZWNobw==\u0007","lineas":null,"filas":3,"corrida":"","resultado":"completada","error_numero":0,"error_descripcion":"a\\b\u0085","cadena":"","campos_danados":["lineas"]})",
+         QString(csv).replace("\\x1B", "\x1B").replace("\\t", "\t").replace("abc", "None")},
+        {{"--verificar", codigo, a},
+         1,
+         R"(«=1+2\x1B[2J\t.txt»  ana\r en \u202Epc  código \x1B]52)",
+         {}},
+        {{"--historial", "--comprobar"}, 1, R"(, archivo «=1+2\x1B[2J\t.txt»))", {}},
+    };
     // No raw control, C1 or reordering character; CR only before LF.
     static const QRegularExpression crudo("[\\x00-\\x09\\x0B-\\x0C\\x0E-\\x1F\\x7F-\\x9F\\x{202A}-"
                                           "\\x{202E}\\x{2066}-\\x{2069}]|\\r(?!\\n)");
-    QVERIFY2(!todo.contains(crudo), qPrintable(todo));
-    if (leido.isEmpty())
-        return;
-    carpeta.Escribir(QStringLiteral("salida"), s.salida.toUtf8());
-    QCOMPARE(
-        LeidoPorPython(QTest::currentDataTag(), carpeta.Archivo("salida"), "archivo ruta lineas")
-            .replace(carpeta.Ruta(), "<carpeta>"),
-        leido);
+    for (const auto& [argumentos, estado, esperado, leido] : salidas) {
+        const Salida s = correr(argumentos);
+        const QString todo = s.salida + s.errores;
+        QCOMPARE(s.estado, estado);
+        QVERIFY2(todo.contains(QString(esperado).replace("<sha>", fila[Historial::Sha256])),
+                 qPrintable(todo));
+        QVERIFY2(!todo.contains(crudo), qPrintable(todo));
+        carpeta.Escribir(QStringLiteral("salida"), s.salida.toUtf8());
+        if (!leido.isEmpty())
+            QCOMPARE(LeidoPorPython(argumentos.constLast().section(u'=', -1),
+                                    carpeta.Archivo("salida"), "archivo ruta lineas")
+                         .replace(carpeta.Ruta(), "<carpeta>"),
+                     leido);
+    }
 }
 
 PRUEBAS_MAIN(PruebaLotes, QCoreApplication)

@@ -703,7 +703,7 @@ void PruebaVentana::historial() {
             textos << tabla->model()->index(f, c).data().toString();
         return textos;
     };
-    QCOMPARE(columna(1), (QStringList{"a.txtx", "a.txt ", "b.txt", "a.txt"}));
+    QCOMPARE(columna(1), (QStringList{"a.txtx", "a.txt", "b.txt", "a.txt"}));
     QCOMPARE(columna(3), (QStringList{"0", "1", "12.345", "2"}));
     QVERIFY2(columna(6)[0].startsWith("Fallida: No se encontró el archivo"),
              qPrintable(columna(6)[0]));
