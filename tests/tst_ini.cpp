@@ -1,6 +1,7 @@
 // The settings file: what reads back, what a write leaves in the file, and
 // the writes it refuses.
 
+#include "platform/archivos/ArchivoIni.h"
 #include "util/Ini.h"
 
 #include <QDir>
@@ -33,6 +34,7 @@ private slots:
     void escribir();
     void idaYVuelta_data();
     void idaYVuelta();
+    void otroEscritor();
 };
 
 void PruebaIni::leer_data() {
@@ -115,6 +117,23 @@ void PruebaIni::idaYVuelta() {
     QVERIFY(EscribirIni(ini, G, U, valor));
     QCOMPARE(LeerIni(ini, G, U, kDefecto), valor);
     QCOMPARE(Contenido(ini).count("UltRuta"), 1);
+}
+
+// Another writer's lines that land between the reading and the replacement are
+// noticed: the file is read again and changed anew, their lines kept once.
+void PruebaIni::otroEscritor() {
+    QTemporaryDir dir;
+    const QString ini = dir.filePath(QStringLiteral("odbc.ini"));
+    Poner(ini, "[Otra]\nA=1\n");
+    int vueltas = 0;
+    QVERIFY(ActualizarArchivoIni(ini, [&](ArchivoIni& leido) {
+        if (vueltas++ == 0)
+            Poner(ini, "[Otra]\nA=1\n[Ajena]\nB=2\n");
+        leido.Fijar(G, U, QStringLiteral("/n"));
+        return true;
+    }));
+    QCOMPARE(vueltas, 2);
+    QCOMPARE(Contenido(ini), QByteArray("[Otra]\nA=1\n[Ajena]\nB=2\n[General]\nUltRuta=/n\n"));
 }
 
 QTEST_GUILESS_MAIN(PruebaIni)
