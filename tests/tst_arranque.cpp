@@ -16,6 +16,7 @@
 #include <QLocalServer>
 #include <QPointer>
 #include <QProcess>
+#include <QScopeGuard>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
@@ -174,6 +175,12 @@ void PruebaArranque::canalAjeno() {
     QVERIFY(chmod(QFile::encodeName(publica.path()).constData(), 01777) == 0);
     const QByteArray entorno[] = {qgetenv("XDG_RUNTIME_DIR"), qgetenv("TMPDIR"),
                                   qgetenv("XDG_CACHE_HOME")};
+    // Restored also when a row fails: the next tests run where they should.
+    const auto restaurar = qScopeGuard([&] {
+        qputenv("XDG_RUNTIME_DIR", entorno[0]);
+        qputenv("TMPDIR", entorno[1]);
+        qputenv("XDG_CACHE_HOME", entorno[2]);
+    });
     const QString propia = QStringLiteral("cobranzia-%1").arg(getuid());
     const QString run = publica.filePath("run"), ajena = publica.filePath("ajena");
     const QString cache = publica.filePath("cache");
@@ -240,9 +247,6 @@ void PruebaArranque::canalAjeno() {
         QCOMPARE(cliente.readAllStandardOutput(), QByteArray("conectado\n"));
         QCOMPARE(pedidas.count(), 0);
     }
-    qputenv("XDG_RUNTIME_DIR", entorno[0]);
-    qputenv("TMPDIR", entorno[1]);
-    qputenv("XDG_CACHE_HOME", entorno[2]);
     if (elegida != u"run" || !caso.contains(u"par"))
         QCOMPARE(entradas(run), antes[0]);
     QCOMPARE(entradas(ajena), antes[1]);
