@@ -1,5 +1,6 @@
 #include "app/modGral.h"
 #include "platform/gui/Aplicacion.h"
+#include "platform/proceso/CarpetaPrivada.h"
 #include "platform/proceso/Mensajes.h"
 #include "platform/proceso/Rutas.h"
 #include "run/LineaOrdenes.h"
@@ -7,6 +8,7 @@
 #include "run/Programa.h"
 
 int main(int argc, char** argv) {
+    CarpetaPrivada::Preparar();
     QCoreApplication::setApplicationName(TituloAplicacion);
     QCoreApplication::setApplicationVersion(QStringLiteral(COBRANZIA_VERSION));
     QStringList argumentos;

@@ -4,6 +4,9 @@
 #include "app/frmPrincipal.h"
 #include "app/modGral.h"
 #include "platform/base/BaseDatos.h"
+#include "platform/proceso/CarpetaPrivada.h"
+#include "platform/proceso/CerrojoArchivo.h"
+#include "platform/proceso/ErrorEjecucion.h"
 #include "platform/proceso/InstanciaUnica.h"
 #include "run/Programa.h"
 #include "tests/comun/Entorno.h"
@@ -11,9 +14,10 @@
 #include <QDir>
 #include <QFile>
 #include <QLocalServer>
-#include <QLockFile>
 #include <QPointer>
 #include <QProcess>
+#include <QScopeGuard>
+#include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -40,6 +44,9 @@ private slots:
     void procesos();
     void canalAjeno_data();
     void canalAjeno();
+    void canalPerdido();
+    void senales_data();
+    void senales();
 };
 
 void PruebaArranque::arranqueNormal() {
@@ -109,7 +116,7 @@ void PruebaArranque::avisoSiNoSePuedeRegistrar() {
 }
 
 // A second start ends at once and registers nothing; of two started together
-// one stays; a first copy killed does not block the next.
+// one stays (what a killed copy leaves: see senales).
 void PruebaArranque::procesos() {
     CarpetaPrueba carpeta;
     carpeta.CopiarEjecutable();
@@ -130,64 +137,181 @@ void PruebaArranque::procesos() {
     QVERIFY(!QFile::exists(ArchivoOdbcIni()));
     QCOMPARE(viva.state(), QProcess::Running);
 
-    ::kill(pid_t(viva.processId()), SIGKILL);
+    viva.kill();
     QVERIFY(viva.waitForFinished(60000));
-    QProcess siguiente;
-    siguiente.start(programa, {});
-    QVERIFY(EsperarArranque(carpeta));
-    QCOMPARE(siguiente.state(), QProcess::Running);
-    siguiente.kill();
-    siguiente.waitForFinished();
 }
 
 void PruebaArranque::canalAjeno_data() {
     QTest::addColumn<QString>("caso");
-    for (const char* caso : {"temporal de otro usuario", "temporal abierta", "run abierta",
-                             "run, cerrojo de otro usuario", "run, socket de otro usuario"})
-        QTest::newRow(caso) << QString::fromLatin1(caso);
+    QTest::addColumn<QString>("elegida"); // the private folder: run, tmp, cache, or none
+    const auto fila = [](const char* caso, const char* elegida) {
+        QTest::newRow(caso) << QString::fromUtf8(caso) << QString::fromLatin1(elegida);
+    };
+    fila("temporal: carpeta de otro usuario", "cache");
+    fila("temporal abierta", "cache");
+    fila("temporal de otro usuario", "cache");
+    fila("run de otro usuario", "tmp");
+    fila("run propia 0770", "tmp");
+    fila("run abierta", "tmp");
+    fila("run, cerrojo de otro usuario", "run");
+    fila("run, cerrojo del grupo", "run");
+    fila("run, socket de otro usuario", "run");
+    fila("run, socket del grupo", "run");
+    fila("run, par de otro usuario", "run");
+    fila("ninguna: temporal y caché de otro usuario", "");
 }
 
-// Another user's or an open place of the single-instance channel: this copy
-// neither trusts it nor sends it a path, makes nothing there, and its window opens.
+// The private folder is the user's alone, wherever another user owns or may
+// write a candidate; the single-instance channel neither trusts another user's
+// or an open lock, socket or peer, nor sends it a path, and makes nothing there.
 void PruebaArranque::canalAjeno() {
     QFETCH(QString, caso);
+    QFETCH(QString, elegida);
     const UsuarioPrueba otro;
     if (!otro.Hecho())
         QSKIP("hace falta root para crear otro usuario");
     // Short: a socket's path has room for 107 bytes.
     QTemporaryDir publica(QStringLiteral("/tmp/cobranzia-prueba-XXXXXX"));
     QVERIFY(chmod(QFile::encodeName(publica.path()).constData(), 01777) == 0);
-    const QByteArray entorno[] = {qgetenv("XDG_RUNTIME_DIR"), qgetenv("TMPDIR")};
-    qputenv("TMPDIR", QFile::encodeName(publica.path()));
-    const bool run = caso.startsWith(u"run");
-    const QString canal = publica.filePath(run ? QStringLiteral("run")
-                                               : QStringLiteral("cobranzia-%1").arg(getuid()));
-    run ? qputenv("XDG_RUNTIME_DIR", QFile::encodeName(canal)) : qunsetenv("XDG_RUNTIME_DIR");
-    if (caso.contains(u"temporal de otro"))
-        QCOMPARE(otro.Ejecutar({"mkdir", "-m", "777", canal}).estado, 0);
-    if (run || caso.contains(u"abierta"))
-        QVERIFY(QDir().mkpath(canal) && chmod(QFile::encodeName(canal).constData(),
-                                              caso.contains(u"abierta") ? 0777 : 0700) == 0);
+    const QByteArray entorno[] = {qgetenv("XDG_RUNTIME_DIR"), qgetenv("TMPDIR"),
+                                  qgetenv("XDG_CACHE_HOME")};
+    // Restored also when a row fails: the next tests run where they should.
+    const auto restaurar = qScopeGuard([&] {
+        qputenv("XDG_RUNTIME_DIR", entorno[0]);
+        qputenv("TMPDIR", entorno[1]);
+        qputenv("XDG_CACHE_HOME", entorno[2]);
+    });
+    const QString propia = QStringLiteral("cobranzia-%1").arg(getuid());
+    const QString run = publica.filePath("run"), ajena = publica.filePath("ajena");
+    const QString cache = publica.filePath("cache");
+    // Another user's, or open to the group: `modo` 0 gives it to the other user.
+    const auto ceder = [&](const QString& ruta, mode_t modo) {
+        const QByteArray local = QFile::encodeName(ruta);
+        return modo ? chmod(local.constData(), modo)
+                    : chown(local.constData(), uid_t(otro.Uid()), 0);
+    };
+    QVERIFY(QDir().mkpath(cache) && QDir().mkpath(ajena) && ceder(ajena, 0) == 0);
+    const bool enRun = caso.startsWith(u"run");
+    const bool sinTmp = caso.startsWith(u"temporal de otro") || caso.startsWith(u"ninguna");
+    qputenv("TMPDIR", QFile::encodeName(sinTmp ? ajena : publica.path()));
+    qputenv("XDG_CACHE_HOME", QFile::encodeName(caso.startsWith(u"ninguna") ? ajena : cache));
+    enRun ? qputenv("XDG_RUNTIME_DIR", QFile::encodeName(run)) : qunsetenv("XDG_RUNTIME_DIR");
+    if (caso.contains(u"carpeta de otro"))
+        QCOMPARE(otro.Ejecutar({"mkdir", "-m", "700", publica.filePath(propia)}).estado, 0);
+    if (caso == u"temporal abierta")
+        QVERIFY(QDir().mkpath(publica.filePath(propia)) &&
+                ceder(publica.filePath(propia), 0777) == 0);
+    if (enRun)
+        QVERIFY(QDir().mkpath(run) && ceder(run, caso.contains(u"abierta")       ? 0777
+                                                 : caso.contains(u"0770")        ? 0770
+                                                 : caso.contains(u"run de otro") ? 0
+                                                                                 : 0700) == 0);
     const QString clave = InstanciaUnica::ClavePrograma(QDir::currentPath());
-    const QString cerrojo = canal + u'/' + clave + QStringLiteral(".lock");
-    const QString socket = canal + u'/' + clave + QStringLiteral(".socket");
-    QLockFile suyo(cerrojo);
+    const QString cerrojo = run + u'/' + clave + QStringLiteral(".lock");
+    const QString socket = run + u'/' + clave + QStringLiteral(".socket");
+    const mode_t modo = caso.contains(u"grupo") ? 0660 : 0;
+    CerrojoArchivo suyo(cerrojo);
     QLocalServer escucha;
     if (caso.contains(u"cerrojo"))
-        QVERIFY(QFile(cerrojo).open(QIODevice::WriteOnly) &&
-                chown(QFile::encodeName(cerrojo).constData(), uid_t(otro.Uid()), 0) == 0);
+        QVERIFY(QFile(cerrojo).open(QIODevice::WriteOnly) && ceder(cerrojo, modo) == 0);
     if (caso.contains(u"socket"))
-        QVERIFY(suyo.tryLock(0) && escucha.listen(socket) &&
-                chown(QFile::encodeName(socket).constData(), uid_t(otro.Uid()), 0) == 0);
-    const QStringList antes = QDir(canal).entryList(QDir::AllEntries | QDir::NoDotAndDotDot);
+        QVERIFY(suyo.Tomar(0) == CerrojoArchivo::Estado::Tomado && escucha.listen(socket) &&
+                ceder(socket, modo ? 0770 : 0) == 0);
+    const auto entradas = [](const QString& carpeta) {
+        return QDir(carpeta).entryList(QDir::AllEntries | QDir::System | QDir::NoDotAndDotDot);
+    };
+    const QStringList antes[] = {entradas(run), entradas(ajena)};
+    QString lugar;
+    try {
+        lugar = CarpetaPrivada::DelUsuario();
+    } catch (const ErrorEjecucion& e) {
+        QVERIFY(e.Descripcion().startsWith(QStringLiteral("No hay una carpeta privada")));
+    }
+    const QHash<QString, QString> lugares{
+        {"run", run}, {"tmp", publica.filePath(propia)}, {"cache", cache + u'/' + propia}};
+    QCOMPARE(lugar, lugares.value(elegida));
     InstanciaUnica instancia(clave, QStringLiteral("/secreto/lote.txt"));
     QVERIFY(!instancia.PrevInstance());
-    qputenv("XDG_RUNTIME_DIR", entorno[0]);
-    qputenv("TMPDIR", entorno[1]);
-    QCOMPARE(QDir(canal).entryList(QDir::AllEntries | QDir::NoDotAndDotDot), antes);
+    if (caso.contains(u"par de otro")) {
+        // A client of another user reaches the listening copy, and is cut off unheard.
+        QSignalSpy pedidas(&instancia, &InstanciaUnica::ActivacionPedida);
+        QProcess cliente;
+        cliente.start("setpriv", {"--reuid", QString::number(otro.Uid()), "--regid", "0",
+                                  "--clear-groups", "--inh-caps=+dac_override",
+                                  "--ambient-caps=+dac_override", "/usr/bin/python3", "-c",
+                                  "import socket,sys; s=socket.socket(socket.AF_UNIX); "
+                                  "s.connect(sys.argv[1]); print('conectado', flush=True); "
+                                  "s.sendall(b'activar\\t/secreto\\n'); s.recv(9)",
+                                  socket});
+        QTRY_COMPARE(cliente.state(), QProcess::NotRunning);
+        QCOMPARE(cliente.readAllStandardOutput(), QByteArray("conectado\n"));
+        QCOMPARE(pedidas.count(), 0);
+    }
+    if (elegida != u"run" || !caso.contains(u"par"))
+        QCOMPARE(entradas(run), antes[0]);
+    QCOMPARE(entradas(ajena), antes[1]);
     // A local connection is queued when connect returns: had the copy made one,
     // it would be waiting now.
     QVERIFY(!escucha.waitForNewConnection(0));
+}
+
+// A first copy that holds the lock but cannot be reached: a later start keeps
+// its file (its window opens with it) and answers the starts after it.
+void PruebaArranque::canalPerdido() {
+    CarpetaPrueba carpeta;
+    carpeta.CopiarEjecutable();
+    const QString clave = InstanciaUnica::ClavePrograma(carpeta.Ruta());
+    InstanciaUnica primera(clave);
+    QVERIFY(!primera.PrevInstance());
+    QVERIFY(QFile::remove(qEnvironmentVariable("XDG_RUNTIME_DIR") + u'/' + clave + ".socket"));
+    InstanciaUnica segunda(clave, QStringLiteral("/lotes/uno.txt"));
+    QVERIFY(!segunda.PrevInstance());
+    QSignalSpy pedidas(&segunda, &InstanciaUnica::ActivacionPedida);
+    QProcess tercera;
+    tercera.start(carpeta.Archivo("cobranzia"), {carpeta.Escribir("dos.txt", "D1\n")});
+    QTRY_COMPARE(pedidas.count(), 1);
+    QCOMPARE(pedidas.at(0).at(0).toString(), carpeta.Archivo("dos.txt"));
+    QVERIFY(tercera.waitForFinished(60000));
+    QCOMPARE(tercera.exitCode(), 0);
+}
+
+void PruebaArranque::senales_data() {
+    QTest::addColumn<int>("senal");
+    for (const int senal : {SIGTERM, SIGHUP, SIGINT, SIGKILL})
+        QTest::newRow(sigabbrev_np(senal)) << senal;
+}
+
+// A window ended by a signal leaves no private folder, lock or socket behind,
+// and still ends by that signal; what SIGKILL left, the next start removes.
+void PruebaArranque::senales() {
+    QFETCH(int, senal);
+    CarpetaPrueba carpeta;
+    carpeta.CopiarEjecutable();
+    const QDir run(qEnvironmentVariable("XDG_RUNTIME_DIR"));
+    const auto entradas = [&] {
+        return run.entryList(QDir::AllEntries | QDir::System | QDir::NoDotAndDotDot);
+    };
+    const QStringList antes = entradas();
+    const auto nuevas = [&] {
+        QStringList lista = entradas();
+        lista.removeIf([&](const QString& e) { return antes.contains(e); });
+        return lista;
+    };
+    QProcess ventana;
+    // Whatever this test was started with, the window gets every signal at its default.
+    ventana.start("env", {"--default-signal", carpeta.Archivo("cobranzia")});
+    QVERIFY(ventana.waitForStarted());
+    const QString propia = QStringLiteral("cobranzia-proceso-%1").arg(ventana.processId());
+    QTRY_VERIFY(nuevas().contains(propia) && !nuevas().filter(".socket").isEmpty());
+    ::kill(pid_t(ventana.processId()), senal);
+    QVERIFY(ventana.waitForFinished(60000));
+    QCOMPARE(ventana.exitStatus(), QProcess::CrashExit);
+    QCOMPARE(nuevas().contains(propia), senal == SIGKILL);
+    if (senal == SIGKILL)
+        QCOMPARE(Ejecutar(carpeta.Archivo("cobranzia"), {"--version"}).estado, 0);
+    else
+        QCOMPARE(nuevas(), QStringList());
+    QVERIFY(!nuevas().contains(propia));
 }
 
 PRUEBAS_MAIN(PruebaArranque, QApplication)

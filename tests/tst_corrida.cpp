@@ -69,6 +69,15 @@ void PruebaCorrida::codigoYFilas_data() {
                                       << "75702EF4890176B84C85B7E34EC9E12D";
     QTest::newRow("CR suelto") << QByteArray("a\rb\r\n") << QStringList{"a\rb"}
                                << "2132B3BDA00D60E52785208164BFF1C8";
+    QTest::newRow("CR sueltos en CR LF")
+        << QByteArray("D001 a\rb\rc\rd\r\nD002\r\n") << QStringList{"D001 a\rb\rc\rd", "D002"}
+        << "2C10D146685F19451073475973F573EF";
+    QTest::newRow("dos CR antes del LF")
+        << QByteArray("D1\r\r\n") << QStringList{"D1\r"} << "3349B03A0C384A5D0F30846EB48FF89B";
+    QTest::newRow("UTF-8 cortado al final")
+        << QByteArray("D\xC3\xB1\r\nD\xC3")
+        << QStringList{QStringLiteral("DÃ±"), QStringLiteral("DÃ")}
+        << "B8AFBDCB8EAED47CD1404A0EDD4A0D67";
     QTest::newRow("Windows-1252") << QByteArray("NU\xD1"
                                                 "EZ \x80\x81\x8D\x8F\x90\x9D\xFF\n")
                                   << QStringList{QStringLiteral(
@@ -90,6 +99,9 @@ void PruebaCorrida::codigoYFilas_data() {
     QTest::newRow("línea de 1 MiB")
         << QByteArray(1 << 20, 'x') + "\r\n"
         << QStringList{QString(1 << 20, u'x')} << "B561F87202D04959E37588EE05CF5B10";
+    QTest::newRow("última línea de 1 MiB sin fin")
+        << QByteArray(1 << 20, 'x') << QStringList{QString(1 << 20, u'x')}
+        << "B561F87202D04959E37588EE05CF5B10";
     QTest::newRow("no todo UTF-8") << QByteArray("D1\r\nD\xD1\r\nD\xC3\xB1\r\n")
                                    << QStringList{"D1", QStringLiteral("DÑ"), QStringLiteral("DÃ±")}
                                    << "745A3955DDBE9B85677940E0E114EEAF";
@@ -152,7 +164,6 @@ void PruebaCorrida::fallos_data() {
         << "enorme" << int(ErrorLineaDemasiadoLarga) << "supera el máximo";
     const QString cr = QStringLiteral("terminan solo en CR");
     QTest::newRow("fines de línea CR") << "H1\rD1\rD2\r" << int(ErrorFinesDeLineaCR) << cr;
-    QTest::newRow("CR y un LF al final") << "H1\rD1\rD2\r\n" << int(ErrorFinesDeLineaCR) << cr;
     QTest::newRow("fines CR en 2 MB") << "CR largo" << int(ErrorFinesDeLineaCR) << cr;
     QTest::newRow("COMMIT que falla") << "commit" << int(Errores::BaseDatos) << "bloqueada";
     QTest::newRow("base bloqueada") << "bloqueada" << int(Errores::BaseDatos) << "bloqueada";

@@ -1,9 +1,13 @@
 // The data-source registrar: every decision for requests 1 and 3 against the
-// user's ODBC settings file, the reasons it gives, and four programs at once.
+// user's ODBC settings file, the reasons it gives, its lock, and four programs
+// and another writer at once.
 
 #include "dsn/CDSN.h"
+#include "platform/archivos/ArchivoIni.h"
 #include "platform/odbc/InstaladorOdbc.h"
 #include "platform/odbc/OdbcSqlite.h"
+#include "platform/proceso/CerrojoArchivo.h"
+#include "platform/proceso/ErrorEjecucion.h"
 #include "tests/comun/Entorno.h"
 
 #include <QDir>
@@ -13,6 +17,7 @@
 
 #include <cerrno>
 #include <cstring>
+#include <optional>
 
 #include <sys/stat.h>
 #include <unistd.h>
@@ -154,6 +159,8 @@ void PruebaDsn::instaladorQueRehusa_data() {
     fila("ilegible para el usuario", "ilegible", "no se puede leer: ");
     fila("disco lleno", "lleno", QStringLiteral("No queda espacio en el dispositivo"));
     fila("nuevo con umask 000", "nuevo", "");
+    fila("cerrojo de un programa muerto", "abandonado", "");
+    fila("cerrojo tomado", "tomado", "otro programa tiene tomado el cerrojo «<c>/odbc.ini.lock»");
 }
 
 // The user's settings file is replaced only when it was read whole; the
@@ -191,15 +198,21 @@ void PruebaDsn::instaladorQueRehusa() {
     if (caso == u"solo lectura" || ajeno)
         QVERIFY(QFile::setPermissions(ini, ajeno ? QFile::ReadOwner | QFile::WriteOwner
                                                  : QFile::Permissions(QFile::ReadOwner)));
-    // Room for the lock beside the file, and not a byte more.
+    // Room for the lock beside the file (an empty one), and not a byte more.
     if (caso == u"lleno") {
         ini = carpeta.Archivo(QStringLiteral("lleno/odbc.ini"));
         QVERIFY(QDir(carpeta.Ruta()).mkdir(QStringLiteral("lleno")));
         if (Ejecutar("mount", {"-t", "tmpfs", "-o", "size=8k", "tmpfs", carpeta.Archivo("lleno")})
                 .estado != 0)
             QSKIP("montar un disco pequeño necesita ser root");
-        carpeta.Escribir(QStringLiteral("lleno/relleno"), QByteArray(4096, 'x'));
+        carpeta.Escribir(QStringLiteral("lleno/relleno"), QByteArray(8192, 'x'));
     }
+    std::optional<CerrojoArchivo> otro;
+    if (caso == u"abandonado")
+        carpeta.Escribir(QStringLiteral("odbc.ini.lock"), "4242\ncobranzia\n");
+    if (caso == u"tomado")
+        QVERIFY(otro.emplace(ini + QStringLiteral(".lock")).Tomar(0) ==
+                CerrojoArchivo::Estado::Tomado);
     if (ajeno &&
         (geteuid() != 0 || chmod(QFile::encodeName(carpeta.Ruta()).constData(), 0777) != 0))
         QSKIP("leer como otro usuario necesita ser root");
@@ -211,6 +224,7 @@ void PruebaDsn::instaladorQueRehusa() {
     if (ajeno)
         QCOMPARE(seteuid(0), 0);
     umask(mascara);
+    otro.reset();
     qputenv("ODBCINI", odbcini);
     if (caso == u"lleno")
         Ejecutar("umount", {carpeta.Archivo("lleno")});
@@ -243,6 +257,10 @@ void PruebaDsn::cuatroALaVez() {
                 carpeta->Archivo(QStringLiteral("cobranzia")),
                 {QStringLiteral("--procesar"), carpeta->Escribir(QStringLiteral("l.txt"), "D1\n")});
         }
+        // Meanwhile this process adds data sources of its own: none is lost or doubled.
+        for (int i = 0; i < 8; ++i)
+            QVERIFY(WritePrivateProfileString(QStringLiteral("Ajena%1").arg(i), "Driver", "x",
+                                              ArchivoOdbcIni()));
         for (const auto& proceso : procesos) {
             QVERIFY(proceso->waitForFinished(60000));
             QCOMPARE(proceso->exitCode(), 0);
@@ -250,7 +268,7 @@ void PruebaDsn::cuatroALaVez() {
         }
         const QByteArray texto = Contenido();
         QVERIFY2(texto.startsWith(kOtra) && texto.count("[Cobranzia]") == 1 &&
-                     texto.count("Driver=SQLite3") == 1,
+                     texto.count("Driver=SQLite3") == 1 && texto.count("Driver=x\n") == 8,
                  texto.constData());
         const QString dbq = DbqRegistrado();
         QVERIFY(std::any_of(carpetas.begin(), carpetas.end(),
@@ -258,20 +276,24 @@ void PruebaDsn::cuatroALaVez() {
     }
 }
 
-// A path with a ";" reaches the driver through a link in a temporary folder;
-// one that could not be made is tried again on the next call.
+// A path with a ";" reaches the driver through a link in the process's private
+// folder; a private folder under a ";" is no use to the driver either: said, not cut.
 void PruebaDsn::puntoYComa() {
     CarpetaPrueba carpeta;
-    QVERIFY(QDir().mkdir(carpeta.Archivo(QStringLiteral("a;b"))));
+    const QString puntoYComa = carpeta.Archivo(QStringLiteral("a;b"));
+    QVERIFY(QDir().mkdir(puntoYComa) &&
+            chmod(QFile::encodeName(puntoYComa).constData(), 0700) == 0);
     const QString base = carpeta.Escribir(QStringLiteral("a;b/x.mdb"), "x");
-    const QByteArray tmp = qgetenv("TMPDIR");
-    // A temporary folder under a ";" is no use to the driver either.
-    qputenv("TMPDIR", QFile::encodeName(carpeta.Archivo(QStringLiteral("a;b"))));
-    QVERIFY(CadenaOdbcSqlite(base).contains(base));
-    qputenv("TMPDIR", tmp.isEmpty() ? QByteArray("/tmp") : tmp);
+    const QByteArray run = qgetenv("XDG_RUNTIME_DIR");
+    qputenv("XDG_RUNTIME_DIR", QFile::encodeName(puntoYComa));
+    QVERIFY_THROWS_EXCEPTION(ErrorEjecucion, CadenaOdbcSqlite(base));
+    qputenv("XDG_RUNTIME_DIR", run);
+    QCOMPARE(QDir(puntoYComa).entryList(QDir::AllEntries | QDir::NoDotAndDotDot),
+             QStringList{"x.mdb"});
     const QString cadena = CadenaOdbcSqlite(base);
     const QString enlace = cadena.section(u';', 1, 1).section(u'=', 1);
-    QVERIFY2(QFileInfo(enlace).canonicalFilePath() == QFileInfo(base).canonicalFilePath(),
+    QVERIFY2(enlace.startsWith(QFile::decodeName(run) + QStringLiteral("/cobranzia-proceso-")) &&
+                 QFileInfo(enlace).canonicalFilePath() == QFileInfo(base).canonicalFilePath(),
              qPrintable(cadena));
 }
 

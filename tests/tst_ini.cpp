@@ -2,6 +2,7 @@
 // the writes it refuses.
 
 #include "tests/comun/Entorno.h"
+#include "platform/archivos/ArchivoIni.h"
 #include "util/Ini.h"
 
 #include <QDir>
@@ -32,6 +33,7 @@ private slots:
     void leer();
     void escribir_data();
     void escribir();
+    void otroEscritor();
 };
 
 void PruebaIni::leer_data() {
@@ -97,6 +99,23 @@ void PruebaIni::escribir() {
     // Nothing but the settings file is left in the folder.
     QCOMPARE(QDir(dir.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden),
              QStringList{"Cobranzia.dat"});
+}
+
+// Another writer's lines that land between the reading and the replacement are
+// noticed: the file is read again and changed anew, their lines kept once.
+void PruebaIni::otroEscritor() {
+    QTemporaryDir dir;
+    const QString ini = dir.filePath(QStringLiteral("odbc.ini"));
+    Poner(ini, "[Otra]\nA=1\n");
+    int vueltas = 0;
+    QVERIFY(ActualizarArchivoIni(ini, [&](ArchivoIni& leido) {
+        if (vueltas++ == 0)
+            Poner(ini, "[Otra]\nA=1\n[Ajena]\nB=2\n");
+        leido.Fijar(G, U, QStringLiteral("/n"));
+        return true;
+    }));
+    QCOMPARE(vueltas, 2);
+    QCOMPARE(Contenido(ini), QByteArray("[Otra]\nA=1\n[Ajena]\nB=2\n[General]\nUltRuta=/n\n"));
 }
 
 PRUEBAS_MAIN(PruebaIni, QCoreApplication)

@@ -2,6 +2,7 @@
 
 #include "platform/archivos/TextosArchivos.h"
 #include "platform/proceso/Descriptor.h"
+#include "platform/proceso/CerrojoArchivo.h"
 #include "platform/proceso/MotivoSistema.h"
 #include "platform/proceso/Rutas.h"
 
@@ -120,25 +121,62 @@ QString MotivoSustitucion(const QByteArray& local, mode_t& modo) {
     return QString();
 }
 
+// Why the lock beside the file could not be taken: its folder is missing or
+// refuses it, or what the lock itself says (another program holds it).
+QString MotivoCerrojo(const CerrojoArchivo& cerrojo, const QByteArray& local) {
+    const qsizetype barra = local.lastIndexOf('/');
+    const QByteArray carpeta = barra < 0 ? QByteArray(".") : local.left(qMax<qsizetype>(barra, 1));
+    struct stat info {};
+    const bool hay = ::stat(carpeta.constData(), &info) == 0;
+    if (!hay || !S_ISDIR(info.st_mode))
+        return TextosArchivos::SinCarpeta.arg(RutaDesdeBytes(carpeta),
+                                              Sistema(hay ? ENOTDIR : errno));
+    if (::access(carpeta.constData(), W_OK) != 0)
+        return TextosArchivos::NoSeEscribe.arg(Sistema());
+    return cerrojo.Motivo();
+}
+
+// The bytes at `ruta` as a reading sees them: missing, unreadable, or at most
+// `maximo` + 1 bytes.
+struct Lectura {
+    int error = 0;
+    bool ordinario = true;
+    QByteArray contenido;
+    bool operator==(const Lectura&) const = default;
+};
+
+Lectura Leer(const QByteArray& local, qint64 maximo) {
+    Lectura leida;
+    // Not blocking: a pipe in the file's place must not hold the program.
+    const Descriptor fd(::open(local.constData(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
+    if (!fd.Valido()) {
+        leida.error = errno;
+        return leida;
+    }
+    struct stat info {};
+    if (::fstat(fd.get(), &info) != 0 || !S_ISREG(info.st_mode))
+        leida.ordinario = false;
+    else if (!LeerHasta(fd.get(), maximo + 1, leida.contenido))
+        leida.error = errno;
+    return leida;
+}
+
 } // namespace
 
 ArchivoIni::ArchivoIni(const QString& ruta)
     : ruta_(ruta) {
-    // Not blocking: a pipe in the file's place must not hold the program.
-    const Descriptor fd(::open(RutaABytes(ruta).constData(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
-    if (!fd.Valido()) {
-        if (errno != ENOENT)
-            motivo_ = TextosArchivos::NoLeido.arg(Sistema());
+    const Lectura leida = Leer(RutaABytes(ruta), LongitudMaxima);
+    leido_ = leida.contenido;
+    existia_ = leida.error != ENOENT;
+    if (leida.error == ENOENT)
         return;
-    }
-    struct stat info {};
-    QByteArray contenido;
-    if (::fstat(fd.get(), &info) != 0 || !S_ISREG(info.st_mode))
+    if (leida.error != 0)
+        motivo_ = TextosArchivos::NoLeido.arg(Sistema(leida.error));
+    else if (!leida.ordinario)
         motivo_ = TextosArchivos::NoOrdinario;
-    else if (!LeerHasta(fd.get(), LongitudMaxima + 1, contenido))
-        motivo_ = TextosArchivos::NoLeido.arg(Sistema());
-    else if (contenido.size() > LongitudMaxima)
+    else if (leida.contenido.size() > LongitudMaxima)
         motivo_ = TextosArchivos::Grande.arg(LongitudMaxima);
+    QByteArray contenido = leida.contenido;
     contenido.truncate(LongitudMaxima);
     if (contenido.isEmpty())
         return;
@@ -253,8 +291,15 @@ bool ArchivoIni::Guardar(QString* motivo) const {
         const bool escrito = ::fchmod(fd.get(), modo) == 0 && EscribirTodo(fd.get(), contenido) &&
                              ::fsync(fd.get()) == 0;
         const int error = errno;
-        if (fd.Cerrar() != 0 || !escrito || ::rename(temporal.constData(), local.constData()) != 0)
+        const bool cerrado = fd.Cerrar() == 0;
+        // Another writer's change since the reading would be lost: the caller reads again.
+        const Lectura antes{existia_ ? 0 : ENOENT, true, leido_};
+        if (!cerrado || !escrito)
             porque = TextosArchivos::NoSeEscribe.arg(Sistema(escrito ? errno : error));
+        else if (Leer(local, LongitudMaxima) != antes)
+            porque = TextosArchivos::CambioAjeno;
+        else if (::rename(temporal.constData(), local.constData()) != 0)
+            porque = TextosArchivos::NoSeEscribe.arg(Sistema());
         if (!porque.isEmpty())
             ::unlink(temporal.constData());
     }
@@ -279,11 +324,31 @@ int GetPrivateProfileString(const QString& seccion, const QString& clave, const 
     return static_cast<int>(copiados);
 }
 
+bool ActualizarArchivoIni(const QString& ruta, const std::function<bool(ArchivoIni&)>& cambio,
+                          QString* motivo) {
+    QString porque;
+    CerrojoArchivo cerrojo(ruta + QStringLiteral(".lock"));
+    if (cerrojo.Tomar(ArchivoIni::EsperaCerrojo) != CerrojoArchivo::Estado::Tomado) {
+        porque = MotivoCerrojo(cerrojo, RutaABytes(ruta));
+    } else {
+        for (int intento = 0; intento < ArchivoIni::Intentos; ++intento) {
+            ArchivoIni ini(ruta);
+            porque.clear();
+            if (!cambio(ini) || ini.Guardar(&porque) || porque != TextosArchivos::CambioAjeno)
+                break;
+        }
+    }
+    if (motivo)
+        *motivo = porque;
+    return porque.isEmpty();
+}
+
 bool WritePrivateProfileString(const QString& seccion, const QString& clave, const QString& valor,
                                const QString& archivo) {
     if (TieneSaltoLinea(seccion) || TieneSaltoLinea(clave) || TieneSaltoLinea(valor))
         return false;
-    ArchivoIni ini(archivo);
-    ini.Fijar(seccion, clave, valor);
-    return ini.Guardar();
+    return ActualizarArchivoIni(archivo, [&](ArchivoIni& ini) {
+        ini.Fijar(seccion, clave, valor);
+        return true;
+    });
 }

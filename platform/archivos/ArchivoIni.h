@@ -4,6 +4,8 @@
 #include <QList>
 #include <QString>
 
+#include <functional>
+
 // One settings file in the initialization-file layout: "[section]" lines
 // followed by "key=value" lines. Section and key names match without regard to
 // case; every line the program does not change is written back byte for byte.
@@ -37,7 +39,13 @@ public:
     // an existing one keeps its mode. False, with the reason in `motivo`, when
     // the file was not read whole, is a symbolic link, is read-only, or cannot
     // be written (its folder is missing or refuses it, the disk is full...).
+    // Also false, with TextosArchivos::CambioAjeno, when another writer changed
+    // the file since it was read: the caller reads it again and retries, up
+    // to Intentos times, so that none of the other writer's lines is lost.
     bool Guardar(QString* motivo = nullptr) const;
+    static constexpr int Intentos = 20;
+    // How long a writer waits for the lock of the file that another holds.
+    static constexpr int EsperaCerrojo = 10000;
 
 private:
     // Index of the section's header line, or -1.
@@ -52,7 +60,19 @@ private:
     QList<QByteArray> lineas_; // without their line feed; a CR stays on its line
     QByteArray finLinea_ = "\n";
     QString motivo_;
+    // What was read, to tell another writer's change before replacing the file.
+    QByteArray leido_;
+    bool existia_ = false;
 };
+
+// Reads the file, applies `cambio` and saves it, under a lock that the kernel
+// releases if this process dies ("RUTA.lock", waited for up to EsperaCerrojo
+// ms); read again and changed anew when another writer changed the file
+// meanwhile, so that none of its lines is lost or doubled. `cambio` returns
+// false when there is nothing to save. False with the reason in `motivo`
+// (which names the lock when another program holds it too long).
+bool ActualizarArchivoIni(const QString& ruta, const std::function<bool(ArchivoIni&)>& cambio,
+                          QString* motivo = nullptr);
 
 // The profile functions of the platform, over ArchivoIni.
 

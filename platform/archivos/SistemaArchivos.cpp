@@ -101,7 +101,9 @@ bool FlujoTexto::Rellenar() {
 bool FlujoTexto::AtEndOfStream() {
     if (inicio_ != fin_ || Rellenar())
         return false;
-    if (crSueltos_ > lineasLf_)
+    // Stray CRs inside lines ended by LF are data; only a file without any LF
+    // has its lines ended by CR.
+    if (lineasLf_ == 0 && crSueltos_ > 0)
         FallarFinesCR();
     return true;
 }
@@ -151,7 +153,7 @@ QByteArrayView FlujoTexto::SiguienteLinea() {
         }
     }
     // So long a line holding a CR alone is most likely many lines ended by CR.
-    if (std::memchr(bloque_.constData() + inicio_, '\r', size_t(fin_ - inicio_)))
+    if (lineasLf_ == 0 && std::memchr(bloque_.constData() + inicio_, '\r', size_t(fin_ - inicio_)))
         FallarFinesCR();
     throw ErrorEjecucion(ErrorLineaDemasiadoLarga,
                          TextosArchivos::LineaLarga.arg(QString::number(numeroLinea_), ruta_,

@@ -11,7 +11,8 @@ inline const QString SoloLectura = QStringLiteral("el archivo es de solo lectura
 inline const QString Grande = QStringLiteral("supera el máximo de %1 bytes que se leen");
 inline const QString NoLeido = QStringLiteral("no se puede leer: %1");
 inline const QString SinCarpeta = QStringLiteral("la carpeta «%1» no se puede usar: %2");
-inline const QString SinCerrojo = QStringLiteral("no se pudo crear su cerrojo «%1.lock»");
+inline const QString CambioAjeno =
+    QStringLiteral("otro programa lo cambió mientras se escribía; se intentó varias veces");
 inline const QString NoSeEscribe = QStringLiteral("no se puede escribir: %1");
 inline const QString ConfiguracionIlegible =
     QStringLiteral("No se puede leer la configuración «%1»: %2");

@@ -1,17 +1,12 @@
 #include "platform/odbc/InstaladorOdbc.h"
 
 #include "platform/archivos/ArchivoIni.h"
-#include "platform/archivos/TextosArchivos.h"
 #include "platform/odbc/TextosOdbc.h"
-#include "platform/proceso/MotivoSistema.h"
 #include "platform/proceso/Rutas.h"
 
-#include <QFileInfo>
-#include <QLockFile>
 #include <QStringList>
 
 #include <algorithm>
-#include <cerrno>
 #include <cstring>
 
 #include <pwd.h>
@@ -72,8 +67,6 @@ void Anotar(QString* error, const QString& texto) {
         *error = texto;
 }
 
-constexpr int kEsperaCerrojo = 5000;
-
 bool TieneControl(const QString& texto) {
     return std::any_of(texto.begin(), texto.end(),
                        [](QChar c) { return c.unicode() < 0x20 || c.unicode() == 0x7F; });
@@ -84,21 +77,6 @@ QString ConControl(const QString& valor) {
     QString visible = valor;
     visible.replace(u'\n', QStringLiteral("\\n")).replace(u'\r', QStringLiteral("\\r"));
     return TextosOdbc::ConControl.arg(visible);
-}
-
-// Why the lock beside the file could not be taken: another program holds
-// it, or its folder does not let it be made.
-QString MotivoCerrojo(const QLockFile& cerrojo, const QString& ruta) {
-    if (cerrojo.error() == QLockFile::LockFailedError)
-        return TextosOdbc::OtroEscribe;
-    const QString carpeta = QFileInfo(ruta).absolutePath();
-    struct stat info {};
-    const bool hay = ::stat(RutaABytes(carpeta).constData(), &info) == 0;
-    if (!hay || !S_ISDIR(info.st_mode))
-        return TextosArchivos::SinCarpeta.arg(carpeta, MotivoSistema(hay ? ENOTDIR : errno));
-    if (::access(RutaABytes(carpeta).constData(), W_OK) != 0)
-        return TextosArchivos::NoSeEscribe.arg(MotivoSistema(errno));
-    return TextosArchivos::SinCerrojo.arg(ruta);
 }
 
 // A request as the attribute list gives it: the data source's name and the
@@ -154,21 +132,16 @@ bool YaEscrita(const ArchivoIni& ini, const Peticion& leida) {
     });
 }
 
-// Writes the request into the file, and the file only when it changed.
-// False with the reason in `motivo` when it could not be saved.
-bool Escribir(ArchivoIni& ini, int peticion, const QString& controlador, Peticion leida,
-              QString& motivo) {
-    if (peticion == ODBC_REMOVE_DSN) {
-        if (!ini.QuitarSeccion(leida.fuente))
-            return true;
-    } else {
-        leida.valores.prepend({QStringLiteral("Driver"), controlador});
-        if (YaEscrita(ini, leida))
-            return true;
-        for (const auto& [clave, valor] : std::as_const(leida.valores))
-            ini.Fijar(leida.fuente, clave, valor);
-    }
-    return ini.Guardar(&motivo);
+// Writes the request into the file; false when the file needs no change.
+bool Escribir(ArchivoIni& ini, int peticion, const QString& controlador, Peticion leida) {
+    if (peticion == ODBC_REMOVE_DSN)
+        return ini.QuitarSeccion(leida.fuente);
+    leida.valores.prepend({QStringLiteral("Driver"), controlador});
+    if (YaEscrita(ini, leida))
+        return false;
+    for (const auto& [clave, valor] : std::as_const(leida.valores))
+        ini.Fijar(leida.fuente, clave, valor);
+    return true;
 }
 
 } // namespace
@@ -198,17 +171,12 @@ bool SQLConfigDataSource(void* /*ventana*/, int peticion, const QString& control
         return false;
     }
     // Programs started together write one after another, each on what the
-    // last one left.
+    // last one left; a writer that takes no lock is noticed and read again.
     const QString ruta = ArchivoOdbcUsuario();
-    QLockFile cerrojo(ruta + QStringLiteral(".lock"));
-    cerrojo.setStaleLockTime(0);
-    if (!cerrojo.tryLock(kEsperaCerrojo)) {
-        Anotar(error, TextosOdbc::NoSeEscribio.arg(ruta, MotivoCerrojo(cerrojo, ruta)));
-        return false;
-    }
-    ArchivoIni ini(ruta);
     QString motivo;
-    if (!Escribir(ini, peticion, controlador, leida, motivo)) {
+    if (!ActualizarArchivoIni(
+            ruta, [&](ArchivoIni& ini) { return Escribir(ini, peticion, controlador, leida); },
+            &motivo)) {
         Anotar(error, TextosOdbc::NoSeEscribio.arg(ruta, motivo));
         return false;
     }

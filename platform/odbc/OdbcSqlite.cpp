@@ -1,32 +1,29 @@
 #include "platform/odbc/OdbcSqlite.h"
 
-#include <QDir>
+#include "platform/proceso/CarpetaPrivada.h"
+#include "platform/proceso/ErrorEjecucion.h"
+#include "platform/proceso/TextosProceso.h"
+
 #include <QFile>
 #include <QFileInfo>
-#include <QTemporaryDir>
 
-#include <memory>
 #include <mutex>
 
 namespace {
 
 // The driver reads a value up to the next ";", and quotes none: a path that
-// holds one is reached through a link to its folder, in a folder of the
-// process's own that lasts as long as the process. A folder that could not be
-// made is not kept: the next call tries again.
+// holds one is reached through a link to its folder, in the process's own
+// private folder. Without such a folder the path is not given to the driver cut.
 QString SinPuntoYComa(const QString& ruta) {
     static std::mutex cerrojo;
-    static std::unique_ptr<QTemporaryDir> enlaces;
     const std::lock_guard guarda(cerrojo);
-    if (!enlaces) {
-        auto nueva = std::make_unique<QTemporaryDir>(
-            QDir::temp().filePath(QStringLiteral("cobranzia-XXXXXX")));
-        if (!nueva->isValid() || nueva->path().contains(u';'))
-            return ruta;
-        enlaces = std::move(nueva);
-    }
+    if (const QString usuario = CarpetaPrivada::DelUsuario(); usuario.contains(u';'))
+        throw ErrorEjecucion(Errores::PermisoDenegado,
+                             TextosProceso::SinCarpetaPrivada.arg(usuario));
+    const QString enlaces = CarpetaPrivada::DelProceso();
     const QFileInfo info(ruta);
-    const QString enlace = enlaces->filePath(QString::number(qHash(info.absolutePath())));
+    const QString enlace =
+        enlaces + QStringLiteral("/enlace-") + QString::number(qHash(info.absolutePath()));
     if (!QFileInfo(enlace).isSymLink())
         QFile::link(info.absolutePath(), enlace);
     return enlace + u'/' + info.fileName();

@@ -12,6 +12,5 @@ inline const QString SinControlador =
 inline const QString PeticionNoAdmitida =
     QStringLiteral("Petición al instalador ODBC no admitida: %1");
 inline const QString NoSeEscribio = QStringLiteral("No se pudo escribir «%1»: %2");
-inline const QString OtroEscribe = QStringLiteral("otro programa lo está escribiendo");
 inline const QString ErrorInstalador = QStringLiteral("%1 (código %2)");
 } // namespace TextosOdbc

@@ -1,5 +1,8 @@
 #include "platform/proceso/InstanciaUnica.h"
 
+#include "platform/proceso/CarpetaPrivada.h"
+#include "platform/proceso/CerrojoArchivo.h"
+#include "platform/proceso/ErrorEjecucion.h"
 #include "platform/proceso/Rutas.h"
 
 #include <QCryptographicHash>
@@ -27,7 +30,7 @@ bool Confiable(const QString& ruta, mode_t tipo) {
     struct stat info {};
     if (lstat(RutaABytes(ruta).constData(), &info) != 0)
         return errno == ENOENT;
-    return (info.st_mode & S_IFMT) == tipo && info.st_uid == getuid() &&
+    return (info.st_mode & S_IFMT) == tipo && info.st_uid == geteuid() &&
            (info.st_mode & (S_IWGRP | S_IWOTH)) == 0;
 }
 
@@ -37,23 +40,17 @@ bool DelUsuario(const QLocalSocket& socket) {
     socklen_t largo = sizeof credencial;
     return getsockopt(int(socket.socketDescriptor()), SOL_SOCKET, SO_PEERCRED, &credencial,
                       &largo) == 0 &&
-           credencial.uid == getuid();
+           credencial.uid == geteuid();
 }
 
-// The user's own folder for the channel: $XDG_RUNTIME_DIR, or one made for
-// the user alone in the temporary folder. Empty when it cannot be trusted.
+// The user's private folder, or empty when there is none: the window then
+// opens on its own.
 QString CarpetaCanal() {
-    QString carpeta = RutaDesdeBytes(qgetenv("XDG_RUNTIME_DIR"));
-    if (!QDir::isAbsolutePath(carpeta)) {
-        carpeta = QDir::temp().absoluteFilePath(QStringLiteral("cobranzia-%1").arg(getuid()));
-        if (mkdir(RutaABytes(carpeta).constData(), 0700) != 0 && errno != EEXIST)
-            return QString();
-    }
-    struct stat info {};
-    if (lstat(RutaABytes(carpeta).constData(), &info) != 0 || !S_ISDIR(info.st_mode) ||
-        info.st_uid != getuid() || (info.st_mode & 077) != 0)
+    try {
+        return CarpetaPrivada::DelUsuario();
+    } catch (const ErrorEjecucion&) {
         return QString();
-    return carpeta;
+    }
 }
 
 } // namespace
@@ -78,26 +75,35 @@ bool InstanciaUnica::PrevInstance() {
     if (servidor_)
         return false;
     const QString carpeta = CarpetaCanal();
-    const QString cerrojo = carpeta + u'/' + clave_ + QStringLiteral(".lock");
-    socket_ = carpeta + u'/' + clave_ + QStringLiteral(".socket");
-    // A place that another user could have made or changed is never used:
-    // the window opens on its own.
-    if (carpeta.isEmpty() || !Confiable(cerrojo, S_IFREG))
+    if (carpeta.isEmpty())
         return false;
-    cerrojo_ = std::make_unique<QLockFile>(cerrojo);
-    // Never stale by age: only a lock whose holder has died is taken over.
-    cerrojo_->setStaleLockTime(0);
-    if (cerrojo_->tryLock(0)) {
-        chmod(RutaABytes(cerrojo).constData(), 0600);
+    socket_ = carpeta + u'/' + clave_ + QStringLiteral(".socket");
+    cerrojo_ = std::make_unique<CerrojoArchivo>(carpeta + u'/' + clave_ + QStringLiteral(".lock"));
+    switch (cerrojo_->Tomar(0)) {
+    case CerrojoArchivo::Estado::Tomado:
+        CarpetaPrivada::BorrarAlTerminar(cerrojo_->Ruta());
         Escuchar();
         return false;
+    case CerrojoArchivo::Estado::Fallido:
+        // A lock that another user could have made or changed is never used.
+        cerrojo_.reset();
+        return false;
+    case CerrojoArchivo::Estado::Ocupado:
+        break;
     }
     cerrojo_.reset();
-    return AvisarPrimera();
+    if (AvisarPrimera())
+        return true;
+    // The first copy cannot be reached: this one opens its window, with the
+    // file, and answers later starts in its place.
+    if (Confiable(socket_, S_IFSOCK))
+        Escuchar();
+    return false;
 }
 
 void InstanciaUnica::Escuchar() {
     QLocalServer::removeServer(socket_);
+    CarpetaPrivada::BorrarAlTerminar(socket_);
     servidor_ = new QLocalServer(this);
     servidor_->setSocketOptions(QLocalServer::UserAccessOption);
     connect(servidor_, &QLocalServer::newConnection, this, [this] {
@@ -114,6 +120,8 @@ void InstanciaUnica::Escuchar() {
                 if (!linea.startsWith(kMensajeActivar))
                     return;
                 const qsizetype tab = linea.indexOf('\t');
+                // Closing tells the later start that its file arrived.
+                s->disconnectFromServer();
                 emit ActivacionPedida(tab < 0 ? QString() : RutaDesdeBytes(linea.mid(tab + 1)));
             });
         }
@@ -125,9 +133,10 @@ bool InstanciaUnica::AvisarPrimera() {
     // The first copy may hold the lock and not yet listen: try for a while.
     const QDeadlineTimer plazo(kEsperaConexion);
     while (!plazo.hasExpired()) {
+        if (!Confiable(socket_, S_IFSOCK))
+            return false;
         QLocalSocket socket;
-        if (Confiable(socket_, S_IFSOCK))
-            socket.connectToServer(socket_);
+        socket.connectToServer(socket_);
         if (socket.waitForConnected(200)) {
             // The path goes only to a copy of this same user's.
             if (!DelUsuario(socket))
@@ -136,13 +145,10 @@ bool InstanciaUnica::AvisarPrimera() {
             if (!archivo_.isEmpty())
                 mensaje += '\t' + RutaABytes(archivo_);
             socket.write(mensaje + '\n');
-            socket.waitForBytesWritten(1000);
-            socket.disconnectFromServer();
-            return true;
+            // Delivered only when the first copy has read it all and closed.
+            return socket.waitForBytesWritten(1000) && socket.waitForDisconnected(kEsperaConexion);
         }
-        if (!Confiable(socket_, S_IFSOCK))
-            return false;
         QThread::msleep(50);
     }
-    return true;
+    return false;
 }

@@ -1,20 +1,22 @@
 #pragma once
 
-#include <QLockFile>
 #include <QObject>
 #include <QString>
 
 #include <memory>
 
+class CerrojoArchivo;
 class QLocalServer;
 
-// One running copy per user and folder. The first copy holds a lock file and
-// listens on a local socket, both in the user's own folder ($XDG_RUNTIME_DIR,
-// or one made for the user alone, 0700, in the temporary folder); a later copy
-// finds the lock taken, asks the first to bring its window to the front, with
-// the file it was given, and ends. A lock left by a killed copy is taken over.
-// A folder, lock or socket that is another user's or that others may write is
-// never trusted and never sent a path: the window then opens on its own.
+// One running copy per user and folder. The first copy holds a lock (flock)
+// and listens on a local socket, both in the user's private folder
+// (CarpetaPrivada); a later copy finds the lock taken, asks the first to bring
+// its window to the front, with the file it was given, and ends once the first
+// has read it. A lock dies with its holder. A folder, lock or socket that is
+// another user's or that others may write is never trusted and never sent a
+// path, nor is a peer of another user: the window then opens on its own. So
+// does a later copy that cannot reach the first (its socket gone or deaf): it
+// opens its window with its file and answers the starts after it.
 class InstanciaUnica : public QObject {
     Q_OBJECT
 public:
@@ -43,6 +45,6 @@ private:
     QString clave_;
     QString archivo_;
     QString socket_;
-    std::unique_ptr<QLockFile> cerrojo_;
+    std::unique_ptr<CerrojoArchivo> cerrojo_;
     QLocalServer* servidor_ = nullptr;
 };

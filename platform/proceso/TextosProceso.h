@@ -21,4 +21,14 @@ inline const QString PuntoEntradaDll =
     QStringLiteral("No se encontró el punto de entrada de la DLL");
 inline const QString ErrorAplicacion =
     QStringLiteral("Error definido por la aplicación o el objeto");
+inline const QString CerrojoInservible = QStringLiteral("no se puede usar el cerrojo «%1»: %2");
+inline const QString CerrojoAjeno =
+    QStringLiteral("el cerrojo «%1» no es un archivo de este usuario solo: no se usa");
+inline const QString CerrojoOcupado =
+    QStringLiteral("otro programa tiene tomado el cerrojo «%1» y no lo soltó en %2 s");
+inline const QString SinCarpetaPrivada =
+    QStringLiteral("No hay una carpeta privada para los archivos propios del programa (%1): defina "
+                   "XDG_RUNTIME_DIR como una carpeta suya con permisos 0700");
+inline const QString CarpetaNoSegura =
+    QStringLiteral("«%1» no es una carpeta de este usuario solo");
 } // namespace TextosProceso

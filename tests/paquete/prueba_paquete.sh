@@ -41,6 +41,12 @@ paquetes_instalados() {
     awk '$1 == "installed" { print $2 }' | sort
 }
 
+# Another package manager at work (an unattended upgrade, another test) holds
+# the dpkg lock for a while: apt waits for it instead of failing.
+apt_get() {
+  DEBIAN_FRONTEND=noninteractive apt-get -o DPkg::Lock::Timeout=300 "$@"
+}
+
 tmp=$(mktemp -d)
 # apt reads local packages as its own unprivileged user.
 chmod 755 "$tmp"
@@ -61,7 +67,8 @@ limpiar() {
     wait "$pid" 2>/dev/null
   done
   for usuario in "${usuarios[@]}"; do
-    # Qt's lock files and sockets of the users' windows live in /tmp.
+    # The windows' private folders (/tmp/cobranzia-UID, with Qt's runtime
+    # files) live in /tmp when the session gives no runtime folder.
     find /tmp -mindepth 1 -maxdepth 1 -user "$usuario" -exec rm -rf {} +
     userdel --remove "$usuario" 2>/dev/null
   done
@@ -70,7 +77,7 @@ limpiar() {
   quitar=$(sort -u "$instalados" | comm -12 - <(paquetes_instalados))
   if [ -n "$quitar" ]; then
     # shellcheck disable=SC2086
-    DEBIAN_FRONTEND=noninteractive apt-get purge -y -qq $quitar >/dev/null
+    apt_get purge -y -qq $quitar >/dev/null
   fi
   rm -rf "$tmp"
   exit "$estado"
@@ -85,7 +92,7 @@ sigue_abierta() { [ "$(cat "/proc/$1/comm" 2>/dev/null)" = cobranzia ]; }
 instalar() {
   local antes=$tmp/antes
   paquetes_instalados >"$antes"
-  DEBIAN_FRONTEND=noninteractive apt-get install -y -q "$1" >"$tmp/apt.log" 2>&1 ||
+  apt_get install -y -q "$1" >"$tmp/apt.log" 2>&1 ||
     { cat "$tmp/apt.log" >&2; fallo "apt-get no pudo instalar $1"; }
   comm -13 "$antes" <(paquetes_instalados) >>"$instalados"
 }
@@ -353,7 +360,7 @@ aviso "las filas y los ajustes de cada usuario siguen tras la actualización"
 
 # --- Removal -----------------------------------------------------------------
 
-DEBIAN_FRONTEND=noninteractive apt-get purge -y -q "$PAQUETE" >"$tmp/apt.log" 2>&1 ||
+apt_get purge -y -q "$PAQUETE" >"$tmp/apt.log" 2>&1 ||
   { cat "$tmp/apt.log" >&2; fallo "apt-get purge falló"; }
 if [ -e /usr/lib/cobranzia ] || [ -L /usr/bin/cobranzia ]; then
   fallo "quedaron archivos del paquete"
