@@ -28,7 +28,7 @@ inline const QString Reemplazada =
                    "archivo las reemplazó.");
 inline const QString Inconclusa = QStringLiteral("La corrida no terminó: no guardó filas.");
 inline const QString SinEleccion = QStringLiteral("Elija una sola corrida de la lista.");
-inline const QString NombreMotivo = QStringLiteral("Motivo");
+inline const QString BorrarFiltro = QStringLiteral("Borrar el filtro");
 inline const QString DescripcionMotivo =
     QStringLiteral("Por qué no se puede ver el listado de la corrida elegida");
 inline const QString Cerrar = QStringLiteral("Ce&rrar");

@@ -12,7 +12,7 @@ inline const QString Cancelar = QStringLiteral("&Cancelar");
 inline const QString BuscarArchivo = QStringLiteral("Buscar archivo");
 inline const QString DescripcionVentana =
     QStringLiteral("Genera el código de control de un archivo de débitos; Ctrl+H muestra el "
-                   "historial de corridas");
+                   "historial de corridas y F1 los datos del programa");
 inline const QString NombreRuta = QStringLiteral("Archivo de débitos");
 inline const QString DescripcionRuta =
     QStringLiteral("Ruta del archivo de débitos cuyo código de control se genera");
@@ -29,6 +29,24 @@ inline const QString Leidas = QStringLiteral("Leídas %1 líneas: %2 %");
 inline const QString Quedan = QStringLiteral("\nQuedan unos %1 s");
 inline const QString FilasGuardadas =
     QStringLiteral("\n\nLas filas del archivo se guardaron y su código de control es %1.");
+inline const QString SoltarVarios =
+    QStringLiteral("Se soltaron %1 elementos sobre la ventana: suelte un solo archivo de débitos.");
+inline const QString SoltarCarpeta =
+    QStringLiteral("«%1» es una carpeta: suelte un archivo de débitos, no una carpeta.");
+inline const QString SoltarAjeno =
+    QStringLiteral("«%1» no es un archivo de este equipo: suelte un archivo de débitos de una "
+                   "carpeta del equipo.");
+
+inline const QString TituloAcercaDe = QStringLiteral("Acerca de Cobranzia");
+inline const QString AcercaDeVersion = QStringLiteral("Cobranzia %1");
+inline const QString AcercaDeResumen =
+    QStringLiteral("Genera el código de control de los archivos de débitos.");
+inline const QString AcercaDeBaseArchivo = QStringLiteral("Base de datos: SQLite, archivo «%1»");
+inline const QString AcercaDeBaseServidor =
+    QStringLiteral("Base de datos: PostgreSQL, servidor %1:%2, base «%3», usuario «%4»");
+inline const QString AcercaDeDatos = QStringLiteral("Carpeta de datos: %1");
+inline const QString AcercaDeIni = QStringLiteral("Archivo de configuración: %1");
+inline const QString AcercaDeLicencia = QStringLiteral("Licencia: %1");
 
 inline const QString SeccionIni = QStringLiteral("General");
 inline const QString ClaveUltRuta = QStringLiteral("UltRuta");

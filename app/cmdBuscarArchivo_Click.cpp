@@ -31,9 +31,12 @@ void frmPrincipal::cmdBuscarArchivo_Click() {
     dlgArchivo->InitDir = strRuta;
     dlgArchivo->ShowOpen();
 
-    if (dlgArchivo->FileName.isEmpty())
-        return;
-    txtRutaArchivo->setText(dlgArchivo->FileName);
+    if (!dlgArchivo->FileName.isEmpty())
+        ArchivoElegido(dlgArchivo->FileName);
+}
+
+void frmPrincipal::ArchivoElegido(const QString& archivo) {
+    txtRutaArchivo->setText(archivo);
     EscribirIni(strArchivoIni, TextosVentana::SeccionIni, TextosVentana::ClaveUltRuta,
-                programa_.gSistemaArchivos()->GetParentFolderName(dlgArchivo->FileName));
+                programa_.gSistemaArchivos()->GetParentFolderName(archivo));
 }

@@ -13,6 +13,7 @@
 #include <QScreen>
 #include <QSortFilterProxyModel>
 #include <QTableView>
+#include <QToolButton>
 
 #include <algorithm>
 
@@ -113,7 +114,12 @@ void frmHistorial::NombrarControles() {
     nombrar(cmdVerListado, TextosHistorial::VerListado, TextosHistorial::DescripcionVerListado);
     nombrar(cmdCopiar, TextosHistorial::Copiar, TextosHistorial::DescripcionCopiar);
     nombrar(cmdCerrar, TextosHistorial::Cerrar, TextosHistorial::DescripcionCerrar);
-    nombrar(lblMotivo, TextosHistorial::NombreMotivo, TextosHistorial::DescripcionMotivo);
+    // The reason's label is named by its text, as a reader expects of a label.
+    lblMotivo->setAccessibleDescription(TextosHistorial::DescripcionMotivo);
+    if (auto* borrar = txtArchivo->findChild<QToolButton*>()) {
+        borrar->setAccessibleName(TextosHistorial::BorrarFiltro);
+        borrar->setToolTip(TextosHistorial::BorrarFiltro);
+    }
     cmdCopiar->setToolTip(TextosHistorial::DescripcionCopiar);
 }
 

@@ -8,6 +8,9 @@
 #include "platform/gui/Fuentes.h"
 #include "platform/gui/Twips.h"
 #include "platform/proceso/ErrorEjecucion.h"
+#include "platform/proceso/Mensajes.h"
+#include "platform/proceso/Rutas.h"
+#include "platform/proceso/TextoVisible.h"
 #include "run/Programa.h"
 #include "util/gui/CentrarFormulario.h"
 #include "util/gui/EnviarTecla.h"
@@ -15,11 +18,15 @@
 
 #include <QAction>
 #include <QCloseEvent>
+#include <QDropEvent>
 #include <QFocusEvent>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMimeData>
 #include <QPainter>
+
+#include <sys/stat.h>
 
 namespace {
 
@@ -59,6 +66,7 @@ frmPrincipal::frmPrincipal(Programa& programa, QWidget* padre)
     setWindowIcon(QIcon(QStringLiteral(":/icono.png")));
     CrearControles();
     ColocarControles();
+    setAcceptDrops(true);
     Form_Load();
 }
 
@@ -107,6 +115,8 @@ void frmPrincipal::CrearRutaYEtiqueta() {
     paleta.setColor(QPalette::Text, Qt::black);
     paleta.setColor(QPalette::PlaceholderText, Qt::darkGray);
     txtRutaArchivo->setPalette(paleta);
+    // A file dropped on the box is the window's, not text to paste.
+    txtRutaArchivo->setAcceptDrops(false);
 
     Label1 = new QLabel(TextosVentana::Etiqueta, this);
     Label1->setObjectName(QStringLiteral("Label1"));
@@ -132,6 +142,13 @@ void frmPrincipal::ConectarControles() {
     historial->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_H));
     addAction(historial);
     connect(historial, &QAction::triggered, this, [this] { VerHistorial(); });
+    auto* acercaDe = new QAction(this);
+    acercaDe->setShortcut(QKeySequence(Qt::Key_F1));
+    addAction(acercaDe);
+    connect(acercaDe, &QAction::triggered, this, [this] {
+        if (!corriendo_)
+            AcercaDe();
+    });
 }
 
 // What a screen reader says of each control.
@@ -247,6 +264,37 @@ bool frmPrincipal::eventFilter(QObject* objeto, QEvent* evento) {
 void frmPrincipal::paintEvent(QPaintEvent*) {
     QPainter pintor(this);
     pintor.drawPixmap(Twips::Rectangulo(0, 0, AnchoFondo, AltoFondo, this), fondo_);
+}
+
+void frmPrincipal::dragEnterEvent(QDragEnterEvent* evento) {
+    if (evento->mimeData()->hasUrls() && !corriendo_)
+        evento->acceptProposedAction();
+}
+
+void frmPrincipal::dropEvent(QDropEvent* evento) {
+    const QList<QUrl> urls = evento->mimeData()->urls();
+    if (corriendo_ || urls.isEmpty())
+        return;
+    evento->acceptProposedAction();
+    if (urls.size() > 1) {
+        MsgBox(TextosVentana::SoltarVarios.arg(urls.size()), IconoMensaje::Exclamacion);
+        return;
+    }
+    const QUrl& url = urls.constFirst();
+    if (!url.isLocalFile() || !(url.host().isEmpty() || url.host() == QLatin1String("localhost"))) {
+        MsgBox(TextosVentana::SoltarAjeno.arg(TextoVisible(url.toDisplayString())),
+               IconoMensaje::Exclamacion);
+        return;
+    }
+    // By the name's own bytes, as the dialog would give it.
+    const QString archivo =
+        RutaDesdeBytes(QByteArray::fromPercentEncoding(url.path(QUrl::FullyEncoded).toLatin1()));
+    struct stat info {};
+    if (stat(RutaABytes(archivo).constData(), &info) == 0 && S_ISDIR(info.st_mode)) {
+        MsgBox(TextosVentana::SoltarCarpeta.arg(TextoVisible(archivo)), IconoMensaje::Exclamacion);
+        return;
+    }
+    ArchivoElegido(archivo);
 }
 
 void frmPrincipal::closeEvent(QCloseEvent* evento) {

@@ -8,6 +8,8 @@ class BotonImagen;
 class ControlReporteVentana;
 class DialogoComun;
 class Programa;
+class QDragEnterEvent;
+class QDropEvent;
 class QKeyEvent;
 class QLabel;
 class QLineEdit;
@@ -30,6 +32,9 @@ public slots:
 protected:
     void closeEvent(QCloseEvent* evento) override;
     void paintEvent(QPaintEvent* evento) override;
+    // A file dropped on the window is taken as if chosen in the dialog.
+    void dragEnterEvent(QDragEnterEvent* evento) override;
+    void dropEvent(QDropEvent* evento) override;
     // Key preview: every key reaches the window before the control with the focus.
     bool eventFilter(QObject* objeto, QEvent* evento) override;
 
@@ -50,9 +55,13 @@ private:
     void cmdCancelar_Click();
     // Ctrl+H: the run history, and the listing of a run chosen there (VerHistorial.cpp).
     void VerHistorial();
+    // F1: the version, the database and the files in use (AcercaDe.cpp).
+    void AcercaDe();
 
     // The browse button's handler (cmdBuscarArchivo_Click.cpp).
     void cmdBuscarArchivo_Click();
+    // The file goes to the path box and its folder is remembered for the dialog.
+    void ArchivoElegido(const QString& archivo);
     // The accept button's run (cmdAceptar_Click.cpp).
     void cmdAceptar_Click();
     ResultadoCorrida Correr();

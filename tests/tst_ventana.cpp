@@ -7,7 +7,10 @@
 #include "platform/gui/Aplicacion.h"
 #include "platform/gui/ControlReporteVentana.h"
 #include "platform/gui/DialogoComun.h"
+#include "platform/gui/LienzoPaginas.h"
+#include "platform/gui/ProgresoVentana.h"
 #include "platform/gui/VistaPrevia.h"
+#include "platform/proceso/ArchivosPrograma.h"
 #include "run/CorridaControl.h"
 #include "run/Listado.h"
 #include "run/Programa.h"
@@ -26,11 +29,15 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
+#include <QMimeData>
 #include <QPointer>
+#include <QPrintDialog>
 #include <QPrinter>
+#include <QProgressBar>
 #include <QProgressDialog>
 #include <QPushButton>
 #include <QScopeGuard>
+#include <QSpinBox>
 #include <QTableView>
 #include <QTest>
 #include <QTimer>
@@ -38,6 +45,23 @@
 #include <QToolButton>
 
 #include <cmath>
+#include <optional>
+
+// Qt tells a screen reader nothing until one switches its accessibility on,
+// which no reader does on the offscreen platform: a test switches it on as a
+// reader's bridge does, through Qt's private platform classes.
+class QPlatformAccessibility {
+public:
+    void setActive(bool activa);
+};
+class QPlatformIntegration {
+public:
+    QPlatformAccessibility* accessibility() const;
+};
+class QGuiApplicationPrivate {
+public:
+    static QPlatformIntegration* platform_integration;
+};
 
 namespace {
 // What the browse and template dialogs were given, and what they answer next.
@@ -54,7 +78,8 @@ struct Dialogos {
 };
 
 // Closes the next modal dialog, as an operator would, once it has told what
-// it shows: the file a file dialog suggests, or its title. A file dialog
+// it shows: the file a file dialog suggests, or its title (and a message
+// box's text on the next line). A file dialog
 // given a `respuesta` takes that name and Return; otherwise Esc closes it.
 void CerrarDialogo(QString& visto, const QString& respuesta = QString()) {
     auto* reloj = new QTimer(qApp);
@@ -64,7 +89,9 @@ void CerrarDialogo(QString& visto, const QString& respuesta = QString()) {
             return;
         const auto* archivo = qobject_cast<QFileDialog*>(modal);
         auto* nombre = modal->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
-        visto = archivo ? archivo->directory().filePath(nombre->text()) : modal->windowTitle();
+        const auto* caja = qobject_cast<QMessageBox*>(modal);
+        visto = archivo ? archivo->directory().filePath(nombre->text())
+                        : modal->windowTitle() + (caja ? u'\n' + caja->text() : QString());
         if (archivo && !respuesta.isEmpty()) {
             nombre->setText(respuesta);
             QTest::keyClick(nombre, Qt::Key_Return);
@@ -78,6 +105,29 @@ void CerrarDialogo(QString& visto, const QString& respuesta = QString()) {
 
 double Luz(QRgb c) {
     return 0.05 + std::pow(qGray(c) / 255.0, 2.2);
+}
+
+// The greatest contrast between two pictures' pixels at the same place in `zona`.
+double MayorContraste(const QImage& a, const QImage& b, const QRect& zona) {
+    double contraste = 1;
+    for (int y = zona.top(); y <= zona.bottom(); ++y)
+        for (int x = zona.left(); x <= zona.right(); ++x) {
+            const double la = Luz(a.pixel(x, y)), lb = Luz(b.pixel(x, y));
+            contraste = std::max(contraste, std::max(la, lb) / std::min(la, lb));
+        }
+    return contraste;
+}
+
+// How much a control's pixels change when it takes the focus: the focus's
+// contrast against what it covers.
+double ContrasteFoco(QWidget* control) {
+    QWidget* otro = control->nextInFocusChain();
+    while (otro->focusPolicy() == Qt::NoFocus || !otro->isVisible())
+        otro = otro->nextInFocusChain();
+    otro->setFocus();
+    const QImage sin = control->grab().toImage();
+    control->setFocus();
+    return MayorContraste(sin, control->grab().toImage(), sin.rect());
 }
 
 QList<VistaPrevia*> Vistas() {
@@ -103,6 +153,19 @@ class PruebaVentana : public QObject {
         return ventana->findChild<QAbstractButton*>(QLatin1String(nombre));
     }
     QWidget* Control(const QString& nombre) const { return ventana->findChild<QWidget*>(nombre); }
+    // The preview of `filas` rows of `archivo` with `codigo`, as the run opens it.
+    VistaPrevia* AbrirVista(ControlReporteVentana& rpt, const QString& archivo,
+                            const QString& codigo, int filas) {
+        QStringList lineas;
+        for (int i = 0; i < filas; ++i)
+            lineas << QStringLiteral("FILA %1").arg(i);
+        GuardarFilas(carpeta->Base(), archivo, lineas);
+        ConsultarBase(carpeta->Base(),
+                      "INSERT INTO Corridas (t_archivo, corrida) VALUES ($1, 'r1')", {archivo});
+        PrepararListado(rpt, *programa, archivo, codigo, QStringLiteral("r1"), 0);
+        rpt.SetWindowState(0);
+        return rpt.PrintReport() == 1 ? Vistas().constFirst() : nullptr;
+    }
 
 protected:
     bool eventFilter(QObject* objeto, QEvent* evento) override;
@@ -132,6 +195,12 @@ private slots:
     void iconosSegunPaleta();
     void accesible_data();
     void accesible();
+    void nombresAccesibles_data();
+    void nombresAccesibles();
+    void codigoComoTexto();
+    void soltar_data();
+    void soltar();
+    void acercaDe();
     void soloTeclado();
     void historial();
 };
@@ -463,6 +532,17 @@ void PruebaVentana::textosDeQtEnEspanol() {
     QCOMPARE(botones->button(QDialogButtonBox::Cancel)->text().remove(u'&'),
              QStringLiteral("Cancelar"));
     QCOMPARE(QFileIconProvider().type(QFileInfo(QDir::homePath())), QStringLiteral("Carpeta"));
+    QPrinter impresora;
+    QPrintDialog impresion(&impresora);
+    QStringList textos;
+    for (const QAbstractButton* b : impresion.findChildren<QAbstractButton*>())
+        textos << b->text();
+    for (const QWidget* w : impresion.findChildren<QWidget*>())
+        textos << w->toolTip() << w->property("title").toString();
+    for (const char* ingles : {"Pages", "Double Sided Printing", "Off", "Long side binding"})
+        QVERIFY2(!textos.contains(QLatin1String(ingles)), ingles);
+    QVERIFY(textos.contains("Encuadernación por el lado corto") && textos.contains("Páginas"));
+    QVERIFY(!textos.join(u'\n').contains(QStringLiteral("Specify pages")));
 }
 
 // In a dark theme, the texts over the window's fixed light artwork stay
@@ -492,12 +572,7 @@ void PruebaVentana::contrasteEnTemaOscuro() {
     for (QWidget* control : {static_cast<QWidget*>(Ruta()), static_cast<QWidget*>(etiqueta)}) {
         const QRect zona =
             QRect(control->mapTo(ventana, QPoint()), control->size()).adjusted(3, 3, -3, -3);
-        double contraste = 0;
-        for (int y = zona.top(); y <= zona.bottom(); ++y)
-            for (int x = zona.left(); x <= zona.right(); ++x) {
-                const double a = Luz(sin.pixel(x, y)), b = Luz(con.pixel(x, y));
-                contraste = std::max(contraste, std::max(a, b) / std::min(a, b));
-            }
+        const double contraste = MayorContraste(sin, con, zona);
         QVERIFY2(contraste >= 4.5,
                  qPrintable(control->objectName() + u' ' + QString::number(contraste)));
     }
@@ -533,12 +608,8 @@ void PruebaVentana::iconosSegunPaleta() {
     paleta.setColor(QPalette::WindowText, QColor(0xee, 0xee, 0xee));
     if (oscura && alAbrir)
         QApplication::setPalette(paleta);
-    GuardarFilas(carpeta->Base(), QStringLiteral("a.txt"), {QStringLiteral("D1")});
     ControlReporteVentana rpt(ventana);
-    PrepararListado(rpt, *programa, QStringLiteral("a.txt"), QString(32, u'0'), QString(), 0);
-    rpt.SetWindowState(0);
-    QCOMPARE(rpt.PrintReport(), 1);
-    Vistas().constFirst()->resize(ancho, 700);
+    AbrirVista(rpt, QStringLiteral("a.txt"), QString(32, u'0'), 1)->resize(ancho, 700);
     auto* barra = Vistas().constFirst()->findChild<QToolBar*>(QStringLiteral("barra"));
     if (oscura && !alAbrir)
         QApplication::setPalette(paleta);
@@ -565,7 +636,7 @@ void PruebaVentana::iconosSegunPaleta() {
             }
         QVERIFY2(contraste >= 3, qPrintable(a->objectName() + u' ' + QString::number(contraste)));
     }
-    QCOMPARE(acciones, 11);
+    QCOMPARE(acciones, 12);
 }
 
 void PruebaVentana::accesible_data() {
@@ -592,14 +663,15 @@ void PruebaVentana::accesible_data() {
                                     << "Ver listado" << int(QAccessible::Button);
     QTest::newRow("historial: copiar") << "cmdCopiar"
                                        << "Copiar" << int(QAccessible::Button);
+    // Named by its text, which is empty while the chosen run may be listed.
     QTest::newRow("historial: motivo") << "lblMotivo"
-                                       << "Motivo" << int(QAccessible::StaticText);
+                                       << "" << int(QAccessible::StaticText);
     QTest::newRow("historial: cerrar") << "cmdCerrar"
                                        << "Cerrar" << int(QAccessible::Button);
 }
 
 // What a screen reader says of each control; and a control that takes the
-// focus shows it.
+// focus shows it, with a contrast of 3:1 at least.
 void PruebaVentana::accesible() {
     QFETCH(QString, control);
     QFETCH(QString, nombre);
@@ -615,15 +687,174 @@ void PruebaVentana::accesible() {
     QCOMPARE(lector->text(QAccessible::Name), nombre);
     QCOMPARE(int(lector->role()), rol);
     QVERIFY(!lector->text(QAccessible::Description).isEmpty());
-    if (Control(control)->focusPolicy() == Qt::NoFocus)
+    if (Control(control)->focusPolicy() != Qt::NoFocus)
+        QCOMPARE_GE(ContrasteFoco(Control(control)), 3.0);
+}
+
+void PruebaVentana::nombresAccesibles_data() {
+    QTest::addColumn<QString>("cual");
+    for (const char* cual : {"principal", "vista previa", "historial", "avance de la corrida"})
+        QTest::newRow(cual) << cual;
+}
+
+// In every window, each control that takes the focus, each button and each
+// progress bar has a name; a label is named by its text; a window is a window
+// with a title it has room for.
+void PruebaVentana::nombresAccesibles() {
+    QFETCH(QString, cual);
+    ControlReporteVentana rpt(ventana);
+    std::optional<ProgresoVentana> progreso;
+    QWidget* w = ventana;
+    if (cual == "vista previa") {
+        w = AbrirVista(rpt, QStringLiteral("a.txt"), QString(32, u'0'), 200);
+    } else if (cual == "historial") {
+        EjecutarCorrida(*programa, carpeta->Escribir(QStringLiteral("lote.txt"), "D1\n"));
+        QTest::keyClick(ventana, Qt::Key_H, Qt::ControlModifier);
+        QTRY_VERIFY(Control(QStringLiteral("grdCorridas")));
+        w = Control(QStringLiteral("grdCorridas"))->window();
+    } else if (cual == "avance de la corrida") {
+        progreso.emplace(ventana);
+        QTRY_VERIFY((progreso->Avanzar(1, 1000, [] { return QStringLiteral("Leídas"); }),
+                     w = ventana->findChild<QProgressDialog*>()));
+    }
+    QVERIFY(w->isVisible());
+    const QAccessible::Role rol = QAccessible::queryAccessibleInterface(w)->role();
+    QVERIFY2(rol == QAccessible::Window || rol == QAccessible::Dialog, qPrintable(cual));
+    QVERIFY(w->width() > w->fontMetrics().horizontalAdvance(w->windowTitle()) + 100);
+    for (QWidget* control : w->findChildren<QWidget*>()) {
+        const QString nombre =
+            QAccessible::queryAccessibleInterface(control)->text(QAccessible::Name);
+        const QString donde = control->metaObject()->className() + (u' ' + control->objectName());
+        if (auto* etiqueta = qobject_cast<QLabel*>(control))
+            QCOMPARE(nombre, etiqueta->text().remove(u'&'));
+        else if (control->isVisible() &&
+                 (control->focusPolicy() != Qt::NoFocus ||
+                  qobject_cast<QAbstractButton*>(control) || qobject_cast<QProgressBar*>(control)))
+            QVERIFY2(!nombre.trimmed().isEmpty(), qPrintable(donde));
+    }
+}
+
+// The run's code as text: in the preview's status bar, on the clipboard from
+// the button and from Ctrl+Shift+C, and in what a screen reader finds in the
+// page area, which has the focus, shows it, and tells each page change.
+void PruebaVentana::codigoComoTexto() {
+    const QString codigo = QStringLiteral("0123456789ABCDEF0123456789abcdef");
+    ControlReporteVentana rpt(ventana);
+    VistaPrevia* vista = AbrirVista(rpt, QStringLiteral("cobro 1.txt"), codigo, 300);
+    vista->activateWindow();
+    QTRY_COMPARE(QApplication::focusWidget(), vista->Lienzo());
+    QAccessibleInterface* lector = QAccessible::queryAccessibleInterface(vista->Lienzo());
+    auto* pagina =
+        static_cast<QAccessibleTextInterface*>(lector->interface_cast(QAccessible::TextInterface));
+    QVERIFY(pagina);
+    const auto texto = [pagina] {
+        return pagina->text(0, -1);
+    };
+    QVERIFY(lector->text(QAccessible::Name).contains("cobro 1.txt"));
+    QVERIFY(lector->text(QAccessible::Description).contains(codigo));
+    for (const QString& linea :
+         QStringList{"Archivo: cobro 1.txt", "Código de control: " + codigo,
+                     QStringLiteral("\nFILA 0\n"), QStringLiteral("Página 1 de 7")})
+        QVERIFY2(texto().contains(linea), qPrintable(texto()));
+    const auto* etiqueta = vista->findChild<QLabel*>(QStringLiteral("lblCodigo"));
+    QVERIFY(etiqueta->text().contains(codigo) &&
+            etiqueta->textInteractionFlags().testFlag(Qt::TextSelectableByKeyboard));
+    QCOMPARE_GE(ContrasteFoco(vista->Lienzo()), 3.0);
+    auto* barra = vista->findChild<QToolBar*>(QStringLiteral("barra"));
+    for (const bool teclas : {false, true}) {
+        QGuiApplication::clipboard()->clear();
+        if (teclas)
+            QTest::keyClick(vista->Lienzo(), Qt::Key_C, Qt::ControlModifier | Qt::ShiftModifier);
+        else
+            QTest::mouseClick(barra->widgetForAction(vista->findChild<QAction*>("edit-copy")),
+                              Qt::LeftButton);
+        QCOMPARE(QGuiApplication::clipboard()->text(), codigo);
+    }
+    static QStringList avisos;
+    avisos.clear();
+    QGuiApplicationPrivate::platform_integration->accessibility()->setActive(true);
+    const auto anterior = QAccessible::installUpdateHandler([](QAccessibleEvent* e) {
+        if (e->type() == QAccessible::NameChanged || e->type() == QAccessible::TextUpdated)
+            avisos << QString::number(e->type()) +
+                          e->accessibleInterface()->text(QAccessible::Name);
+    });
+    const auto restaurar = qScopeGuard([anterior] {
+        QAccessible::installUpdateHandler(anterior);
+        QGuiApplicationPrivate::platform_integration->accessibility()->setActive(false);
+    });
+    QTest::keyClick(vista->Lienzo(), Qt::Key_PageDown);
+    const QString nombre = lector->text(QAccessible::Name);
+    QVERIFY2(nombre.startsWith("Página 2 de 7 "), qPrintable(nombre));
+    QVERIFY(avisos.contains(QString::number(QAccessible::NameChanged) + nombre));
+    QVERIFY(avisos.contains(QString::number(QAccessible::TextUpdated) + nombre));
+    QVERIFY(texto().contains("Página 2 de 7") && !texto().contains("\nFILA 0\n"));
+    // A page whose rows a later run replaced says so instead.
+    ConsultarBase(carpeta->Base(), QStringLiteral("UPDATE Corridas SET corrida = 'r2'"));
+    ConsultarBase(carpeta->Base(), QStringLiteral("DELETE FROM Datos"));
+    QTest::keyClick(vista->Lienzo(), Qt::Key_End);
+    QVERIFY2(texto().contains("una corrida posterior las reemplazó"), qPrintable(texto()));
+    auto* caja = vista->findChild<QSpinBox*>();
+    caja->setMaximum(51021);
+    caja->setValue(51021);
+    QCOMPARE(caja->text(), "51.021");
+}
+
+void PruebaVentana::soltar_data() {
+    QTest::addColumn<QStringList>("nombres"); // a name ending in "/" is a folder
+    QTest::addColumn<QString>("mensaje");
+    QTest::newRow("un archivo") << QStringList{"débito 1.txt"} << "";
+    QTest::newRow("una carpeta") << QStringList{"lotes/"} << "«<carpeta>/lotes» es una carpeta";
+    QTest::newRow("dos archivos") << QStringList{"a.txt", "b.txt"} << "Se soltaron 2 elementos";
+    QTest::newRow("de otro equipo")
+        << QStringList{"file://otro/a.txt"} << "no es un archivo de este";
+}
+
+// A file dropped on the window is taken as if chosen in the dialog; anything
+// else is refused with the reason, and the path box keeps what it had.
+void PruebaVentana::soltar() {
+    QFETCH(QStringList, nombres);
+    QFETCH(QString, mensaje);
+    QList<QUrl> urls;
+    for (const QString& nombre : nombres) {
+        QVERIFY(QDir(carpeta->Ruta()).mkpath(QStringLiteral("lotes")));
+        urls << (nombre.contains(u':')
+                     ? QUrl(nombre)
+                     : QUrl::fromLocalFile(nombre.endsWith(u'/')
+                                               ? carpeta->Archivo(nombre.chopped(1))
+                                               : carpeta->Escribir(nombre, "D1\n")));
+    }
+    QMimeData datos;
+    datos.setUrls(urls);
+    QDragEnterEvent entra(QPoint(5, 5), Qt::CopyAction, &datos, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(ventana, &entra);
+    QVERIFY(entra.isAccepted());
+    QDropEvent suelta(QPointF(5, 5), Qt::CopyAction, &datos, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(ventana, &suelta);
+    QCOMPARE(mensajes->Textos().size(), mensaje.isEmpty() ? 0 : 1);
+    if (!mensaje.isEmpty()) {
+        QVERIFY2(mensajes->Textos()[0].contains(mensaje.replace("<carpeta>", carpeta->Ruta())),
+                 qPrintable(mensajes->Textos()[0]));
+        QVERIFY(Ruta()->text().isEmpty());
         return;
-    QWidget* otro = Control(control)->nextInFocusChain();
-    while (otro->focusPolicy() == Qt::NoFocus)
-        otro = otro->nextInFocusChain();
-    otro->setFocus();
-    const QImage sin = Control(control)->grab().toImage();
-    Control(control)->setFocus();
-    QVERIFY(Control(control)->grab().toImage() != sin);
+    }
+    QCOMPARE(Ruta()->text(), carpeta->Archivo(nombres[0]));
+    QVERIFY(Boton("cmdAceptar")->isEnabled());
+    QCOMPARE(LeerIni(programa->ArchivoIni(), "General", "UltRuta", QString()), carpeta->Ruta());
+}
+
+// F1 tells a support call the version, the database and the files in use, and
+// the licence; never the database's password.
+void PruebaVentana::acercaDe() {
+    QString visto;
+    CerrarDialogo(visto);
+    QTest::keyClick(ventana, Qt::Key_F1);
+    QTRY_VERIFY(!visto.isEmpty());
+    for (const QString& esperado :
+         QStringList{"Acerca de Cobranzia\n", "SQLite, archivo «" + programa->BaseDatos() + u'»',
+                     "Carpeta de datos: " + programa->RutaDatos(), programa->ArchivoIni(),
+                     QStringLiteral("Licencia: propietaria")})
+        QVERIFY2(visto.contains(esperado), qPrintable(visto));
+    QVERIFY(!visto.contains(ArchivosPrograma::ContrasenaBase));
 }
 
 // The whole job from the keyboard: the file chosen through the label's key

@@ -1,8 +1,10 @@
 #include "platform/gui/Aplicacion.h"
 
+#include "platform/gui/Accesibilidad.h"
+#include "platform/gui/EstiloFoco.h"
 #include "platform/gui/Puntero.h"
 #include "platform/gui/TextosVista.h"
-#include "platform/gui/TraductorTipos.h"
+#include "platform/gui/TraductorQt.h"
 #include "platform/proceso/ErrorEjecucion.h"
 #include "platform/proceso/Mensajes.h"
 #include "platform/proceso/TextoVisible.h"
@@ -70,7 +72,11 @@ void PrepararEscritorio() {
         else
             delete traductor;
     }
-    QCoreApplication::installTranslator(new TraductorTipos(QCoreApplication::instance()));
+    QCoreApplication::installTranslator(new TraductorQt(QCoreApplication::instance()));
+    RegistrarAccesibilidad();
+    // The desktop's own style, wrapped once.
+    if (!qobject_cast<EstiloFoco*>(QApplication::style()))
+        QApplication::setStyle(new EstiloFoco(QApplication::style()->name()));
     QIcon::setThemeSearchPaths(QIcon::themeSearchPaths() << QStringLiteral(":/iconos"));
     if (QIcon::themeName().isEmpty())
         QIcon::setThemeName(QStringLiteral("tema"));

@@ -1,5 +1,7 @@
 #include "platform/gui/BotonImagen.h"
 
+#include "platform/gui/MarcoFoco.h"
+
 #include <QEvent>
 #include <QPainter>
 #include <QStyleOptionButton>
@@ -36,15 +38,12 @@ void BotonImagen::paintEvent(QPaintEvent*) {
         area.translate(1, 1);
     PintarImagenYTitulo(pintor, area);
 
-    if (hasFocus()) {
-        QStyleOptionFocusRect foco;
-        foco.initFrom(this);
-        foco.rect = rect().adjusted(3, 3, -3, -3);
-        // Shown from the start, not only after a key moved the focus: the
-        // window opens with the focus on a button.
-        foco.state |= QStyle::State_KeyboardFocusChange;
-        style()->drawPrimitive(QStyle::PE_FrameFocusRect, &foco, &pintor, this);
-    }
+    // Shown from the start, not only after a key moved the focus: the window
+    // opens with the focus on a button. A solid frame: a style's dotted one
+    // hardly shows on the panel.
+    if (hasFocus())
+        PintarMarcoFoco(pintor, rect().adjusted(2, 2, -2, -2), palette(),
+                        {palette().color(QPalette::Button)});
 }
 
 void BotonImagen::PintarImagenYTitulo(QPainter& pintor, const QRect& area) const {

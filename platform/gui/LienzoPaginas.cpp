@@ -1,8 +1,14 @@
 #include "platform/gui/LienzoPaginas.h"
 
+#include "platform/gui/Accesibilidad.h"
+#include "platform/gui/MarcoFoco.h"
+#include "platform/gui/TextosVista.h"
+#include "platform/proceso/Cantidad.h"
 #include "platform/proceso/ErrorEjecucion.h"
+#include "platform/proceso/TextoVisible.h"
 #include "platform/reporte/Reporte.h"
 
+#include <QAccessible>
 #include <QKeyEvent>
 #include <QPainter>
 #include <QScrollBar>
@@ -24,6 +30,37 @@ LienzoPaginas::LienzoPaginas(Reporte& reporte, QWidget* padre)
     viewport()->setBackgroundRole(QPalette::Dark);
     viewport()->setAutoFillBackground(true);
     setFocusPolicy(Qt::StrongFocus);
+    RegistrarAccesibilidad();
+    setAccessibleDescription(TextosVista::DescripcionLienzo);
+    Nombrar();
+}
+
+void LienzoPaginas::Presentar(const QString& archivo, const QString& codigo) {
+    archivo_ = archivo;
+    setAccessibleDescription(codigo.isEmpty() ? TextosVista::DescripcionLienzo
+                                              : TextosVista::DescripcionLienzoCodigo.arg(
+                                                    codigo, TextosVista::DescripcionLienzo));
+    Nombrar();
+}
+
+void LienzoPaginas::Nombrar() {
+    const QString pagina = TextosVista::NombreLienzo.arg(TextoCantidad(actual_ + 1),
+                                                         TextoCantidad(reporte_.TotalPaginas()));
+    setAccessibleName(archivo_.isEmpty()
+                          ? pagina
+                          : TextosVista::NombreLienzoArchivo.arg(pagina, TextoVisible(archivo_)));
+}
+
+QString LienzoPaginas::TextoPagina() const {
+    if (paginaTexto_ != actual_) {
+        try {
+            texto_ = reporte_.Texto(actual_).join(u'\n');
+        } catch (const ErrorEjecucion& e) {
+            texto_ = e.Descripcion();
+        }
+        paginaTexto_ = actual_;
+    }
+    return texto_;
 }
 
 QSize LienzoPaginas::TamanoPagina() const {
@@ -121,11 +158,27 @@ void LienzoPaginas::scrollContentsBy(int, int) {
     Avisar();
 }
 
+// A page change is told to the window and, through the area's name and text,
+// to a screen reader.
 void LienzoPaginas::Avisar() {
-    if (actual_ != avisada_) {
-        avisada_ = actual_;
-        emit PaginaCambiada(actual_);
-    }
+    if (actual_ == avisada_)
+        return;
+    avisada_ = actual_;
+    Nombrar();
+    const QString antes = paginaTexto_ >= 0 ? texto_ : QString();
+    QAccessibleTextUpdateEvent cambio(this, 0, antes, TextoPagina());
+    QAccessible::updateAccessibility(&cambio);
+    emit PaginaCambiada(actual_);
+}
+
+void LienzoPaginas::focusInEvent(QFocusEvent* evento) {
+    QAbstractScrollArea::focusInEvent(evento);
+    viewport()->update();
+}
+
+void LienzoPaginas::focusOutEvent(QFocusEvent* evento) {
+    QAbstractScrollArea::focusOutEvent(evento);
+    viewport()->update();
 }
 
 void LienzoPaginas::paintEvent(QPaintEvent*) {
@@ -140,6 +193,9 @@ void LienzoPaginas::paintEvent(QPaintEvent*) {
             break;
         PintarPagina(pintor, k, QRect(QPoint(x, int(y)), hoja));
     }
+    if (hasFocus())
+        PintarMarcoFoco(pintor, viewport()->rect(), palette(),
+                        {palette().color(QPalette::Dark), QColor(Qt::white)});
 }
 
 void LienzoPaginas::PintarPagina(QPainter& pintor, qint64 k, const QRect& hoja) {

@@ -3,6 +3,8 @@
 #include "platform/gui/TextosVista.h"
 
 #include <QCoreApplication>
+#include <QFontMetrics>
+#include <QProgressBar>
 #include <QProgressDialog>
 #include <QWidget>
 
@@ -18,7 +20,22 @@ constexpr int kEscala = 1000;
 // From this point on, a task that at its pace so far will pass half a second
 // shows its dialog now rather than when it gets there.
 constexpr qint64 kAnticipo = 300;
+// Room a title bar takes besides its title: the icon and the buttons.
+constexpr int kMarcoTitulo = 160;
 } // namespace
+
+void PrepararDialogoProgreso(QProgressDialog& dialogo, const QString& titulo) {
+    dialogo.setWindowTitle(titulo);
+    // A title bar's font is often bold and larger than the window's.
+    QFont negrita = dialogo.font();
+    negrita.setBold(true);
+    negrita.setPointSizeF(negrita.pointSizeF() * 1.2);
+    dialogo.setMinimumWidth(QFontMetrics(negrita).horizontalAdvance(titulo) + kMarcoTitulo);
+    if (auto* barra = dialogo.findChild<QProgressBar*>()) {
+        barra->setAccessibleName(TextosVista::Progreso);
+        barra->setAccessibleDescription(titulo);
+    }
+}
 
 ProgresoVentana::ProgresoVentana(QWidget* ventana)
     : ventana_(ventana) {
@@ -41,7 +58,7 @@ bool ProgresoVentana::Avanzar(qint64 hechos, qint64 total, const std::function<Q
         dialogo_ = new QProgressDialog(ventana_);
         dialogo_->setWindowModality(Qt::WindowModal);
         // A window manager names it after the window it belongs to.
-        dialogo_->setWindowTitle(ventana_->windowTitle());
+        PrepararDialogoProgreso(*dialogo_, ventana_->windowTitle());
         dialogo_->setCancelButtonText(TextosVista::CancelarProgreso);
         dialogo_->setRange(0, kEscala);
         dialogo_->setMinimumDuration(0);

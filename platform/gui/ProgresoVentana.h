@@ -9,6 +9,10 @@
 class QProgressDialog;
 class QWidget;
 
+// Gives a progress dialog its title, wide enough for a window manager to show
+// it whole, and a name to its bar.
+void PrepararDialogoProgreso(QProgressDialog& dialogo, const QString& titulo);
+
 // The progress of a long task run on the window's own thread. The window
 // keeps painting; a task that takes more than half a second shows, by then, a
 // window-modal dialog of how far it went, with a Cancelar button (Esc too).

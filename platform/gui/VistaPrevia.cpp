@@ -2,20 +2,25 @@
 
 #include "platform/gui/IconoPaleta.h"
 #include "platform/gui/LienzoPaginas.h"
+#include "platform/gui/ProgresoVentana.h"
 #include "platform/gui/TextosVista.h"
 #include "platform/proceso/Cantidad.h"
 #include "platform/proceso/ErrorEjecucion.h"
 #include "platform/proceso/Mensajes.h"
 #include "platform/proceso/Rutas.h"
+#include "platform/proceso/TextoVisible.h"
 #include "platform/reporte/Reporte.h"
 
 #include <QAction>
+#include <QClipboard>
 #include <QDir>
 #include <QEvent>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QGuiApplication>
 #include <QIcon>
 #include <QLabel>
+#include <QLineEdit>
 #include <QPrintDialog>
 #include <QPrinter>
 #include <QProgressDialog>
@@ -25,6 +30,9 @@
 
 namespace {
 constexpr int kEsperaProgreso = 500; // ms before the progress dialog shows
+// The template's formula fields that carry the listed file's name and its code.
+const QString kFormulaArchivo = QStringLiteral("Archivo");
+const QString kFormulaCodigo = QStringLiteral("Hash");
 
 VistaPrevia::RespuestaImpresion& RespuestaFijada() {
     static VistaPrevia::RespuestaImpresion respuesta;
@@ -39,12 +47,13 @@ void VistaPrevia::EstablecerRespuestaImpresion(RespuestaImpresion respuesta) {
 VistaPrevia::VistaPrevia(std::unique_ptr<Reporte> reporte, QWidget* padre)
     : QMainWindow(padre, Qt::Window)
     , reporte_(std::move(reporte))
-    , lienzo_(new LienzoPaginas(*reporte_, this)) {
+    , lienzo_(new LienzoPaginas(*reporte_, this))
+    , codigo_(reporte_->ValorFormula(kFormulaCodigo).trimmed()) {
     setAttribute(Qt::WA_DeleteOnClose);
     setCentralWidget(lienzo_);
+    lienzo_->Presentar(reporte_->ValorFormula(kFormulaArchivo), codigo_);
     CrearBarra();
-    statusBar()->showMessage(TextosVista::Listo.arg(TextoCantidad(reporte_->Filas()),
-                                                    TextoCantidad(reporte_->TotalPaginas())));
+    MostrarCodigo();
     connect(lienzo_, &LienzoPaginas::PaginaCambiada, this, &VistaPrevia::PaginaCambiada);
     lienzo_->setFocus();
 }
@@ -79,6 +88,9 @@ void VistaPrevia::CrearBarra() {
     accion("document-print", TextosVista::Imprimir, QKeySequence::Print, &VistaPrevia::Imprimir);
     accion("document-save-as", TextosVista::GuardarPdf, QKeySequence::Save,
            &VistaPrevia::PreguntarPdf);
+    accion("edit-copy", TextosVista::CopiarCodigo, QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_C),
+           &VistaPrevia::CopiarCodigo)
+        ->setEnabled(!codigo_.isEmpty());
     barra->addSeparator();
     accion("zoom-in", TextosVista::Acercar, QKeySequence::ZoomIn, [this] { lienzo_->Acercar(); });
     accion("zoom-out", TextosVista::Alejar, QKeySequence::ZoomOut, [this] { lienzo_->Alejar(); });
@@ -111,9 +123,20 @@ void VistaPrevia::CrearNavegacion(QToolBar* barra) {
     numeroPagina_ = new QSpinBox(barra);
     numeroPagina_->setRange(1, int(std::min<qint64>(total, INT_MAX)));
     numeroPagina_->setKeyboardTracking(false);
+    numeroPagina_->setObjectName(QStringLiteral("numeroPagina"));
+    numeroPagina_->setGroupSeparatorShown(true);
     numeroPagina_->setToolTip(TextosVista::Pagina);
+    numeroPagina_->setAccessibleName(TextosVista::Pagina);
+    numeroPagina_->setAccessibleDescription(TextosVista::DescripcionPagina);
+    // The focus is on the box's text, and a reader names what has the focus.
+    if (auto* texto = numeroPagina_->findChild<QLineEdit*>()) {
+        texto->setAccessibleName(TextosVista::Pagina);
+        texto->setAccessibleDescription(TextosVista::DescripcionPagina);
+    }
     barra->addWidget(numeroPagina_);
-    barra->addWidget(new QLabel(TextosVista::DeTotal.arg(TextoCantidad(total)), barra));
+    auto* deTotal = new QLabel(TextosVista::DeTotal.arg(TextoCantidad(total)), barra);
+    deTotal->setBuddy(numeroPagina_);
+    barra->addWidget(deTotal);
     connect(numeroPagina_, &QSpinBox::valueChanged, this,
             [this](int n) { lienzo_->IrAPagina(n - 1); });
 
@@ -146,16 +169,35 @@ void VistaPrevia::Mostrar(int estado) {
         show();
 }
 
+// The rows and pages, and the code as text the operator may select and copy.
+void VistaPrevia::MostrarCodigo() {
+    statusBar()->showMessage(TextosVista::Listo.arg(TextoCantidad(reporte_->Filas()),
+                                                    TextoCantidad(reporte_->TotalPaginas())));
+    if (codigo_.isEmpty())
+        return;
+    auto* codigo = new QLabel(TextosVista::CodigoControl.arg(TextoVisible(codigo_)), this);
+    codigo->setObjectName(QStringLiteral("lblCodigo"));
+    codigo->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
+    codigo->setTextFormat(Qt::PlainText);
+    codigo->setAccessibleDescription(TextosVista::DescripcionCodigo);
+    statusBar()->addPermanentWidget(codigo);
+}
+
+void VistaPrevia::CopiarCodigo() {
+    QGuiApplication::clipboard()->setText(codigo_);
+}
+
 void VistaPrevia::PaginaCambiada(qint64 k) {
     const QSignalBlocker bloqueo(numeroPagina_);
     numeroPagina_->setValue(int(k + 1));
 }
 
-bool VistaPrevia::Volcando(const QString& texto, qint64 paginas,
+bool VistaPrevia::Volcando(const QString& titulo, const QString& texto, qint64 paginas,
                            const std::function<bool(const Reporte::Avance&)>& trabajo) {
     // Long listings take a while: the operator sees how far it went and may stop it.
     QProgressDialog progreso(texto, TextosVista::Cancelar, 0,
                              int(std::min<qint64>(paginas, INT_MAX)), this);
+    PrepararDialogoProgreso(progreso, titulo);
     progreso.setWindowModality(Qt::WindowModal);
     progreso.setMinimumDuration(kEsperaProgreso);
     const Reporte::Avance avance = [&progreso](qint64 hechas) {
@@ -173,7 +215,7 @@ bool VistaPrevia::Volcando(const QString& texto, qint64 paginas,
 
 bool VistaPrevia::ImprimirEn(QPrinter& impresora, qint64 desde, qint64 hasta) {
     impresora.setFullPage(true);
-    return Volcando(TextosVista::Imprimiendo, hasta - desde + 1,
+    return Volcando(TextosVista::TituloImpresion, TextosVista::Imprimiendo, hasta - desde + 1,
                     [&](const Reporte::Avance& avance) {
                         if (reporte_->Volcar(impresora, desde, hasta, avance))
                             return true;
@@ -221,6 +263,6 @@ void VistaPrevia::PreguntarPdf() {
 
 bool VistaPrevia::GuardarPdf(const QString& ruta) {
     return Volcando(
-        TextosVista::Guardando, reporte_->TotalPaginas(),
+        TextosVista::TituloPdf, TextosVista::Guardando, reporte_->TotalPaginas(),
         [&](const Reporte::Avance& avance) { return reporte_->ExportarPdf(ruta, avance); });
 }

@@ -27,6 +27,8 @@ public:
     void Mostrar(int estado);
 
     LienzoPaginas* Lienzo() const { return lienzo_; }
+    // The listing's control code, empty when its template carries none.
+    const QString& Codigo() const { return codigo_; }
     Reporte& Listado() const { return *reporte_; }
 
     // Both show a message box when the listing cannot be written, and return
@@ -53,19 +55,22 @@ private slots:
     void Imprimir();
     void PreguntarPdf();
     void PaginaCambiada(qint64 k);
+    void CopiarCodigo();
 
 private:
     void CrearBarra();
     void CrearNavegacion(QToolBar* barra);
+    void MostrarCodigo();
     QAction* Accion(QToolBar* barra, const char* icono, const QString& texto,
                     const QKeySequence& tecla);
     // The bar's icons, drawn for the bar's palette.
     void PonerIconos();
-    bool Volcando(const QString& texto, qint64 paginas,
+    bool Volcando(const QString& titulo, const QString& texto, qint64 paginas,
                   const std::function<bool(const Reporte::Avance&)>& trabajo);
 
     std::unique_ptr<Reporte> reporte_;
     LienzoPaginas* lienzo_;
     QSpinBox* numeroPagina_ = nullptr;
+    QString codigo_;
     DestinoPdf destinoPdf_;
 };

@@ -96,6 +96,17 @@ void PintorPagina::Pintar(QPainter& pintor, const PaginaListado& pagina) const {
     pintor.restore();
 }
 
+QStringList PintorPagina::Texto(const PaginaListado& pagina) const {
+    QStringList texto{Sustituir(plantilla_.titulo, pagina)};
+    for (const QString& linea : plantilla_.encabezado)
+        texto << Sustituir(linea, pagina);
+    for (const QString& linea : pagina.lineas)
+        texto << TextoVisible(linea);
+    if (pagina.cierre)
+        texto << Sustituir(plantilla_.cierre, pagina);
+    return texto << Sustituir(plantilla_.pie, pagina);
+}
+
 void PintorPagina::PintarEncabezado(QPainter& pintor, const PaginaListado& pagina) const {
     const QRectF banda = disposicion_.Encabezado();
     qreal y = banda.top();

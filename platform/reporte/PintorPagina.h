@@ -15,6 +15,10 @@ public:
 
     void Pintar(QPainter& pintor, const PaginaListado& pagina) const;
 
+    // What the page says, line by line in the order drawn, nothing cut short:
+    // the title, the heading, the detail lines, the closing line and the foot.
+    QStringList Texto(const PaginaListado& pagina) const;
+
     // The text with its marks replaced for one page.
     QString Sustituir(const QString& texto, const PaginaListado& pagina) const;
 

@@ -36,6 +36,10 @@ public:
     // Page k, from 0. Raises 20530 when its rows cannot be read, 20535 when
     // a later run replaced them.
     PaginaListado Pagina(qint64 k);
+    // Page k's text, line by line as drawn; raises as Pagina does.
+    QStringList Texto(qint64 k) { return pintor_->Texto(Pagina(k)); }
+    // The value of the formula field `nombre`, as the pages show it.
+    QString ValorFormula(const QString& nombre) const { return valores_.formulas.value(nombre); }
     // Draws page k with a painter whose unit is one point.
     void Pintar(QPainter& pintor, qint64 k);
     // Told after every page drawn, with the number drawn so far; returning

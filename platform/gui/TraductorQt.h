@@ -2,9 +2,10 @@
 
 #include <QTranslator>
 
-// The kinds of file in Qt's file dialog ("Folder", "%1 File"), which Qt's
-// Spanish translation leaves out.
-class TraductorTipos : public QTranslator {
+// The few texts of Qt's own dialogs that Qt's Spanish translation leaves in
+// English: the kinds of file in the file dialog ("Folder", "%1 File") and the
+// print dialog's page range and double-sided options.
+class TraductorQt : public QTranslator {
 public:
     using QTranslator::QTranslator;
     QString translate(const char* contexto, const char* texto, const char* desambiguacion,
