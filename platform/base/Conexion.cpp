@@ -65,6 +65,16 @@ void Conexion::Consultar(const QString& sql,
     motor.Consultar(sentencia_, lector);
 }
 
+void Conexion::Consultar(const QString& forma, const QStringList& valores,
+                         const std::function<bool(const QStringList&)>& lector) {
+    Motor& motor = MotorAbierto();
+    SentenciaParametrizada sentencia;
+    sentencia.forma = forma;
+    for (const QString& valor : valores)
+        sentencia.literales.append(valor);
+    motor.Consultar(sentencia, lector);
+}
+
 void Conexion::Separar(const QString& sql) {
     if (!Parametrizar(sql, sentencia_)) {
         sentencia_.forma = sql;

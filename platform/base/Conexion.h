@@ -45,6 +45,11 @@ public:
     // `lector` each row in turn, as text; false from `lector` stops it.
     void Consultar(const QString& sql, const std::function<bool(const QStringList&)>& lector);
 
+    // The same, each "?" of `forma` bound to the next of `valores`: what a
+    // person typed goes to the engine as a value, never as text of the query.
+    void Consultar(const QString& forma, const QStringList& valores,
+                   const std::function<bool(const QStringList&)>& lector);
+
     // The write lock is taken at BeginTrans, so a busy database fails before
     // any change.
     void BeginTrans();
