@@ -25,10 +25,13 @@ constexpr int kPagina = 256;
 // The distinct file names walked, each by one step down the index, to narrow
 // by name; a history with more of them is narrowed row by row.
 constexpr int kMaximoNombres = 10000;
-// Up to this many rows of the matching names are sorted by the engine at
-// once; beyond that the rows are walked in the order shown, and enough of
-// them match to fill a page soon.
-constexpr qint64 kFilasOrdenables = 50000;
+// The matching rows, R of N, are sorted by the engine at once when they are
+// few, one look-up each; otherwise the rows are walked in the order shown
+// until a page is full, about a page times N / R of them. In time order the
+// walk follows the table itself and costs a tenth of a look-up a row: R² up to
+// 25 N; in any other order each row walked is a look-up too: R² up to 256 N.
+constexpr double kBalanceFecha = 25;
+constexpr double kBalanceOtras = 256;
 
 // Every distinct file name, one step down the file's index each: a thousand
 // files of a thousand runs each cost a thousand steps, not a million rows.
@@ -205,7 +208,9 @@ ModeloHistorial::Via ModeloHistorial::ElegirVia() {
         return Via::Ninguna;
     if (coinciden == nombres)
         return Via::Todas;
-    return coinciden * filas <= kFilasOrdenables * nombres ? Via::Nombres : Via::Recorrido;
+    const double estimadas = double(coinciden) * double(filas) / double(nombres);
+    const double balance = columna_ == ColFecha ? kBalanceFecha : kBalanceOtras;
+    return estimadas * estimadas <= balance * double(filas) ? Via::Nombres : Via::Recorrido;
 }
 
 void ModeloHistorial::LeerPagina() {
