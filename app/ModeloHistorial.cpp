@@ -15,7 +15,18 @@
 namespace {
 
 // The columns read, in this order.
-enum Campo { CId, CInicio, CArchivo, CCodigo, CFilas, CUsuario, CEquipo, CResultado, CError, CCorrida };
+enum Campo {
+    CId,
+    CInicio,
+    CArchivo,
+    CCodigo,
+    CFilas,
+    CUsuario,
+    CEquipo,
+    CResultado,
+    CError,
+    CCorrida
+};
 const QString kSeleccion = QStringLiteral(
     "SELECT id, inicio, archivo, codigo, filas, usuario, equipo, resultado, error_descripcion, "
     "corrida FROM Historial");
@@ -35,11 +46,12 @@ constexpr double kBalanceOtras = 256;
 
 // Every distinct file name, one step down the file's index each: a thousand
 // files of a thousand runs each cost a thousand steps, not a million rows.
-const QString kNombres = QStringLiteral(
-    "WITH RECURSIVE nombres (a, n) AS (SELECT min(archivo), 1 FROM Historial UNION ALL "
-    "SELECT (SELECT min(archivo) FROM Historial WHERE archivo > nombres.a), n + 1 FROM nombres "
-    "WHERE a IS NOT NULL AND n < %1) ")
-                             .arg(kMaximoNombres);
+const QString kNombres =
+    QStringLiteral(
+        "WITH RECURSIVE nombres (a, n) AS (SELECT min(archivo), 1 FROM Historial UNION ALL "
+        "SELECT (SELECT min(archivo) FROM Historial WHERE archivo > nombres.a), n + 1 FROM nombres "
+        "WHERE a IS NOT NULL AND n < %1) ")
+        .arg(kMaximoNombres);
 
 // The columns a column of the table sorts by, the id breaking ties.
 QList<Campo> Claves(ModeloHistorial::Columna columna) {
@@ -64,9 +76,9 @@ QList<Campo> Claves(ModeloHistorial::Columna columna) {
 
 QString NombreCampo(Campo campo) {
     static const QStringList nombres = {
-        QStringLiteral("id"),       QStringLiteral("inicio"),     QStringLiteral("archivo"),
-        QStringLiteral("codigo"),   QStringLiteral("filas"),      QStringLiteral("usuario"),
-        QStringLiteral("equipo"),   QStringLiteral("resultado"),  QStringLiteral("error_descripcion"),
+        QStringLiteral("id"),     QStringLiteral("inicio"),    QStringLiteral("archivo"),
+        QStringLiteral("codigo"), QStringLiteral("filas"),     QStringLiteral("usuario"),
+        QStringLiteral("equipo"), QStringLiteral("resultado"), QStringLiteral("error_descripcion"),
         QStringLiteral("corrida")};
     return nombres[campo];
 }
@@ -222,8 +234,7 @@ void ModeloHistorial::LeerPagina() {
     QString sql = kSeleccion;
     if (via_ == Via::Nombres) {
         sql = kNombres % kSeleccion;
-        condiciones << QStringLiteral("archivo IN (SELECT a FROM nombres WHERE a") % Como() %
-                           u')';
+        condiciones << QStringLiteral("archivo IN (SELECT a FROM nombres WHERE a") % Como() % u')';
         valores << patron_;
     } else if (via_ == Via::Recorrido) {
         condiciones << QStringLiteral("archivo") % Como();
@@ -236,10 +247,11 @@ void ModeloHistorial::LeerPagina() {
         orden << NombreCampo(campo) % (descendente ? QStringLiteral(" DESC") : QString());
     }
     if (!clave_.isEmpty()) {
-        condiciones << u'(' % columnas.join(QStringLiteral(", ")) %
-                           (descendente ? QStringLiteral(") < (") : QStringLiteral(") > (")) %
-                           QStringList(claves.size(), QStringLiteral("?")).join(QStringLiteral(", ")) %
-                           u')';
+        condiciones
+            << u'(' % columnas.join(QStringLiteral(", ")) %
+                   (descendente ? QStringLiteral(") < (") : QStringLiteral(") > (")) %
+                   QStringList(claves.size(), QStringLiteral("?")).join(QStringLiteral(", ")) %
+                   u')';
         valores << clave_;
     }
     if (!condiciones.isEmpty())

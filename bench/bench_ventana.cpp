@@ -106,8 +106,8 @@ struct Cronometro {
 QByteArray Texto(std::vector<std::pair<double, double>> medidas, bool mediana) {
     std::sort(medidas.begin(), medidas.end());
     const auto m = mediana ? medidas[medidas.size() / 2] : medidas.back();
-    return QByteArray::number(m.first, 'f', 0) + " ms (CPU " + QByteArray::number(m.second, 'f', 0) +
-           " ms)";
+    return QByteArray::number(m.first, 'f', 0) + " ms (CPU " +
+           QByteArray::number(m.second, 'f', 0) + " ms)";
 }
 
 void MedirHistorial(frmPrincipal* ventana, const char* titulo) {

@@ -420,8 +420,9 @@ void PruebaServidor::versionAnterior() {
         Conexion otra;
         otra.SetConnectionString(Cadena(usuario));
         otra.Open();
-        return SqlServidor(QStringLiteral("SELECT numero || ' ' || (SELECT count(*) FROM pg_indexes "
-                                          "WHERE indexname = 'historial_filas_id') FROM Version"));
+        return SqlServidor(QStringLiteral("SELECT numero || ' ' || (SELECT count(*) FROM "
+                                          "pg_indexes WHERE indexname = 'historial_filas_id') "
+                                          "FROM Version"));
     };
     SqlServidor(QStringLiteral("DROP INDEX historial_filas_id; UPDATE Version SET numero = 2; ") +
                 ConcesionesPostgres(QStringLiteral("consulta")));
