@@ -16,7 +16,8 @@ inline const QString DescripcionFiltro =
 inline const QString NombreTabla = QStringLiteral("Corridas");
 inline const QString DescripcionTabla =
     QStringLiteral("Cada intento de corrida, el más reciente primero; Ctrl+C copia las filas "
-                   "elegidas y un clic en un encabezado ordena por esa columna");
+                   "elegidas; Ctrl+1 a Ctrl+7, o un clic en un encabezado, ordenan por esa "
+                   "columna, y otra vez al revés");
 inline const QString Copiar = QStringLiteral("&Copiar");
 inline const QString DescripcionCopiar =
     QStringLiteral("Copia las filas elegidas al portapapeles, como texto separado por tabuladores");

@@ -9,29 +9,30 @@
 #include "run/CorridaControl.h"
 #include "run/Programa.h"
 
-#include <optional>
-#include <vector>
+#include <memory>
 
 namespace {
 
-// Every row of the history; nothing, after the message, when it cannot be read.
-std::optional<std::vector<CorridaHistorial>> LeerHistorial(const Programa& programa) {
+// The dialog over the history's first page; nothing, after the message, when
+// it cannot be read.
+frmHistorial* AbrirHistorial(const Programa& programa, QWidget* padre) {
+    EstablecerPuntero(PunteroReloj);
+    QString motivo;
     try {
-        EstablecerPuntero(PunteroReloj);
         if (!programa.gConexion())
             throw ErrorSistema(Errores::ObjetoNoEstablecido);
-        std::vector<CorridaHistorial> filas = ModeloHistorial::Leer(*programa.gConexion());
+        auto dialogo = std::make_unique<frmHistorial>(*programa.gConexion(), padre);
+        dialogo->Leer();
         EstablecerPuntero(PunteroPredeterminado);
-        return filas;
+        return dialogo.release();
     } catch (const ErrorEjecucion& e) {
-        EstablecerPuntero(PunteroPredeterminado);
-        MsgBox(TextosHistorial::NoSeLee.arg(TextoVisible(e.Descripcion())), IconoMensaje::Critico);
+        motivo = TextoVisible(e.Descripcion());
     } catch (const std::bad_alloc&) {
-        EstablecerPuntero(PunteroPredeterminado);
-        MsgBox(TextosHistorial::NoSeLee.arg(TextosCorrida::MemoriaInsuficiente),
-               IconoMensaje::Critico);
+        motivo = TextosCorrida::MemoriaInsuficiente;
     }
-    return std::nullopt;
+    EstablecerPuntero(PunteroPredeterminado);
+    MsgBox(TextosHistorial::NoSeLee.arg(motivo), IconoMensaje::Critico);
+    return nullptr;
 }
 
 } // namespace
@@ -40,10 +41,9 @@ void frmPrincipal::VerHistorial() {
     // Between runs only, and one history at a time.
     if (corriendo_ || findChild<frmHistorial*>())
         return;
-    std::optional<std::vector<CorridaHistorial>> filas = LeerHistorial(programa_);
-    if (!filas)
+    auto* dialogo = AbrirHistorial(programa_, this);
+    if (!dialogo)
         return;
-    auto* dialogo = new frmHistorial(std::move(*filas), this);
     dialogo->setAttribute(Qt::WA_DeleteOnClose);
     connect(dialogo, &QDialog::accepted, this, [this, dialogo] {
         const CorridaHistorial elegida = dialogo->Elegida();

@@ -1,6 +1,8 @@
 #include "app/frmHistorial.h"
 
 #include "app/TextosHistorial.h"
+#include "platform/proceso/Mensajes.h"
+#include "platform/proceso/TextoVisible.h"
 
 #include <QAction>
 #include <QBoxLayout>
@@ -11,9 +13,9 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QScreen>
-#include <QSortFilterProxyModel>
 #include <QTableView>
 #include <QToolButton>
+#include <QTimer>
 
 #include <algorithm>
 
@@ -23,6 +25,8 @@ constexpr int AltoInicial = 480;
 constexpr int AnchoMinimo = 640;
 // Room for the frame, the margins and the vertical scroll bar.
 constexpr int Margenes = 60;
+// A pause this long in the typing narrows the rows.
+constexpr int EsperaFiltro = 100;
 
 // A field of the copied text: a tab inside it would split its column.
 QString Campo(const QModelIndex& indice) {
@@ -31,23 +35,18 @@ QString Campo(const QModelIndex& indice) {
 
 } // namespace
 
-frmHistorial::frmHistorial(std::vector<CorridaHistorial> filas, QWidget* padre)
+frmHistorial::frmHistorial(Conexion& conexion, QWidget* padre)
     : QDialog(padre)
-    , modelo_(new ModeloHistorial(std::move(filas), this))
-    , orden_(new QSortFilterProxyModel(this)) {
+    , modelo_(new ModeloHistorial(conexion, this))
+    , espera_(new QTimer(this)) {
     setWindowTitle(TextosHistorial::Titulo);
-    orden_->setSourceModel(modelo_);
-    orden_->setSortRole(ModeloHistorial::RolOrden);
-    orden_->setSortCaseSensitivity(Qt::CaseInsensitive);
-    orden_->setSortLocaleAware(true);
-    orden_->setFilterKeyColumn(ModeloHistorial::ColArchivo);
-    orden_->setFilterCaseSensitivity(Qt::CaseInsensitive);
+    espera_->setSingleShot(true);
+    espera_->setInterval(EsperaFiltro);
     CrearControles();
     NombrarControles();
     ColocarControles();
     ConectarControles();
     grdCorridas->sortByColumn(ModeloHistorial::ColFecha, Qt::DescendingOrder);
-    txtArchivo_Change(QString());
 }
 
 void frmHistorial::CrearControles() {
@@ -78,11 +77,11 @@ void frmHistorial::CrearControles() {
 }
 
 void frmHistorial::CrearTabla() {
-    // One model over every row, no widget per row: the history may hold a
-    // hundred thousand runs.
+    // One model whose rows are read as they come into sight: the history may
+    // hold a million runs.
     grdCorridas = new QTableView(this);
     grdCorridas->setObjectName(QStringLiteral("grdCorridas"));
-    grdCorridas->setModel(orden_);
+    grdCorridas->setModel(modelo_);
     grdCorridas->setSelectionBehavior(QAbstractItemView::SelectRows);
     grdCorridas->setSelectionMode(QAbstractItemView::ExtendedSelection);
     grdCorridas->setEditTriggers(QAbstractItemView::NoEditTriggers);
@@ -92,6 +91,16 @@ void frmHistorial::CrearTabla() {
     grdCorridas->verticalHeader()->hide();
     grdCorridas->horizontalHeader()->setStretchLastSection(true);
     grdCorridas->setSortingEnabled(true);
+    // The focus shows as a frame in the palette's highlight.
+    grdCorridas->setStyleSheet(
+        QStringLiteral("QTableView:focus { border: 2px solid palette(highlight); }"));
+    for (int columna = 0; columna < int(TextosHistorial::Columnas.size()); ++columna) {
+        auto* orden = new QAction(this);
+        orden->setShortcut(QKeySequence(Qt::CTRL | Qt::Key(Qt::Key_1 + columna)));
+        orden->setShortcutContext(Qt::WidgetWithChildrenShortcut);
+        addAction(orden);
+        connect(orden, &QAction::triggered, this, [this, columna] { Ordenar(columna); });
+    }
 
     // Ctrl+C anywhere in the dialog but the filter box, which copies its own text.
     accCopiar = new QAction(QString(TextosHistorial::Copiar).remove(u'&'), this);
@@ -136,8 +145,11 @@ void frmHistorial::ColocarControles() {
     todo->addLayout(filtro);
     todo->addWidget(grdCorridas, 1);
     todo->addLayout(botones);
+}
 
-    // As wide as the columns need, within the screen.
+void frmHistorial::Leer() {
+    modelo_->Leer();
+    // As wide as the first page's columns need, within the screen.
     grdCorridas->resizeColumnsToContents();
     const int ancho = grdCorridas->horizontalHeader()->length() + Margenes;
     const int pantalla = screen() ? screen()->availableGeometry().width() * 9 / 10 : ancho;
@@ -145,8 +157,17 @@ void frmHistorial::ColocarControles() {
 }
 
 void frmHistorial::ConectarControles() {
-    connect(txtArchivo, &QLineEdit::textChanged, this,
-            [this](const QString& texto) { txtArchivo_Change(texto); });
+    connect(txtArchivo, &QLineEdit::textChanged, espera_, qOverload<>(&QTimer::start));
+    connect(espera_, &QTimer::timeout, this, [this] { txtArchivo_Change(); });
+    connect(modelo_, &QAbstractItemModel::modelReset, this, [this] { grdCorridas_Reset(); });
+    connect(modelo_, &QAbstractItemModel::rowsInserted, this, [this] { grdCorridas_Reset(); });
+    // Told after the view's own call has returned.
+    connect(
+        modelo_, &ModeloHistorial::Fallo, this,
+        [](const QString& descripcion) {
+            MsgBox(TextosHistorial::NoSeLee.arg(TextoVisible(descripcion)), IconoMensaje::Critico);
+        },
+        Qt::QueuedConnection);
     connect(grdCorridas->selectionModel(), &QItemSelectionModel::selectionChanged, this,
             [this] { grdCorridas_SelChange(); });
     connect(grdCorridas, &QTableView::doubleClicked, cmdVerListado, &QPushButton::click);
@@ -158,15 +179,30 @@ void frmHistorial::ConectarControles() {
 
 int frmHistorial::FilaElegida() const {
     const QModelIndexList filas = grdCorridas->selectionModel()->selectedRows();
-    return filas.size() == 1 ? orden_->mapToSource(filas.constFirst()).row() : -1;
+    return filas.size() == 1 ? filas.constFirst().row() : -1;
 }
 
-// The rows narrowed as the operator types; the newest of them chosen when the
-// chosen one went.
-void frmHistorial::txtArchivo_Change(const QString& texto) {
-    orden_->setFilterFixedString(texto);
-    if (!grdCorridas->selectionModel()->hasSelection() && orden_->rowCount() > 0)
+// The rows narrowed as the operator types, once the typing pauses.
+void frmHistorial::txtArchivo_Change() {
+    modelo_->Filtrar(txtArchivo->text());
+}
+
+void frmHistorial::Ordenar(int columna) {
+    Qt::SortOrder orden = columna == ModeloHistorial::ColFecha ? Qt::DescendingOrder
+                                                                : Qt::AscendingOrder;
+    if (columna == modelo_->ColumnaOrden())
+        orden = modelo_->Orden() == Qt::AscendingOrder ? Qt::DescendingOrder : Qt::AscendingOrder;
+    grdCorridas->sortByColumn(columna, orden);
+}
+
+// The rows were read again: the first of them chosen as soon as it is in.
+void frmHistorial::grdCorridas_Reset() {
+    if (modelo_->rowCount() == 0) {
+        elegirPrimera_ = true;
+    } else if (elegirPrimera_) {
+        elegirPrimera_ = false;
         grdCorridas->selectRow(0);
+    }
     grdCorridas_SelChange();
 }
 
@@ -197,7 +233,7 @@ void frmHistorial::cmdCopiar_Click() {
     QStringList lineas{TextosHistorial::Columnas.join(u'\t')};
     for (const QModelIndex& fila : std::as_const(filas)) {
         QStringList campos;
-        for (int columna = 0; columna < orden_->columnCount(); ++columna)
+        for (int columna = 0; columna < modelo_->columnCount(); ++columna)
             campos << Campo(fila.siblingAtColumn(columna));
         lineas << campos.join(u'\t');
     }

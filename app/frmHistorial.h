@@ -10,17 +10,21 @@ class QAction;
 class QLabel;
 class QLineEdit;
 class QPushButton;
-class QSortFilterProxyModel;
 class QTableView;
+class QTimer;
 
 // The run history: every run attempt, newest first, narrowed to the files
-// whose name holds what the operator types and sorted by any column; the
-// selected rows copied as tab-separated text, and the listing asked for of a
-// run whose rows still stand.
+// whose name holds what the operator types and sorted by any column, by its
+// header or by Ctrl and the column's number; the selected rows copied as
+// tab-separated text, and the listing asked for of a run whose rows still
+// stand.
 class frmHistorial : public QDialog {
     Q_OBJECT
 public:
-    frmHistorial(std::vector<CorridaHistorial> filas, QWidget* padre);
+    frmHistorial(Conexion& conexion, QWidget* padre);
+
+    // The first page, newest first. Raises the database's error.
+    void Leer();
 
     // The run whose listing the operator asked for, once the dialog is accepted.
     const CorridaHistorial& Elegida() const { return modelo_->Corrida(elegida_); }
@@ -33,13 +37,19 @@ private:
     void ConectarControles();
     // The model's row of the one selected run; -1 when none, or more than one.
     int FilaElegida() const;
-    void txtArchivo_Change(const QString& texto);
+    void txtArchivo_Change();
+    // Ctrl+N: by the N-th column; again, the other way.
+    void Ordenar(int columna);
+    // After the rows were read again: the first one chosen.
+    void grdCorridas_Reset();
     void grdCorridas_SelChange();
     void cmdCopiar_Click();
     void cmdVerListado_Click();
 
     ModeloHistorial* modelo_;
-    QSortFilterProxyModel* orden_;
+    // The filter waits for a pause in the typing.
+    QTimer* espera_;
+    bool elegirPrimera_ = false;
     QLabel* lblArchivo = nullptr;
     QLineEdit* txtArchivo = nullptr;
     QTableView* grdCorridas = nullptr;

@@ -226,9 +226,11 @@ void PruebaDatos::versionAnterior_data() {
     QTest::addColumn<QString>("despues");
     QTest::newRow("primera versión") << "DROP TABLE Historial; DROP TABLE Corridas; DROP TABLE "
                                         "Version"
-                                     << "3 0 1";
+                                     << "4 0 1 8";
     QTest::newRow("segunda versión") << "DROP TABLE Historial; UPDATE Version SET numero = 2"
-                                     << "3 0 1";
+                                     << "4 0 1 8";
+    QTest::newRow("tercera versión") << "DROP INDEX Historial_filas; UPDATE Version SET numero = 3"
+                                     << "4 0 1 8";
     QTest::newRow("versión posterior") << "UPDATE Version SET numero = 9"
                                        << "La base de datos es de una versión posterior";
 }
@@ -253,7 +255,9 @@ void PruebaDatos::versionAnterior() {
     }
     QCOMPARE(ConsultarBase(carpeta.Base(),
                            QStringLiteral("SELECT (SELECT numero FROM Version) || ' ' || (SELECT "
-                                          "count(*) FROM Historial) || ' ' || count(*) FROM Datos"))
+                                          "count(*) FROM Historial) || ' ' || count(*) || ' ' || "
+                                          "(SELECT count(*) FROM sqlite_master WHERE name LIKE "
+                                          "'Historial_%') FROM Datos"))
                  .value(0),
              despues);
 }

@@ -4,6 +4,7 @@
 // the Unix socket and over TCP with TLS required.
 
 #include "platform/base/Conexion.h"
+#include "platform/base/EsquemaPostgres.h"
 #include "platform/proceso/ErrorEjecucion.h"
 #include "run/CorridaControl.h"
 #include "run/Historial.h"
@@ -536,8 +537,22 @@ void PruebaServidor::versionAnterior() {
     conexion.Open();
     QCOMPARE(SqlServidor(QStringLiteral("SELECT numero || ' ' || (SELECT count(*) FROM "
                                         "Historial) FROM Version")),
-             QStringList{"2 0"});
+             QStringList{"3 0"});
     QCOMPARE(Consultar(), QStringList{"antes"});
+    // The history's indexes of the next version: only the owner may add them.
+    const auto abrir = [](const QString& usuario) {
+        Conexion otra;
+        otra.SetConnectionString(Cadena(usuario));
+        otra.Open();
+        return SqlServidor(QStringLiteral("SELECT numero || ' ' || (SELECT count(*) FROM "
+                                          "pg_indexes WHERE indexname = 'historial_filas_id') "
+                                          "FROM Version"));
+    };
+    SqlServidor(QStringLiteral("DROP INDEX historial_filas_id; UPDATE Version SET numero = 2; ") +
+                ConcesionesPostgres(QStringLiteral("consulta")));
+    QCOMPARE(abrir(QStringLiteral("user=consulta")), QStringList{"2 0"});
+    SqlServidor(QStringLiteral("REVOKE ALL ON Datos, Corridas, Version, Historial FROM consulta"));
+    QCOMPARE(abrir(QString()), QStringList{"3 1"});
 }
 
 PRUEBAS_MAIN(PruebaServidor, QCoreApplication)

@@ -906,8 +906,9 @@ void PruebaVentana::soloTeclado() {
 }
 
 // Ctrl+H: every run, newest first, narrowed by file name as the operator
-// types; the listing only of a run whose rows stand, the others saying why;
-// the rows copied; Esc closes; a history that cannot be read says so.
+// types, sorted by Ctrl and the column's number; the listing only of a run
+// whose rows stand, the others saying why; the rows copied; Esc closes; a
+// history that cannot be read says so, at its opening or later.
 void PruebaVentana::historial() {
     const auto teclas = [](int tecla, Qt::KeyboardModifiers mod = Qt::NoModifier) {
         QTest::keyClick(QApplication::focusWidget(), Qt::Key(tecla), mod);
@@ -928,7 +929,7 @@ void PruebaVentana::historial() {
     auto* tabla = ventana->findChild<QTableView*>();
     QCOMPARE(tabla->window()->windowTitle(), QStringLiteral("Historial de corridas"));
     QTRY_COMPARE(QApplication::focusWidget(), Control(QStringLiteral("txtArchivo")));
-    const auto columna = [tabla](int c) {
+    const auto columna = [&tabla](int c) {
         QStringList textos;
         for (int f = 0; f < tabla->model()->rowCount(); ++f)
             textos << tabla->model()->index(f, c).data().toString();
@@ -939,8 +940,12 @@ void PruebaVentana::historial() {
     QVERIFY2(columna(6)[0].startsWith("Fallida: No se encontró el archivo"),
              qPrintable(columna(6)[0]));
     QVERIFY(QDateTime::fromString(columna(0)[0], "dd/MM/yyyy HH:mm:ss").isValid());
-    tabla->sortByColumn(3, Qt::AscendingOrder);
+    teclas(Qt::Key_4, Qt::ControlModifier);
     QCOMPARE(columna(3), (QStringList{"0", "1", "2", "12.345"}));
+    teclas(Qt::Key_4, Qt::ControlModifier);
+    QCOMPARE(columna(3), (QStringList{"12.345", "2", "1", "0"}));
+    teclas(Qt::Key_1, Qt::ControlModifier);
+    QCOMPARE(columna(3), (QStringList{"0", "1", "12.345", "2"}));
     // From the keyboard: the failed run, the one that stands, the replaced one, both.
     QAbstractButton* ver = Boton("cmdVerListado");
     const auto motivo = [ver, etiqueta = ventana->findChild<QLabel*>("lblMotivo")] {
@@ -951,8 +956,11 @@ void PruebaVentana::historial() {
                    : QString();
     };
     QTest::keyClicks(QApplication::focusWidget(), "A.TXTX");
+    QTRY_COMPARE(tabla->model()->rowCount(), 1);
     QCOMPARE(motivo(), "La corrida no terminó: no guardó filas.");
-    for (const int tecla : {Qt::Key_Backspace, Qt::Key_Tab, Qt::Key_Down})
+    teclas(Qt::Key_Backspace);
+    QTRY_COMPARE(tabla->model()->rowCount(), 3);
+    for (const int tecla : {Qt::Key_Tab, Qt::Key_Down})
         teclas(tecla);
     QCOMPARE(motivo(), QString());
     teclas(Qt::Key_Down);
@@ -978,6 +986,7 @@ void PruebaVentana::historial() {
     QTRY_VERIFY(Control(QStringLiteral("grdCorridas")));
     QTRY_COMPARE(QApplication::focusWidget(), Control(QStringLiteral("txtArchivo")));
     QTest::keyClicks(QApplication::focusWidget(), "a.t");
+    QTRY_COMPARE(ventana->findChild<QTableView*>()->model()->rowCount(), 3);
     for (const int tecla : {Qt::Key_Tab, Qt::Key_Down})
         teclas(tecla);
     teclas(Qt::Key_V, Qt::AltModifier);
@@ -986,6 +995,43 @@ void PruebaVentana::historial() {
     QVERIFY(Vistas().constFirst()->GuardarPdf(pdf));
     QVERIFY2(LineasPdf(pdf).contains("D3 NUEVA"), qPrintable(LineasPdf(pdf).join(u'\n')));
     QCOMPARE(mensajes->Textos().size(), 1);
+    // Thousands of runs, read a page at a time as asked for: narrowed by a
+    // name with a "%" and a "_" of its own, sorted both ways.
+    programa->gConexion()->Execute(QStringLiteral(
+        "WITH RECURSIVE n (i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < 3000) INSERT "
+        "INTO Historial (inicio, fin, modo, usuario, equipo, version, motor, servidor, base, "
+        "archivo, ruta, tamano, modificado, sha256, codigo, lineas, filas, corrida, resultado, "
+        "error_numero, error_descripcion, cadena) SELECT '', '', '', '', '', '', '', '', '', CASE "
+        "i % 3 WHEN 0 THEN 'p%q_' ELSE 'pzqy' END || (i % 4), '', 0, '', '', printf('%032d', i), "
+        "0, i * 37 % 101, '', 'completada', 0, '', '' FROM n"));
+    QList<std::pair<int, QString>> esperadas;
+    for (int i = 3; i <= 3000; i += 3)
+        esperadas.append({i * 37 % 101, QStringLiteral("%1").arg(i, 32, 10, QChar(u'0'))});
+    std::sort(esperadas.begin(), esperadas.end());
+    QStringList codigos;
+    for (const auto& esperada : std::as_const(esperadas))
+        codigos << esperada.second;
+    ventana->activateWindow();
+    QTRY_COMPARE(QApplication::activeWindow(), ventana);
+    QTest::keyClick(ventana, Qt::Key_H, Qt::ControlModifier);
+    QTRY_COMPARE(QApplication::focusWidget(), Control(QStringLiteral("txtArchivo")));
+    tabla = ventana->findChild<QTableView*>();
+    teclas(Qt::Key_4, Qt::ControlModifier);
+    QTest::keyClicks(QApplication::focusWidget(), "%Q_");
+    QTRY_VERIFY(tabla->model()->index(0, 1).data().toString().startsWith("p%q_"));
+    const auto todas = [&] {
+        while (tabla->model()->canFetchMore({}))
+            tabla->model()->fetchMore({});
+        return columna(2);
+    };
+    QCOMPARE(todas(), codigos);
+    teclas(Qt::Key_4, Qt::ControlModifier);
+    std::reverse(codigos.begin(), codigos.end());
+    QCOMPARE(todas(), codigos);
+    programa->gConexion()->Execute(QStringLiteral("ALTER TABLE Historial RENAME TO Otra"));
+    teclas(Qt::Key_2, Qt::ControlModifier);
+    QTRY_COMPARE(mensajes->Textos().size(), 2);
+    QVERIFY(mensajes->Textos()[1].startsWith("No se pudo leer el historial de corridas: "));
 }
 
 PRUEBAS_MAIN(PruebaVentana, QApplication)

@@ -46,6 +46,17 @@ const char* const ActualizacionHistorial =
     "CREATE INDEX IF NOT EXISTS Historial_sha256 ON Historial (sha256);"
     "UPDATE Version SET numero = 3 WHERE numero < 3;";
 
+// Version 4: the history window sorts by any column a page at a time; the
+// row number, implied in every index, breaks the ties.
+const char* const ActualizacionIndicesHistorial =
+    "CREATE INDEX IF NOT EXISTS Historial_inicio ON Historial (inicio);"
+    "CREATE INDEX IF NOT EXISTS Historial_codigo ON Historial (codigo);"
+    "CREATE INDEX IF NOT EXISTS Historial_filas ON Historial (filas);"
+    "CREATE INDEX IF NOT EXISTS Historial_usuario ON Historial (usuario);"
+    "CREATE INDEX IF NOT EXISTS Historial_equipo ON Historial (equipo);"
+    "CREATE INDEX IF NOT EXISTS Historial_resultado ON Historial (resultado, error_descripcion);"
+    "UPDATE Version SET numero = 4 WHERE numero < 4;";
+
 const char* const ConsultaVersion = "SELECT numero FROM Version";
 
 const char* const ConsultaVerificador = "SELECT sal, verificador FROM Seguridad";
@@ -62,7 +73,8 @@ bool Escribir(sqlite3* db, const QByteArray& sal, const QByteArray& verificador,
         sqlite3_free(mensaje);
         return false;
     }
-    for (const char* sql : {ActualizacionBaseDatos, ActualizacionHistorial}) {
+    for (const char* sql :
+         {ActualizacionBaseDatos, ActualizacionHistorial, ActualizacionIndicesHistorial}) {
         if (sqlite3_exec(db, sql, nullptr, nullptr, &mensaje) != SQLITE_OK) {
             *error = QString::fromUtf8(mensaje);
             sqlite3_free(mensaje);

@@ -20,7 +20,8 @@ QByteArray DerivarVerificador(const QString& contrasena, const QByteArray& sal);
 extern const char* const EsquemaBaseDatos;
 extern const char* const ActualizacionBaseDatos;
 extern const char* const ActualizacionHistorial;
-inline constexpr int VersionBaseDatos = 3;
+extern const char* const ActualizacionIndicesHistorial;
+inline constexpr int VersionBaseDatos = 4;
 // The query of the version a database is at.
 extern const char* const ConsultaVersion;
 // The query that reads the stored salt and verifier.

@@ -64,7 +64,16 @@ const char* const EsquemaPostgres =
     ");\n"
     "CREATE INDEX IF NOT EXISTS historial_archivo ON Historial (archivo);\n"
     "CREATE INDEX IF NOT EXISTS historial_sha256 ON Historial (sha256);\n"
-    "UPDATE Version SET numero = 2 WHERE numero < 2;\n";
+    // The history window's sort by any column, a page at a time.
+    "CREATE INDEX IF NOT EXISTS historial_archivo_id ON Historial (archivo, id);\n"
+    "CREATE INDEX IF NOT EXISTS historial_inicio_id ON Historial (inicio, id);\n"
+    "CREATE INDEX IF NOT EXISTS historial_codigo_id ON Historial (codigo, id);\n"
+    "CREATE INDEX IF NOT EXISTS historial_filas_id ON Historial (filas, id);\n"
+    "CREATE INDEX IF NOT EXISTS historial_usuario_id ON Historial (usuario, id);\n"
+    "CREATE INDEX IF NOT EXISTS historial_equipo_id ON Historial (equipo, id);\n"
+    "CREATE INDEX IF NOT EXISTS historial_resultado_id ON Historial "
+    "(resultado, error_descripcion, id);\n"
+    "UPDATE Version SET numero = 3 WHERE numero < 3;\n";
 
 const char* const ConsultaTablasPostgres =
     "SELECT to_regclass('datos') IS NOT NULL AND to_regclass('corridas') IS NOT NULL "

@@ -8,7 +8,7 @@
 
 // The schema's version, kept in table Version.
 // 2 added the run history.
-inline constexpr int VersionEsquemaPostgres = 2;
+inline constexpr int VersionEsquemaPostgres = 3;
 
 // Creates whatever of the schema is missing; safe to run again.
 extern const char* const EsquemaPostgres;

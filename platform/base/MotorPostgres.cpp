@@ -241,6 +241,22 @@ void MotorPostgres::ComprobarPermisos() {
     const int numero = std::atoi(PQgetvalue(version.get(), 0, 0));
     if (numero > VersionEsquemaPostgres)
         FallarTexto(TextosBase::VersionPosterior.arg(numero));
+    if (numero < VersionEsquemaPostgres)
+        Actualizar();
+}
+
+// The schema's statements all say IF NOT EXISTS: on a database of an earlier
+// version they add what it lacks. Only the tables' owner may; for anyone else
+// the history reads as before, without the indexes, until the owner opens it.
+void MotorPostgres::Actualizar() {
+    ComandoSinFilas("BEGIN");
+    try {
+        ComandoSinFilas(kBloqueoEsquema);
+        ComandoSinFilas(EsquemaPostgres);
+        ComandoSinFilas("COMMIT");
+    } catch (const ErrorEjecucion&) {
+        Enviar("ROLLBACK");
+    }
 }
 
 MotorPostgres::Preparada& MotorPostgres::Preparar(const QString& forma) {

@@ -69,6 +69,7 @@ private:
     // Refuses temporary tables and tables without the program's columns.
     void ComprobarTablas();
     void ComprobarPermisos();
+    void Actualizar();
     // The form's entry, made on first sight; the server prepares it at its
     // first execution outside a COPY.
     Preparada& Preparar(const QString& forma);

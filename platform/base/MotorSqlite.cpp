@@ -121,7 +121,9 @@ void Actualizar(sqlite3* db) {
     try {
         if (version < 2)
             EjecutarOFallar(db, ActualizacionBaseDatos);
-        EjecutarOFallar(db, ActualizacionHistorial);
+        if (version < 3)
+            EjecutarOFallar(db, ActualizacionHistorial);
+        EjecutarOFallar(db, ActualizacionIndicesHistorial);
         EjecutarOFallar(db, "COMMIT");
     } catch (...) {
         sqlite3_exec(db, "ROLLBACK", nullptr, nullptr, nullptr);
