@@ -19,11 +19,21 @@ const QString kPrimerAnterior(64, u'0');
 // The row's number follows the highest there is, taken under the chain's lock,
 // so that a row written by hand with a later number stops no run; the server
 // is told to take it instead of its own count.
+// The row's number: after the highest, or, when a row planted by hand holds
+// the largest number there can be, the first free one after a row.
+QString SiguienteId() {
+    return QStringLiteral(
+        "CASE WHEN (SELECT coalesce(max(id), 0) FROM Historial) < 9223372036854775807 "
+        "THEN (SELECT coalesce(max(id), 0) + 1 FROM Historial) "
+        "ELSE coalesce((SELECT min(h.id) + 1 FROM Historial h WHERE h.id < 9223372036854775807 "
+        "AND NOT EXISTS (SELECT 1 FROM Historial g WHERE g.id = h.id + 1)), 1) END");
+}
+
 QString Insercion(bool servidor) {
     const QStringList marcas(Cadena - Inicio + 1, QStringLiteral("?"));
     return QStringLiteral("INSERT INTO Historial (") % Columnas().join(QStringLiteral(", ")) %
            (servidor ? QStringLiteral(") OVERRIDING SYSTEM VALUE") : QStringLiteral(")")) %
-           QStringLiteral(" VALUES ((SELECT coalesce(max(id), 0) + 1 FROM Historial), ") %
+           QStringLiteral(" VALUES (") % SiguienteId() % QStringLiteral(", ") %
            marcas.join(QStringLiteral(", ")) % u')';
 }
 

@@ -33,7 +33,8 @@ QString CampoCsv(const QString& texto) {
     QString campo = TextoVisible(texto);
     if (!campo.isEmpty() && QStringView(u"=+-@'").contains(campo.front()))
         campo.prepend(u'\'');
-    if (!campo.contains(u'"') && !campo.contains(u','))
+    // A spreadsheet set for Spanish splits on ";": quoted, no cell begins inside it.
+    if (!campo.contains(u'"') && !campo.contains(u',') && !campo.contains(u';'))
         return campo;
     return u'"' % campo.replace(u'"', QStringLiteral("\"\"")) % u'"';
 }

@@ -224,7 +224,8 @@ int VerHistorial(Programa& programa, const LineaOrdenes& linea) {
         filtro.archivo = NombreGuardado(NombreDeCorrida(programa, linea.archivo));
     if (linea.desde.isValid())
         filtro.desde = Historial::Momento(linea.desde.startOfDay());
-    if (linea.hasta.isValid())
+    // The day after 9999-12-31 would be written with five digits, and sort first.
+    if (linea.hasta.isValid() && linea.hasta.addDays(1).year() <= 9999)
         filtro.hasta = Historial::Momento(linea.hasta.addDays(1).startOfDay());
     return Listar(conexion, filtro, FormatoDeNombre(linea.formato));
 }

@@ -397,6 +397,10 @@ void PruebaCorrida::historialAlterado_data() {
         << "INSERT INTO Historial (id, <campos>, cadena) <propio> SELECT id + 1, <campos>, cadena "
            "FROM Historial WHERE id = <3>"
         << 3;
+    QTest::newRow("el mayor número tomado a mano")
+        << "INSERT INTO Historial (id, <campos>, cadena) <propio> SELECT 9223372036854775807, "
+           "<campos>, cadena FROM Historial WHERE id = <3>"
+        << 3;
 }
 
 // A history written by a script of its own from the README's formula, with a

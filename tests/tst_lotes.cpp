@@ -519,6 +519,7 @@ void PruebaLotes::historial() {
         QCOMPARE(leer(formato, {"--desde", hoy.toString(u"yyyy-MM-dd"), "--hasta",
                                 hoy.toString(u"dd/MM/yyyy")}),
                  todas);
+        QCOMPARE(leer(formato, {"--hasta", "9999-12-31"}), todas);
         QCOMPARE(leer(formato, {"--hasta", hoy.addDays(-1).toString(u"yyyy-MM-dd")}), QString());
         QCOMPARE(leer(formato, {"--desde", hoy.addDays(1).toString(u"d/M/yyyy")}), QString());
     }
@@ -581,7 +582,7 @@ void PruebaLotes::historial() {
         {{"--historial"}, 1, danada, {}},
         {{"--historial", "--formato", "csv"},
          1,
-         R"(7,2026-12-07T10:00:00.000Z,,lotes,ana\r,\u202Epc,,,,,'=1+2\x1B[2J\t.txt,"'-2,""q""",12,,<sha>,\x1B]52;c;ZWNobw==\x07,abc,3,,completada,0,a\b\x85,)"
+         R"(7,2026-12-07T10:00:00.000Z,,lotes,ana\r,\u202Epc,,,,,'=1+2\x1B[2J\t.txt,"'-2,""q""",12,,<sha>,\x1B]52;c;ZWNobw==\x07,abc,3,,completada,0,a\b\u0085,)"
          "\r\n",
          csv},
         {{"--historial", "--formato=json"},
