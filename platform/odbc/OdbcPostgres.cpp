@@ -72,8 +72,8 @@ QByteArray SinRegistros(const QByteArray& ini) {
             propia = SeccionPsqlOdbc(m.captured(1).trimmed());
             continue;
         }
-        // The driver reads the value with atoi.
         const QRegularExpressionMatch m = registro.match(texto);
+        // NOLINTNEXTLINE(cert-err34-c) read as the driver reads it: with atoi
         if (propia && m.hasMatch() && std::atoi(m.captured(2).toLatin1().constData()) != 0) {
             linea = m.captured(1).toLatin1() + "=0";
             cambiada = true;
