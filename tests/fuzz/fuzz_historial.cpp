@@ -39,7 +39,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* datos, size_t largo) {
     if (!conexion.EstaAbierta()) {
         const QString base = QDir::temp().filePath(QStringLiteral("fuzz_historial.mdb"));
         QFile::remove(base);
-        if (!CrearBaseDatos(base, ArchivosPrograma::ContrasenaBase, nullptr, nullptr))
+        bool creada = false;
+        QString error;
+        if (!CrearBaseDatos(base, ArchivosPrograma::ContrasenaBase, &creada, &error))
             abort();
         conexion.SetConnectionString(QStringLiteral("Provider=Microsoft.Jet.OLEDB.4.0;Data Source=") + base +
                                      QStringLiteral(";Jet OLEDB:Database Password=") + ArchivosPrograma::ContrasenaBase);
