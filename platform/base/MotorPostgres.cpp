@@ -53,7 +53,7 @@ int SegundosConexion(PGconn* conexion) {
     const OpcionesPostgres opciones(PQconninfo(conexion));
     for (PQconninfoOption* o = opciones.get(); o && o->keyword; ++o) {
         if (std::strcmp(o->keyword, "connect_timeout") == 0 && o->val && *o->val)
-            segundos = std::atoi(o->val);
+            segundos = std::atoi(o->val); // NOLINT(cert-err34-c) libpq reads it so, for now
     }
     return segundos;
 }
@@ -235,6 +235,7 @@ void MotorPostgres::ComprobarPermisos() {
             QString::fromUtf8(PQgetvalue(faltan.get(), 0, 0)), ConcesionesPostgres(usuario)));
     }
     const ResultadoPostgres version = Comando("SELECT max(numero) FROM Version");
+    // NOLINTNEXTLINE(cert-err34-c) a number the program wrote; anything else reads as 0: too old
     const int numero = std::atoi(PQgetvalue(version.get(), 0, 0));
     if (numero > VersionEsquemaPostgres)
         FallarTexto(TextosBase::VersionPosterior.arg(numero));
