@@ -254,10 +254,11 @@ void PruebaCorrida::archivoQueCambia() {
     const QString ruta = carpeta.Escribir(kLote, contenido);
     const auto programa = carpeta.NuevoPrograma();
     GuardarFilas(carpeta.Base(), kLote, {QStringLiteral("VIEJA")});
-    // At the run's first report of progress: it has read lines and stored rows.
+    // At the run's first report of lines read: it has stored rows. (On a
+    // server, reports come before too, while it waits for the server.)
     bool cambiado = false;
-    const auto cambiar = [&](const ProgresoCorrida&) {
-        if (std::exchange(cambiado, true))
+    const auto cambiar = [&](const ProgresoCorrida& p) {
+        if (p.lineas == 0 || std::exchange(cambiado, true))
             return true;
         if (cambio == u"agregado") {
             QFile f(ruta);

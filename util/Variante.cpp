@@ -63,7 +63,7 @@ QString TextoDeFechaHora(const QVariant& valor) {
         return valor.toTime().toString(QLatin1StringView(kFormatoHora));
     default: {
         const QDateTime momento = valor.toDateTime();
-        const QString fecha = momento.date().toString(QLatin1StringView(kFormatoFecha));
+        QString fecha = momento.date().toString(QLatin1StringView(kFormatoFecha));
         if (momento.time() == QTime(0, 0))
             return fecha;
         return fecha + u' ' + momento.time().toString(QLatin1StringView(kFormatoHora));

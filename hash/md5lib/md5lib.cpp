@@ -27,11 +27,11 @@
 
 namespace {
 
-constexpr std::size_t kBloque = 64 * 1024;
+constexpr std::size_t kBloque = std::size_t{64} * 1024;
 
 void EscribirHex(const unsigned char (&digest)[MD5_DIGEST_LENGTH], char* buffer) {
     static const char kDigitos[] = "0123456789ABCDEF";
-    for (int i = 0; i < MD5_DIGEST_LENGTH; ++i) {
+    for (std::size_t i = 0; i < MD5_DIGEST_LENGTH; ++i) {
         buffer[2 * i] = kDigitos[digest[i] >> 4];
         buffer[2 * i + 1] = kDigitos[digest[i] & 0x0F];
     }

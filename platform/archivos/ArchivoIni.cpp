@@ -187,7 +187,7 @@ ArchivoIni::ArchivoIni(const QString& ruta)
     if (lineas_.constFirst().endsWith('\r')) {
         finLinea_ = "\r\n";
         // A last line without its terminator gets the file's own when written back.
-        if (!lineas_.constLast().endsWith('\r'))
+        if (!contenido.endsWith('\n') && !lineas_.constLast().endsWith('\r'))
             lineas_.last().append('\r');
     }
 }

@@ -22,7 +22,7 @@ public:
 
     // A settings file is a few lines; one larger than this is not read whole,
     // and is never written back (it would lose its end).
-    static constexpr qint64 LongitudMaxima = 64 * 1024;
+    static constexpr qint64 LongitudMaxima = qint64(64) * 1024;
 
     // The value of a key, with surrounding blanks dropped and one pair of
     // matching quotes removed. False when the section or the key is missing.

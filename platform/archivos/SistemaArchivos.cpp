@@ -18,7 +18,7 @@
 #include <unistd.h>
 
 namespace {
-constexpr qsizetype kBloque = 256 * 1024;
+constexpr qsizetype kBloque = qsizetype(256) * 1024;
 
 // Reuses the line's buffer: resizing never gives back its capacity.
 void Copiar(QByteArray& destino, const char* origen, qsizetype largo) {

@@ -10,7 +10,7 @@
 namespace {
 
 // libpq sends in blocks of about this size; fewer, larger messages cost less.
-constexpr qsizetype kBloque = 256 * 1024;
+constexpr qsizetype kBloque = qsizetype(256) * 1024;
 
 bool EsNombreSimple(const QString& nombre) {
     static const QRegularExpression patron(QStringLiteral("^[A-Za-z_][A-Za-z0-9_]*$"));

@@ -238,6 +238,7 @@ void MotorPostgres::ComprobarPermisos() {
             QString::fromUtf8(PQgetvalue(faltan.get(), 0, 0)), ConcesionesPostgres(usuario)));
     }
     const ResultadoPostgres version = Comando("SELECT max(numero) FROM Version");
+    // NOLINTNEXTLINE(cert-err34-c) a number the program wrote; anything else reads as 0: too old
     const int numero = std::atoi(PQgetvalue(version.get(), 0, 0));
     if (numero > VersionEsquemaPostgres)
         FallarTexto(TextosBase::VersionPosterior.arg(numero));

@@ -30,7 +30,7 @@ std::unique_ptr<Aplicacion> CrearAplicacion(int& argc, char** argv) {
         qInstallMessageHandler([](QtMsgType tipo, const QMessageLogContext&, const QString&) {
             if (tipo != QtFatalMsg)
                 return;
-            std::fputs(kSinPantalla, stderr);
+            (void)std::fputs(kSinPantalla, stderr); // nowhere else to say it
             std::_Exit(2);
         });
     auto aplicacion = std::make_unique<Aplicacion>(argc, argv);

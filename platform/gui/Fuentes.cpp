@@ -10,7 +10,7 @@ const char* const ArchivosTahoma[] = {"/usr/share/wine/fonts/tahoma.ttf",
                                       "/usr/share/wine/fonts/tahomabd.ttf"};
 
 QString ElegirFamilia() {
-    const QString tahoma = QStringLiteral("Tahoma");
+    QString tahoma = QStringLiteral("Tahoma");
     if (QFontDatabase::hasFamily(tahoma))
         return tahoma;
     for (const char* archivo : ArchivosTahoma) {

@@ -80,7 +80,7 @@ double Contraste(const QColor& a, const QColor& b) {
 }
 
 QIcon IconoPaleta(const QString& nombre, const QPalette& paleta) {
-    const QIcon escritorio = QIcon::fromTheme(nombre);
+    QIcon escritorio = QIcon::fromTheme(nombre);
     const QIcon reserva(QStringLiteral(":/iconos/tema/scalable/actions/%1.svg").arg(nombre));
     const bool esReserva =
         escritorio.pixmap(kLadoMuestra).toImage() == reserva.pixmap(kLadoMuestra).toImage();

@@ -13,14 +13,14 @@ int main(int argc, char** argv) {
     QCoreApplication aplicacion(argc, argv);
     const QStringList argumentos = QCoreApplication::arguments();
     if (argumentos.size() != 2) {
-        std::fprintf(stderr, "Uso: cobranzia-crear-base RUTA/%s\n",
+        (void)std::fprintf(stderr, "Uso: cobranzia-crear-base RUTA/%s\n",
                      qPrintable(ArchivosPrograma::BaseDatos));
         return 2;
     }
     bool creada = false;
     QString error;
     if (!CrearBaseDatos(argumentos.at(1), ArchivosPrograma::ContrasenaBase, &creada, &error)) {
-        std::fprintf(stderr, "No se pudo crear la base de datos %s: %s\n",
+        (void)std::fprintf(stderr, "No se pudo crear la base de datos %s: %s\n",
                      qPrintable(argumentos.at(1)), qPrintable(error));
         return 1;
     }

@@ -24,8 +24,9 @@ void MsgBox(const QString& textoDado, IconoMensaje icono) {
         Presentador()(texto, icono);
         return;
     }
-    std::fprintf(stderr, "%s\n", texto.toLocal8Bit().constData());
-    std::fflush(stderr);
+    // A message that cannot be written has nowhere else to go.
+    (void)std::fprintf(stderr, "%s\n", texto.toLocal8Bit().constData());
+    (void)std::fflush(stderr);
 }
 
 PresentadorMensajes EstablecerPresentadorMensajes(PresentadorMensajes presentador) {

@@ -94,7 +94,7 @@ QJsonObject Raiz(const QByteArray& contenido, const LectorPlantilla& lector) {
         lector.Fallar(TextosReporte::PlantillaNoJson.arg(error.offset + 1));
     if (!doc.isObject())
         lector.Fallar(TextosReporte::PlantillaNoObjeto);
-    const QJsonObject raiz = doc.object();
+    QJsonObject raiz = doc.object();
     if (raiz.value(QStringLiteral("formato")).toString() != QLatin1String(kFormato))
         lector.Fallar(TextosReporte::PlantillaFormato.arg(QLatin1String(kFormato)));
     return raiz;
@@ -156,7 +156,7 @@ void LeerSecciones(const QJsonObject& raiz, const LectorPlantilla& lector, Plant
     const QJsonValue lineas = encabezado.value(QStringLiteral("lineas"));
     if (!lineas.isArray())
         lector.Fallar(TextosReporte::PlantillaFalta.arg(QLatin1String("lineas")));
-    for (const QJsonValue& linea : lineas.toArray()) {
+    for (const QJsonValue linea : lineas.toArray()) {
         if (!linea.isString())
             lector.Fallar(TextosReporte::PlantillaFalta.arg(QLatin1String("lineas")));
         p.encabezado << linea.toString();

@@ -16,7 +16,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* datos, size_t largo) {
     const QByteArray archivo(reinterpret_cast<const char*>(datos), qsizetype(largo));
     static const QString ruta = QDir::temp().filePath(QStringLiteral("fuzz_lectura.txt"));
     QFile escrito(ruta);
-    if (!escrito.open(QIODevice::WriteOnly | QIODevice::Truncate) || escrito.write(archivo) != archivo.size())
+    if (!escrito.open(QIODevice::WriteOnly | QIODevice::Truncate) ||
+        escrito.write(archivo) != archivo.size())
         abort();
     escrito.close();
     CadenaEnParalelo cadena(QStringLiteral(FUZZ_MD5));
@@ -34,11 +35,14 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* datos, size_t largo) {
             i += bytes.size();
             if (bytes.endsWith('\r') && archivo.sliced(i).startsWith('\n'))
                 abort(); // the CR of a CR LF kept
-            i += archivo.sliced(i).startsWith("\r\n") ? 2 : archivo.sliced(i).startsWith('\n') ? 1 : 0;
+            i += archivo.sliced(i).startsWith("\r\n") ? 2
+                 : archivo.sliced(i).startsWith('\n') ? 1
+                                                      : 0;
             QByteArray propio = bytes;
             if (flujo->NumeroLinea() == 1 && propio.startsWith("\xEF\xBB\xBF"))
                 propio.remove(0, 3);
-            if ((flujo->TextoPropio() ? flujo->Texto() : linea) != (utf8 ? QString::fromUtf8(propio) : DesdeAnsi(propio)))
+            if ((flujo->TextoPropio() ? flujo->Texto() : linea) !=
+                (utf8 ? QString::fromUtf8(propio) : DesdeAnsi(propio)))
                 abort(); // not the line's text in the file's encoding
             cadena.Agregar(linea);
             unsigned char md5[EVP_MAX_MD_SIZE];

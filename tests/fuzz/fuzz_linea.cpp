@@ -14,9 +14,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* datos, size_t largo) {
     const QDate dia = QDate(1, 1, 1).addDays((datos[0] | datos[1] << 8 | datos[2] << 16) % 3652059);
     for (const char* formato : {"yyyy-MM-dd", "dd/MM/yyyy", "d/M/yyyy"}) {
         const QString texto = dia.toString(QLatin1String(formato));
-        const LineaOrdenes historial = LeerLineaOrdenes(
-            {QStringLiteral("--historial"), QStringLiteral("--desde"), texto, QStringLiteral("--hasta"), texto});
-        if (historial.modo != LineaOrdenes::Modo::Historial || historial.desde != dia || historial.hasta != dia)
+        const LineaOrdenes historial =
+            LeerLineaOrdenes({QStringLiteral("--historial"), QStringLiteral("--desde"), texto,
+                              QStringLiteral("--hasta"), texto});
+        if (historial.modo != LineaOrdenes::Modo::Historial || historial.desde != dia ||
+            historial.hasta != dia)
             abort();
     }
     return 0;

@@ -21,8 +21,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* datos, size_t largo) {
     const QString literal = CitarLiteral(texto);
     const QString sql = u'(' + literal + u',' + FormatoSQL(texto, tsTexto, false) + u')';
     SentenciaParametrizada s;
-    if (LeerLiteral(literal, 0, valor) != literal.size() || valor != texto || !Parametrizar(sql, s) ||
-        s.literales.size() != 2 || s.literales[0] != texto ||
+    if (LeerLiteral(literal, 0, valor) != literal.size() || valor != texto ||
+        !Parametrizar(sql, s) || s.literales.size() != 2 || s.literales[0] != texto ||
         s.literales[1] != QString(texto).remove(QRegularExpression(QStringLiteral("^ +| +$"))))
         abort();
     const qsizetype nulo = texto.indexOf(QChar(0)); // -1: no statement before
@@ -32,7 +32,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* datos, size_t largo) {
     Parametrizar(texto.first(qMax<qsizetype>(nulo, 0)), tras);
     const bool leida = Parametrizar(segunda, tras);
     if (leida != Parametrizar(segunda, sola) ||
-        (leida && (Recompuesta(tras) != segunda || tras.forma != sola.forma || tras.huecos != sola.huecos)))
+        (leida &&
+         (Recompuesta(tras) != segunda || tras.forma != sola.forma || tras.huecos != sola.huecos)))
         abort();
     return 0;
 }

@@ -4,7 +4,7 @@
 #include <QKeyEvent>
 #include <QWidget>
 
-void EnviarTecla(QString Tecla) {
+void EnviarTecla(const QString& Tecla) {
     Q_UNUSED(Tecla);
     QWidget* destino = QApplication::focusWidget();
     if (destino == nullptr)
