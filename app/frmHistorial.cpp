@@ -91,9 +91,6 @@ void frmHistorial::CrearTabla() {
     grdCorridas->verticalHeader()->hide();
     grdCorridas->horizontalHeader()->setStretchLastSection(true);
     grdCorridas->setSortingEnabled(true);
-    // The focus shows as a frame in the palette's highlight.
-    grdCorridas->setStyleSheet(
-        QStringLiteral("QTableView:focus { border: 2px solid palette(highlight); }"));
     for (int columna = 0; columna < int(TextosHistorial::Columnas.size()); ++columna) {
         auto* orden = new QAction(this);
         orden->setShortcut(QKeySequence(Qt::CTRL | Qt::Key(Qt::Key_1 + columna)));

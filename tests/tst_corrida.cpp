@@ -401,7 +401,7 @@ void PruebaCorrida::historialAlterado_data() {
     QTest::newRow("el mayor número tomado a mano")
         << "INSERT INTO Historial (id, <campos>, cadena) <propio> SELECT 9223372036854775807, "
            "<campos>, cadena FROM Historial WHERE id = <3>"
-        << 3;
+        << 4;
 }
 
 // A history written by a script of its own from the README's formula, with a

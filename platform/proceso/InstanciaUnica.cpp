@@ -21,6 +21,7 @@
 
 namespace {
 // "activar", then a tab and the file to open when there is one, then a line feed.
+// The file's bytes travel percent-encoded: a name may hold a line feed itself.
 constexpr char kMensajeActivar[] = "activar";
 constexpr int kEsperaConexion = 3000;
 
@@ -122,7 +123,9 @@ void InstanciaUnica::Escuchar() {
                 const qsizetype tab = linea.indexOf('\t');
                 // Closing tells the later start that its file arrived.
                 s->disconnectFromServer();
-                emit ActivacionPedida(tab < 0 ? QString() : RutaDesdeBytes(linea.mid(tab + 1)));
+                emit ActivacionPedida(
+                    tab < 0 ? QString()
+                            : RutaDesdeBytes(QByteArray::fromPercentEncoding(linea.mid(tab + 1))));
             });
         }
     });
@@ -143,7 +146,7 @@ bool InstanciaUnica::AvisarPrimera() {
                 return false;
             QByteArray mensaje = kMensajeActivar;
             if (!archivo_.isEmpty())
-                mensaje += '\t' + RutaABytes(archivo_);
+                mensaje += '\t' + RutaABytes(archivo_).toPercentEncoding();
             socket.write(mensaje + '\n');
             // Delivered only when the first copy has read it all and closed.
             return socket.waitForBytesWritten(1000) && socket.waitForDisconnected(kEsperaConexion);
