@@ -76,9 +76,9 @@ void Programa::AbrirConexion(std::optional<int> esperaOcupada) {
     sistemaArchivos_ = std::make_unique<SistemaArchivos>();
     conexion_ = std::make_unique<Conexion>();
     conexion_->SetConnectionString(CadenaConexion());
-    conexion_->Open();
     if (esperaOcupada)
         conexion_->EstablecerEsperaOcupada(*esperaOcupada);
+    conexion_->Open();
 }
 
 void Programa::Cerrar() {

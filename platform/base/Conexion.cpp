@@ -21,11 +21,14 @@ void Conexion::Open() {
         Fallar(TextosBase::YaAbierta);
     if (!cadena_.trimmed().startsWith(QLatin1String("Provider="), Qt::CaseInsensitive)) {
         motor_ = MotorPostgres::Abrir(cadena_);
+        if (espera_)
+            motor_->EsperaOcupada(*espera_);
         return;
     }
     motor_ =
         MotorSqlite::Abrir(ValorConexion(cadena_, QStringLiteral("Data Source")),
-                           ValorConexion(cadena_, QStringLiteral("Jet OLEDB:Database Password")));
+                           ValorConexion(cadena_, QStringLiteral("Jet OLEDB:Database Password")),
+                           espera_);
 }
 
 Motor& Conexion::MotorAbierto() {
@@ -45,7 +48,9 @@ void Conexion::BloquearHistorial() {
 }
 
 void Conexion::EstablecerEsperaOcupada(int milisegundos) {
-    MotorAbierto().EsperaOcupada(milisegundos);
+    espera_ = milisegundos;
+    if (motor_)
+        motor_->EsperaOcupada(milisegundos);
 }
 
 void Conexion::EstablecerAviso(std::function<bool()> aviso) {

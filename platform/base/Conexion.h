@@ -80,6 +80,7 @@ private:
 
     QString cadena_;
     std::unique_ptr<Motor> motor_;
+    std::optional<int> espera_; // set before Open, the opening waits as long
     bool enTransaccion_ = false;
     // Kept between statements: a run executes one for every line of a file.
     SentenciaParametrizada sentencia_;

@@ -61,7 +61,12 @@ void EsperarServidor(pg_conn* conexion, const EsperaPostgres& espera, bool respu
     bool detenida = false;
     for (;;) {
         const int pendiente = PQflush(conexion);
-        if (pendiente < 0 || (pendiente == 0 && (!respuesta || !PQisBusy(conexion))))
+        if (pendiente < 0)
+            return;
+        // TLS may hold records libpq has not taken yet, which no poll would see.
+        if (pendiente == 0 && respuesta && !PQconsumeInput(conexion))
+            return;
+        if (pendiente == 0 && (!respuesta || !PQisBusy(conexion)))
             return;
         pollfd fd{PQsocket(conexion), short(POLLIN | (pendiente > 0 ? POLLOUT : 0)), 0};
         const int resto = int(qMin<qint64>(limite.remainingTime(), INT_MAX));

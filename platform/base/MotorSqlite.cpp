@@ -52,13 +52,13 @@ void ComprobarArchivo(const QString& ruta, const QByteArray& rutaLocal) {
         FallarTexto(TextosBase::ArchivoSoloLectura.arg(ruta));
 }
 
-ManijaSqlite Conectar(const QByteArray& rutaLocal) {
+ManijaSqlite Conectar(const QByteArray& rutaLocal, int espera) {
     ManijaSqlite db;
     // One thread uses a connection: SQLite need not lock it on every call.
     const int r = AbrirSqlite(rutaLocal, SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX, db);
     if (r != SQLITE_OK)
         FallarTexto(MotivoSqlite(r, QString::fromUtf8(sqlite3_errmsg(db.get()))));
-    sqlite3_busy_timeout(db.get(), kEsperaPredeterminada);
+    sqlite3_busy_timeout(db.get(), espera);
     sqlite3_exec(db.get(), "PRAGMA cache_size=-16384", nullptr, nullptr, nullptr);
     return db;
 }
@@ -134,10 +134,12 @@ void Actualizar(sqlite3* db) {
 
 } // namespace
 
-std::unique_ptr<MotorSqlite> MotorSqlite::Abrir(const QString& ruta, const QString& contrasena) {
+std::unique_ptr<MotorSqlite> MotorSqlite::Abrir(const QString& ruta, const QString& contrasena,
+                                                std::optional<int> espera) {
     const QByteArray rutaLocal = RutaABytes(ruta);
     ComprobarArchivo(ruta, rutaLocal);
-    ManijaSqlite db = Conectar(rutaLocal);
+    // The opening's own reads wait for a writer as long as the statements will.
+    ManijaSqlite db = Conectar(rutaLocal, espera.value_or(kEsperaPredeterminada));
     ComprobarContrasena(db.get(), contrasena);
     Actualizar(db.get());
     return std::unique_ptr<MotorSqlite>(new MotorSqlite(std::move(db)));

@@ -17,7 +17,8 @@ public:
     // Opens the file at `ruta` and checks `contrasena` against its verifier.
     // Raises the reason when the file is missing, not a file, read-only, not
     // one of the program's databases, or the password does not match.
-    static std::unique_ptr<MotorSqlite> Abrir(const QString& ruta, const QString& contrasena);
+    static std::unique_ptr<MotorSqlite> Abrir(const QString& ruta, const QString& contrasena,
+                                              std::optional<int> espera = std::nullopt);
     ~MotorSqlite() override;
 
     void Ejecutar(const SentenciaParametrizada& sentencia) override;

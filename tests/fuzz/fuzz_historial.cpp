@@ -61,8 +61,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* datos, size_t largo) {
     Historial::Agregar(conexion, fila);
     QString csv;
     QString json;
-    ListarHistorial(conexion, {}, FormatoHistorial::Csv, [&](const QString& t) { csv += t; });
-    ListarHistorial(conexion, {}, FormatoHistorial::Json, [&](const QString& t) { json += t; });
+    const auto nada = [](const QString&) {
+    };
+    ListarHistorial(
+        conexion, {}, FormatoHistorial::Csv, [&](const QString& t) { csv += t; }, nada);
+    ListarHistorial(
+        conexion, {}, FormatoHistorial::Json, [&](const QString& t) { json += t; }, nada);
     const QList<QStringList> filas = LeerCsv(csv);
     QJsonParseError error;
     const QJsonArray objetos = QJsonDocument::fromJson(json.toUtf8(), &error).array();
