@@ -37,18 +37,13 @@ private slots:
 void PruebaConexion::literalesTalCual_data() {
     QTest::addColumn<QString>("literal");
     QTest::addColumn<QString>("guardado");
-    QTest::newRow("apóstrofo") << "'O''Brien'"
-                               << "O'Brien";
-    QTest::newRow("nulo") << "Null"
-                          << "<null>";
-    QTest::newRow("vacío") << "''"
-                           << "";
-    QTest::newRow("signo de interrogación") << "'¿?'"
-                                            << "¿?";
-    QTest::newRow("SQL dentro") << "'a\\b; DROP TABLE Datos; --'"
+    QTest::newRow("apóstrofo") << QString("'O''Brien'") << "O'Brien";
+    QTest::newRow("nulo") << QString("Null") << "<null>";
+    QTest::newRow("vacío") << QString("''") << "";
+    QTest::newRow("signo de interrogación") << QString("'¿?'") << "¿?";
+    QTest::newRow("SQL dentro") << QString("'a\\b; DROP TABLE Datos; --'")
                                 << "a\\b; DROP TABLE Datos; --";
-    QTest::newRow("Windows-1252") << "'€ñÑ\u0081'"
-                                  << "€ñÑ\u0081";
+    QTest::newRow("Windows-1252") << QString("'€ñÑ\u0081'") << "€ñÑ\u0081";
 }
 
 void PruebaConexion::literalesTalCual() {
@@ -87,16 +82,13 @@ void PruebaConexion::instruccionesErroneas() {
 void PruebaConexion::aperturaFallida_data() {
     QTest::addColumn<QString>("caso");
     QTest::addColumn<QString>("motivo");
-    QTest::newRow("sin archivo") << "sin archivo"
+    QTest::newRow("sin archivo") << QString("sin archivo")
                                  << "No se encontró el archivo de base de datos";
-    QTest::newRow("otra contraseña") << "otra contraseña"
-                                     << "No es una contraseña válida.";
-    QTest::newRow("texto") << "texto"
-                           << "No se reconoce el formato de la base de datos";
-    QTest::newRow("solo lectura") << "solo lectura"
-                                  << "es de solo lectura";
-    QTest::newRow("carpeta") << "carpeta"
-                             << "no es un archivo de base de datos";
+    QTest::newRow("otra contraseña")
+        << QString("otra contraseña") << "No es una contraseña válida.";
+    QTest::newRow("texto") << QString("texto") << "No se reconoce el formato de la base de datos";
+    QTest::newRow("solo lectura") << QString("solo lectura") << "es de solo lectura";
+    QTest::newRow("carpeta") << QString("carpeta") << "no es un archivo de base de datos";
 }
 
 void PruebaConexion::aperturaFallida() {

@@ -301,15 +301,14 @@ void PruebaCorrida::historial_data() {
     QTest::addColumn<QString>("resultado");
     QTest::addColumn<int>("numero");
     QTest::addColumn<int>("lineas");
-    QTest::newRow("completada") << ""
-                                << "completada" << 0 << 5002;
-    QTest::newRow("archivo borrado") << "borrado"
-                                     << "fallida" << int(Errores::ArchivoNoEncontrado) << 0;
+    QTest::newRow("completada") << QString("") << "completada" << 0 << 5002;
+    QTest::newRow("archivo borrado")
+        << QString("borrado") << "fallida" << int(Errores::ArchivoNoEncontrado) << 0;
     // How far the read got before the digests' thread failed: any line count.
-    QTest::newRow("sin biblioteca md5") << "sin md5"
-                                        << "fallida" << int(Errores::ErrorCargaDll) << -1;
-    QTest::newRow("cancelada") << "cancelada"
-                               << "cancelada" << int(ErrorCorridaCancelada) << 4096;
+    QTest::newRow("sin biblioteca md5")
+        << QString("sin md5") << "fallida" << int(Errores::ErrorCargaDll) << -1;
+    QTest::newRow("cancelada") << QString("cancelada") << "cancelada" << int(ErrorCorridaCancelada)
+                               << 4096;
 }
 
 // Every attempt leaves its row, and a completed run after it; the chain whole.
