@@ -14,8 +14,7 @@
 #include <QTest>
 
 namespace {
-const QString kInsercion =
-    QStringLiteral("INSERT INTO Datos (t_datos, t_archivo) VALUES (%1, 'a')");
+const QString kInsercion = "INSERT INTO Datos (t_datos, t_archivo) VALUES (%1, 'a')";
 
 QString Contenido(const QString& ruta) {
     QFile f(ruta);
@@ -38,18 +37,13 @@ private slots:
 void PruebaConexion::literalesTalCual_data() {
     QTest::addColumn<QString>("literal");
     QTest::addColumn<QString>("guardado");
-    QTest::newRow("apóstrofo") << "'O''Brien'"
-                               << "O'Brien";
-    QTest::newRow("nulo") << "Null"
-                          << "<null>";
-    QTest::newRow("vacío") << "''"
-                           << "";
-    QTest::newRow("signo de interrogación") << "'¿?'"
-                                            << "¿?";
-    QTest::newRow("SQL dentro") << "'a\\b; DROP TABLE Datos; --'"
+    QTest::newRow("apóstrofo") << QString("'O''Brien'") << "O'Brien";
+    QTest::newRow("nulo") << QString("Null") << "<null>";
+    QTest::newRow("vacío") << QString("''") << "";
+    QTest::newRow("signo de interrogación") << QString("'¿?'") << "¿?";
+    QTest::newRow("SQL dentro") << QString("'a\\b; DROP TABLE Datos; --'")
                                 << "a\\b; DROP TABLE Datos; --";
-    QTest::newRow("Windows-1252") << "'€ñÑ\u0081'"
-                                  << "€ñÑ\u0081";
+    QTest::newRow("Windows-1252") << QString("'€ñÑ\u0081'") << "€ñÑ\u0081";
 }
 
 void PruebaConexion::literalesTalCual() {
@@ -60,13 +54,12 @@ void PruebaConexion::literalesTalCual() {
     // The same statement twice: the second goes through the kept prepared statement.
     programa->gConexion()->Execute(kInsercion.arg(literal));
     programa->gConexion()->Execute(kInsercion.arg(literal));
-    QCOMPARE(FilasGuardadas(carpeta.Base(), QStringLiteral("a")),
-             (QStringList{guardado, guardado}));
+    QCOMPARE(FilasGuardadas(carpeta.Base(), "a"), (QStringList{guardado, guardado}));
 }
 
 void PruebaConexion::instruccionesErroneas_data() {
     QTest::addColumn<QString>("sql");
-    QTest::newRow("literal sin cerrar") << kInsercion.arg(QStringLiteral("'x"));
+    QTest::newRow("literal sin cerrar") << kInsercion.arg("'x");
     QTest::newRow("tabla inexistente") << "DELETE FROM Nada WHERE t_archivo = 'a'";
     QTest::newRow("t_archivo nulo") << "INSERT INTO Datos (t_datos, t_archivo) VALUES ('x', Null)";
     QTest::newRow("dos instrucciones") << "DELETE FROM Datos; DROP TABLE Datos";
@@ -76,29 +69,26 @@ void PruebaConexion::instruccionesErroneas() {
     QFETCH(QString, sql);
     CarpetaPrueba carpeta;
     const auto programa = carpeta.NuevoPrograma();
-    programa->gConexion()->Execute(kInsercion.arg(QStringLiteral("'antes'")));
+    programa->gConexion()->Execute(kInsercion.arg("'antes'"));
     try {
         programa->gConexion()->Execute(sql);
         QFAIL("la instrucción debió fallar");
     } catch (const ErrorEjecucion& e) {
         QCOMPARE(e.Numero(), Errores::BaseDatos);
     }
-    QCOMPARE(FilasGuardadas(carpeta.Base(), QStringLiteral("a")), QStringList{"antes"});
+    QCOMPARE(FilasGuardadas(carpeta.Base(), "a"), QStringList{"antes"});
 }
 
 void PruebaConexion::aperturaFallida_data() {
     QTest::addColumn<QString>("caso");
     QTest::addColumn<QString>("motivo");
-    QTest::newRow("sin archivo") << "sin archivo"
+    QTest::newRow("sin archivo") << QString("sin archivo")
                                  << "No se encontró el archivo de base de datos";
-    QTest::newRow("otra contraseña") << "otra contraseña"
-                                     << "No es una contraseña válida.";
-    QTest::newRow("texto") << "texto"
-                           << "No se reconoce el formato de la base de datos";
-    QTest::newRow("solo lectura") << "solo lectura"
-                                  << "es de solo lectura";
-    QTest::newRow("carpeta") << "carpeta"
-                             << "no es un archivo de base de datos";
+    QTest::newRow("otra contraseña")
+        << QString("otra contraseña") << "No es una contraseña válida.";
+    QTest::newRow("texto") << QString("texto") << "No se reconoce el formato de la base de datos";
+    QTest::newRow("solo lectura") << QString("solo lectura") << "es de solo lectura";
+    QTest::newRow("carpeta") << QString("carpeta") << "no es un archivo de base de datos";
 }
 
 void PruebaConexion::aperturaFallida() {
@@ -109,12 +99,12 @@ void PruebaConexion::aperturaFallida() {
     bool creada = false;
     QString error;
     if (caso == u"otra contraseña") {
-        QVERIFY(CrearBaseDatos(base, QStringLiteral("otra"), &creada, &error));
+        QVERIFY(CrearBaseDatos(base, "otra", &creada, &error));
     } else if (caso == u"solo lectura") {
         QVERIFY(CrearBaseDatos(base, ArchivosPrograma::ContrasenaBase, &creada, &error));
         QVERIFY(QFile::setPermissions(base, QFile::ReadOwner));
     } else if (caso == u"texto") {
-        carpeta.Escribir(QStringLiteral("Cobranzia.mdb"), QByteArray(4096, 'x'));
+        carpeta.Escribir("Cobranzia.mdb", QByteArray(4096, 'x'));
     } else if (caso == u"carpeta") {
         QVERIFY(QDir().mkdir(base));
     }
@@ -132,14 +122,13 @@ void PruebaConexion::aperturaFallida() {
 // A new database never replaces a file that is already there.
 void PruebaConexion::baseNueva() {
     CarpetaPrueba carpeta;
-    const QString ruta = carpeta.Escribir(QStringLiteral("otra.mdb"), "datos del usuario");
+    const QString ruta = carpeta.Escribir("otra.mdb", "datos del usuario");
     bool creada = true;
     QString error;
     QVERIFY(CrearBaseDatos(ruta, ArchivosPrograma::ContrasenaBase, &creada, &error));
     QVERIFY(!creada);
     QCOMPARE(Contenido(ruta), QString::fromLatin1(QByteArray("datos del usuario").toHex()));
-    QCOMPARE(QDir(carpeta.Ruta()).entryList({QStringLiteral("*.nueva-*")}, QDir::Files),
-             QStringList());
+    QCOMPARE(QDir(carpeta.Ruta()).entryList({"*.nueva-*"}, QDir::Files), QStringList());
 }
 
 PRUEBAS_MAIN(PruebaConexion, QCoreApplication)

@@ -19,7 +19,7 @@
 #include <sqlite3.h>
 
 namespace {
-const QString kLote = QStringLiteral("lote.txt");
+const QString kLote = "lote.txt";
 }
 
 class PruebaCorrida : public QObject {
@@ -75,8 +75,7 @@ void PruebaCorrida::codigoYFilas_data() {
     QTest::newRow("dos CR antes del LF")
         << QByteArray("D1\r\r\n") << QStringList{"D1\r"} << "3349B03A0C384A5D0F30846EB48FF89B";
     QTest::newRow("UTF-8 cortado al final")
-        << QByteArray("D\xC3\xB1\r\nD\xC3")
-        << QStringList{QStringLiteral("DÃ±"), QStringLiteral("DÃ")}
+        << QByteArray("D\xC3\xB1\r\nD\xC3") << QStringList{"DÃ±", "DÃ"}
         << "B8AFBDCB8EAED47CD1404A0EDD4A0D67";
     QTest::newRow("Windows-1252") << QByteArray("NU\xD1"
                                                 "EZ \x80\x81\x8D\x8F\x90\x9D\xFF\n")
@@ -85,26 +84,23 @@ void PruebaCorrida::codigoYFilas_data() {
                                   << "358CC277400D23E1423061C030522FF3";
     QTest::newRow("UTF-8") << QByteArray("NU\xC3\x91"
                                          "EZ 100\r\nH2\r\n")
-                           << QStringList{QStringLiteral("NUÑEZ 100")}
-                           << "0F752D6D61196205D708604223AE28CE";
-    QTest::newRow("UTF-8 con BOM")
-        << QByteArray("\xEF\xBB\xBFH1\r\nD\xC3\xB1\r\n") << QStringList{QStringLiteral("Dñ")}
-        << "AAEAEBA7392558295434CD1CC231455C";
+                           << QStringList{"NUÑEZ 100"} << "0F752D6D61196205D708604223AE28CE";
+    QTest::newRow("UTF-8 con BOM") << QByteArray("\xEF\xBB\xBFH1\r\nD\xC3\xB1\r\n")
+                                   << QStringList{"Dñ"} << "AAEAEBA7392558295434CD1CC231455C";
     // The mark is in the code's bytes, never in the first line's text.
     QTest::newRow("BOM y ASCII") << QByteArray("\xEF\xBB\xBFH1\r\nD1\r\n") << QStringList{"D1"}
                                  << "819ECFEEE113067040DF6C5E2414A12F";
-    QTest::newRow("BOM y Windows-1252")
-        << QByteArray("\xEF\xBB\xBFH1\r\nD\xD1\r\n") << QStringList{QStringLiteral("DÑ")}
-        << "95AC1FEC9046DCABBEE6382AC3F2AAC5";
+    QTest::newRow("BOM y Windows-1252") << QByteArray("\xEF\xBB\xBFH1\r\nD\xD1\r\n")
+                                        << QStringList{"DÑ"} << "95AC1FEC9046DCABBEE6382AC3F2AAC5";
     QTest::newRow("línea de 1 MiB")
         << QByteArray(1 << 20, 'x') + "\r\n"
         << QStringList{QString(1 << 20, u'x')} << "B561F87202D04959E37588EE05CF5B10";
     QTest::newRow("última línea de 1 MiB sin fin")
         << QByteArray(1 << 20, 'x') << QStringList{QString(1 << 20, u'x')}
         << "B561F87202D04959E37588EE05CF5B10";
-    QTest::newRow("no todo UTF-8") << QByteArray("D1\r\nD\xD1\r\nD\xC3\xB1\r\n")
-                                   << QStringList{"D1", QStringLiteral("DÑ"), QStringLiteral("DÃ±")}
-                                   << "745A3955DDBE9B85677940E0E114EEAF";
+    QTest::newRow("no todo UTF-8")
+        << QByteArray("D1\r\nD\xD1\r\nD\xC3\xB1\r\n") << QStringList{"D1", "DÑ", "DÃ±"}
+        << "745A3955DDBE9B85677940E0E114EEAF";
     // Thousands of lines, which reach the chain in several batches.
     QByteArray largo("H000\r\n");
     QStringList filasLargo;
@@ -137,19 +133,18 @@ void PruebaCorrida::codigoYFilas() {
 // listing; a later run of the same name, from any folder, replaces the rows.
 void PruebaCorrida::nombres() {
     CarpetaPrueba carpeta;
-    QVERIFY(QDir(carpeta.Ruta()).mkpath(QStringLiteral("uno")));
+    QVERIFY(QDir(carpeta.Ruta()).mkpath("uno"));
     const auto programa = carpeta.NuevoPrograma();
-    const QString primero = carpeta.Escribir(QStringLiteral("uno/ O'Neil.txt "), "A1\nA2\n");
-    const QString segundo = carpeta.Escribir(QStringLiteral(" O'Neil.txt "), "B1\n");
-    const QString otro = carpeta.Escribir(QStringLiteral("otro.txt"), "O1\n");
+    const QString primero = carpeta.Escribir("uno/ O'Neil.txt ", "A1\nA2\n");
+    const QString segundo = carpeta.Escribir(" O'Neil.txt ", "B1\n");
+    const QString otro = carpeta.Escribir("otro.txt", "O1\n");
     EjecutarCorrida(*programa, otro);
-    QCOMPARE(EjecutarCorrida(*programa, primero).strArchivo, QStringLiteral(" O'Neil.txt "));
-    QCOMPARE(FilasGuardadas(carpeta.Base(), QStringLiteral("O'Neil.txt")),
-             (QStringList{"A1", "A2"}));
+    QCOMPARE(EjecutarCorrida(*programa, primero).strArchivo, " O'Neil.txt ");
+    QCOMPARE(FilasGuardadas(carpeta.Base(), "O'Neil.txt"), (QStringList{"A1", "A2"}));
     const QString codigo = EjecutarCorrida(*programa, segundo).strHash;
     QCOMPARE(EjecutarCorrida(*programa, segundo).strHash, codigo);
-    QCOMPARE(FilasGuardadas(carpeta.Base(), QStringLiteral("O'Neil.txt")), QStringList{"B1"});
-    QCOMPARE(FilasGuardadas(carpeta.Base(), QStringLiteral("otro.txt")), QStringList{"O1"});
+    QCOMPARE(FilasGuardadas(carpeta.Base(), "O'Neil.txt"), QStringList{"B1"});
+    QCOMPARE(FilasGuardadas(carpeta.Base(), "otro.txt"), QStringList{"O1"});
 }
 
 void PruebaCorrida::fallos_data() {
@@ -162,7 +157,7 @@ void PruebaCorrida::fallos_data() {
     QTest::newRow("bytes nulos") << "nulos" << int(ErrorLineaConNulo) << "bytes nulos";
     QTest::newRow("línea de 1 MiB y un byte")
         << "enorme" << int(ErrorLineaDemasiadoLarga) << "supera el máximo";
-    const QString cr = QStringLiteral("terminan solo en CR");
+    const QString cr = "terminan solo en CR";
     QTest::newRow("fines de línea CR") << "H1\rD1\rD2\r" << int(ErrorFinesDeLineaCR) << cr;
     QTest::newRow("fines CR en 2 MB") << "CR largo" << int(ErrorFinesDeLineaCR) << cr;
     QTest::newRow("COMMIT que falla") << "commit" << int(Errores::BaseDatos) << "bloqueada";
@@ -182,7 +177,7 @@ void PruebaCorrida::fallos() {
     const auto programa = carpeta.NuevoPrograma();
     const QStringList antes{"D-viejo-1", "D-viejo-2"};
     GuardarFilas(carpeta.Base(), kLote, antes);
-    const QString biblioteca = carpeta.Archivo(QStringLiteral("libmd5.so"));
+    const QString biblioteca = carpeta.Archivo("libmd5.so");
 
     sqlite3* otro = nullptr;
     if (caso == u"borrado") {
@@ -208,7 +203,7 @@ void PruebaCorrida::fallos() {
         QCOMPARE(sqlite3_exec(otro, toma, nullptr, nullptr, nullptr), SQLITE_OK);
         programa->gConexion()->EstablecerEsperaOcupada(100);
     } else if (caso == u"solo lectura") {
-        programa->gConexion()->Execute(QStringLiteral("PRAGMA query_only = 1"));
+        programa->gConexion()->Execute("PRAGMA query_only = 1");
     } else if (caso == u"sin md5") {
         QVERIFY(QFile::rename(biblioteca, biblioteca + QStringLiteral(".fuera")));
     }
@@ -228,7 +223,7 @@ void PruebaCorrida::fallos() {
         sqlite3_close(otro);
     }
     if (!EnServidor())
-        programa->gConexion()->Execute(QStringLiteral("PRAGMA query_only = 0"));
+        programa->gConexion()->Execute("PRAGMA query_only = 0");
     QFile::rename(biblioteca + QStringLiteral(".fuera"), biblioteca);
     QDir().rmdir(ruta);
     carpeta.Escribir(kLote, nuevo);
@@ -253,7 +248,7 @@ void PruebaCorrida::archivoQueCambia() {
         contenido += "D" + QByteArray::number(i).rightJustified(9, '0') + "\r\n";
     const QString ruta = carpeta.Escribir(kLote, contenido);
     const auto programa = carpeta.NuevoPrograma();
-    GuardarFilas(carpeta.Base(), kLote, {QStringLiteral("VIEJA")});
+    GuardarFilas(carpeta.Base(), kLote, {"VIEJA"});
     // At the run's first report of lines read: it has stored rows. (On a
     // server, reports come before too, while it waits for the server.)
     bool cambiado = false;
@@ -266,8 +261,8 @@ void PruebaCorrida::archivoQueCambia() {
         }
         if (cambio == u"truncado")
             return QFile::resize(ruta, contenido.size() / 2);
-        carpeta.Escribir(QStringLiteral("otro"), contenido);
-        return QFile::remove(ruta) && QFile::rename(carpeta.Archivo(QStringLiteral("otro")), ruta);
+        carpeta.Escribir("otro", contenido);
+        return QFile::remove(ruta) && QFile::rename(carpeta.Archivo("otro"), ruta);
     };
     int numero = 0;
     try {
@@ -296,7 +291,7 @@ void PruebaCorrida::canceladaAlBorrar() {
     } catch (const ErrorEjecucion& e) {
         QCOMPARE(e.Numero(), int(ErrorCorridaCancelada));
     }
-    const QString cuenta = QStringLiteral("SELECT COUNT(*) FROM Datos WHERE t_datos = 'VIEJA'");
+    const QString cuenta = "SELECT COUNT(*) FROM Datos WHERE t_datos = 'VIEJA'";
     QCOMPARE(ConsultarBase(carpeta.Base(), cuenta), QStringList{"300000"});
     QCOMPARE(EjecutarCorrida(*programa, ruta).filas, 1);
     QCOMPARE(ConsultarBase(carpeta.Base(), cuenta), QStringList{"0"});
@@ -307,15 +302,14 @@ void PruebaCorrida::historial_data() {
     QTest::addColumn<QString>("resultado");
     QTest::addColumn<int>("numero");
     QTest::addColumn<int>("lineas");
-    QTest::newRow("completada") << ""
-                                << "completada" << 0 << 5002;
-    QTest::newRow("archivo borrado") << "borrado"
-                                     << "fallida" << int(Errores::ArchivoNoEncontrado) << 0;
+    QTest::newRow("completada") << QString("") << "completada" << 0 << 5002;
+    QTest::newRow("archivo borrado")
+        << QString("borrado") << "fallida" << int(Errores::ArchivoNoEncontrado) << 0;
     // How far the read got before the digests' thread failed: any line count.
-    QTest::newRow("sin biblioteca md5") << "sin md5"
-                                        << "fallida" << int(Errores::ErrorCargaDll) << -1;
-    QTest::newRow("cancelada") << "cancelada"
-                               << "cancelada" << int(ErrorCorridaCancelada) << 4096;
+    QTest::newRow("sin biblioteca md5")
+        << QString("sin md5") << "fallida" << int(Errores::ErrorCargaDll) << -1;
+    QTest::newRow("cancelada") << QString("cancelada") << "cancelada" << int(ErrorCorridaCancelada)
+                               << 4096;
 }
 
 // Every attempt leaves its row, and a completed run after it; the chain whole.
@@ -326,9 +320,9 @@ void PruebaCorrida::historial() {
     QFETCH(int, lineas);
     CarpetaPrueba carpeta;
     const QString ruta = carpeta.Escribir(kLote, Lote(5000, 'D'));
-    const QString sha256 = Ejecutar(QStringLiteral("sha256sum"), {ruta}).salida.left(64);
+    const QString sha256 = Ejecutar("sha256sum", {ruta}).salida.left(64);
     const QString tamano = QString::number(QFileInfo(ruta).size());
-    const QString biblioteca = carpeta.Archivo(QStringLiteral("libmd5.so"));
+    const QString biblioteca = carpeta.Archivo("libmd5.so");
     const auto programa = carpeta.NuevoPrograma();
     if (caso == u"borrado")
         QVERIFY(QFile::rename(ruta, ruta + QStringLiteral(".fuera")));
@@ -349,19 +343,18 @@ void PruebaCorrida::historial() {
     QFile::rename(biblioteca + QStringLiteral(".fuera"), biblioteca);
     EjecutarCorrida(*programa, ruta);
     const bool completada = resultado == Historial::Completada;
-    const QStringList esperada{resultado,
-                               QString::number(numero),
-                               QString::number(lineas),
-                               completada ? "5000" : "0",
-                               completada ? CalcularCodigoControl(*programa, ruta) : QString(),
-                               completada ? sha256 : QString(),
-                               caso == u"borrado" ? "0" : tamano,
-                               Ejecutar(QStringLiteral("id"), {"-un"}).salida.trimmed(),
-                               kLote,
-                               QFileInfo(ruta).absoluteFilePath(),
-                               EnServidor() ? qEnvironmentVariable("PRUEBA_SERVIDOR_DIR") +
-                                                  QStringLiteral("/socket:5432")
-                                            : QString()};
+    const QStringList esperada{
+        resultado,
+        QString::number(numero),
+        QString::number(lineas),
+        completada ? "5000" : "0",
+        completada ? CalcularCodigoControl(*programa, ruta) : QString(),
+        completada ? sha256 : QString(),
+        caso == u"borrado" ? "0" : tamano,
+        Ejecutar("id", {"-un"}).salida.trimmed(),
+        kLote,
+        QFileInfo(ruta).absoluteFilePath(),
+        EnServidor() ? qEnvironmentVariable("PRUEBA_SERVIDOR_DIR") + "/socket:5432" : QString()};
     QStringList fila =
         ConsultarBase(carpeta.Base(),
                       "SELECT resultado || '|' || error_numero || '|' || lineas || '|' || "
@@ -381,7 +374,7 @@ void PruebaCorrida::historial() {
 void PruebaCorrida::historialAlterado_data() {
     QTest::addColumn<QString>("sql");
     QTest::addColumn<int>("rota"); // of the rows after the change, the first broken one
-    const QString donde = QStringLiteral(" WHERE id = <2>");
+    const QString donde = " WHERE id = <2>";
     QTest::newRow("intacta") << "SELECT 1 WHERE 1 = 0" << -1;
     QTest::newRow("inicio") << "UPDATE Historial SET inicio = '2000-01-01T00:00:00.000Z'" + donde
                             << 1;
@@ -415,19 +408,19 @@ void PruebaCorrida::historialAlterado() {
     const QString ruta = carpeta.Escribir(kLote, "D1\n");
     const auto programa = carpeta.NuevoPrograma();
     const QString guion = QStringLiteral(COBRANZIA_FUENTES "/tests/cadena_historial.py");
-    for (const QString& insercion : Ejecutar("python3", {guion}).salida.split(u'\n', Qt::SkipEmptyParts))
+    for (const QString& insercion :
+         Ejecutar("python3", {guion}).salida.split(u'\n', Qt::SkipEmptyParts))
         QCOMPARE(ConsultarBase(carpeta.Base(), insercion), QStringList());
-    const QString ids = QStringLiteral("SELECT id FROM Historial ORDER BY id");
+    const QString ids = "SELECT id FROM Historial ORDER BY id";
     const QStringList antes = ConsultarBase(carpeta.Base(), ids);
     QCOMPARE(antes.size(), 3);
     const QStringList campos = Historial::Columnas().mid(Historial::Inicio, Historial::Cadena - 1);
     QCOMPARE(ConsultarBase(carpeta.Base(),
-                           sql.replace(QStringLiteral("<1>"), antes[0])
-                               .replace(QStringLiteral("<2>"), antes[1])
-                               .replace(QStringLiteral("<3>"), antes[2])
-                               .replace(QStringLiteral("<campos>"), campos.join(u','))
-                               .replace(QStringLiteral("<propio>"),
-                                        EnServidor() ? "OVERRIDING SYSTEM VALUE" : "")),
+                           sql.replace("<1>", antes[0])
+                               .replace("<2>", antes[1])
+                               .replace("<3>", antes[2])
+                               .replace("<campos>", campos.join(u','))
+                               .replace("<propio>", EnServidor() ? "OVERRIDING SYSTEM VALUE" : "")),
              QStringList());
     EjecutarCorrida(*programa, ruta);
     const QString esperada = ConsultarBase(carpeta.Base(), ids).value(rota);
@@ -435,7 +428,7 @@ void PruebaCorrida::historialAlterado() {
     if (EnServidor())
         return;
     carpeta.CopiarEjecutable();
-    const Salida s = Ejecutar(carpeta.Archivo(QStringLiteral("cobranzia")),
+    const Salida s = Ejecutar(carpeta.Archivo("cobranzia"),
                               {"--datos", carpeta.Ruta(), "--historial", "--comprobar"});
     QCOMPARE(s.estado, rota < 0 ? 0 : 1);
     QVERIFY2(s.salida.contains(rota < 0 ? QStringLiteral("intacta: 4 corridas.")

@@ -24,8 +24,8 @@
 
 namespace {
 
-const QString kAusente = QStringLiteral("<ausente>");
-const QString kEsperada = QStringLiteral("<esperada>");
+const QString kAusente = "<ausente>";
+const QString kEsperada = "<esperada>";
 // Another data source of the user's, in a layout of its own that must stay as it is.
 const QByteArray kOtra = "; mis fuentes\n[Otra]\r\nDriver = SQLite3\nDatabase=/otra.db   \n\n";
 
@@ -38,12 +38,12 @@ QByteArray Contenido(const QString& ruta = ArchivoOdbcIni()) {
 // DBQ the state names.
 void EscribirOdbcIni(const QString& estado, const QString& esperada) {
     const QHash<QString, QByteArray> dbq{
-        {QStringLiteral("sin DBQ"), ""},
-        {QStringLiteral("sin DBQ, otra detrás"), "[Tras]\nDatabase=/tras.db\n"},
-        {QStringLiteral("DBQ largo"), "DBQ=/" + QByteArray(1100, 'x') + "\n"},
-        {QStringLiteral("DBQ igual"), "DBQ=" + esperada.toUtf8() + "\n"},
-        {QStringLiteral("DBQ otra carpeta"), "DBQ=/otra/carpeta/Cobranzia.mdb\n"},
-        {QStringLiteral("DBQ otra caja"), "DBQ=" + esperada.toUpper().toUtf8() + "\n"}};
+        {"sin DBQ", ""},
+        {"sin DBQ, otra detrás", "[Tras]\nDatabase=/tras.db\n"},
+        {"DBQ largo", "DBQ=/" + QByteArray(1100, 'x') + "\n"},
+        {"DBQ igual", "DBQ=" + esperada.toUtf8() + "\n"},
+        {"DBQ otra carpeta", "DBQ=/otra/carpeta/Cobranzia.mdb\n"},
+        {"DBQ otra caja", "DBQ=" + esperada.toUpper().toUtf8() + "\n"}};
     QFile archivo(ArchivoOdbcIni());
     QVERIFY(archivo.open(QIODevice::WriteOnly | QIODevice::Truncate));
     archivo.write(kOtra);
@@ -57,8 +57,8 @@ void EscribirOdbcIni(const QString& estado, const QString& esperada) {
 std::unique_ptr<CDSN> Registrador(const CarpetaPrueba& carpeta) {
     auto registrador = std::make_unique<CDSN>(carpeta.Ruta());
     registrador->SetDatabaseName(carpeta.Base());
-    registrador->SetDataSourceName(QStringLiteral("Cobranzia"));
-    registrador->SetDriverName(QStringLiteral("SQLite3"));
+    registrador->SetDataSourceName("Cobranzia");
+    registrador->SetDriverName("SQLite3");
     return registrador;
 }
 
@@ -67,7 +67,7 @@ std::unique_ptr<CDSN> Registrador(const CarpetaPrueba& carpeta) {
 class PruebaDsn : public QObject {
     Q_OBJECT
 private slots:
-    void init() { EscribirOdbcIni(QStringLiteral("ninguno"), QString()); }
+    void init() { EscribirOdbcIni("ninguno", QString()); }
     void decisiones_data();
     void decisiones();
     void instaladorQueRehusa_data();
@@ -137,8 +137,7 @@ void PruebaDsn::decisiones() {
     QVERIFY(Contenido().startsWith(kOtra));
     QVERIFY(!estado.contains(u"detrás") || Contenido().endsWith("[Tras]\nDatabase=/tras.db\n"));
     if (dbq == esperada && cambia)
-        QCOMPARE(Odbc::LeerValorDsn(QStringLiteral("Cobranzia"), QStringLiteral("Database")).valor,
-                 esperada);
+        QCOMPARE(Odbc::LeerValorDsn("Cobranzia", "Database").valor, esperada);
 }
 
 void PruebaDsn::instaladorQueRehusa_data() {
@@ -157,7 +156,7 @@ void PruebaDsn::instaladorQueRehusa_data() {
     fila("más de 64 KiB", "grande", "supera el máximo de 65536 bytes");
     fila("solo lectura", "solo lectura", "el archivo es de solo lectura");
     fila("ilegible para el usuario", "ilegible", "no se puede leer: ");
-    fila("disco lleno", "lleno", QStringLiteral("No queda espacio en el dispositivo"));
+    fila("disco lleno", "lleno", "No queda espacio en el dispositivo");
     fila("nuevo con umask 000", "nuevo", "");
     fila("cerrojo de un programa muerto", "abandonado", "");
     fila("cerrojo tomado", "tomado", "otro programa tiene tomado el cerrojo «<c>/odbc.ini.lock»");
@@ -171,20 +170,19 @@ void PruebaDsn::instaladorQueRehusa() {
     CarpetaPrueba carpeta;
     const QByteArray odbcini = qgetenv("ODBCINI");
     const auto registrador = Registrador(carpeta);
-    QString ini = carpeta.Archivo(QStringLiteral("odbc.ini"));
+    QString ini = carpeta.Archivo("odbc.ini");
     const QByteArray antes =
         "[Otra]\nDriver=SQLite3\n" + QByteArray(caso == u"grande" ? 70000 : 0, ';');
     if (caso == u"controlador")
-        registrador->SetDriverName(QStringLiteral("Controlador Inexistente"));
+        registrador->SetDriverName("Controlador Inexistente");
     else if (caso == u"salto")
-        registrador->SetDatabaseName(
-            carpeta.Escribir(QStringLiteral("a\n[Falsa]\nDriver=x.so"), "x"));
+        registrador->SetDatabaseName(carpeta.Escribir("a\n[Falsa]\nDriver=x.so", "x"));
     else if (caso == u"bajo un archivo")
-        ini = carpeta.Escribir(QStringLiteral("no-es-carpeta"), "x") + QStringLiteral("/odbc.ini");
+        ini = carpeta.Escribir("no-es-carpeta", "x") + QStringLiteral("/odbc.ini");
     else if (caso == u"falta")
-        ini = carpeta.Archivo(QStringLiteral("falta/odbc.ini"));
+        ini = carpeta.Archivo("falta/odbc.ini");
     else if (caso == u"enlace")
-        QVERIFY(QFile::link(carpeta.Escribir(QStringLiteral("destino"), antes), ini));
+        QVERIFY(QFile::link(carpeta.Escribir("destino", antes), ini));
     else if (caso == u"carpeta")
         QVERIFY(QDir().mkdir(ini));
     else if (caso == u"tubería")
@@ -193,23 +191,23 @@ void PruebaDsn::instaladorQueRehusa() {
         QStringList{"controlador", "salto", "enlace", "grande", "solo lectura", "ilegible"}
             .contains(caso);
     if (previo && caso != u"enlace")
-        carpeta.Escribir(QStringLiteral("odbc.ini"), antes);
+        carpeta.Escribir("odbc.ini", antes);
     const bool ajeno = caso == u"ilegible";
     if (caso == u"solo lectura" || ajeno)
         QVERIFY(QFile::setPermissions(ini, ajeno ? QFile::ReadOwner | QFile::WriteOwner
                                                  : QFile::Permissions(QFile::ReadOwner)));
     // Room for the lock beside the file (an empty one), and not a byte more.
     if (caso == u"lleno") {
-        ini = carpeta.Archivo(QStringLiteral("lleno/odbc.ini"));
-        QVERIFY(QDir(carpeta.Ruta()).mkdir(QStringLiteral("lleno")));
+        ini = carpeta.Archivo("lleno/odbc.ini");
+        QVERIFY(QDir(carpeta.Ruta()).mkdir("lleno"));
         if (Ejecutar("mount", {"-t", "tmpfs", "-o", "size=8k", "tmpfs", carpeta.Archivo("lleno")})
                 .estado != 0)
             QSKIP("montar un disco pequeño necesita ser root");
-        carpeta.Escribir(QStringLiteral("lleno/relleno"), QByteArray(8192, 'x'));
+        carpeta.Escribir("lleno/relleno", QByteArray(8192, 'x'));
     }
     std::optional<CerrojoArchivo> otro;
     if (caso == u"abandonado")
-        carpeta.Escribir(QStringLiteral("odbc.ini.lock"), "4242\ncobranzia\n");
+        carpeta.Escribir("odbc.ini.lock", "4242\ncobranzia\n");
     if (caso == u"tomado")
         QVERIFY(otro.emplace(ini + QStringLiteral(".lock")).Tomar(0) ==
                 CerrojoArchivo::Estado::Tomado);
@@ -249,13 +247,12 @@ void PruebaDsn::cuatroALaVez() {
         carpetas.back()->CopiarEjecutable();
     }
     for (int ronda = 0; ronda < 3; ++ronda) {
-        EscribirOdbcIni(QStringLiteral("ninguno"), QString());
+        EscribirOdbcIni("ninguno", QString());
         std::vector<std::unique_ptr<QProcess>> procesos;
         for (const auto& carpeta : carpetas) {
             procesos.push_back(std::make_unique<QProcess>());
-            procesos.back()->start(
-                carpeta->Archivo(QStringLiteral("cobranzia")),
-                {QStringLiteral("--procesar"), carpeta->Escribir(QStringLiteral("l.txt"), "D1\n")});
+            procesos.back()->start(carpeta->Archivo("cobranzia"),
+                                   {"--procesar", carpeta->Escribir("l.txt", "D1\n")});
         }
         // Meanwhile this process adds data sources of its own: none is lost or doubled.
         for (int i = 0; i < 8; ++i)
@@ -280,10 +277,10 @@ void PruebaDsn::cuatroALaVez() {
 // folder; a private folder under a ";" is no use to the driver either: said, not cut.
 void PruebaDsn::puntoYComa() {
     CarpetaPrueba carpeta;
-    const QString puntoYComa = carpeta.Archivo(QStringLiteral("a;b"));
+    const QString puntoYComa = carpeta.Archivo("a;b");
     QVERIFY(QDir().mkdir(puntoYComa) &&
             chmod(QFile::encodeName(puntoYComa).constData(), 0700) == 0);
-    const QString base = carpeta.Escribir(QStringLiteral("a;b/x.mdb"), "x");
+    const QString base = carpeta.Escribir("a;b/x.mdb", "x");
     const QByteArray run = qgetenv("XDG_RUNTIME_DIR");
     qputenv("XDG_RUNTIME_DIR", QFile::encodeName(puntoYComa));
     QVERIFY_THROWS_EXCEPTION(ErrorEjecucion, CadenaOdbcSqlite(base));

@@ -13,7 +13,7 @@
 #include <QTime>
 
 namespace {
-const QString kNull = QStringLiteral("Null");
+const QString kNull = "Null";
 
 void Fila(const char* nombre, const QVariant& valor, int tipo, bool nulo, const QString& esperado) {
     QTest::newRow(nombre) << valor << tipo << nulo << esperado;
@@ -39,36 +39,34 @@ void PruebaFormatoSQL::literal_data() {
     QTest::addColumn<bool>("nulo");
     QTest::addColumn<QString>("esperado");
 
-    Fila("número: cero", 0, tsNumero, false, QStringLiteral("0"));
+    Fila("número: cero", 0, tsNumero, false, "0");
     Fila("número: cero, nulo si vacío", 0.0, tsNumero, true, kNull);
-    Fila("número: decimal con punto", 1234567.891, tsNumero, false, QStringLiteral("1234567.891"));
-    Fila("número: quince cifras", 0.1 + 0.2, tsNumero, false, QStringLiteral("0.3"));
-    Fila("número: exponente", 1e-5, tsNumero, true, QStringLiteral("1E-05"));
-    Fila("número: texto", T(u" -1.25 "), tsNumero, false, QStringLiteral("-1.25"));
+    Fila("número: decimal con punto", 1234567.891, tsNumero, false, "1234567.891");
+    Fila("número: quince cifras", 0.1 + 0.2, tsNumero, false, "0.3");
+    Fila("número: exponente", 1e-5, tsNumero, true, "1E-05");
+    Fila("número: texto", T(u" -1.25 "), tsNumero, false, "-1.25");
     Fila("número: la coma no es decimal", T(u"1,5"), tsNumero, false, kNull);
     Fila("número: Empty", QVariant(), tsNumero, false, kNull);
 
-    Fila("fecha", QDateTime(QDate(2024, 2, 9), QTime(13, 45)), tsFecha, false,
-         QStringLiteral("#02/09/2024#"));
-    Fila("fecha: texto mes/día/año", T(u"1/5/2024"), tsFecha, false,
-         QStringLiteral("#01/05/2024#"));
+    Fila("fecha", QDateTime(QDate(2024, 2, 9), QTime(13, 45)), tsFecha, false, "#02/09/2024#");
+    Fila("fecha: texto mes/día/año", T(u"1/5/2024"), tsFecha, false, "#01/05/2024#");
     Fila("fecha: día/mes/año no es fecha", T(u"31/01/2024"), tsFecha, true, kNull);
 
     Fila("texto: vacío, nulo si vacío", T(u""), tsTexto, true, kNull);
-    Fila("texto: vacío", T(u""), tsTexto, false, QStringLiteral("''"));
-    Fila("texto: solo espacios no es vacío", T(u"   "), tsTexto, true, QStringLiteral("''"));
-    Fila("texto: apóstrofo", T(u"O'Brien"), tsTexto, true, QStringLiteral("'O''Brien'"));
-    Fila("texto: espacios alrededor", T(u"  D 001  "), tsTexto, true, QStringLiteral("'D 001'"));
-    Fila("texto: apóstrofo entre espacios", T(u" ' "), tsTexto, true, QStringLiteral("''''"));
-    Fila("texto: tabuladores se quedan", T(u"\tA\t"), tsTexto, true, QStringLiteral("'\tA\t'"));
+    Fila("texto: vacío", T(u""), tsTexto, false, "''");
+    Fila("texto: solo espacios no es vacío", T(u"   "), tsTexto, true, "''");
+    Fila("texto: apóstrofo", T(u"O'Brien"), tsTexto, true, "'O''Brien'");
+    Fila("texto: espacios alrededor", T(u"  D 001  "), tsTexto, true, "'D 001'");
+    Fila("texto: apóstrofo entre espacios", T(u" ' "), tsTexto, true, "''''");
+    Fila("texto: tabuladores se quedan", T(u"\tA\t"), tsTexto, true, "'\tA\t'");
     Fila("texto: Empty", QVariant(), tsTexto, true, kNull);
-    Fila("texto: booleano", true, tsTexto, true, QStringLiteral("'Verdadero'"));
+    Fila("texto: booleano", true, tsTexto, true, "'Verdadero'");
 
-    Fila("booleano: verdadero", true, tsBooleano, false, QStringLiteral("-1"));
-    Fila("booleano: Verdadero", T(u"Verdadero"), tsBooleano, false, QStringLiteral("-1"));
-    Fila("booleano: la caja cuenta", T(u"true"), tsBooleano, false, QStringLiteral("0"));
+    Fila("booleano: verdadero", true, tsBooleano, false, "-1");
+    Fila("booleano: Verdadero", T(u"Verdadero"), tsBooleano, false, "-1");
+    Fila("booleano: la caja cuenta", T(u"true"), tsBooleano, false, "0");
 
-    Fila("hora", QTime(13, 5, 9), tsHora, false, QStringLiteral("'13:05:09'"));
+    Fila("hora", QTime(13, 5, 9), tsHora, false, "'13:05:09'");
 
     Fila("nulo de la base en todos los tipos", NuloBD(), 5, true, kNull);
     Fila("otro tipo", T(u"abc"), 5, false, QString());

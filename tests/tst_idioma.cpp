@@ -17,8 +17,8 @@ private slots:
 
 void PruebaIdioma::dialogoDeArchivos() {
     QTemporaryDir dir;
-    QVERIFY(QDir(dir.path()).mkdir(QStringLiteral("carpeta")));
-    QFile archivo(dir.filePath(QStringLiteral("lote.txt")));
+    QVERIFY(QDir(dir.path()).mkdir("carpeta"));
+    QFile archivo(dir.filePath("lote.txt"));
     QVERIFY(archivo.open(QIODevice::WriteOnly));
     QVERIFY(archivo.setFileTime(QDateTime(QDate(2026, 12, 7), QTime(10, 0)),
                                 QFileDevice::FileModificationTime));
@@ -26,11 +26,9 @@ void PruebaIdioma::dialogoDeArchivos() {
     QFileSystemModel modelo;
     modelo.setRootPath(dir.path());
     const QModelIndex lote = modelo.index(archivo.fileName());
-    QTRY_COMPARE(modelo.type(modelo.index(dir.filePath(QStringLiteral("carpeta")))),
-                 QStringLiteral("Carpeta"));
-    QCOMPARE(modelo.type(lote), QStringLiteral("documento de texto sencillo"));
-    QCOMPARE(modelo.index(lote.row(), 3, lote.parent()).data().toString(),
-             QStringLiteral("7/12/26 10:00"));
+    QTRY_COMPARE(modelo.type(modelo.index(dir.filePath("carpeta"))), "Carpeta");
+    QCOMPARE(modelo.type(lote), "documento de texto sencillo");
+    QCOMPARE(modelo.index(lote.row(), 3, lote.parent()).data().toString(), "7/12/26 10:00");
 }
 
 int main(int argc, char** argv) {

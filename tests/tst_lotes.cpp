@@ -21,7 +21,7 @@
 #include <unistd.h>
 
 namespace {
-const QString kCodigoLote = QStringLiteral("D79694AE2540A8791331D7BA278DC3F3");
+const QString kCodigoLote = "D79694AE2540A8791331D7BA278DC3F3";
 // The `campos` of every row of an export as Python's csv or json reads them,
 // with the README's rule for CSV: one leading "'" comes off.
 QString LeidoPorPython(const QString& formato, const QString& archivo, const QString& campos) {
@@ -185,27 +185,24 @@ void PruebaLotes::llamadas() {
 
     CarpetaPrueba carpeta;
     carpeta.CopiarEjecutable();
-    const QString lote =
-        carpeta.Escribir(QStringLiteral("lote 01.txt"), "H1\r\nD1\r\nD'2\r\n\r\nT1\r\n");
-    const QString nada = carpeta.Archivo(QStringLiteral("no-existe.txt"));
+    const QString lote = carpeta.Escribir("lote 01.txt", "H1\r\nD1\r\nD'2\r\n\r\nT1\r\n");
+    const QString nada = carpeta.Archivo("no-existe.txt");
     const auto poner = [&](QString& texto) {
-        texto.replace(QStringLiteral("<lote>"), lote)
-            .replace(QStringLiteral("<vacio>"), carpeta.Escribir(QStringLiteral("v.txt"), ""))
-            .replace(QStringLiteral("<nada>"), nada)
-            .replace(QStringLiteral("<base>"), carpeta.Base())
-            .replace(QStringLiteral("<plantilla>"),
-                     carpeta.Archivo(QStringLiteral("Cobranzia.rpt")))
-            .replace(QStringLiteral("<largo>"),
-                     carpeta.Escribir(QStringLiteral("largo %2\n.txt"), QByteArray(2 << 20, 'x')))
-            .replace(QStringLiteral("<odbcini>"), qEnvironmentVariable("ODBCINI"))
-            .replace(QStringLiteral("<carpeta>"), carpeta.Ruta());
+        texto.replace("<lote>", lote)
+            .replace("<vacio>", carpeta.Escribir("v.txt", ""))
+            .replace("<nada>", nada)
+            .replace("<base>", carpeta.Base())
+            .replace("<plantilla>", carpeta.Archivo("Cobranzia.rpt"))
+            .replace("<largo>", carpeta.Escribir("largo %2\n.txt", QByteArray(2 << 20, 'x')))
+            .replace("<odbcini>", qEnvironmentVariable("ODBCINI"))
+            .replace("<carpeta>", carpeta.Ruta());
     };
     for (QString& a : argumentos)
         poner(a);
     poner(errores);
     // Settings files that cannot be read whole: a folder in the file's place, a file cut.
-    QVERIFY(QDir(carpeta.Ruta()).mkpath(QStringLiteral("dat/Cobranzia.dat")) &&
-            QDir(carpeta.Ruta()).mkpath(QStringLiteral("cortada")) &&
+    QVERIFY(QDir(carpeta.Ruta()).mkpath("dat/Cobranzia.dat") &&
+            QDir(carpeta.Ruta()).mkpath("cortada") &&
             chmod(QFile::encodeName(carpeta.Archivo("dat")).constData(), 0700) == 0);
     carpeta.Escribir("cortada/Cobranzia.dat",
                      QByteArray(70000, ';') + "\n[Base]\nServidor=host=x\n");
@@ -215,20 +212,19 @@ void PruebaLotes::llamadas() {
         const QString variable = argumentos.takeFirst();
         entorno.insert(variable.section(u'=', 0, 0), variable.section(u'=', 1));
     }
-    QString programa = carpeta.Archivo(QStringLiteral("cobranzia"));
+    QString programa = carpeta.Archivo("cobranzia");
     // Permissions bind root in nothing: these run as a user who owns the folder.
     if (argumentos.first() == u"<nadie>") {
         if (geteuid() != 0)
             QSKIP("hace falta root para correr como otro usuario");
-        QVERIFY(
-            QDir(carpeta.Ruta()).mkdir(QStringLiteral("ro"), QFile::ReadOwner | QFile::ExeOwner));
-        carpeta.Escribir(QStringLiteral("ro.pdf"), "%PDF");
-        QVERIFY(QFile::setPermissions(carpeta.Archivo(QStringLiteral("ro.pdf")), QFile::ReadOwner));
-        QCOMPARE(Ejecutar(QStringLiteral("chown"), {"-R", "nobody", carpeta.Ruta()}).estado, 0);
+        QVERIFY(QDir(carpeta.Ruta()).mkdir("ro", QFile::ReadOwner | QFile::ExeOwner));
+        carpeta.Escribir("ro.pdf", "%PDF");
+        QVERIFY(QFile::setPermissions(carpeta.Archivo("ro.pdf"), QFile::ReadOwner));
+        QCOMPARE(Ejecutar("chown", {"-R", "nobody", carpeta.Ruta()}).estado, 0);
         argumentos.replace(0, programa);
         argumentos.prepend(QStringLiteral("HOME=") + carpeta.Ruta());
         argumentos = QStringList{"-u", "nobody", "--", "env"} + argumentos;
-        programa = QStringLiteral("runuser");
+        programa = "runuser";
     }
     const Salida s = Ejecutar(programa, argumentos, entorno);
     QCOMPARE(s.estado, estado);
@@ -241,17 +237,16 @@ void PruebaLotes::llamadas() {
     if (estado == 0 && errores.isEmpty())
         QVERIFY2(s.errores.isEmpty(), qPrintable(s.errores));
     QVERIFY2(s.errores.contains(errores) && !s.errores.contains(u'\x1B'), qPrintable(s.errores));
-    QVERIFY(!QFileInfo::exists(carpeta.Archivo(QStringLiteral("nueva"))));
-    QCOMPARE(FilasGuardadas(carpeta.Base(), QStringLiteral("lote 01.txt")).size(), filas);
-    QVERIFY(QFileInfo(lote).size() > 0 &&
-            QFileInfo(carpeta.Archivo(QStringLiteral("Cobranzia.rpt"))).size() > 100);
+    QVERIFY(!QFileInfo::exists(carpeta.Archivo("nueva")));
+    QCOMPARE(FilasGuardadas(carpeta.Base(), "lote 01.txt").size(), filas);
+    QVERIFY(QFileInfo(lote).size() > 0 && QFileInfo(carpeta.Archivo("Cobranzia.rpt")).size() > 100);
 }
 
 void PruebaLotes::listadoEnPdf_data() {
     QTest::addColumn<QByteArray>("nombre"); // the file name's own bytes
     QTest::addColumn<QString>("visible");   // as the listing shows it
     QTest::addColumn<QString>("vecino");    // another name's key, whose rows stay
-    const QString otro = QStringLiteral("otro.txt");
+    const QString otro = "otro.txt";
     QTest::newRow("espacios y apóstrofo")
         << QByteArray(" D'Angelo 07.txt ") << "D'Angelo 07.txt" << otro;
     QTest::newRow("solo espacios") << QByteArray("   ") << "" << otro;
@@ -278,7 +273,7 @@ void PruebaLotes::listadoEnPdf() {
     QVERIFY(fd >= 0 &&
             ::write(fd, contenido.constData(), size_t(contenido.size())) == contenido.size());
     ::close(fd);
-    GuardarFilas(carpeta.Base(), vecino, {QStringLiteral("D9999 OTRO")});
+    GuardarFilas(carpeta.Base(), vecino, {"D9999 OTRO"});
     // The names go as bytes, through the shell: a QString could not carry them.
     // The PDF is named after the file; a copy under a plain name is read back.
     const auto octal = [](const QByteArray& bytes) {
@@ -287,14 +282,14 @@ void PruebaLotes::listadoEnPdf() {
             texto += QStringLiteral("\\%1").arg(static_cast<unsigned char>(c), 3, 8, QChar(u'0'));
         return QStringLiteral("\"$(printf '%b' '") + texto + QStringLiteral("')\"");
     };
-    const QString pdf = carpeta.Archivo(QStringLiteral("listado.pdf"));
+    const QString pdf = carpeta.Archivo("listado.pdf");
     const Salida s = Ejecutar(
-        QStringLiteral("/bin/sh"),
-        {QStringLiteral("-c"),
+        "/bin/sh",
+        {"-c",
          QStringLiteral("\"$0\" --procesar ") + octal(ruta) + QStringLiteral(" --listado ") +
              octal(ruta + ".pdf") + QStringLiteral(" && cp ") + octal(ruta + ".pdf") +
              QStringLiteral(" \"$1\" && \"$0\" --historial --formato=json ") + octal(ruta),
-         carpeta.Archivo(QStringLiteral("cobranzia")), pdf});
+         carpeta.Archivo("cobranzia"), pdf});
     QCOMPARE(s.estado, 0);
     // The history finds the run by the name it was given, the neighbour's rows stand.
     QCOMPARE(s.salida.count(u"\"resultado\":\"completada\""), 1);
@@ -302,12 +297,11 @@ void PruebaLotes::listadoEnPdf() {
     const QStringList lineas = LineasPdf(pdf);
     const QString texto = lineas.join(u'\n');
     for (const QString& esperado :
-         {s.salida.section(u'\n', 0, 0), (QStringLiteral("Archivo: ") + visible).trimmed(),
-          QStringLiteral("Filas listadas: 2"), QStringLiteral("Página 1 de 1")})
+         QStringList{s.salida.section(u'\n', 0, 0), ("Archivo: " + visible).trimmed(),
+                     "Filas listadas: 2", "Página 1 de 1"})
         QVERIFY2(texto.contains(esperado), qPrintable(esperado + u'\n' + texto));
-    QVERIFY(lineas.contains(QStringLiteral("D0001 UNO")) &&
-            lineas.contains(QStringLiteral("D0002 DOS")));
-    QVERIFY(!texto.contains(QStringLiteral("OTRO")));
+    QVERIFY(lineas.contains("D0001 UNO") && lineas.contains("D0002 DOS"));
+    QVERIFY(!texto.contains("OTRO"));
 }
 
 void PruebaLotes::salidaLlena_data() {
@@ -322,11 +316,10 @@ void PruebaLotes::salidaLlena() {
     QFETCH(QStringList, argumentos);
     CarpetaPrueba carpeta;
     carpeta.CopiarEjecutable();
-    argumentos.replaceInStrings(QStringLiteral("<lote>"),
-                                carpeta.Escribir(QStringLiteral("lote.txt"), "H1\r\nD1\r\n"));
+    argumentos.replaceInStrings("<lote>", carpeta.Escribir("lote.txt", "H1\r\nD1\r\n"));
     QProcess proceso;
-    proceso.setStandardOutputFile(QStringLiteral("/dev/full"));
-    proceso.start(carpeta.Archivo(QStringLiteral("cobranzia")), argumentos);
+    proceso.setStandardOutputFile("/dev/full");
+    proceso.start(carpeta.Archivo("cobranzia"), argumentos);
     QVERIFY(proceso.waitForFinished(60000));
     QCOMPARE(proceso.exitCode(), 2);
     QVERIFY(proceso.readAllStandardError().contains("No se pudo escribir en la salida"));
@@ -337,23 +330,21 @@ void PruebaLotes::salidaLlena() {
 void PruebaLotes::progresoEnTerminal() {
     CarpetaPrueba carpeta;
     carpeta.CopiarEjecutable();
-    const QString lote = carpeta.Escribir(QStringLiteral("lote.txt"), Lote(800000, 'D'));
-    const QString programa = carpeta.Archivo(QStringLiteral("cobranzia"));
+    const QString lote = carpeta.Escribir("lote.txt", Lote(800000, 'D'));
+    const QString programa = carpeta.Archivo("cobranzia");
     const Salida terminal =
-        Ejecutar(QStringLiteral("script"),
-                 {QStringLiteral("-qec"), programa + QStringLiteral(" --procesar ") + lote,
-                  QStringLiteral("/dev/null")});
+        Ejecutar("script", {"-qec", programa + QStringLiteral(" --procesar ") + lote, "/dev/null"});
     QCOMPARE(terminal.estado, 0);
     // Every count grouped the Spanish way, the large ones too.
-    static const QRegularExpression cuenta(QStringLiteral("\\(([\\d.]+) líneas\\)"));
-    static const QRegularExpression espanol(QStringLiteral("^(\\d{1,4}|\\d{1,3}(\\.\\d{3})+)$"));
+    static const QRegularExpression cuenta("\\(([\\d.]+) líneas\\)");
+    static const QRegularExpression espanol("^(\\d{1,4}|\\d{1,3}(\\.\\d{3})+)$");
     QStringList cuentas;
     for (const auto& m : cuenta.globalMatch(terminal.salida))
         cuentas << m.captured(1);
     QVERIFY2(!cuentas.isEmpty() && cuentas.filter(espanol).size() == cuentas.size() &&
                  cuentas.constLast().size() > 5,
              qPrintable(terminal.salida));
-    const Salida tuberia = Ejecutar(programa, {QStringLiteral("--procesar"), lote});
+    const Salida tuberia = Ejecutar(programa, {"--procesar", lote});
     QCOMPARE(tuberia.estado, 0);
     QCOMPARE(tuberia.errores, QString());
 }
@@ -373,19 +364,17 @@ void PruebaLotes::listadosALaVez() {
     CarpetaPrueba segunda;
     primera.CopiarEjecutable();
     segunda.CopiarEjecutable();
-    QVERIFY(QDir(primera.Ruta()).mkpath(QStringLiteral("a")) &&
-            QDir(primera.Ruta()).mkpath(QStringLiteral("b")));
+    QVERIFY(QDir(primera.Ruta()).mkpath("a") && QDir(primera.Ruta()).mkpath("b"));
     const CarpetaPrueba* carpetas[] = {&primera, mismaCarpeta ? &primera : &segunda};
     const int lineas[] = {3000, 1700};
     QString programas[2];
     QStringList argumentos[2];
     for (int i = 0; i < 2; ++i) {
-        programas[i] = carpetas[i]->Archivo(QStringLiteral("cobranzia"));
-        argumentos[i] = {QStringLiteral("--procesar"),
+        programas[i] = carpetas[i]->Archivo("cobranzia");
+        argumentos[i] = {"--procesar",
                          primera.Escribir(QStringLiteral("%1/lote.txt").arg(QChar(u'a' + i)),
                                           Lote(lineas[i], char('A' + i))),
-                         QStringLiteral("--listado"),
-                         primera.Archivo(QStringLiteral("l%1.pdf").arg(i))};
+                         "--listado", primera.Archivo(QStringLiteral("l%1.pdf").arg(i))};
     }
     for (int ronda = 0; ronda < 3 && !QTest::currentTestFailed(); ++ronda)
         ListadosALaVez(programas, argumentos, lineas, mismaCarpeta);
@@ -395,7 +384,7 @@ void PruebaLotes::listadosALaVez() {
     QCOMPARE(Historial::Comprobar(*programa->gConexion()).Rota(), QString());
     // The data source the runs registered reads it too.
     QProcess isql;
-    isql.start(QStringLiteral("isql"), {QStringLiteral("-b"), QStringLiteral("Cobranzia")});
+    isql.start("isql", {"-b", "Cobranzia"});
     isql.write("SELECT 'corridas=' || count(*) FROM Historial\n");
     isql.closeWriteChannel();
     QVERIFY(isql.waitForFinished(30000));
@@ -411,36 +400,34 @@ void PruebaLotes::esperaUnaBaseOcupada() {
     std::vector<std::unique_ptr<QProcess>> procesos;
     for (int i = 0; i < 16; ++i) {
         procesos.push_back(std::make_unique<QProcess>());
-        procesos.back()->start(carpeta.Archivo(QStringLiteral("cobranzia")),
-                               {QStringLiteral("--procesar"),
-                                carpeta.Escribir(QStringLiteral("l%1.txt").arg(i), Lote(50000, 'D'))});
+        procesos.back()->start(
+            carpeta.Archivo("cobranzia"),
+            {"--procesar", carpeta.Escribir(QStringLiteral("l%1.txt").arg(i), Lote(50000, 'D'))});
     }
     for (const auto& proceso : procesos) {
         QVERIFY(proceso->waitForFinished(300000));
         QVERIFY2(proceso->exitCode() == 0, proceso->readAllStandardError().constData());
     }
-    QCOMPARE(FilasGuardadas(carpeta.Base(), QStringLiteral("l15.txt")).size(), 50000);
+    QCOMPARE(FilasGuardadas(carpeta.Base(), "l15.txt").size(), 50000);
     QCOMPARE(ConsultarBase(carpeta.Base(), "SELECT count(*) FROM Historial"), QStringList{"16"});
-    QCOMPARE(Ejecutar(carpeta.Archivo(QStringLiteral("cobranzia")), {"--historial", "--comprobar"})
-                 .estado,
-             0);
+    QCOMPARE(Ejecutar(carpeta.Archivo("cobranzia"), {"--historial", "--comprobar"}).estado, 0);
 }
 
 void PruebaLotes::muertoAMitadNoMezcla() {
     CarpetaPrueba carpeta;
     carpeta.CopiarEjecutable();
-    const QString programa = carpeta.Archivo(QStringLiteral("cobranzia"));
-    const QString ruta = carpeta.Escribir(QStringLiteral("lote.txt"), Lote(1000, 'V'));
-    QCOMPARE(Ejecutar(programa, {QStringLiteral("--procesar"), ruta}).estado, 0);
-    carpeta.Escribir(QStringLiteral("lote.txt"), Lote(400000, 'N'));
+    const QString programa = carpeta.Archivo("cobranzia");
+    const QString ruta = carpeta.Escribir("lote.txt", Lote(1000, 'V'));
+    QCOMPARE(Ejecutar(programa, {"--procesar", ruta}).estado, 0);
+    carpeta.Escribir("lote.txt", Lote(400000, 'N'));
 
     QProcess proceso;
-    proceso.start(programa, {QStringLiteral("--procesar"), ruta});
+    proceso.start(programa, {"--procesar", ruta});
     QVERIFY(proceso.waitForStarted());
     // Killed once the run has begun writing.
     const QString diario = carpeta.Base() + QStringLiteral("-journal");
-    QTRY_VERIFY_WITH_TIMEOUT(QFileInfo(diario).size() > 0 || proceso.state() == QProcess::NotRunning,
-                             60000);
+    QTRY_VERIFY_WITH_TIMEOUT(
+        QFileInfo(diario).size() > 0 || proceso.state() == QProcess::NotRunning, 60000);
     ::kill(pid_t(proceso.processId()), SIGKILL);
     proceso.waitForFinished();
     QCOMPARE(proceso.exitStatus(), QProcess::CrashExit);
@@ -450,14 +437,12 @@ void PruebaLotes::muertoAMitadNoMezcla() {
     QVERIFY2(primera == QStringList{"1000 V"} || primera == QStringList{"400000 N"},
              qPrintable(primera.join(u',')));
     // The next run finds the database sound.
-    QCOMPARE(Ejecutar(programa, {QStringLiteral("--procesar"), ruta}).estado, 0);
-    QCOMPARE(FilasGuardadas(carpeta.Base(), QStringLiteral("lote.txt")).size(), 400000);
+    QCOMPARE(Ejecutar(programa, {"--procesar", ruta}).estado, 0);
+    QCOMPARE(FilasGuardadas(carpeta.Base(), "lote.txt").size(), 400000);
     // A killed run leaves no row of its own unless it had committed; the chain holds.
     QCOMPARE(ConsultarBase(carpeta.Base(), "SELECT count(*) FROM Historial"),
              QStringList{QString::number(primera.constFirst().startsWith(u'4') ? 3 : 2)});
-    QCOMPARE(
-        Ejecutar(programa, {QStringLiteral("--historial"), QStringLiteral("--comprobar")}).estado,
-        0);
+    QCOMPARE(Ejecutar(programa, {"--historial", "--comprobar"}).estado, 0);
 }
 
 // A user at the limit of their processes: no thread to be had beside the
@@ -470,23 +455,17 @@ void PruebaLotes::sinHilos() {
     QByteArray texto("H000\r\n");
     for (int i = 0; i < 3000; ++i)
         texto += "D" + QByteArray::number(i).rightJustified(6, '0') + "\r\n";
-    const QString lote = carpeta.Escribir(QStringLiteral("lote.txt"), texto + "T003000\r\n");
-    QCOMPARE(Ejecutar(QStringLiteral("chmod"),
-                      {QStringLiteral("-R"), QStringLiteral("a+rwX"), carpeta.Ruta()})
-                 .estado,
-             0);
-    const Salida s =
-        Ejecutar(QStringLiteral("runuser"),
-                 {QStringLiteral("-u"), QStringLiteral("nobody"), QStringLiteral("--"),
-                  // The leak checker needs a thread of its own at the exit.
-                  QStringLiteral("env"), QStringLiteral("ASAN_OPTIONS=detect_leaks=0"),
-                  QStringLiteral("HOME=") + carpeta.Ruta(),
-                  QStringLiteral("ODBCINI=") + carpeta.Archivo(QStringLiteral("odbc.ini")),
-                  QStringLiteral("prlimit"), QStringLiteral("--nproc=1"),
-                  carpeta.Archivo(QStringLiteral("cobranzia")), QStringLiteral("--datos"),
-                  carpeta.Archivo(QStringLiteral("datos")), QStringLiteral("--procesar"), lote});
+    const QString lote = carpeta.Escribir("lote.txt", texto + "T003000\r\n");
+    QCOMPARE(Ejecutar("chmod", {"-R", "a+rwX", carpeta.Ruta()}).estado, 0);
+    const Salida s = Ejecutar("runuser", {"-u", "nobody", "--",
+                                          // The leak checker needs a thread of its own at the exit.
+                                          "env", "ASAN_OPTIONS=detect_leaks=0",
+                                          QStringLiteral("HOME=") + carpeta.Ruta(),
+                                          QStringLiteral("ODBCINI=") + carpeta.Archivo("odbc.ini"),
+                                          "prlimit", "--nproc=1", carpeta.Archivo("cobranzia"),
+                                          "--datos", carpeta.Archivo("datos"), "--procesar", lote});
     QCOMPARE(s.errores, QString());
-    QCOMPARE(s.salida, QStringLiteral("BA2B5B50C07722DD64A18209BDD0EE70\n"));
+    QCOMPARE(s.salida, "BA2B5B50C07722DD64A18209BDD0EE70\n");
     QCOMPARE(s.estado, 0);
 }
 
@@ -497,25 +476,25 @@ void PruebaLotes::historial() {
     carpeta.CopiarEjecutable();
     const QDate hoy = QDate::currentDate();
     const auto correr = [&](const QStringList& argumentos) {
-        return Ejecutar(carpeta.Archivo(QStringLiteral("cobranzia")),
+        return Ejecutar(carpeta.Archivo("cobranzia"),
                         QStringList{"--datos", carpeta.Ruta()} + argumentos);
     };
-    const QString a = carpeta.Escribir(QStringLiteral("a.txt"), Lote(3, 'A'));
+    const QString a = carpeta.Escribir("a.txt", Lote(3, 'A'));
     const QString codigo = correr({"--procesar", a}).salida.trimmed();
-    correr({"--procesar", carpeta.Escribir(QStringLiteral("b,\"c\".txt"), Lote(2, 'B'))});
-    correr({"--procesar", carpeta.Escribir(QStringLiteral("c.txt"), Lote(1, 'C'))});
-    correr({"--procesar", carpeta.Archivo(QStringLiteral("nada.txt"))});
+    correr({"--procesar", carpeta.Escribir("b,\"c\".txt", Lote(2, 'B'))});
+    correr({"--procesar", carpeta.Escribir("c.txt", Lote(1, 'C'))});
+    correr({"--procesar", carpeta.Archivo("nada.txt")});
     const auto leer = [&](const QString& formato, const QStringList& argumentos) {
         carpeta.Escribir(
-            QStringLiteral("salida"),
+            "salida",
             correr(QStringList{"--historial", "--formato", formato} + argumentos).salida.toUtf8());
         return LeidoPorPython(formato, carpeta.Archivo("salida"), "archivo filas resultado");
     };
     const QString todas = QStringLiteral(
         "nada.txt:0:fallida|c.txt:1:completada|b,\"c\".txt:2:completada|a.txt:3:completada");
-    for (const QString& formato : {QStringLiteral("csv"), QStringLiteral("json")}) {
+    for (const QString formato : {"csv", "json"}) {
         QCOMPARE(leer(formato, {}), todas);
-        QCOMPARE(leer(formato, {"/otra/carpeta/a.txt"}), QStringLiteral("a.txt:3:completada"));
+        QCOMPARE(leer(formato, {"/otra/carpeta/a.txt"}), "a.txt:3:completada");
         QCOMPARE(leer(formato, {"--desde", hoy.toString(u"yyyy-MM-dd"), "--hasta",
                                 hoy.toString(u"dd/MM/yyyy")}),
                  todas);
@@ -525,10 +504,10 @@ void PruebaLotes::historial() {
     }
     // Days are the reader's own: fourteen hours ahead, today may be tomorrow in UTC.
     QProcessEnvironment lejos = QProcessEnvironment::systemEnvironment();
-    lejos.insert(QStringLiteral("TZ"), QStringLiteral("Pacific/Kiritimati"));
+    lejos.insert("TZ", "Pacific/Kiritimati");
     const QDate suyo =
         QDateTime::currentDateTimeUtc().toTimeZone(QTimeZone("Pacific/Kiritimati")).date();
-    QCOMPARE(Ejecutar(carpeta.Archivo(QStringLiteral("cobranzia")),
+    QCOMPARE(Ejecutar(carpeta.Archivo("cobranzia"),
                       {"--datos", carpeta.Ruta(), "--historial", "--formato=csv", "--desde",
                        suyo.toString(u"yyyy-MM-dd")},
                       lejos)
@@ -550,7 +529,7 @@ void PruebaLotes::historial() {
                  "\\(SHA-256\\):\n  " + hoy.toString(u"dd/MM/yyyy") +
                  " [0-9:]{8}  «a\\.txt»  \\S+ en \\S+  código " + codigo + "\n$")),
              qPrintable(verificada));
-    carpeta.Escribir(QStringLiteral("a.txt"), Lote(4, 'A'));
+    carpeta.Escribir("a.txt", Lote(4, 'A'));
     QVERIFY(correr({"--verificar", codigo, a}).salida.contains(u"Ninguna corrida completada"));
     ConsultarBase(carpeta.Base(), "UPDATE Historial SET sha256 = '' WHERE resultado = 'fallida'");
 
@@ -606,7 +585,7 @@ void PruebaLotes::historial() {
         QVERIFY2(todo.contains(QString(esperado).replace("<sha>", fila[Historial::Sha256])),
                  qPrintable(todo));
         QVERIFY2(!todo.contains(crudo), qPrintable(todo));
-        carpeta.Escribir(QStringLiteral("salida"), s.salida.toUtf8());
+        carpeta.Escribir("salida", s.salida.toUtf8());
         if (!leido.isEmpty())
             QCOMPARE(LeidoPorPython(argumentos.constLast().section(u'=', -1),
                                     carpeta.Archivo("salida"), "archivo ruta lineas")

@@ -15,8 +15,8 @@
 #include <sqlite3.h>
 
 namespace {
-const QString kArchivo = QStringLiteral("COB20260101.txt");
-const QString kHash = QStringLiteral("0123456789ABCDEF0123456789ABCDEF");
+const QString kArchivo = "COB20260101.txt";
+const QString kHash = "0123456789ABCDEF0123456789ABCDEF";
 
 QString TextoPdf(const QString& pdf) {
     return LineasPdf(pdf).join(u'\n');
@@ -26,9 +26,9 @@ QString TextoPdf(const QString& pdf) {
 struct Control {
     explicit Control(const CarpetaPrueba& c, const QString& archivo = kArchivo)
         : carpeta(c)
-        , pdf(c.Archivo(QStringLiteral("listado.pdf"))) {
-        rpt.SetConnect(QStringLiteral("DSN=Cobranzia"));
-        rpt.SetReportFileName(c.Archivo(QStringLiteral("Cobranzia.rpt")));
+        , pdf(c.Archivo("listado.pdf")) {
+        rpt.SetConnect("DSN=Cobranzia");
+        rpt.SetReportFileName(c.Archivo("Cobranzia.rpt"));
         rpt.SetFormulas(0, QStringLiteral("Archivo = ") + CitarLiteral(archivo));
         rpt.SetFormulas(1, QStringLiteral("Hash = ") + CitarLiteral(kHash));
         rpt.SetDestination(ControlReporte::DestinoArchivo);
@@ -69,10 +69,10 @@ class PruebaReporte : public QObject {
     CarpetaPrueba carpeta;
     // The rows of a test; the data source "Cobranzia" points at this folder.
     void Preparar() {
-        ConsultarBase(carpeta.Base(), QStringLiteral("DELETE FROM Datos"));
-        QFile::remove(carpeta.Archivo(QStringLiteral("listado.pdf")));
+        ConsultarBase(carpeta.Base(), "DELETE FROM Datos");
+        QFile::remove(carpeta.Archivo("listado.pdf"));
         QFile::copy(CarpetaProgramaConstruida() + QStringLiteral("/Cobranzia.rpt"),
-                    carpeta.Archivo(QStringLiteral("Cobranzia.rpt")));
+                    carpeta.Archivo("Cobranzia.rpt"));
     }
 private slots:
     void initTestCase() {
@@ -94,25 +94,25 @@ private slots:
 
 void PruebaReporte::soloLasFilasDelArchivo_data() {
     QTest::addColumn<QString>("archivo");
-    QTest::newRow("apóstrofo") << QStringLiteral("O'Brien's.txt");
-    QTest::newRow("llaves") << QStringLiteral("{dao.t_archivo}.txt");
-    QTest::newRow("comodín") << QStringLiteral("%");
-    QTest::newRow("inyección") << QStringLiteral("x' OR '1'='1");
-    QTest::newRow("comentario") << QStringLiteral("x'; DROP TABLE Datos; --");
+    QTest::newRow("apóstrofo") << "O'Brien's.txt";
+    QTest::newRow("llaves") << "{dao.t_archivo}.txt";
+    QTest::newRow("comodín") << "%";
+    QTest::newRow("inyección") << "x' OR '1'='1";
+    QTest::newRow("comentario") << "x'; DROP TABLE Datos; --";
 }
 
 // Rows of other files with look-alike names never reach the listing.
 void PruebaReporte::soloLasFilasDelArchivo() {
     QFETCH(QString, archivo);
-    GuardarFilas(carpeta.Base(), QStringLiteral("otro.txt"), Filas(QStringLiteral("AJENA"), 5));
-    GuardarFilas(carpeta.Base(), archivo, Filas(QStringLiteral("PROPIA"), 7));
-    GuardarFilas(carpeta.Base(), QStringLiteral("x"), Filas(QStringLiteral("AJENA"), 5));
-    GuardarFilas(carpeta.Base(), QStringLiteral("100%"), Filas(QStringLiteral("AJENA"), 5));
+    GuardarFilas(carpeta.Base(), "otro.txt", Filas("AJENA", 5));
+    GuardarFilas(carpeta.Base(), archivo, Filas("PROPIA", 7));
+    GuardarFilas(carpeta.Base(), "x", Filas("AJENA", 5));
+    GuardarFilas(carpeta.Base(), "100%", Filas("AJENA", 5));
     Control c(carpeta, archivo);
     QCOMPARE(c.Imprimir(), 0);
-    QCOMPARE(Detalle(c.pdf, QStringLiteral("PROPIA")), Filas(QStringLiteral("PROPIA"), 7));
-    QVERIFY(Detalle(c.pdf, QStringLiteral("AJENA")).isEmpty());
-    QVERIFY(TextoPdf(c.pdf).contains(QStringLiteral("Filas listadas: 7")));
+    QCOMPARE(Detalle(c.pdf, "PROPIA"), Filas("PROPIA", 7));
+    QVERIFY(Detalle(c.pdf, "AJENA").isEmpty());
+    QVERIFY(TextoPdf(c.pdf).contains("Filas listadas: 7"));
 }
 
 void PruebaReporte::filasLargasYHuecos_data() {
@@ -135,14 +135,12 @@ void PruebaReporte::filasLargasYHuecos() {
                        QString(largas && i % 7 == 0 ? 400 + i : 20, QLatin1Char('a' + i % 26));
         if (huecos) {
             GuardarFilas(carpeta.Base(), kArchivo, {propias.last()});
-            GuardarFilas(carpeta.Base(), QStringLiteral("otro.txt"),
-                         Filas(QStringLiteral("AJENA"), 1 + i % 3));
+            GuardarFilas(carpeta.Base(), "otro.txt", Filas("AJENA", 1 + i % 3));
         }
     }
     if (!huecos) {
         GuardarFilas(carpeta.Base(), kArchivo, propias);
-        GuardarFilas(carpeta.Base(), QStringLiteral("otro.txt"),
-                     Filas(QStringLiteral("AJENA"), 50));
+        GuardarFilas(carpeta.Base(), "otro.txt", Filas("AJENA", 50));
     }
     Control c(carpeta);
     QCOMPARE(c.Imprimir(), 0);
@@ -156,12 +154,12 @@ void PruebaReporte::filasLargasYHuecos() {
             leidas.last() += linea;
     }
     QCOMPARE(leidas, propias);
-    QVERIFY(Detalle(c.pdf, QStringLiteral("AJENA")).isEmpty());
+    QVERIFY(Detalle(c.pdf, "AJENA").isEmpty());
     const QString texto = TextoPdf(c.pdf);
-    for (const QString& esperado : {"Archivo: " + kArchivo, "Código de control: " + kHash,
-                                    QStringLiteral("Filas listadas: 150")})
+    for (const QString& esperado :
+         QStringList{"Archivo: " + kArchivo, "Código de control: " + kHash, "Filas listadas: 150"})
         QVERIFY2(texto.contains(esperado), qPrintable(esperado));
-    const qsizetype paginas = texto.count(QStringLiteral("Página "));
+    const qsizetype paginas = texto.count("Página ");
     QVERIFY(paginas >= 3);
     QVERIFY(texto.contains(QStringLiteral("Página 1 de %1").arg(paginas)));
     QVERIFY(texto.contains(QStringLiteral("Página %1 de %1").arg(paginas)));
@@ -175,35 +173,32 @@ void PruebaReporte::errores_data() {
     QTest::addColumn<int>("numero");
     QTest::addColumn<QString>("texto");
 
-    const QString sel = QStringLiteral("{dao.t_archivo} = 'a.txt'");
-    const QString form = QStringLiteral("Archivo = 'a.txt'");
-    const QString dsn = QStringLiteral("DSN=Cobranzia");
-    QTest::newRow("sin plantilla") << QStringLiteral("-") << sel << form << dsn << 20507
-                                   << QStringLiteral("No se encontró el archivo de reporte");
+    const QString sel = "{dao.t_archivo} = 'a.txt'";
+    const QString form = "Archivo = 'a.txt'";
+    const QString dsn = "DSN=Cobranzia";
+    QTest::newRow("sin plantilla")
+        << "-" << sel << form << dsn << 20507 << "No se encontró el archivo de reporte";
     QTest::newRow("plantilla es tubería")
-        << QStringLiteral("|") << sel << form << dsn << 20507 << QStringLiteral("no es un archivo");
-    QTest::newRow("plantilla de 2 MiB")
-        << QStringLiteral("+") << sel << form << dsn << 20510 << QStringLiteral("más de 1 MiB");
+        << "|" << sel << form << dsn << 20507 << "no es un archivo";
+    QTest::newRow("plantilla de 2 MiB") << "+" << sel << form << dsn << 20510 << "más de 1 MiB";
     QTest::newRow("vacía") << QString() + QStringLiteral("vacia.rpt") << sel << form << dsn << 20510
-                           << QStringLiteral("el archivo está vacío");
-    QTest::newRow("no es JSON") << QStringLiteral("texto.rpt") << sel << form << dsn << 20510
-                                << QStringLiteral("no es JSON válido");
-    QTest::newRow("tabla desconocida") << QStringLiteral("tabla_desconocida.rpt") << sel << form
-                                       << dsn << 20525 << QStringLiteral("La tabla «Cobros»");
-    QTest::newRow("campo desconocido") << QStringLiteral("campo_desconocido.rpt") << sel << form
-                                       << dsn << 20526 << QStringLiteral("«dao.t_importe»");
-    QTest::newRow("campo de selección") << QString() << QStringLiteral("{dao.t_fecha} = 'x'")
-                                        << form << dsn << 20526 << QStringLiteral("«dao.t_fecha»");
-    QTest::newRow("selección ilegible")
-        << QString() << QStringLiteral("{dao.t_archivo} = 'x' OR 1=1") << form << dsn << 20515
-        << QStringLiteral("No se puede leer la fórmula");
-    QTest::newRow("fórmula ilegible") << QString() << sel << QStringLiteral("Archivo = 'sin cierre")
-                                      << dsn << 20515 << QStringLiteral("falta el apóstrofo");
-    QTest::newRow("fórmula no declarada") << QString() << sel << QStringLiteral("Total = '1'")
-                                          << dsn << 20515 << QStringLiteral("«Total» no existe");
-    QTest::newRow("origen inexistente")
-        << QString() << sel << form << QStringLiteral("DSN=NoExiste") << 20520
-        << QStringLiteral("No se pudo abrir el origen de datos");
+                           << "el archivo está vacío";
+    QTest::newRow("no es JSON") << "texto.rpt" << sel << form << dsn << 20510
+                                << "no es JSON válido";
+    QTest::newRow("tabla desconocida")
+        << "tabla_desconocida.rpt" << sel << form << dsn << 20525 << "La tabla «Cobros»";
+    QTest::newRow("campo desconocido")
+        << "campo_desconocido.rpt" << sel << form << dsn << 20526 << "«dao.t_importe»";
+    QTest::newRow("campo de selección")
+        << QString() << "{dao.t_fecha} = 'x'" << form << dsn << 20526 << "«dao.t_fecha»";
+    QTest::newRow("selección ilegible") << QString() << "{dao.t_archivo} = 'x' OR 1=1" << form
+                                        << dsn << 20515 << "No se puede leer la fórmula";
+    QTest::newRow("fórmula ilegible")
+        << QString() << sel << "Archivo = 'sin cierre" << dsn << 20515 << "falta el apóstrofo";
+    QTest::newRow("fórmula no declarada")
+        << QString() << sel << "Total = '1'" << dsn << 20515 << "«Total» no existe";
+    QTest::newRow("origen inexistente") << QString() << sel << form << "DSN=NoExiste" << 20520
+                                        << "No se pudo abrir el origen de datos";
 }
 
 void PruebaReporte::errores() {
@@ -213,17 +208,17 @@ void PruebaReporte::errores() {
     QFETCH(QString, conexion);
     QFETCH(int, numero);
     QFETCH(QString, texto);
-    GuardarFilas(carpeta.Base(), QStringLiteral("a.txt"), {QStringLiteral("fila")});
+    GuardarFilas(carpeta.Base(), "a.txt", {"fila"});
     Control c(carpeta);
     if (plantilla == QLatin1String("-"))
-        QFile::remove(carpeta.Archivo(QStringLiteral("Cobranzia.rpt")));
+        QFile::remove(carpeta.Archivo("Cobranzia.rpt"));
     else if (plantilla == u"|" || plantilla == u"+") {
-        const QString ruta = carpeta.Archivo(QStringLiteral("otra.rpt"));
+        const QString ruta = carpeta.Archivo("otra.rpt");
         QFile::remove(ruta);
         if (plantilla == u"|")
             QCOMPARE(mkfifo(QFile::encodeName(ruta).constData(), 0600), 0);
         else
-            carpeta.Escribir(QStringLiteral("otra.rpt"), "{" + QByteArray(2 << 20, ' ') + "}");
+            carpeta.Escribir("otra.rpt", "{" + QByteArray(2 << 20, ' ') + "}");
         c.rpt.SetReportFileName(ruta);
     } else if (!plantilla.isEmpty())
         c.rpt.SetReportFileName(QStringLiteral(COBRANZIA_DATOS_PRUEBA "/") + plantilla);
@@ -238,17 +233,13 @@ void PruebaReporte::errores() {
 // A later run that replaces the rows after the guard was checked: the count
 // says so rather than list none.
 void PruebaReporte::reemplazadasAlContar() {
-    GuardarFilas(carpeta.Base(), kArchivo, {QStringLiteral("fila")});
-    ConsultarBase(carpeta.Base(),
-                  QStringLiteral("INSERT INTO Corridas (t_archivo, corrida) VALUES ($1, 'r1')"),
+    GuardarFilas(carpeta.Base(), kArchivo, {"fila"});
+    ConsultarBase(carpeta.Base(), "INSERT INTO Corridas (t_archivo, corrida) VALUES ($1, 'r1')",
                   {kArchivo});
-    DatosReporte datos(QStringLiteral("DSN=Cobranzia"),
-                       {QStringLiteral("dao"), QStringLiteral("Datos"), QStringLiteral("t_datos"),
-                        true, QStringLiteral("t_archivo"), kArchivo, QStringLiteral("Corridas"),
-                        QStringLiteral("t_archivo"), QStringLiteral("corrida"),
-                        QStringLiteral("r1")});
-    ConsultarBase(carpeta.Base(), QStringLiteral("UPDATE Corridas SET corrida = 'r2'"));
-    ConsultarBase(carpeta.Base(), QStringLiteral("DELETE FROM Datos"));
+    DatosReporte datos("DSN=Cobranzia", {"dao", "Datos", "t_datos", true, "t_archivo", kArchivo,
+                                         "Corridas", "t_archivo", "corrida", "r1"});
+    ConsultarBase(carpeta.Base(), "UPDATE Corridas SET corrida = 'r2'");
+    ConsultarBase(carpeta.Base(), "DELETE FROM Datos");
     try {
         datos.Resumir(80);
         QFAIL("el recuento debió fallar");
@@ -259,7 +250,7 @@ void PruebaReporte::reemplazadasAlContar() {
 
 // A writer holds the database: the listing fails with a reason instead of waiting.
 void PruebaReporte::baseBloqueada() {
-    GuardarFilas(carpeta.Base(), kArchivo, {QStringLiteral("fila")});
+    GuardarFilas(carpeta.Base(), kArchivo, {"fila"});
     sqlite3* escritor = nullptr;
     QCOMPARE(sqlite3_open(carpeta.Base().toUtf8().constData(), &escritor), SQLITE_OK);
     QCOMPARE(sqlite3_exec(escritor, "BEGIN EXCLUSIVE", nullptr, nullptr, nullptr), SQLITE_OK);
@@ -268,8 +259,7 @@ void PruebaReporte::baseBloqueada() {
     sqlite3_exec(escritor, "ROLLBACK", nullptr, nullptr, nullptr);
     sqlite3_close(escritor);
     QCOMPARE(numero, 20530);
-    QVERIFY2(c.rpt.LastErrorString().contains(QStringLiteral("locked")),
-             qPrintable(c.rpt.LastErrorString()));
+    QVERIFY2(c.rpt.LastErrorString().contains("locked"), qPrintable(c.rpt.LastErrorString()));
     QCOMPARE(c.Imprimir(), 0);
 }
 
