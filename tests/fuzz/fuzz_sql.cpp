@@ -23,7 +23,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* datos, size_t largo) {
     SentenciaParametrizada s;
     if (LeerLiteral(literal, 0, valor) != literal.size() || valor != texto ||
         !Parametrizar(sql, s) || s.literales.size() != 2 || s.literales[0] != texto ||
-        s.literales[1] != QString(texto).remove(QRegularExpression(QStringLiteral("^ +| +$"))))
+        s.literales[1] != QString(texto).remove(QRegularExpression(QStringLiteral("^ +| +\\z"))))
         abort();
     const qsizetype nulo = texto.indexOf(QChar(0)); // -1: no statement before
     const QString segunda = texto.sliced(nulo + 1);
