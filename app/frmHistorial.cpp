@@ -14,8 +14,8 @@
 #include <QPushButton>
 #include <QScreen>
 #include <QTableView>
-#include <QToolButton>
 #include <QTimer>
+#include <QToolButton>
 
 #include <algorithm>
 
@@ -185,8 +185,8 @@ void frmHistorial::txtArchivo_Change() {
 }
 
 void frmHistorial::Ordenar(int columna) {
-    Qt::SortOrder orden = columna == ModeloHistorial::ColFecha ? Qt::DescendingOrder
-                                                                : Qt::AscendingOrder;
+    Qt::SortOrder orden =
+        columna == ModeloHistorial::ColFecha ? Qt::DescendingOrder : Qt::AscendingOrder;
     if (columna == modelo_->ColumnaOrden())
         orden = modelo_->Orden() == Qt::AscendingOrder ? Qt::DescendingOrder : Qt::AscendingOrder;
     grdCorridas->sortByColumn(columna, orden);

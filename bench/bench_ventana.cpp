@@ -171,10 +171,10 @@ void MedirHistorial(frmPrincipal* ventana, const char* titulo) {
                 "  tecla, tras %d ms de pausa: mediana %s, la más lenta %s "
                 "(\"%s\": %d filas a la vista)\n",
                 titulo, abrir.first, abrir.second, (abierto - antes) / 1024,
-                (Estado("VmHWM:") - antes) / 1024, Estado("VmRSS:") / 1024,
-                Estado("VmHWM:") / 1024, Texto(ordenes, false).constData(),
-                pausa->interval(), Texto(teclas, true).constData(),
-                Texto(teclas, false).constData(), qPrintable(nombre.chopped(1)), filas);
+                (Estado("VmHWM:") - antes) / 1024, Estado("VmRSS:") / 1024, Estado("VmHWM:") / 1024,
+                Texto(ordenes, false).constData(), pausa->interval(),
+                Texto(teclas, true).constData(), Texto(teclas, false).constData(),
+                qPrintable(nombre.chopped(1)), filas);
     std::printf("  cada tecla (el texto que deja, ms):");
     for (std::size_t i = 0; i < teclas.size(); ++i)
         std::printf(" \"%s\" %.0f", qPrintable(textos[qsizetype(i)]), teclas[i].first);

@@ -1,8 +1,8 @@
 // The settings file: what reads back, what a write leaves in the file, and
 // the writes it refuses.
 
-#include "tests/comun/Entorno.h"
 #include "platform/archivos/ArchivoIni.h"
+#include "tests/comun/Entorno.h"
 #include "util/Ini.h"
 
 #include <QDir>
@@ -80,8 +80,9 @@ void PruebaIni::escribir_data() {
         << QByteArray("[General]\nX=2\nUltRuta=/n\n\n[Otra]\nA=1\n");
     QTest::newRow("CR LF conservado") << QByteArray("[Otra]\r\nA=1") << "/n" << true
                                       << QByteArray("[Otra]\r\nA=1\r\n[General]\r\nUltRuta=/n\r\n");
-    QTest::newRow("LF de la última línea conservado") << QByteArray("[Otra]\r\nA=1\n") << "/n" << true
-                                      << QByteArray("[Otra]\r\nA=1\n[General]\r\nUltRuta=/n\r\n");
+    QTest::newRow("LF de la última línea conservado")
+        << QByteArray("[Otra]\r\nA=1\n") << "/n" << true
+        << QByteArray("[Otra]\r\nA=1\n[General]\r\nUltRuta=/n\r\n");
     QTest::newRow("salto de línea en el valor")
         << QByteArray("[General]\nUltRuta=/previo\n") << "/a\n[Falsa]\nX=1" << false
         << QByteArray("[General]\nUltRuta=/previo\n");

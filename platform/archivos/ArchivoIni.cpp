@@ -1,8 +1,8 @@
 #include "platform/archivos/ArchivoIni.h"
 
 #include "platform/archivos/TextosArchivos.h"
-#include "platform/proceso/Descriptor.h"
 #include "platform/proceso/CerrojoArchivo.h"
+#include "platform/proceso/Descriptor.h"
 #include "platform/proceso/MotivoSistema.h"
 #include "platform/proceso/Rutas.h"
 

@@ -18,11 +18,10 @@
 // the very end of the file yields no extra empty line, and a CR elsewhere is
 // part of its line, however many a line holds. A file with CRs and no LF at
 // all has its lines ended by CR alone, which this reader does not serve: it is
-// refused at its end, or at its first line too long to be one. ReadLine gives a line's bytes in the ANSI
-// code page, one character per byte, so that it converts back to the file's
-// own bytes; Texto gives the same line as the file's text: UTF-8 for a file
-// that is valid UTF-8 and holds bytes beyond ASCII, the ANSI code page for any
-// other, and never a leading byte-order mark.
+// refused at its end, or at its first line too long to be one. ReadLine gives a line's bytes in the
+// ANSI code page, one character per byte, so that it converts back to the file's own bytes; Texto
+// gives the same line as the file's text: UTF-8 for a file that is valid UTF-8 and holds bytes
+// beyond ASCII, the ANSI code page for any other, and never a leading byte-order mark.
 class FlujoTexto {
 public:
     ~FlujoTexto();

@@ -25,10 +25,9 @@ void Conexion::Open() {
             motor_->EsperaOcupada(*espera_);
         return;
     }
-    motor_ =
-        MotorSqlite::Abrir(ValorConexion(cadena_, QStringLiteral("Data Source")),
-                           ValorConexion(cadena_, QStringLiteral("Jet OLEDB:Database Password")),
-                           espera_);
+    motor_ = MotorSqlite::Abrir(
+        ValorConexion(cadena_, QStringLiteral("Data Source")),
+        ValorConexion(cadena_, QStringLiteral("Jet OLEDB:Database Password")), espera_);
 }
 
 Motor& Conexion::MotorAbierto() {

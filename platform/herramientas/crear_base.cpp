@@ -14,14 +14,14 @@ int main(int argc, char** argv) {
     const QStringList argumentos = QCoreApplication::arguments();
     if (argumentos.size() != 2) {
         (void)std::fprintf(stderr, "Uso: cobranzia-crear-base RUTA/%s\n",
-                     qPrintable(ArchivosPrograma::BaseDatos));
+                           qPrintable(ArchivosPrograma::BaseDatos));
         return 2;
     }
     bool creada = false;
     QString error;
     if (!CrearBaseDatos(argumentos.at(1), ArchivosPrograma::ContrasenaBase, &creada, &error)) {
         (void)std::fprintf(stderr, "No se pudo crear la base de datos %s: %s\n",
-                     qPrintable(argumentos.at(1)), qPrintable(error));
+                           qPrintable(argumentos.at(1)), qPrintable(error));
         return 1;
     }
     std::printf("%s: %s\n", qPrintable(argumentos.at(1)),

@@ -1,7 +1,7 @@
 #pragma once
 
-#include <QStringList>
 #include <QList>
+#include <QStringList>
 #include <QVariant>
 
 #include <functional>

@@ -277,14 +277,16 @@ int EjecutarPruebas(QObject& prueba, int argc, char** argv) {
     while (true) {
         try {
             return fallos + QTest::qExec(&prueba, QStringList{programa, "-o", registro + ",txt",
-                                                              "-o", "-,txt"} + funciones);
+                                                              "-o", "-,txt"} +
+                                                      funciones);
         } catch (...) {
             // QtTest has failed the function that threw, and stopped.
             ++fallos;
             QFile archivo(registro);
             static const QRegularExpression fallida(
                 QStringLiteral("FAIL!  : \\w+::(\\w+)\\(.*\\) Caught unhandled exception"));
-            const QString texto = archivo.open(QIODevice::ReadOnly) ? QString::fromUtf8(archivo.readAll()) : "";
+            const QString texto =
+                archivo.open(QIODevice::ReadOnly) ? QString::fromUtf8(archivo.readAll()) : "";
             const qsizetype despues = funciones.indexOf(fallida.match(texto).captured(1));
             if (despues < 0 || despues + 1 == funciones.size())
                 return fallos;
