@@ -36,6 +36,7 @@
 #include <QProgressDialog>
 #include <QPushButton>
 #include <QScopeGuard>
+#include <QSettings>
 #include <QSpinBox>
 #include <QTableView>
 #include <QTest>
@@ -102,19 +103,26 @@ void CerrarDialogo(QString& visto, const QString& respuesta = QString()) {
     reloj->start(100);
 }
 
+// A colour's relative luminance, plus the flare that contrast ratios add.
 double Luz(QRgb c) {
-    return 0.05 + std::pow(qGray(c) / 255.0, 2.2);
+    const auto lineal = [](int v) {
+        return v <= 10 ? v / 255.0 / 12.92 : std::pow((v / 255.0 + 0.055) / 1.055, 2.4);
+    };
+    return 0.05 + 0.2126 * lineal(qRed(c)) + 0.7152 * lineal(qGreen(c)) + 0.0722 * lineal(qBlue(c));
 }
 
-// The greatest contrast between two pictures' pixels at the same place in `zona`.
-double MayorContraste(const QImage& a, const QImage& b, const QRect& zona) {
-    double contraste = 1;
+// The contrast, pixel against pixel in `zona`, that the `parte` of the pixels
+// two pictures differ in reaches at least; without it, the greatest.
+double MayorContraste(const QImage& a, const QImage& b, const QRect& zona, double parte = 0) {
+    QList<double> contrastes{1};
     for (int y = zona.top(); y <= zona.bottom(); ++y)
         for (int x = zona.left(); x <= zona.right(); ++x) {
             const double la = Luz(a.pixel(x, y)), lb = Luz(b.pixel(x, y));
-            contraste = std::max(contraste, std::max(la, lb) / std::min(la, lb));
+            if (std::max(la, lb) / std::min(la, lb) > 1.1)
+                contrastes << std::max(la, lb) / std::min(la, lb);
         }
-    return contraste;
+    std::sort(contrastes.begin(), contrastes.end(), std::greater<>());
+    return contrastes[qsizetype(parte * double(contrastes.size() - 1))];
 }
 
 // How much a control's pixels change when it takes the focus: the focus's
@@ -153,10 +161,12 @@ class PruebaVentana : public QObject {
     // The preview of `filas` rows of `archivo` with `codigo`, as the run opens it.
     VistaPrevia* AbrirVista(ControlReporteVentana& rpt, const QString& archivo,
                             const QString& codigo, int filas) {
-        QStringList lineas;
-        for (int i = 0; i < filas; ++i)
-            lineas << QStringLiteral("FILA %1").arg(i);
-        GuardarFilas(carpeta->Base(), archivo, lineas);
+        ConsultarBase(carpeta->Base(),
+                      QStringLiteral("WITH RECURSIVE n(i) AS (SELECT 0 UNION ALL SELECT i + 1 "
+                                     "FROM n WHERE i + 1 < %1) INSERT INTO Datos (t_datos, "
+                                     "t_archivo) SELECT 'FILA ' || i, $1 FROM n")
+                          .arg(filas),
+                      {archivo});
         ConsultarBase(carpeta->Base(),
                       "INSERT INTO Corridas (t_archivo, corrida) VALUES ($1, 'r1')", {archivo});
         PrepararListado(rpt, *programa, archivo, codigo, "r1", 0);
@@ -560,13 +570,15 @@ void PruebaVentana::contrasteEnTemaOscuro() {
 
 void PruebaVentana::iconosSegunPaleta_data() {
     QTest::addColumn<QString>("tema");
-    QTest::addColumn<bool>("oscura");
+    QTest::addColumn<QString>("esquema"); // qt6ct's or Breeze Dark; none: the light default
     QTest::addColumn<bool>("alAbrir");
     QTest::addColumn<int>("ancho");
     for (const char* tema : {"tema", "Adwaita"}) {
-        QTest::addRow("%s, clara, 1280 px", tema) << tema << false << true << 1280;
-        QTest::addRow("%s, oscura, 1280 px a escala 2", tema) << tema << true << true << 640;
-        QTest::addRow("%s, oscura después", tema) << tema << true << false << 1280;
+        QTest::addRow("%s, clara, 1280 px", tema) << tema << "" << true << 1280;
+        QTest::addRow("%s, darker, 1280 px a escala 2", tema) << tema << "darker" << true << 640;
+        QTest::addRow("%s, darker después", tema) << tema << "darker" << false << 1280;
+        for (const char* esquema : {"dusk", "waves", "Breeze oscuro"})
+            QTest::addRow("%s, %s", tema, esquema) << tema << esquema << true << 1280;
     }
 }
 
@@ -576,7 +588,7 @@ void PruebaVentana::iconosSegunPaleta_data() {
 // once the preview is open.
 void PruebaVentana::iconosSegunPaleta() {
     QFETCH(QString, tema);
-    QFETCH(bool, oscura);
+    QFETCH(QString, esquema);
     QFETCH(bool, alAbrir);
     QFETCH(int, ancho);
     const auto restaurar = qScopeGuard([antes = QApplication::palette(), t = QIcon::themeName()] {
@@ -584,8 +596,18 @@ void PruebaVentana::iconosSegunPaleta() {
         QIcon::setThemeName(t);
     });
     QIcon::setThemeName(tema);
-    QPalette paleta(QColor(0x23, 0x21, 0x21));
-    paleta.setColor(QPalette::WindowText, QColor(0xee, 0xee, 0xee));
+    const bool oscura = !esquema.isEmpty();
+    // KDE's Breeze Dark: the window's, the buttons' and the views' colours.
+    QPalette paleta(QColor(0x31, 0x36, 0x3b), QColor(0x2a, 0x2e, 0x32));
+    for (const auto rol : {QPalette::WindowText, QPalette::ButtonText, QPalette::Text})
+        paleta.setColor(rol, QColor(0xfc, 0xfc, 0xfc));
+    paleta.setColor(QPalette::Base, QColor(0x1b, 0x1e, 0x20));
+    // Or one of qt6ct's schemes, read as qt6ct reads it: a colour a role.
+    const QSettings qt6ct("/usr/share/qt6ct/colors/" + esquema + ".conf", QSettings::IniFormat);
+    const QStringList colores = qt6ct.value("ColorScheme/active_colors").toStringList();
+    QVERIFY(colores.size() == QPalette::NColorRoles || esquema == "Breeze oscuro" || !oscura);
+    for (int rol = 0; rol < colores.size(); ++rol)
+        paleta.setColor(QPalette::ColorRole(rol), QColor(colores[rol].trimmed()));
     if (oscura && alAbrir)
         QApplication::setPalette(paleta);
     ControlReporteVentana rpt(ventana);
@@ -608,7 +630,8 @@ void PruebaVentana::iconosSegunPaleta() {
         const QRect zona = barra->widgetForAction(a)->geometry();
         QImage fondo(imagen.size(), imagen.format());
         fondo.fill(imagen.pixel(zona.topLeft() + QPoint(1, 1)));
-        const double contraste = MayorContraste(fondo, imagen, zona);
+        // The icon's ink, not its paler details or its edges' softening.
+        const double contraste = MayorContraste(fondo, imagen, zona, 0.25);
         QVERIFY2(contraste >= 3, qPrintable(a->objectName() + u' ' + QString::number(contraste)));
     }
     QCOMPARE(acciones, 12);
@@ -664,7 +687,8 @@ void PruebaVentana::accesible() {
 
 void PruebaVentana::nombresAccesibles_data() {
     QTest::addColumn<QString>("cual");
-    for (const char* cual : {"principal", "vista previa", "historial", "avance de la corrida"})
+    for (const char* cual :
+         {"principal", "vista previa", "historial", "avance de la corrida", "guardado en PDF"})
         QTest::newRow(cual) << cual;
 }
 
@@ -676,6 +700,27 @@ void PruebaVentana::nombresAccesibles() {
     ControlReporteVentana rpt(ventana);
     std::optional<ProgresoVentana> progreso;
     QWidget* w = ventana;
+    const auto revisar = [&cual](QWidget* v) {
+        QVERIFY(v->isVisible());
+        const QAccessibleInterface* lector = QAccessible::queryAccessibleInterface(v);
+        QVERIFY2((lector->role() == QAccessible::Window || lector->role() == QAccessible::Dialog) &&
+                     !v->windowTitle().isEmpty() &&
+                     lector->text(QAccessible::Name) == v->windowTitle(),
+                 qPrintable(cual));
+        QVERIFY(v->width() > v->fontMetrics().horizontalAdvance(v->windowTitle()) + 100);
+        for (QWidget* control : v->findChildren<QWidget*>()) {
+            const QString nombre =
+                QAccessible::queryAccessibleInterface(control)->text(QAccessible::Name);
+            const QString donde =
+                control->metaObject()->className() + (u' ' + control->objectName());
+            if (auto* etiqueta = qobject_cast<QLabel*>(control))
+                QCOMPARE(nombre, etiqueta->text().remove(u'&'));
+            else if (control->isVisible() && (control->focusPolicy() != Qt::NoFocus ||
+                                              qobject_cast<QAbstractButton*>(control) ||
+                                              qobject_cast<QProgressBar*>(control)))
+                QVERIFY2(!nombre.trimmed().isEmpty(), qPrintable(donde));
+        }
+    };
     if (cual == "vista previa") {
         w = AbrirVista(rpt, "a.txt", QString(32, u'0'), 200);
     } else if (cual == "historial") {
@@ -687,22 +732,19 @@ void PruebaVentana::nombresAccesibles() {
         progreso.emplace(ventana);
         QTRY_VERIFY((progreso->Avanzar(1, 1000, [] { return QStringLiteral("Leídas"); }),
                      w = ventana->findChild<QProgressDialog*>()));
+    } else if (cual == "guardado en PDF") {
+        // Walked while a long listing is saved, which is then cancelled.
+        VistaPrevia* vista = AbrirVista(rpt, "a.txt", QString(32, u'0'), 100000);
+        QTimer vigia;
+        connect(&vigia, &QTimer::timeout, this, [&] {
+            if (auto* d = vista->findChild<QProgressDialog*>(); d && d->isVisible())
+                vigia.stop(), revisar(w = d), d->cancel();
+        });
+        vigia.start(20);
+        QVERIFY(!vista->GuardarPdf(carpeta->Archivo("a.pdf")) && w != ventana);
+        return;
     }
-    QVERIFY(w->isVisible());
-    const QAccessible::Role rol = QAccessible::queryAccessibleInterface(w)->role();
-    QVERIFY2(rol == QAccessible::Window || rol == QAccessible::Dialog, qPrintable(cual));
-    QVERIFY(w->width() > w->fontMetrics().horizontalAdvance(w->windowTitle()) + 100);
-    for (QWidget* control : w->findChildren<QWidget*>()) {
-        const QString nombre =
-            QAccessible::queryAccessibleInterface(control)->text(QAccessible::Name);
-        const QString donde = control->metaObject()->className() + (u' ' + control->objectName());
-        if (auto* etiqueta = qobject_cast<QLabel*>(control))
-            QCOMPARE(nombre, etiqueta->text().remove(u'&'));
-        else if (control->isVisible() &&
-                 (control->focusPolicy() != Qt::NoFocus ||
-                  qobject_cast<QAbstractButton*>(control) || qobject_cast<QProgressBar*>(control)))
-            QVERIFY2(!nombre.trimmed().isEmpty(), qPrintable(donde));
-    }
+    revisar(w);
 }
 
 // The run's code as text: in the preview's status bar, on the clipboard from
