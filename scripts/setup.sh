@@ -14,7 +14,7 @@ paquetes=(
   fonts-wine fonts-dejavu-core
   xvfb xauth x11-utils imagemagick poppler-utils openbox
   desktop-file-utils shared-mime-info xdg-utils libglib2.0-bin
-  qt6-svg-dev qt6-translations-l10n
+  qt6-svg-dev qt6-translations-l10n qt6ct
   dpkg-dev fakeroot lintian appstream groff man-db bash-completion
   clang clang-tidy cppcheck libclang-rt-14-dev python3
 )

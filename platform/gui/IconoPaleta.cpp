@@ -1,9 +1,11 @@
 #include "platform/gui/IconoPaleta.h"
 
 #include <QFile>
+#include <QHash>
 #include <QImage>
 #include <QPainter>
 #include <QPixmap>
+#include <QRegularExpression>
 #include <QSvgRenderer>
 
 #include <cmath>
@@ -54,11 +56,21 @@ QIcon Propio(const QString& nombre, const QPalette& paleta) {
         return {};
     const QColor tinta = paleta.color(QPalette::WindowText);
     const QColor papel = paleta.color(QPalette::Base);
-    QString svg = QString::fromUtf8(archivo.readAll());
-    svg.replace(kTinta, tinta.name(), Qt::CaseInsensitive)
-        .replace(kDetalle, Mezcla(tinta, papel, 0.25).name(), Qt::CaseInsensitive)
-        .replace(kPapel, papel.name(), Qt::CaseInsensitive);
-    QSvgRenderer dibujo(svg.toUtf8());
+    const QHash<QString, QString> colores{{kTinta, tinta.name()},
+                                          {kDetalle, Mezcla(tinta, papel, 0.25).name()},
+                                          {kPapel, papel.name()}};
+    // Each colour in one pass: a white ink put in is not then taken for the paper.
+    static const QRegularExpression color(QStringLiteral("#[0-9a-f]{6}"),
+                                          QRegularExpression::CaseInsensitiveOption);
+    const QString svg = QString::fromUtf8(archivo.readAll());
+    QString pintado;
+    qsizetype desde = 0;
+    for (const QRegularExpressionMatch& m : color.globalMatch(svg)) {
+        pintado += svg.mid(desde, m.capturedStart() - desde) +
+                   colores.value(m.captured().toLower(), m.captured());
+        desde = m.capturedEnd();
+    }
+    QSvgRenderer dibujo((pintado + svg.mid(desde)).toUtf8());
     QIcon icono;
     for (int lado : {16, 22, 24, 32, 48, 64}) {
         QImage imagen(lado, lado, QImage::Format_ARGB32_Premultiplied);
