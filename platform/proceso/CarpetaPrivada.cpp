@@ -337,30 +337,34 @@ Propio* Registro(int carpeta, const QByteArray& nombre) {
 
 std::mutex gCerrojoPropios;
 
-void Registrar(const QString& ruta) {
+// Records the file `ruta` of the user's folder as this process's: the one
+// that is now at the name of `actual`, in this process's folder when
+// `enProceso`. Its slot, or null.
+Propio* Registrar(const QString& ruta, const QString& actual, bool enProceso) {
     try {
         // The file is in the user's folder where this process's folder is.
         CarpetaPrivada::DelProceso();
     } catch (const ErrorEjecucion&) {
-        return;
+        return nullptr;
     }
     const std::lock_guard guarda(gCerrojoPropios);
     const QByteArray nombre = RutaABytes(QFileInfo(ruta).fileName());
-    const int usuario = gUsuario.load();
     struct stat info {};
-    if (usuario < 0 || nombre.size() > NAME_MAX ||
-        ::fstatat(usuario, nombre.constData(), &info, AT_SYMLINK_NOFOLLOW) != 0)
-        return;
+    if (nombre.size() > NAME_MAX || ::fstatat(enProceso ? gProceso.load() : gUsuario.load(),
+                                              RutaABytes(QFileInfo(actual).fileName()).constData(),
+                                              &info, AT_SYMLINK_NOFOLLOW) != 0)
+        return nullptr;
     for (Propio& p : gPropios) {
         if (p.activo)
             continue;
-        p.carpeta = usuario;
+        p.carpeta = gUsuario.load();
         std::memcpy(p.nombre, nombre.constData(), size_t(nombre.size()) + 1);
         p.dev = info.st_dev;
         p.ino = info.st_ino;
         p.activo = true;
-        return;
+        return &p;
     }
+    return nullptr;
 }
 
 } // namespace
@@ -445,7 +449,7 @@ QString CarpetaPrivada::Enlace(const QString& nombre, const QString& destino) {
 }
 
 void CarpetaPrivada::BorrarAlTerminar(const QString& ruta) {
-    Registrar(ruta);
+    Registrar(ruta, ruta, false);
 }
 
 void CarpetaPrivada::Retirar(const QString& ruta) {
@@ -456,9 +460,12 @@ void CarpetaPrivada::Retirar(const QString& ruta) {
 }
 
 bool CarpetaPrivada::Publicar(const QString& propio, const QString& ruta) {
-    if (::renameat(gProceso.load(), RutaABytes(QFileInfo(propio).fileName()).constData(),
-                   gUsuario.load(), RutaABytes(QFileInfo(ruta).fileName()).constData()) != 0)
-        return false;
-    Registrar(ruta);
-    return true;
+    // Recorded before it is moved: a signal right after the move still finds it.
+    Propio* p = Registrar(ruta, propio, true);
+    if (p && ::renameat(gProceso.load(), RutaABytes(QFileInfo(propio).fileName()).constData(),
+                        gUsuario.load(), p->nombre) == 0)
+        return true;
+    if (p)
+        p->activo = false;
+    return false;
 }
