@@ -261,13 +261,14 @@ Eleccion ElegirOFallar() {
     return eleccion;
 }
 
-// Takes the lock of the folder `nombre` of `usuario`, made first when `crear`,
-// and checks that the folder and its lock are still the ones at their names
-// once it is held. Empty when a live process holds it, or it is not the
-// user's alone.
 struct Tomada {
     Descriptor carpeta, cerrojo;
 };
+
+// Takes the lock of the folder `nombre` of `usuario`, made first when `crear`,
+// and checks that the folder and its lock are still the ones at their names
+// once it is held. Empty when a live process holds it, or it is not the
+// user's (nor the user's alone, for this process's own).
 Tomada TomarCarpeta(int usuario, const char* nombre, bool crear) {
     Tomada t;
     if (crear)
@@ -281,8 +282,9 @@ Tomada TomarCarpeta(int usuario, const char* nombre, bool crear) {
         return Tomada();
     t.cerrojo = Descriptor(
         ::openat(t.carpeta.get(), kCerrojo, O_RDWR | O_CREAT | O_NOFOLLOW | O_CLOEXEC, 0600));
-    struct stat enNombre {
-    }, cerrojo{}, enCarpeta{};
+    struct stat enNombre {};
+    struct stat cerrojo {};
+    struct stat enCarpeta {};
     if (!t.cerrojo.Valido() || ::flock(t.cerrojo.get(), LOCK_EX | LOCK_NB) != 0 ||
         ::fstatat(usuario, nombre, &enNombre, AT_SYMLINK_NOFOLLOW) != 0 ||
         !MismoArchivo(carpeta, enNombre) || ::fstat(t.cerrojo.get(), &cerrojo) != 0 ||
