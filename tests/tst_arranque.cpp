@@ -21,7 +21,10 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <optional>
+
 #include <signal.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -153,6 +156,7 @@ void PruebaArranque::canalAjeno_data() {
     fila("run de otro usuario", "tmp");
     fila("run propia 0770", "tmp");
     fila("run abierta", "tmp");
+    fila("run bajo otro usuario", "tmp");
     fila("run, cerrojo de otro usuario", "run");
     fila("run, cerrojo del grupo", "run");
     fila("run, socket de otro usuario", "run");
@@ -182,7 +186,8 @@ void PruebaArranque::canalAjeno() {
         qputenv("XDG_CACHE_HOME", entorno[2]);
     });
     const QString propia = QStringLiteral("cobranzia-%1").arg(getuid());
-    const QString run = publica.filePath("run"), ajena = publica.filePath("ajena");
+    const QString ajena = publica.filePath("ajena");
+    const QString run = caso.contains(u"bajo") ? ajena + "/run" : publica.filePath("run");
     const QString cache = publica.filePath("cache");
     // Another user's, or open to the group: `modo` 0 gives it to the other user.
     const auto ceder = [&](const QString& ruta, mode_t modo) {
@@ -261,9 +266,10 @@ void PruebaArranque::canalPerdido() {
     CarpetaPrueba carpeta;
     carpeta.CopiarEjecutable();
     const QString clave = InstanciaUnica::ClavePrograma(carpeta.Ruta());
-    InstanciaUnica primera(clave);
-    QVERIFY(!primera.PrevInstance());
-    QVERIFY(QFile::remove(qEnvironmentVariable("XDG_RUNTIME_DIR") + u'/' + clave + ".socket"));
+    auto primera = std::make_unique<InstanciaUnica>(clave);
+    QVERIFY(!primera->PrevInstance());
+    const QString socket = qEnvironmentVariable("XDG_RUNTIME_DIR") + u'/' + clave + ".socket";
+    QVERIFY(QFile::remove(socket));
     InstanciaUnica segunda(clave, QStringLiteral("/lotes/uno.txt"));
     QVERIFY(!segunda.PrevInstance());
     QSignalSpy pedidas(&segunda, &InstanciaUnica::ActivacionPedida);
@@ -275,20 +281,37 @@ void PruebaArranque::canalPerdido() {
     // The loop runs meanwhile: the copy that answered closes its end from it.
     QTRY_COMPARE_WITH_TIMEOUT(tercera.state(), QProcess::NotRunning, 60000);
     QCOMPARE(tercera.exitCode(), 0);
+    // The first copy's end leaves the socket of the one that answers in its place.
+    primera.reset();
+    QVERIFY(QFile::exists(socket));
 }
 
 void PruebaArranque::senales_data() {
     QTest::addColumn<int>("senal");
+    QTest::addColumn<QString>("caso");
     for (const int senal : {SIGTERM, SIGHUP, SIGINT, SIGKILL})
-        QTest::newRow(sigabbrev_np(senal)) << senal;
+        QTest::newRow(sigabbrev_np(senal)) << senal << QString();
+    // A later window has put its socket in this one's place: it stays.
+    QTest::newRow("TERM tras el relevo") << SIGTERM << "relevo";
+    // The data source's update, begun under the lock, ends first.
+    QTest::newRow("TERM esperando el cerrojo de odbc.ini") << SIGTERM << "cerrojo";
+    // A start goes by each folder's lock, not by the pid in its name.
+    QTest::newRow("KILL, restos de pid vivo y de cerrojo tomado") << SIGKILL << "restos";
 }
 
 // A window ended by a signal leaves no private folder, lock or socket behind,
 // and still ends by that signal; what SIGKILL left, the next start removes.
 void PruebaArranque::senales() {
     QFETCH(int, senal);
+    QFETCH(QString, caso);
     CarpetaPrueba carpeta;
     carpeta.CopiarEjecutable();
+    std::optional<CerrojoArchivo> odbc;
+    const QDir hogar = QFileInfo(ArchivoOdbcIni()).dir();
+    const QStringList copias = hogar.entryList({"odbc.ini.*"});
+    if (caso == u"cerrojo")
+        QVERIFY(odbc.emplace(ArchivoOdbcIni() + ".lock").Tomar(0) ==
+                CerrojoArchivo::Estado::Tomado);
     const QDir run(qEnvironmentVariable("XDG_RUNTIME_DIR"));
     const auto entradas = [&] {
         return run.entryList(QDir::AllEntries | QDir::System | QDir::NoDotAndDotDot);
@@ -305,15 +328,42 @@ void PruebaArranque::senales() {
     QVERIFY(ventana.waitForStarted());
     const QString propia = QStringLiteral("cobranzia-proceso-%1").arg(ventana.processId());
     QTRY_VERIFY(nuevas().contains(propia) && !nuevas().filter(".socket").isEmpty());
+    const QString socket = run.filePath(nuevas().filter(".socket").constFirst());
+    QLocalServer relevo;
+    if (caso == u"relevo")
+        QVERIFY(QFile::remove(socket) && relevo.listen(socket));
+    // Its SIGTERM, SIGHUP and SIGINT held (SigBlk) while it waits for the lock.
+    const auto retenidas = [&] {
+        QFile estado(QStringLiteral("/proc/%1/status").arg(ventana.processId()));
+        const QByteArray texto = estado.open(QIODevice::ReadOnly) ? estado.readAll() : "";
+        return (texto.mid(texto.indexOf("SigBlk:") + 7, 17).trimmed().toULongLong(nullptr, 16) &
+                0x4003) == 0x4003;
+    };
+    if (caso == u"cerrojo")
+        QTRY_VERIFY(retenidas());
     ::kill(pid_t(ventana.processId()), senal);
+    odbc.reset();
     QVERIFY(ventana.waitForFinished(60000));
     QCOMPARE(ventana.exitStatus(), QProcess::CrashExit);
     QCOMPARE(nuevas().contains(propia), senal == SIGKILL);
+    QCOMPARE(QFile::exists(socket), caso == u"relevo" || senal == SIGKILL);
+    relevo.close();
+    // Past any pid there can be: its process is dead, but its lock is held.
+    QFile tomado(run.filePath("cobranzia-proceso-4194305/cerrojo"));
+    if (caso == u"restos")
+        QVERIFY(run.mkdir("cobranzia-proceso-4194305") && tomado.open(QIODevice::WriteOnly) &&
+                flock(tomado.handle(), LOCK_EX) == 0 && run.mkdir("cobranzia-proceso-1") &&
+                QFile::link(carpeta.Ruta(), run.filePath("cobranzia-proceso-1/enlace")));
     if (senal == SIGKILL)
         QCOMPARE(Ejecutar(carpeta.Archivo("cobranzia"), {"--version"}).estado, 0);
     else
         QCOMPARE(nuevas(), QStringList());
-    QVERIFY(!nuevas().contains(propia));
+    QCOMPARE(nuevas().filter("proceso"),
+             caso == u"restos" ? QStringList{"cobranzia-proceso-4194305"} : QStringList());
+    QVERIFY(QFile::exists(carpeta.Base()) &&
+            QDir(run.filePath("cobranzia-proceso-4194305")).removeRecursively());
+    if (caso == u"cerrojo")
+        QVERIFY(DbqRegistrado() == carpeta.Base() && hogar.entryList({"odbc.ini.*"}) == copias);
 }
 
 PRUEBAS_MAIN(PruebaArranque, QApplication)

@@ -5,6 +5,7 @@
 #include "platform/proceso/Descriptor.h"
 #include "platform/proceso/MotivoSistema.h"
 #include "platform/proceso/Rutas.h"
+#include "platform/proceso/SenalesAplazadas.h"
 
 #include <cerrno>
 #include <cstring>
@@ -327,6 +328,8 @@ int GetPrivateProfileString(const QString& seccion, const QString& clave, const 
 bool ActualizarArchivoIni(const QString& ruta, const std::function<bool(ArchivoIni&)>& cambio,
                           QString* motivo) {
     QString porque;
+    // A signal waits for the lock, the copy and its rename or removal: it never leaves them behind.
+    const SenalesAplazadas aplazadas;
     CerrojoArchivo cerrojo(ruta + QStringLiteral(".lock"));
     if (cerrojo.Tomar(ArchivoIni::EsperaCerrojo) != CerrojoArchivo::Estado::Tomado) {
         porque = MotivoCerrojo(cerrojo, RutaABytes(ruta));

@@ -4,7 +4,6 @@
 #include "platform/proceso/ErrorEjecucion.h"
 #include "platform/proceso/TextosProceso.h"
 
-#include <QFile>
 #include <QFileInfo>
 
 #include <mutex>
@@ -20,13 +19,11 @@ QString SinPuntoYComa(const QString& ruta) {
     if (const QString usuario = CarpetaPrivada::DelUsuario(); usuario.contains(u';'))
         throw ErrorEjecucion(Errores::PermisoDenegado,
                              TextosProceso::SinCarpetaPrivada.arg(usuario));
-    const QString enlaces = CarpetaPrivada::DelProceso();
     const QFileInfo info(ruta);
-    const QString enlace =
-        enlaces + QStringLiteral("/enlace-") + QString::number(qHash(info.absolutePath()));
-    if (!QFileInfo(enlace).isSymLink())
-        QFile::link(info.absolutePath(), enlace);
-    return enlace + u'/' + info.fileName();
+    return CarpetaPrivada::Enlace(QStringLiteral("enlace-") +
+                                      QString::number(qHash(info.absolutePath())),
+                                  info.absolutePath()) +
+           u'/' + info.fileName();
 }
 
 } // namespace

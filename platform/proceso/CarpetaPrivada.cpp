@@ -1,41 +1,66 @@
 #include "platform/proceso/CarpetaPrivada.h"
 
+#include "platform/proceso/Descriptor.h"
 #include "platform/proceso/ErrorEjecucion.h"
 #include "platform/proceso/MotivoSistema.h"
 #include "platform/proceso/Rutas.h"
+#include "platform/proceso/SenalesAplazadas.h"
 #include "platform/proceso/TextosProceso.h"
 
 #include <QByteArray>
-#include <QDir>
+#include <QFileInfo>
+#include <QThread>
 
 #include <atomic>
 #include <cerrno>
+#include <climits>
 #include <csignal>
+#include <cstdio>
+#include <cstdlib>
 #include <cstring>
+#include <memory>
 #include <mutex>
 
 #include <dirent.h>
 #include <fcntl.h>
 #include <pwd.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 namespace {
 
 constexpr char kPrefijoProceso[] = "cobranzia-proceso-";
+// Held by the process for its lifetime: a folder whose lock can be taken is a leftover.
+constexpr char kCerrojo[] = "cerrojo";
+// Where a file of the user's folder goes to be looked at before it is removed.
+constexpr char kSaliente[] = "saliente";
 constexpr int kSenales[] = {SIGTERM, SIGHUP, SIGINT};
 constexpr int kMaxArchivos = 4;
-constexpr size_t kMaxRuta = 4096;
+constexpr int kIntentos = 100;
+constexpr int kPausa = 20;
 
-// What the signal handler removes: fixed buffers, written before they are
-// published by the counters.
-char gProceso[kMaxRuta];
+// What the signal handler removes: fixed fields, written before they are
+// published by the atomics.
+std::atomic<int> gUsuario{-1};
+std::atomic<int> gProceso{-1};
+char gNombreProceso[64];
 std::atomic<bool> gHayProceso{false};
-char gArchivos[kMaxArchivos][kMaxRuta];
-std::atomic<int> gNumArchivos{0};
+struct Propio {
+    std::atomic<bool> activo{false};
+    int carpeta = -1;
+    char nombre[NAME_MAX + 1] = {};
+    dev_t dev = 0;
+    ino_t ino = 0;
+};
+Propio gPropios[kMaxArchivos];
+
+bool MismoArchivo(const struct stat& a, const struct stat& b) {
+    return a.st_dev == b.st_dev && a.st_ino == b.st_ino;
+}
 
 // Empties the open folder `fd`, subfolders `profundidad` deep, with only the
-// calls a signal handler may make.
+// calls a signal handler may make; a link is removed, never followed.
 void Vaciar(int fd, int profundidad) {
     alignas(dirent64) char bloque[2048];
     for (int pasada = 0; pasada < 64; ++pasada) {
@@ -67,38 +92,100 @@ void Vaciar(int fd, int profundidad) {
     }
 }
 
-void BorrarCarpeta(const char* ruta) {
-    const int fd = ::open(ruta, O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
-    if (fd < 0)
+// Removes `p` while it is still the file this process made. It is first moved
+// into the process's folder and looked at there: a file that another process
+// put in its place in the meantime goes back, unless a newer one is there.
+void QuitarPropio(const Propio& p) {
+    struct stat info {};
+    const int proceso = gProceso.load();
+    if (::fstatat(p.carpeta, p.nombre, &info, AT_SYMLINK_NOFOLLOW) != 0 || info.st_dev != p.dev ||
+        info.st_ino != p.ino || proceso < 0 ||
+        ::renameat(p.carpeta, p.nombre, proceso, kSaliente) != 0)
         return;
-    Vaciar(fd, 8);
-    ::close(fd);
-    ::rmdir(ruta);
+    if (::fstatat(proceso, kSaliente, &info, AT_SYMLINK_NOFOLLOW) == 0 &&
+        (info.st_dev != p.dev || info.st_ino != p.ino))
+        ::renameat2(proceso, kSaliente, p.carpeta, p.nombre, RENAME_NOREPLACE);
+    ::unlinkat(proceso, kSaliente, 0);
+}
+
+// The files, then the process's folder; only calls a signal handler may make.
+void BorrarPropios() {
+    for (Propio& p : gPropios)
+        if (p.activo.exchange(false))
+            QuitarPropio(p);
+    if (gHayProceso.exchange(false)) {
+        Vaciar(gProceso.load(), 8);
+        ::unlinkat(gUsuario.load(), gNombreProceso, AT_REMOVEDIR);
+    }
 }
 
 void AlTerminar(int senal) {
     const int error = errno;
-    if (gHayProceso.exchange(false))
-        BorrarCarpeta(gProceso);
-    const int archivos = gNumArchivos.load();
-    for (int i = 0; i < archivos; ++i)
-        ::unlink(gArchivos[i]);
+    if (SenalesAplazadas::Aplazar(senal)) {
+        errno = error;
+        return;
+    }
+    BorrarPropios();
+    // The signal ends the process as it would have.
+    struct sigaction defecto {};
+    defecto.sa_handler = SIG_DFL;
+    ::sigaction(senal, &defecto, nullptr);
     errno = error;
-    // The handler was reset when it ran: the signal ends the process as it would have.
     ::raise(senal);
-}
-
-bool SoloDelUsuario(const struct stat& info) {
-    return S_ISDIR(info.st_mode) && info.st_uid == ::geteuid() && (info.st_mode & 077) == 0;
 }
 
 // A folder where no other user may replace what is made in it: owned by the
 // user or root, and writable by no one else, or sticky.
-bool PadreSeguro(const QByteArray& carpeta) {
+bool Seguro(const Descriptor& fd) {
     struct stat info {};
-    return ::stat(carpeta.constData(), &info) == 0 && S_ISDIR(info.st_mode) &&
+    return fd.Valido() && ::fstat(fd.get(), &info) == 0 && S_ISDIR(info.st_mode) &&
            (info.st_uid == ::geteuid() || info.st_uid == 0) &&
            ((info.st_mode & (S_IWGRP | S_IWOTH)) == 0 || (info.st_mode & S_ISVTX) != 0);
+}
+
+bool SoloDelUsuario(int fd) {
+    struct stat info {};
+    return fd >= 0 && ::fstat(fd, &info) == 0 && S_ISDIR(info.st_mode) &&
+           info.st_uid == ::geteuid() && (info.st_mode & 077) == 0;
+}
+
+// `ruta` with the links of its parent resolved and its last name kept: a link
+// there is refused when opened, not followed. Empty when it cannot be.
+QByteArray Resuelta(QByteArray ruta) {
+    while (ruta.size() > 1 && ruta.endsWith('/'))
+        ruta.chop(1);
+    const qsizetype barra = ruta.lastIndexOf('/');
+    const QByteArray nombre = ruta.mid(barra + 1);
+    if (barra < 0 || nombre.isEmpty() || nombre == "." || nombre == "..")
+        return QByteArray();
+    const std::unique_ptr<char, decltype(&std::free)> padre(
+        ::realpath(barra == 0 ? "/" : ruta.left(barra).constData(), nullptr), &std::free);
+    if (!padre)
+        return QByteArray();
+    return (std::strcmp(padre.get(), "/") == 0 ? QByteArray() : QByteArray(padre.get())) + '/' +
+           nombre;
+}
+
+// The folder at `ruta` (absolute, without links), opened from the root one
+// name at a time, never through a link, every folder on the way Seguro; the
+// last is made 0700 first when `crear`. Invalid when any of it fails.
+Descriptor AbrirCamino(const QByteArray& ruta, bool crear) {
+    if (!ruta.startsWith('/') || ruta.size() < 2)
+        return Descriptor();
+    Descriptor fd(::open("/", O_PATH | O_DIRECTORY | O_CLOEXEC));
+    const QList<QByteArray> nombres = ruta.mid(1).split('/');
+    for (qsizetype i = 0; i < nombres.size(); ++i) {
+        const bool ultimo = i == nombres.size() - 1;
+        if (!Seguro(fd))
+            return Descriptor();
+        if (crear && ultimo)
+            ::mkdirat(fd.get(), nombres[i].constData(), 0700);
+        // A folder on the way may be one the user cannot list: opened only as a step.
+        fd = Descriptor(
+            ::openat(fd.get(), nombres[i].constData(),
+                     (ultimo ? O_RDONLY : O_PATH) | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
+    }
+    return Seguro(fd) ? std::move(fd) : Descriptor();
 }
 
 QByteArray CarpetaPersonal() {
@@ -128,6 +215,7 @@ QList<QByteArray> Candidatas() {
 
 struct Eleccion {
     QString carpeta;
+    Descriptor fd;
     bool delEntorno = false;
     QString motivo;
 };
@@ -135,66 +223,158 @@ struct Eleccion {
 Eleccion Elegir() {
     Eleccion eleccion;
     const QByteArray runtime = qgetenv("XDG_RUNTIME_DIR");
-    struct stat info {};
-    if (runtime.startsWith('/') && ::lstat(runtime.constData(), &info) == 0 &&
-        SoloDelUsuario(info)) {
-        eleccion.carpeta = RutaDesdeBytes(runtime);
-        eleccion.delEntorno = true;
-        return eleccion;
+    if (runtime.startsWith('/')) {
+        const QByteArray ruta = Resuelta(runtime);
+        eleccion.fd = AbrirCamino(ruta, false);
+        if (SoloDelUsuario(eleccion.fd.get())) {
+            eleccion.carpeta = RutaDesdeBytes(ruta);
+            eleccion.delEntorno = true;
+            return eleccion;
+        }
     }
     QStringList rechazadas;
     if (!runtime.isEmpty())
         rechazadas << RutaDesdeBytes(runtime);
     const QList<QByteArray> candidatas = Candidatas();
     for (const QByteArray& candidata : candidatas) {
-        const QByteArray padre = candidata.left(candidata.lastIndexOf('/'));
         // The user's cache folder may not be there yet; a temporary folder is never made.
         if (&candidata != &candidatas.front())
-            ::mkdir(padre.constData(), 0700);
-        if (PadreSeguro(padre) && (::mkdir(candidata.constData(), 0700) == 0 || errno == EEXIST) &&
-            ::lstat(candidata.constData(), &info) == 0 && SoloDelUsuario(info)) {
-            eleccion.carpeta = RutaDesdeBytes(candidata);
+            ::mkdir(candidata.left(candidata.lastIndexOf('/')).constData(), 0700);
+        const QByteArray ruta = Resuelta(candidata);
+        eleccion.fd = AbrirCamino(ruta, true);
+        if (SoloDelUsuario(eleccion.fd.get())) {
+            eleccion.carpeta = RutaDesdeBytes(ruta);
             return eleccion;
         }
         rechazadas << RutaDesdeBytes(candidata);
     }
+    eleccion.fd = Descriptor();
     eleccion.motivo = TextosProceso::CarpetaNoSegura.arg(rechazadas.join(QStringLiteral("», «")));
     return eleccion;
 }
 
-// Removes the process's folder at a normal end.
-struct CarpetaDelProceso {
-    QByteArray ruta;
-    ~CarpetaDelProceso() {
-        if (gHayProceso.exchange(false))
-            BorrarCarpeta(ruta.constData());
-    }
-};
-
-bool Viva(pid_t pid) {
-    return ::kill(pid, 0) == 0 || errno == EPERM;
+Eleccion ElegirOFallar() {
+    Eleccion eleccion = Elegir();
+    if (eleccion.carpeta.isEmpty())
+        throw ErrorEjecucion(Errores::PermisoDenegado,
+                             TextosProceso::SinCarpetaPrivada.arg(eleccion.motivo));
+    return eleccion;
 }
 
-// The folders of processes that have ended without removing theirs.
-void BorrarRestos(const QString& carpeta) {
-    const QStringList nombres =
-        QDir(carpeta).entryList({QString::fromLatin1(kPrefijoProceso) + u'*'},
-                                QDir::Dirs | QDir::Hidden | QDir::NoDotAndDotDot | QDir::System);
-    for (const QString& nombre : nombres) {
-        bool numero = false;
-        const qint64 pid = nombre.mid(qstrlen(kPrefijoProceso)).toLongLong(&numero);
-        if (numero && pid > 0 && pid != ::getpid() && !Viva(pid_t(pid)))
-            BorrarCarpeta(RutaABytes(carpeta + u'/' + nombre).constData());
+struct Tomada {
+    Descriptor carpeta, cerrojo;
+};
+
+// Takes the lock of the folder `nombre` of `usuario`, made first when `crear`,
+// and checks that the folder and its lock are still the ones at their names
+// once it is held. Empty when a live process holds it, or it is not the
+// user's (nor the user's alone, for this process's own).
+Tomada TomarCarpeta(int usuario, const char* nombre, bool crear) {
+    Tomada t;
+    if (crear)
+        ::mkdirat(usuario, nombre, 0700);
+    t.carpeta =
+        Descriptor(::openat(usuario, nombre, O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
+    struct stat carpeta {};
+    // A leftover only needs to be the user's: the folder around it is closed to others.
+    if (::fstat(t.carpeta.get(), &carpeta) != 0 || carpeta.st_uid != ::geteuid() ||
+        (crear && !SoloDelUsuario(t.carpeta.get())))
+        return Tomada();
+    t.cerrojo = Descriptor(
+        ::openat(t.carpeta.get(), kCerrojo, O_RDWR | O_CREAT | O_NOFOLLOW | O_CLOEXEC, 0600));
+    struct stat enNombre {};
+    struct stat cerrojo {};
+    struct stat enCarpeta {};
+    if (!t.cerrojo.Valido() || ::flock(t.cerrojo.get(), LOCK_EX | LOCK_NB) != 0 ||
+        ::fstatat(usuario, nombre, &enNombre, AT_SYMLINK_NOFOLLOW) != 0 ||
+        !MismoArchivo(carpeta, enNombre) || ::fstat(t.cerrojo.get(), &cerrojo) != 0 ||
+        ::fstatat(t.carpeta.get(), kCerrojo, &enCarpeta, AT_SYMLINK_NOFOLLOW) != 0 ||
+        !MismoArchivo(cerrojo, enCarpeta))
+        return Tomada();
+    return t;
+}
+
+// Removes the folders of processes that ended without removing theirs: those
+// whose lock no process holds, whatever their names say.
+void BorrarRestos(int usuario) {
+    const auto cerrar = [](DIR* d) {
+        ::closedir(d);
+    };
+    const std::unique_ptr<DIR, decltype(cerrar)> lista(
+        ::fdopendir(::fcntl(usuario, F_DUPFD_CLOEXEC, 0)), cerrar);
+    if (!lista)
+        return;
+    const QByteArray propio(gNombreProceso);
+    while (const dirent* entrada = ::readdir(lista.get())) {
+        if (std::strncmp(entrada->d_name, kPrefijoProceso, sizeof kPrefijoProceso - 1) != 0 ||
+            propio == entrada->d_name)
+            continue;
+        const Tomada resto = TomarCarpeta(usuario, entrada->d_name, false);
+        if (!resto.cerrojo.Valido())
+            continue;
+        Vaciar(resto.carpeta.get(), 8);
+        ::unlinkat(usuario, entrada->d_name, AT_REMOVEDIR);
     }
+}
+
+// This process's folder, its user folder and its lock, all open while it lives.
+struct CarpetaDelProceso {
+    Descriptor usuario, carpeta, cerrojo;
+    QString ruta;
+    ~CarpetaDelProceso() { BorrarPropios(); }
+};
+
+CarpetaDelProceso& Propia() {
+    static CarpetaDelProceso propia;
+    return propia;
+}
+
+// The slot of the user folder's file named `nombre`, or null.
+Propio* Registro(int carpeta, const QByteArray& nombre) {
+    for (Propio& p : gPropios)
+        if (p.activo && p.carpeta == carpeta && nombre == p.nombre)
+            return &p;
+    return nullptr;
+}
+
+std::mutex gCerrojoPropios;
+
+// Records the file `ruta` of the user's folder as this process's: the one
+// that is now at the name of `actual`, in this process's folder when
+// `enProceso`. Its slot, or null.
+Propio* Registrar(const QString& ruta, const QString& actual, bool enProceso) {
+    try {
+        // The file is in the user's folder where this process's folder is.
+        CarpetaPrivada::DelProceso();
+    } catch (const ErrorEjecucion&) {
+        return nullptr;
+    }
+    const std::lock_guard guarda(gCerrojoPropios);
+    const QByteArray nombre = RutaABytes(QFileInfo(ruta).fileName());
+    struct stat info {};
+    if (nombre.size() > NAME_MAX || ::fstatat(enProceso ? gProceso.load() : gUsuario.load(),
+                                              RutaABytes(QFileInfo(actual).fileName()).constData(),
+                                              &info, AT_SYMLINK_NOFOLLOW) != 0)
+        return nullptr;
+    for (Propio& p : gPropios) {
+        if (p.activo)
+            continue;
+        p.carpeta = gUsuario.load();
+        std::memcpy(p.nombre, nombre.constData(), size_t(nombre.size()) + 1);
+        p.dev = info.st_dev;
+        p.ino = info.st_ino;
+        p.activo = true;
+        return &p;
+    }
+    return nullptr;
 }
 
 } // namespace
 
 void CarpetaPrivada::Preparar() {
-    const Eleccion eleccion = Elegir();
+    Eleccion eleccion = Elegir();
     struct sigaction accion {};
     accion.sa_handler = AlTerminar;
-    accion.sa_flags = SA_RESETHAND;
     sigemptyset(&accion.sa_mask);
     for (const int senal : kSenales) {
         // A signal the caller chose to ignore stays ignored.
@@ -204,12 +384,12 @@ void CarpetaPrivada::Preparar() {
     }
     if (eleccion.carpeta.isEmpty())
         return;
-    BorrarRestos(eleccion.carpeta);
     try {
         DelProceso();
     } catch (const ErrorEjecucion&) {
         // Said by the action that needs it.
     }
+    BorrarRestos(eleccion.fd.get());
     // Qt makes its runtime files in $XDG_RUNTIME_DIR: the checked folder, never one it would
     // choose in a temporary folder.
     if (!eleccion.delEntorno)
@@ -217,55 +397,77 @@ void CarpetaPrivada::Preparar() {
 }
 
 QString CarpetaPrivada::DelUsuario() {
-    const Eleccion eleccion = Elegir();
-    if (eleccion.carpeta.isEmpty())
-        throw ErrorEjecucion(Errores::PermisoDenegado,
-                             TextosProceso::SinCarpetaPrivada.arg(eleccion.motivo));
-    // Checked again at each use: the folder may have been changed since.
-    struct stat info {};
-    if (::lstat(RutaABytes(eleccion.carpeta).constData(), &info) != 0 || !SoloDelUsuario(info))
-        throw ErrorEjecucion(Errores::PermisoDenegado,
-                             TextosProceso::SinCarpetaPrivada.arg(
-                                 TextosProceso::CarpetaNoSegura.arg(eleccion.carpeta)));
-    return eleccion.carpeta;
+    return ElegirOFallar().carpeta;
 }
 
 QString CarpetaPrivada::DelProceso() {
     static std::mutex cerrojo;
-    static CarpetaDelProceso propia;
     const std::lock_guard guarda(cerrojo);
-    const QString usuario = DelUsuario();
-    const QString carpeta =
-        usuario + u'/' + QString::fromLatin1(kPrefijoProceso) + QString::number(::getpid());
-    const QByteArray local = RutaABytes(carpeta);
-    if (propia.ruta != local) {
-        // The user's folder changed under this process: the earlier one goes.
-        if (gHayProceso.exchange(false))
-            BorrarCarpeta(propia.ruta.constData());
-        if (local.size() >= qsizetype(kMaxRuta) ||
-            (::mkdir(local.constData(), 0700) != 0 && errno != EEXIST))
-            throw ErrorEjecucion(Errores::PermisoDenegado,
-                                 TextosProceso::SinCarpetaPrivada.arg(
-                                     carpeta + QStringLiteral(": ") + MotivoSistema(errno)));
-        std::memcpy(gProceso, local.constData(), size_t(local.size()) + 1);
-        propia.ruta = local;
-        gHayProceso = true;
+    Eleccion eleccion = ElegirOFallar();
+    CarpetaDelProceso& propia = Propia();
+    struct stat ahora {
+    }, antes{};
+    if (propia.carpeta.Valido() && ::fstat(eleccion.fd.get(), &ahora) == 0 &&
+        ::fstat(propia.usuario.get(), &antes) == 0 && MismoArchivo(ahora, antes))
+        return propia.ruta;
+    // The user's folder changed under this process: the earlier one goes.
+    BorrarPropios();
+    std::snprintf(gNombreProceso, sizeof gNombreProceso, "%s%lld", kPrefijoProceso,
+                  static_cast<long long>(::getpid()));
+    const QString ruta = eleccion.carpeta + u'/' + QString::fromLatin1(gNombreProceso);
+    Tomada tomada;
+    // A start that took it for a leftover may be removing it: it is made anew.
+    for (int intento = 0; intento < kIntentos && !tomada.cerrojo.Valido(); ++intento) {
+        if (intento > 0)
+            QThread::msleep(kPausa);
+        tomada = TomarCarpeta(eleccion.fd.get(), gNombreProceso, true);
     }
-    struct stat info {};
-    if (::lstat(local.constData(), &info) != 0 || !SoloDelUsuario(info))
+    if (!tomada.cerrojo.Valido())
         throw ErrorEjecucion(
             Errores::PermisoDenegado,
-            TextosProceso::SinCarpetaPrivada.arg(TextosProceso::CarpetaNoSegura.arg(carpeta)));
-    return carpeta;
+            TextosProceso::SinCarpetaPrivada.arg(TextosProceso::CarpetaNoSegura.arg(ruta)));
+    propia.usuario = std::move(eleccion.fd);
+    propia.carpeta = std::move(tomada.carpeta);
+    propia.cerrojo = std::move(tomada.cerrojo);
+    propia.ruta = ruta;
+    gUsuario = propia.usuario.get();
+    gProceso = propia.carpeta.get();
+    gHayProceso = true;
+    return ruta;
+}
+
+QString CarpetaPrivada::Enlace(const QString& nombre, const QString& destino) {
+    const QString carpeta = DelProceso();
+    const QByteArray local = RutaABytes(nombre);
+    struct stat info {};
+    if (::symlinkat(RutaABytes(destino).constData(), gProceso.load(), local.constData()) != 0 &&
+        (errno != EEXIST ||
+         ::fstatat(gProceso.load(), local.constData(), &info, AT_SYMLINK_NOFOLLOW) != 0 ||
+         !S_ISLNK(info.st_mode)))
+        throw ErrorEjecucion(Errores::PermisoDenegado,
+                             TextosProceso::SinCarpetaPrivada.arg(carpeta + QStringLiteral(": ") +
+                                                                  MotivoSistema(errno)));
+    return carpeta + u'/' + nombre;
 }
 
 void CarpetaPrivada::BorrarAlTerminar(const QString& ruta) {
-    static std::mutex cerrojo;
-    const std::lock_guard guarda(cerrojo);
-    const QByteArray local = RutaABytes(ruta);
-    const int n = gNumArchivos.load();
-    if (n >= kMaxArchivos || local.size() >= qsizetype(kMaxRuta))
-        return;
-    std::memcpy(gArchivos[n], local.constData(), size_t(local.size()) + 1);
-    gNumArchivos = n + 1;
+    Registrar(ruta, ruta, false);
+}
+
+void CarpetaPrivada::Retirar(const QString& ruta) {
+    const std::lock_guard guarda(gCerrojoPropios);
+    Propio* p = Registro(gUsuario.load(), RutaABytes(QFileInfo(ruta).fileName()));
+    if (p && p->activo.exchange(false))
+        QuitarPropio(*p);
+}
+
+bool CarpetaPrivada::Publicar(const QString& propio, const QString& ruta) {
+    // Recorded before it is moved: a signal right after the move still finds it.
+    Propio* p = Registrar(ruta, propio, true);
+    if (p && ::renameat(gProceso.load(), RutaABytes(QFileInfo(propio).fileName()).constData(),
+                        gUsuario.load(), p->nombre) == 0)
+        return true;
+    if (p)
+        p->activo = false;
+    return false;
 }

@@ -61,7 +61,18 @@ InstanciaUnica::InstanciaUnica(QString clave, QString archivo, QObject* padre)
     , clave_(std::move(clave))
     , archivo_(std::move(archivo)) {}
 
-InstanciaUnica::~InstanciaUnica() = default;
+InstanciaUnica::~InstanciaUnica() {
+    // The socket and the lock go only while they are this copy's: a later copy
+    // may have put its own at the same paths.
+    delete servidor_;
+    if (!socket_.isEmpty())
+        CarpetaPrivada::Retirar(socket_);
+    if (cerrojo_) {
+        const QString ruta = cerrojo_->Ruta();
+        cerrojo_.reset();
+        CarpetaPrivada::Retirar(ruta);
+    }
+}
 
 QString InstanciaUnica::ClavePrograma(const QString& carpetaElegida) {
     const QString carpeta = QFileInfo(carpetaElegida).canonicalFilePath();
@@ -103,8 +114,15 @@ bool InstanciaUnica::PrevInstance() {
 }
 
 void InstanciaUnica::Escuchar() {
-    QLocalServer::removeServer(socket_);
-    CarpetaPrivada::BorrarAlTerminar(socket_);
+    QString propio;
+    try {
+        // Bound in this process's folder, then moved to its path in one step:
+        // Qt removes the path it bound when it closes, never the shared one.
+        propio = CarpetaPrivada::DelProceso() + QStringLiteral("/socket");
+    } catch (const ErrorEjecucion&) {
+        return;
+    }
+    QLocalServer::removeServer(propio);
     servidor_ = new QLocalServer(this);
     servidor_->setSocketOptions(QLocalServer::UserAccessOption);
     connect(servidor_, &QLocalServer::newConnection, this, [this] {
@@ -129,7 +147,10 @@ void InstanciaUnica::Escuchar() {
             });
         }
     });
-    servidor_->listen(socket_);
+    if (!servidor_->listen(propio) || !CarpetaPrivada::Publicar(propio, socket_)) {
+        delete servidor_;
+        servidor_ = nullptr;
+    }
 }
 
 bool InstanciaUnica::AvisarPrimera() {

@@ -12,11 +12,12 @@ class QLocalServer;
 // and listens on a local socket, both in the user's private folder
 // (CarpetaPrivada); a later copy finds the lock taken, asks the first to bring
 // its window to the front, with the file it was given, and ends once the first
-// has read it. A lock dies with its holder. A folder, lock or socket that is
-// another user's or that others may write is never trusted and never sent a
-// path, nor is a peer of another user: the window then opens on its own. So
-// does a later copy that cannot reach the first (its socket gone or deaf): it
-// opens its window with its file and answers the starts after it.
+// has read it. A lock dies with its holder; a copy's socket and lock go at its
+// end only while they are its own, never a later copy's in their place. A folder, lock or socket
+// that is another user's or that others may write is never trusted and never sent a path, nor is a
+// peer of another user: the window then opens on its own. So does a later copy that cannot reach
+// the first (its socket gone or deaf): it opens its window with its file and answers the starts
+// after it.
 class InstanciaUnica : public QObject {
     Q_OBJECT
 public:
