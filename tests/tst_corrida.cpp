@@ -32,7 +32,6 @@ private slots:
     void fallos();
     void archivoQueCambia_data();
     void archivoQueCambia();
-    void canceladaAlBorrar();
     void historial_data();
     void historial();
     void historialAlterado_data();
@@ -46,61 +45,69 @@ void PruebaCorrida::codigoYFilas_data() {
     QTest::addColumn<QStringList>("filas");
     QTest::addColumn<QString>("codigo");
 
-    QTest::newRow("ejemplo") << QByteArray("abc\r\nabc\r\n") << QStringList{"abc", "abc"}
-                             << "D39E57FCC1F55502816F4277CA2DC773";
-    QTest::newRow("vacío") << QByteArray() << QStringList() << "";
-    QTest::newRow("primera línea vacía")
-        << QByteArray("\r\n") << QStringList{"<null>"} << "D41D8CD98F00B204E9800998ECF8427E";
-    QTest::newRow("solo T y H") << QByteArray("H20261201\r\nT000000\r\n") << QStringList()
-                                << "9BE10A7AFA8B5698F96A75648CD703F8";
-    QTest::newRow("espacios antes de T") << QByteArray("   T001\r\nD1\r\n") << QStringList{"D1"}
-                                         << "5562C1EEAE27E8A66AC2FA8872D32B3A";
-    QTest::newRow("t y h minúsculas")
-        << QByteArray("t1\nh2\n") << QStringList{"t1", "h2"} << "3235E779B85057FC1597821B85DE2B8A";
-    QTest::newRow("apóstrofos") << QByteArray("O'Brien ''\n") << QStringList{"O'Brien ''"}
-                                << "30B08FB09A8ACBD7475FE2DC95AB48FA";
-    QTest::newRow("espacios finales")
-        << QByteArray("abc   \n") << QStringList{"abc"} << "900150983CD24FB0D6963F7D28E17F72";
-    QTest::newRow("solo espacios") << QByteArray("    \nD\n") << QStringList{"<null>", "D"}
-                                   << "8E69F7895E72A0FAA841F4FF4A59C602";
-    QTest::newRow("tabuladores") << QByteArray("\tabc\t\n") << QStringList{"\tabc\t"}
-                                 << "E4F8F59AB2F2F5F6DF319AC47F15437E";
-    QTest::newRow("sin fin de línea") << QByteArray("H\r\nD1\r\nD2") << QStringList{"D1", "D2"}
-                                      << "75702EF4890176B84C85B7E34EC9E12D";
-    QTest::newRow("CR suelto") << QByteArray("a\rb\r\n") << QStringList{"a\rb"}
-                               << "2132B3BDA00D60E52785208164BFF1C8";
-    QTest::newRow("CR sueltos en CR LF")
-        << QByteArray("D001 a\rb\rc\rd\r\nD002\r\n") << QStringList{"D001 a\rb\rc\rd", "D002"}
-        << "2C10D146685F19451073475973F573EF";
-    QTest::newRow("dos CR antes del LF")
-        << QByteArray("D1\r\r\n") << QStringList{"D1\r"} << "3349B03A0C384A5D0F30846EB48FF89B";
-    QTest::newRow("UTF-8 cortado al final")
-        << QByteArray("D\xC3\xB1\r\nD\xC3") << QStringList{"DÃ±", "DÃ"}
-        << "B8AFBDCB8EAED47CD1404A0EDD4A0D67";
-    QTest::newRow("Windows-1252") << QByteArray("NU\xD1"
-                                                "EZ \x80\x81\x8D\x8F\x90\x9D\xFF\n")
-                                  << QStringList{QStringLiteral(
-                                         "NUÑEZ €\u0081\u008D\u008F\u0090\u009Dÿ")}
-                                  << "358CC277400D23E1423061C030522FF3";
-    QTest::newRow("UTF-8") << QByteArray("NU\xC3\x91"
-                                         "EZ 100\r\nH2\r\n")
-                           << QStringList{"NUÑEZ 100"} << "0F752D6D61196205D708604223AE28CE";
-    QTest::newRow("UTF-8 con BOM") << QByteArray("\xEF\xBB\xBFH1\r\nD\xC3\xB1\r\n")
-                                   << QStringList{"Dñ"} << "AAEAEBA7392558295434CD1CC231455C";
-    // The mark is in the code's bytes, never in the first line's text.
-    QTest::newRow("BOM y ASCII") << QByteArray("\xEF\xBB\xBFH1\r\nD1\r\n") << QStringList{"D1"}
-                                 << "819ECFEEE113067040DF6C5E2414A12F";
-    QTest::newRow("BOM y Windows-1252") << QByteArray("\xEF\xBB\xBFH1\r\nD\xD1\r\n")
-                                        << QStringList{"DÑ"} << "95AC1FEC9046DCABBEE6382AC3F2AAC5";
-    QTest::newRow("línea de 1 MiB")
-        << QByteArray(1 << 20, 'x') + "\r\n"
-        << QStringList{QString(1 << 20, u'x')} << "B561F87202D04959E37588EE05CF5B10";
-    QTest::newRow("última línea de 1 MiB sin fin")
-        << QByteArray(1 << 20, 'x') << QStringList{QString(1 << 20, u'x')}
-        << "B561F87202D04959E37588EE05CF5B10";
-    QTest::newRow("no todo UTF-8")
-        << QByteArray("D1\r\nD\xD1\r\nD\xC3\xB1\r\n") << QStringList{"D1", "DÑ", "DÃ±"}
-        << "745A3955DDBE9B85677940E0E114EEAF";
+    const struct {
+        const char* nombre;
+        QByteArray contenido;
+        QStringList filas;
+        const char* codigo;
+    } tabla[] = {
+        {"ejemplo", "abc\r\nabc\r\n", {"abc", "abc"}, "D39E57FCC1F55502816F4277CA2DC773"},
+        {"vacío", "", {}, ""},
+        {"primera línea vacía", "\r\n", {"<null>"}, "D41D8CD98F00B204E9800998ECF8427E"},
+        {"solo T y H", "H20261201\r\nT000000\r\n", {}, "9BE10A7AFA8B5698F96A75648CD703F8"},
+        {"espacios antes de T", "   T001\r\nD1\r\n", {"D1"}, "5562C1EEAE27E8A66AC2FA8872D32B3A"},
+        {"t y h minúsculas", "t1\nh2\n", {"t1", "h2"}, "3235E779B85057FC1597821B85DE2B8A"},
+        {"apóstrofos", "O'Brien ''\n", {"O'Brien ''"}, "30B08FB09A8ACBD7475FE2DC95AB48FA"},
+        {"espacios finales", "abc   \n", {"abc"}, "900150983CD24FB0D6963F7D28E17F72"},
+        {"solo espacios", "    \nD\n", {"<null>", "D"}, "8E69F7895E72A0FAA841F4FF4A59C602"},
+        {"tabuladores", "\tabc\t\n", {"\tabc\t"}, "E4F8F59AB2F2F5F6DF319AC47F15437E"},
+        {"sin fin de línea", "H\r\nD1\r\nD2", {"D1", "D2"}, "75702EF4890176B84C85B7E34EC9E12D"},
+        {"CR suelto", "a\rb\r\n", {"a\rb"}, "2132B3BDA00D60E52785208164BFF1C8"},
+        {"CR sueltos en CR LF",
+         "D001 a\rb\rc\rd\r\nD002\r\n",
+         {"D001 a\rb\rc\rd", "D002"},
+         "2C10D146685F19451073475973F573EF"},
+        {"dos CR antes del LF", "D1\r\r\n", {"D1\r"}, "3349B03A0C384A5D0F30846EB48FF89B"},
+        {"UTF-8 cortado al final",
+         "D\xC3\xB1\r\nD\xC3",
+         {"DÃ±", "DÃ"},
+         "B8AFBDCB8EAED47CD1404A0EDD4A0D67"},
+        {"Windows-1252",
+         "NU\xD1"
+         "EZ \x80\x81\x8D\x8F\x90\x9D\xFF\n",
+         {QStringLiteral("NUÑEZ €\u0081\u008D\u008F\u0090\u009Dÿ")},
+         "358CC277400D23E1423061C030522FF3"},
+        {"UTF-8",
+         "NU\xC3\x91"
+         "EZ 100\r\nH2\r\n",
+         {"NUÑEZ 100"},
+         "0F752D6D61196205D708604223AE28CE"},
+        {"UTF-8 con BOM",
+         "\xEF\xBB\xBFH1\r\nD\xC3\xB1\r\n",
+         {"Dñ"},
+         "AAEAEBA7392558295434CD1CC231455C"},
+        // The mark is in the code's bytes, never in the first line's text.
+        {"BOM y ASCII", "\xEF\xBB\xBFH1\r\nD1\r\n", {"D1"}, "819ECFEEE113067040DF6C5E2414A12F"},
+        {"BOM y Windows-1252",
+         "\xEF\xBB\xBFH1\r\nD\xD1\r\n",
+         {"DÑ"},
+         "95AC1FEC9046DCABBEE6382AC3F2AAC5"},
+        {"línea de 1 MiB",
+         QByteArray(1 << 20, 'x') + "\r\n",
+         {QString(1 << 20, u'x')},
+         "B561F87202D04959E37588EE05CF5B10"},
+        {"última línea de 1 MiB sin fin",
+         QByteArray(1 << 20, 'x'),
+         {QString(1 << 20, u'x')},
+         "B561F87202D04959E37588EE05CF5B10"},
+        {"no todo UTF-8",
+         "D1\r\nD\xD1\r\nD\xC3\xB1\r\n",
+         {"D1", "DÑ", "DÃ±"},
+         "745A3955DDBE9B85677940E0E114EEAF"},
+        {"SQL en la línea", "C:\\x\\y; --\n", {"C:\\x\\y; --"}, "BCE16244B3E25414F3FAF7F5320C9963"},
+    };
+    for (const auto& [nombre, contenido, filas, codigo] : tabla)
+        QTest::newRow(nombre) << contenido << filas << QString::fromLatin1(codigo);
     // Thousands of lines, which reach the chain in several batches.
     QByteArray largo("H000\r\n");
     QStringList filasLargo;
@@ -110,8 +117,6 @@ void PruebaCorrida::codigoYFilas_data() {
     }
     QTest::newRow("3.000 líneas") << largo + "T003000\r\n"
                                   << filasLargo << "BA2B5B50C07722DD64A18209BDD0EE70";
-    QTest::newRow("SQL en la línea") << QByteArray("C:\\x\\y; --\n") << QStringList{"C:\\x\\y; --"}
-                                     << "BCE16244B3E25414F3FAF7F5320C9963";
 }
 
 void PruebaCorrida::codigoYFilas() {
@@ -208,13 +213,9 @@ void PruebaCorrida::fallos() {
         QVERIFY(QFile::rename(biblioteca, biblioteca + QStringLiteral(".fuera")));
     }
 
-    try {
-        EjecutarCorrida(*programa, ruta);
-        QFAIL("la corrida debió fallar");
-    } catch (const ErrorEjecucion& e) {
-        QCOMPARE(e.Numero(), numero);
-        QVERIFY2(e.Descripcion().contains(motivo), qPrintable(e.Descripcion()));
-    }
+    const ErrorEjecucion e = ErrorDe([&] { EjecutarCorrida(*programa, ruta); });
+    QCOMPARE(e.Numero(), numero);
+    QVERIFY2(e.Descripcion().contains(motivo), qPrintable(e.Descripcion()));
     QCOMPARE(FilasGuardadas(carpeta.Base(), kLote), antes);
 
     // Mended, the same file runs again on the same connection.
@@ -233,26 +234,36 @@ void PruebaCorrida::fallos() {
 
 void PruebaCorrida::archivoQueCambia_data() {
     QTest::addColumn<QString>("cambio");
-    QTest::newRow("agregado") << "agregado";
-    QTest::newRow("truncado") << "truncado";
-    QTest::newRow("reemplazado") << "reemplazado";
+    QTest::addColumn<int>("numero");
+    for (const char* cambio : {"agregado", "truncado", "reemplazado"})
+        QTest::newRow(cambio) << cambio << int(ErrorArchivoCambiado);
+    QTest::newRow("cancelada al borrar") << "cancelada" << int(ErrorCorridaCancelada);
 }
 
 // A file written to while the run reads it is refused, whatever part of it
-// the run saw.
+// the run saw; a run cancelled while it still deletes the rows of a large
+// earlier run, before any line is read, stops there. Either way every earlier
+// row stands, and the next run replaces them.
 void PruebaCorrida::archivoQueCambia() {
     QFETCH(QString, cambio);
+    QFETCH(int, numero);
     CarpetaPrueba carpeta;
-    QByteArray contenido;
-    for (int i = 0; i < 300000; ++i)
-        contenido += "D" + QByteArray::number(i).rightJustified(9, '0') + "\r\n";
+    const QByteArray contenido = Lote(300000, 'D');
     const QString ruta = carpeta.Escribir(kLote, contenido);
     const auto programa = carpeta.NuevoPrograma();
-    GuardarFilas(carpeta.Base(), kLote, {"VIEJA"});
-    // At the run's first report of lines read: it has stored rows. (On a
-    // server, reports come before too, while it waits for the server.)
+    ConsultarBase(carpeta.Base(),
+                  QStringLiteral("INSERT INTO Datos (t_datos, t_archivo) WITH RECURSIVE n(i) AS "
+                                 "(SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < 300000) "
+                                 "SELECT 'VIEJA', 'lote.txt' FROM n"));
+    // A report of no line read comes while the earlier rows are deleted (on a
+    // server, also while the run waits for it); the first of lines read, once
+    // the run has stored rows.
     bool cambiado = false;
     const auto cambiar = [&](const ProgresoCorrida& p) {
+        if (cambio == u"cancelada") {
+            cambiado = cambiado || p.lineas == 0;
+            return p.lineas > 0;
+        }
         if (p.lineas == 0 || std::exchange(cambiado, true))
             return true;
         if (cambio == u"agregado") {
@@ -264,37 +275,12 @@ void PruebaCorrida::archivoQueCambia() {
         carpeta.Escribir("otro", contenido);
         return QFile::remove(ruta) && QFile::rename(carpeta.Archivo("otro"), ruta);
     };
-    int numero = 0;
-    try {
-        EjecutarCorrida(*programa, ruta, cambiar);
-    } catch (const ErrorEjecucion& e) {
-        numero = e.Numero();
-    }
+    QCOMPARE(ErrorDe([&] { EjecutarCorrida(*programa, ruta, cambiar); }).Numero(), numero);
     QVERIFY(cambiado);
-    QCOMPARE(numero, int(ErrorArchivoCambiado));
-    QCOMPARE(FilasGuardadas(carpeta.Base(), kLote), QStringList{"VIEJA"});
-}
-
-// Cancelled while it still deletes the rows of a large earlier run, before any
-// line is read, the run leaves every one of them.
-void PruebaCorrida::canceladaAlBorrar() {
-    CarpetaPrueba carpeta;
-    const QString ruta = carpeta.Escribir(kLote, "D1\n");
-    const auto programa = carpeta.NuevoPrograma();
-    ConsultarBase(carpeta.Base(),
-                  QStringLiteral("INSERT INTO Datos (t_datos, t_archivo) WITH RECURSIVE n(i) AS "
-                                 "(SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < 300000) "
-                                 "SELECT 'VIEJA', 'lote.txt' FROM n"));
-    try {
-        EjecutarCorrida(*programa, ruta, [](const ProgresoCorrida&) { return false; });
-        QFAIL("la corrida debió cancelarse");
-    } catch (const ErrorEjecucion& e) {
-        QCOMPARE(e.Numero(), int(ErrorCorridaCancelada));
-    }
-    const QString cuenta = "SELECT COUNT(*) FROM Datos WHERE t_datos = 'VIEJA'";
-    QCOMPARE(ConsultarBase(carpeta.Base(), cuenta), QStringList{"300000"});
-    QCOMPARE(EjecutarCorrida(*programa, ruta).filas, 1);
-    QCOMPARE(ConsultarBase(carpeta.Base(), cuenta), QStringList{"0"});
+    const QString viejas = "SELECT count(*) FROM Datos WHERE t_datos = 'VIEJA'";
+    QCOMPARE(ConsultarBase(carpeta.Base(), viejas), QStringList{"300000"});
+    QCOMPARE(EjecutarCorrida(*programa, carpeta.Escribir(kLote, "D1\n")).filas, 1);
+    QCOMPARE(ConsultarBase(carpeta.Base(), viejas), QStringList{"0"});
 }
 
 void PruebaCorrida::historial_data() {
@@ -302,14 +288,15 @@ void PruebaCorrida::historial_data() {
     QTest::addColumn<QString>("resultado");
     QTest::addColumn<int>("numero");
     QTest::addColumn<int>("lineas");
-    QTest::newRow("completada") << QString("") << "completada" << 0 << 5002;
-    QTest::newRow("archivo borrado")
-        << QString("borrado") << "fallida" << int(Errores::ArchivoNoEncontrado) << 0;
+    const auto fila = [](const char* nombre, const char* caso, const char* resultado, int numero,
+                         int lineas) {
+        QTest::newRow(nombre) << QString::fromUtf8(caso) << resultado << numero << lineas;
+    };
+    fila("completada", "", "completada", 0, 5002);
+    fila("archivo borrado", "borrado", "fallida", Errores::ArchivoNoEncontrado, 0);
     // How far the read got before the digests' thread failed: any line count.
-    QTest::newRow("sin biblioteca md5")
-        << QString("sin md5") << "fallida" << int(Errores::ErrorCargaDll) << -1;
-    QTest::newRow("cancelada") << QString("cancelada") << "cancelada" << int(ErrorCorridaCancelada)
-                               << 4096;
+    fila("sin biblioteca md5", "sin md5", "fallida", Errores::ErrorCargaDll, -1);
+    fila("cancelada", "cancelada", "cancelada", ErrorCorridaCancelada, 4096);
 }
 
 // Every attempt leaves its row, and a completed run after it; the chain whole.
@@ -331,13 +318,10 @@ void PruebaCorrida::historial() {
     // Given a path relative to the working folder, the history keeps it whole.
     const QString trabajo = QDir::currentPath();
     QDir::setCurrent(carpeta.Ruta());
-    try {
-        EjecutarCorrida(*programa, kLote, [&](const ProgresoCorrida& p) {
-            return caso != u"cancelada" || !p.lineas;
-        });
-    } catch (const ErrorEjecucion& e) {
-        QCOMPARE(e.Numero(), numero);
-    }
+    const auto avance = [&](const ProgresoCorrida& p) {
+        return caso != u"cancelada" || !p.lineas;
+    };
+    QCOMPARE(ErrorDe([&] { EjecutarCorrida(*programa, kLote, avance); }).Numero(), numero);
     QDir::setCurrent(trabajo);
     QFile::rename(ruta + QStringLiteral(".fuera"), ruta);
     QFile::rename(biblioteca + QStringLiteral(".fuera"), biblioteca);
@@ -428,8 +412,7 @@ void PruebaCorrida::historialAlterado() {
     if (EnServidor())
         return;
     carpeta.CopiarEjecutable();
-    const Salida s = Ejecutar(carpeta.Archivo("cobranzia"),
-                              {"--datos", carpeta.Ruta(), "--historial", "--comprobar"});
+    const Salida s = carpeta.Correr({"--historial", "--comprobar"});
     QCOMPARE(s.estado, rota < 0 ? 0 : 1);
     QVERIFY2(s.salida.contains(rota < 0 ? QStringLiteral("intacta: 4 corridas.")
                                         : QStringLiteral("en la corrida %1 (").arg(esperada)),

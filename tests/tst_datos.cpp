@@ -1,13 +1,9 @@
 // Where the data lives and how the program is called: the data folder chosen
 // by the option, the variable, a portable program folder or the user's own;
-// unusable folders and databases; a file handed to the window, also to
-// the window already open.
+// unusable folders and databases.
 
-#include "app/frmPrincipal.h"
-#include "app/modGral.h"
 #include "platform/base/Manijas.h"
 #include "platform/proceso/ErrorEjecucion.h"
-#include "platform/proceso/InstanciaUnica.h"
 #include "platform/proceso/Rutas.h"
 #include "run/Programa.h"
 #include "tests/comun/Entorno.h"
@@ -15,7 +11,6 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QLineEdit>
 #include <QProcess>
 #include <QTest>
 
@@ -40,7 +35,6 @@ private slots:
     void carpetaInutilizable();
     void eleccionServidor_data();
     void eleccionServidor();
-    void archivoALaVentana();
     void versionAnterior_data();
     void versionAnterior();
 };
@@ -85,7 +79,7 @@ void PruebaDatos::eleccion() {
         entorno.remove(QStringLiteral("COBRANZIA_DATOS"));
     if (caso == u"opción")
         argumentos << QStringLiteral("--datos") << programa.Archivo(carpeta);
-    const Salida s = Ejecutar(programa.Archivo(QStringLiteral("cobranzia")), argumentos, entorno);
+    const Salida s = programa.Correr(argumentos, entorno);
     QCOMPARE(s.estado, 0);
     const QString datos = carpeta.isEmpty() ? programa.Ruta() : programa.Archivo(carpeta);
     const QString base = datos + QStringLiteral("/Cobranzia.mdb");
@@ -197,35 +191,6 @@ void PruebaDatos::eleccionServidor() {
                                 : servidor);
 }
 
-// The file given at start is in the path box; one given to a later start goes
-// to the window already open for the same data folder.
-void PruebaDatos::archivoALaVentana() {
-    CarpetaPrueba carpeta;
-    carpeta.CopiarEjecutable();
-    RegistroMensajes mensajes;
-    const QString primero = carpeta.Escribir(QStringLiteral("uno.txt"), "D1\n");
-    const QString segundo = carpeta.Escribir(QStringLiteral("dos.txt"), "D2\n");
-    Programa programa(carpeta.Ruta(), carpeta.Ruta());
-    InstanciaUnica instancia(InstanciaUnica::ClavePrograma(carpeta.Ruta()));
-    std::unique_ptr<frmPrincipal> ventana(Main(programa, instancia));
-    QVERIFY(ventana != nullptr);
-    auto* ruta = ventana->findChild<QLineEdit*>(QStringLiteral("txtRutaArchivo"));
-    auto* aceptar = ventana->findChild<QWidget*>(QStringLiteral("cmdAceptar"));
-    ventana->AbrirArchivo(primero);
-    QCOMPARE(ruta->text(), primero);
-    QVERIFY(aceptar->isEnabled());
-    // A real later start, while this window's loop answers it.
-    QProcess otra;
-    otra.start(carpeta.Archivo(QStringLiteral("cobranzia")), {segundo});
-    QTRY_COMPARE_WITH_TIMEOUT(ruta->text(), segundo, 60000);
-    QTRY_COMPARE_WITH_TIMEOUT(otra.state(), QProcess::NotRunning, 60000);
-    QCOMPARE(otra.exitCode(), 0);
-    QVERIFY(aceptar->isEnabled());
-    // Another data folder is another instance.
-    CarpetaPrueba ajena;
-    QVERIFY(!InstanciaUnica(InstanciaUnica::ClavePrograma(ajena.Ruta())).PrevInstance());
-}
-
 void PruebaDatos::versionAnterior_data() {
     QTest::addColumn<QString>("antes");
     QTest::addColumn<QString>("despues");
@@ -252,19 +217,15 @@ void PruebaDatos::versionAnterior() {
     QCOMPARE(sqlite3_exec(db.get(), antes.toUtf8().constData(), nullptr, nullptr, nullptr),
              SQLITE_OK);
     db.reset();
-    try {
-        carpeta.NuevoPrograma();
-    } catch (const ErrorEjecucion& e) {
-        QVERIFY2(e.Descripcion().startsWith(despues), qPrintable(e.Descripcion()));
-        return;
-    }
-    QCOMPARE(ConsultarBase(carpeta.Base(),
-                           QStringLiteral("SELECT (SELECT numero FROM Version) || ' ' || (SELECT "
-                                          "count(*) FROM Historial) || ' ' || count(*) || ' ' || "
-                                          "(SELECT count(*) FROM sqlite_master WHERE name LIKE "
-                                          "'Historial_%') FROM Datos"))
-                 .value(0),
-             despues);
+    const ErrorEjecucion e = ErrorDe([&] { carpeta.NuevoPrograma(); });
+    const QString leido =
+        e.Numero() ? e.Descripcion()
+                   : ConsultarBase(carpeta.Base(),
+                                   "SELECT (SELECT numero FROM Version) || ' ' || (SELECT count(*) "
+                                   "FROM Historial) || ' ' || count(*) || ' ' || (SELECT count(*) "
+                                   "FROM sqlite_master WHERE name LIKE 'Historial_%') FROM Datos")
+                         .value(0);
+    QVERIFY2(leido.startsWith(despues), qPrintable(leido));
 }
 
 PRUEBAS_MAIN(PruebaDatos, QApplication)

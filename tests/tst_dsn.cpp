@@ -84,31 +84,29 @@ void PruebaDsn::decisiones_data() {
     QTest::addColumn<QString>("dbqDespues");
     QTest::addColumn<bool>("cambia"); // whether the file is written at all
 
+    const auto fila = [](const char* nombre, int peticion, const char* estado, bool hayBase,
+                         bool resultado, const QString& dbq, bool cambia) {
+        QTest::newRow(nombre) << peticion << QString::fromUtf8(estado) << hayBase << resultado
+                              << dbq << cambia;
+    };
     // Request 1: add or replace.
-    QTest::newRow("1 primera vez") << 1 << "ninguno" << true << true << kEsperada << true;
-    QTest::newRow("1 primera vez sin base")
-        << 1 << "ninguno" << false << false << kAusente << false;
-    QTest::newRow("1 sin DBQ") << 1 << "sin DBQ" << true << true << kEsperada << true;
-    QTest::newRow("1 sin DBQ, otra sección detrás")
-        << 1 << "sin DBQ, otra detrás" << true << true << kEsperada << true;
-    QTest::newRow("1 sin DBQ ni base") << 1 << "sin DBQ" << false << false << QString() << false;
-    QTest::newRow("1 DBQ que no cabe") << 1 << "DBQ largo" << true << true << kEsperada << true;
-    QTest::newRow("1 ya registrada") << 1 << "DBQ igual" << true << true << kEsperada << false;
-    QTest::newRow("1 ya registrada sin base")
-        << 1 << "DBQ igual" << false << true << kEsperada << false;
-    QTest::newRow("1 programa movido")
-        << 1 << "DBQ otra carpeta" << true << true << kEsperada << true;
-    QTest::newRow("1 movido sin base")
-        << 1 << "DBQ otra carpeta" << false << true << kEsperada << true;
-    QTest::newRow("1 otra caja") << 1 << "DBQ otra caja" << true << true << kEsperada << true;
+    fila("1 primera vez", 1, "ninguno", true, true, kEsperada, true);
+    fila("1 primera vez sin base", 1, "ninguno", false, false, kAusente, false);
+    fila("1 sin DBQ", 1, "sin DBQ", true, true, kEsperada, true);
+    fila("1 sin DBQ, otra sección detrás", 1, "sin DBQ, otra detrás", true, true, kEsperada, true);
+    fila("1 sin DBQ ni base", 1, "sin DBQ", false, false, QString(), false);
+    fila("1 DBQ que no cabe", 1, "DBQ largo", true, true, kEsperada, true);
+    fila("1 ya registrada", 1, "DBQ igual", true, true, kEsperada, false);
+    fila("1 ya registrada sin base", 1, "DBQ igual", false, true, kEsperada, false);
+    fila("1 programa movido", 1, "DBQ otra carpeta", true, true, kEsperada, true);
+    fila("1 movido sin base", 1, "DBQ otra carpeta", false, true, kEsperada, true);
+    fila("1 otra caja", 1, "DBQ otra caja", true, true, kEsperada, true);
     // Request 3: remove.
-    QTest::newRow("3 registrada") << 3 << "DBQ igual" << true << true << kAusente << true;
-    QTest::newRow("3 registrada sin base")
-        << 3 << "DBQ igual" << false << false << kEsperada << false;
-    QTest::newRow("3 otra carpeta") << 3 << "DBQ otra carpeta" << true << true << kAusente << true;
-    QTest::newRow("3 otra carpeta sin base")
-        << 3 << "DBQ otra carpeta" << false << false << kAusente << true;
-    QTest::newRow("3 ninguna") << 3 << "ninguno" << true << true << kAusente << false;
+    fila("3 registrada", 3, "DBQ igual", true, true, kAusente, true);
+    fila("3 registrada sin base", 3, "DBQ igual", false, false, kEsperada, false);
+    fila("3 otra carpeta", 3, "DBQ otra carpeta", true, true, kAusente, true);
+    fila("3 otra carpeta sin base", 3, "DBQ otra carpeta", false, false, kAusente, true);
+    fila("3 ninguna", 3, "ninguno", true, true, kAusente, false);
 }
 
 void PruebaDsn::decisiones() {
@@ -241,35 +239,31 @@ void PruebaDsn::instaladorQueRehusa() {
 // Four programs from four folders registering at once, a few times over:
 // each leaves the file whole, the user's other entries as they were.
 void PruebaDsn::cuatroALaVez() {
-    std::vector<std::unique_ptr<CarpetaPrueba>> carpetas;
-    for (int i = 0; i < 4; ++i) {
-        carpetas.push_back(std::make_unique<CarpetaPrueba>());
-        carpetas.back()->CopiarEjecutable();
-    }
+    CarpetaPrueba carpetas[4];
+    for (const CarpetaPrueba& carpeta : carpetas)
+        carpeta.CopiarEjecutable();
     for (int ronda = 0; ronda < 3; ++ronda) {
         EscribirOdbcIni("ninguno", QString());
-        std::vector<std::unique_ptr<QProcess>> procesos;
-        for (const auto& carpeta : carpetas) {
-            procesos.push_back(std::make_unique<QProcess>());
-            procesos.back()->start(carpeta->Archivo("cobranzia"),
-                                   {"--procesar", carpeta->Escribir("l.txt", "D1\n")});
-        }
+        QProcess procesos[4];
+        for (int i = 0; i < 4; ++i)
+            procesos[i].start(carpetas[i].Archivo("cobranzia"),
+                              {"--procesar", carpetas[i].Escribir("l.txt", "D1\n")});
         // Meanwhile this process adds data sources of its own: none is lost or doubled.
         for (int i = 0; i < 8; ++i)
             QVERIFY(WritePrivateProfileString(QStringLiteral("Ajena%1").arg(i), "Driver", "x",
                                               ArchivoOdbcIni()));
-        for (const auto& proceso : procesos) {
-            QVERIFY(proceso->waitForFinished(60000));
-            QCOMPARE(proceso->exitCode(), 0);
-            QCOMPARE(proceso->readAllStandardError(), QByteArray());
+        for (QProcess& proceso : procesos) {
+            QVERIFY(proceso.waitForFinished(60000));
+            QCOMPARE(proceso.exitCode(), 0);
+            QCOMPARE(proceso.readAllStandardError(), QByteArray());
         }
         const QByteArray texto = Contenido();
         QVERIFY2(texto.startsWith(kOtra) && texto.count("[Cobranzia]") == 1 &&
                      texto.count("Driver=SQLite3") == 1 && texto.count("Driver=x\n") == 8,
                  texto.constData());
         const QString dbq = DbqRegistrado();
-        QVERIFY(std::any_of(carpetas.begin(), carpetas.end(),
-                            [&](const auto& c) { return c->Base() == dbq; }));
+        QVERIFY(std::any_of(std::begin(carpetas), std::end(carpetas),
+                            [&](const CarpetaPrueba& c) { return c.Base() == dbq; }));
     }
 }
 

@@ -88,15 +88,10 @@ void PruebaFormatoSQL::literal() {
 void PruebaFormatoSQL::cantidad_data() {
     QTest::addColumn<qint64>("cantidad");
     QTest::addColumn<QString>("esperado");
-    for (const auto& [n, texto] :
-         std::initializer_list<std::pair<qint64, const char*>>{{0, "0"},
-                                                               {999, "999"},
-                                                               {1000, "1000"},
-                                                               {9999, "9999"},
-                                                               {10000, "10.000"},
-                                                               {1216512, "1.216.512"},
-                                                               {2000000, "2.000.000"},
-                                                               {-123456, "-123.456"}})
+    const std::pair<qint64, const char*> cantidades[] = {
+        {0, "0"},          {999, "999"},           {1000, "1000"},         {9999, "9999"},
+        {10000, "10.000"}, {1216512, "1.216.512"}, {2000000, "2.000.000"}, {-123456, "-123.456"}};
+    for (const auto& [n, texto] : cantidades)
         QTest::newRow(texto) << n << QString::fromLatin1(texto);
     // The window's centring, in twips: the difference rounded half to even, halved toward zero.
     QTest::newRow("centrado: 1001") << qint64(PosicionCentrada(1001, 0, 0)) << "500";

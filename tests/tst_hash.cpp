@@ -118,17 +118,13 @@ void PruebaHash::biblioteca() {
     QFETCH(int, numero);
     QFETCH(QString, cadena);
     CHash hash(biblioteca);
-    int fallo = 0;
-    try {
+    const ErrorEjecucion e = ErrorDe([&] {
         QCOMPARE(hash.MD5String(QStringLiteral("abc")), cadena);
         hash.MD5File(Biblioteca());
-    } catch (const ErrorEjecucion& e) {
-        fallo = e.Numero();
-        QVERIFY2(e.Descripcion().contains(numero == Errores::ErrorCargaDll ? biblioteca
-                                                                           : QStringLiteral("MD")),
-                 qPrintable(e.Descripcion()));
-    }
-    QCOMPARE(fallo, numero);
+    });
+    QCOMPARE(e.Numero(), numero);
+    QVERIFY2(e.Descripcion().contains(numero == Errores::ErrorCargaDll ? biblioteca : "MD"),
+             qPrintable(e.Descripcion()));
 }
 
 PRUEBAS_MAIN(PruebaHash, QCoreApplication)

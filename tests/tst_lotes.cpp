@@ -51,14 +51,11 @@ private slots:
     void llamadas();
     void listadoEnPdf_data();
     void listadoEnPdf();
-    void salidaLlena_data();
-    void salidaLlena();
     void progresoEnTerminal();
     void listadosALaVez_data();
     void listadosALaVez();
     void esperaUnaBaseOcupada();
     void muertoAMitadNoMezcla();
-    void sinHilos();
     void historial();
 };
 
@@ -72,108 +69,122 @@ void PruebaLotes::llamadas_data() {
                          const QString& salida, const QString& errores, qsizetype filas = 0) {
         QTest::newRow(nombre) << args << estado << salida << errores << filas;
     };
+    // Refused with status 2, nothing on standard output.
+    const auto rehusada = [&fila](const char* nombre, const QStringList& args,
+                                  const QString& errores, qsizetype filas = 0) {
+        fila(nombre, args, 2, "", errores, filas);
+    };
+    // A run whose listing goes to `destino`, refused.
+    const auto listado = [&rehusada](const char* nombre, const QString& destino,
+                                     const QString& errores, const QString& como = {}) {
+        rehusada(nombre,
+                 (como.isEmpty() ? QStringList() : QStringList{como}) +
+                     QStringList{"--procesar", "<lote>", "--listado", destino},
+                 errores);
+    };
     const QString c = kCodigoLote;
     fila("procesar", {"--procesar", "<lote>"}, 0, c + "\n", "", 3);
     fila("procesar, forma con =", {"--procesar=<lote>"}, 0, c + "\n", "", 3);
     fila("procesar vacío", {"--procesar", "<vacio>"}, 0, "\n", "");
-    fila("procesar inexistente", {"--procesar", "<nada>"}, 2, "",
-         "cobranzia: No se encontró el archivo: <nada> (error 53)\n");
-    fila("procesar carpeta", {"--procesar", "<carpeta>"}, 2, "", "(no es un archivo) (error 75)");
-    fila("línea larga, nombre con %2", {"--procesar", "<largo>"}, 2, "",
-         "La línea 1 del archivo <carpeta>/largo %2\\n.txt supera el máximo de 1048576");
+    rehusada("procesar inexistente", {"--procesar", "<nada>"},
+             "cobranzia: No se encontró el archivo: <nada> (error 53)\n");
+    rehusada("procesar carpeta", {"--procesar", "<carpeta>"}, "(no es un archivo) (error 75)");
+    rehusada("línea larga, nombre con %2", {"--procesar", "<largo>"},
+             "La línea 1 del archivo <carpeta>/largo %2\\n.txt supera el máximo de 1048576");
     // A target that cannot be written is refused before the run replaces any row.
-    fila("listado en un archivo", {"--procesar", "<lote>", "--listado", "<lote>/x.pdf"}, 2, "",
-         "«<lote>» no es una carpeta (");
-    fila("listado en carpeta inexistente",
-         {"--procesar", "<lote>", "--listado", "<carpeta>/no/x.pdf"}, 2, "",
-         "la carpeta «<carpeta>/no» no existe (");
-    fila("listado en carpeta de solo lectura",
-         {"<nadie>", "--procesar", "<lote>", "--listado", "<carpeta>/ro/x.pdf"}, 2, "",
-         "no se puede crear un archivo en la carpeta «<carpeta>/ro» (");
-    fila("listado sobre un archivo de solo lectura",
-         {"<nadie>", "--procesar", "<lote>", "--listado", "<carpeta>/ro.pdf"}, 2, "",
-         "el archivo existe y no se puede escribir en él (");
+    listado("listado en un archivo", "<lote>/x.pdf", "«<lote>» no es una carpeta (");
+    listado("listado en carpeta inexistente", "<carpeta>/no/x.pdf",
+            "la carpeta «<carpeta>/no» no existe (");
+    listado("listado en carpeta de solo lectura", "<carpeta>/ro/x.pdf",
+            "no se puede crear un archivo en la carpeta «<carpeta>/ro» (", "<nadie>");
+    listado("listado sobre un archivo de solo lectura", "<carpeta>/ro.pdf",
+            "el archivo existe y no se puede escribir en él (", "<nadie>");
     for (const char* sufijo : {"-journal", "-wal", "-shm"})
-        fila(qPrintable(QStringLiteral("listado sobre <base>%1").arg(sufijo)),
-             {"--procesar", "<lote>", "--listado", "<base>" + QString::fromLatin1(sufijo)}, 2, "",
-             "es un archivo de trabajo de la base de datos");
-    fila("listado sobre $ODBCINI", {"--procesar", "<lote>", "--listado", "<odbcini>"}, 2, "",
-         "es la configuración ODBC del usuario");
-    fila("listado vacío", {"--procesar", "<lote>", "--listado", ""}, 2, "", "Uso:");
-    fila("listado sin procesar", {"--listado", "x.pdf"}, 2, "", "Uso:");
-    fila("listado sobre la base", {"--procesar", "<lote>", "--listado", "<base>"}, 2, "",
-         "es la base de datos del programa");
-    fila("listado sobre el lote", {"--procesar", "<lote>", "--listado", "<lote>"}, 2, "",
-         "es el archivo de débitos");
-    fila("listado sobre la plantilla", {"--procesar", "<lote>", "--listado", "<plantilla>"}, 2, "",
-         "es la plantilla del listado");
-    fila("listado sobre un dispositivo", {"--procesar", "<lote>", "--listado", "/dev/null"}, 2, "",
-         "no es un archivo ordinario");
+        listado(qPrintable(QStringLiteral("listado sobre <base>%1").arg(sufijo)),
+                "<base>" + QString::fromLatin1(sufijo),
+                "es un archivo de trabajo de la base de datos");
+    listado("listado sobre $ODBCINI", "<odbcini>", "es la configuración ODBC del usuario");
+    listado("listado vacío", "", "Uso:");
+    rehusada("listado sin procesar", {"--listado", "x.pdf"}, "Uso:");
+    listado("listado sobre la base", "<base>", "es la base de datos del programa");
+    listado("listado sobre el lote", "<lote>", "es el archivo de débitos");
+    listado("listado sobre la plantilla", "<plantilla>", "es la plantilla del listado");
+    listado("listado sobre un dispositivo", "/dev/null", "no es un archivo ordinario");
     fila("verificar igual", {"--verificar", c, "<lote>"}, 0, "El código de control coincide.", "");
     fila("verificar en minúsculas", {"--verificar", c.toLower(), "<lote>"}, 0, "coincide", "");
     fila("verificar distinto", {"--verificar", "D41D8CD98F00B204E9800998ECF8427E", "<lote>"}, 1,
          "NO coincide", "");
-    fila("verificar inexistente", {"--verificar", c, "<nada>"}, 2, "", "(error 53)");
-    fila("verificar 31 dígitos", {"--verificar", c.left(31), "<lote>"}, 2, "", "Uso:");
+    rehusada("verificar inexistente", {"--verificar", c, "<nada>"}, "(error 53)");
+    rehusada("verificar 31 dígitos", {"--verificar", c.left(31), "<lote>"}, "Uso:");
     fila("verificar con blancos", {"--verificar", " " + c + "\n", "<lote>"}, 0, "coincide", "");
-    fila("verificar no hexadecimal", {"--verificar", c.left(31) + "G", "<lote>"}, 2, "", "Uso:");
-    fila("verificar incompleto", {"--verificar", c}, 2, "", "Uso:");
-    fila("opción desconocida", {"--borrar", "todo"}, 2, "", "opción desconocida «--borrar»");
-    fila("opción de Qt en lote", {"--procesar", "<lote>", "-style", "Fusion"}, 2, "", "Uso:");
-    fila("dos archivos", {"--procesar", "<lote>", "<vacio>"}, 2, "", "sobra el argumento");
-    fila("datos vacío", {"--procesar", "<lote>", "--datos="}, 2, "", "--datos está vacío");
-    fila("datos vacío aparte", {"--datos", "", "--procesar", "<lote>"}, 2, "", "--datos está");
-    fila("servidor vacío", {"--procesar", "<lote>", "--servidor", " "}, 2, "", "--servidor está");
-    fila("variable de datos en blanco", {"COBRANZIA_DATOS=  ", "--historial"}, 2, "",
-         "COBRANZIA_DATOS está vacío");
-    fila("variable de servidor vacía", {"COBRANZIA_SERVIDOR=", "<lote>"}, 2, "", "DOR está vacío");
-    fila("variable de servidor en blanco", {"COBRANZIA_SERVIDOR= ", "<lote>"}, 2, "", "DOR está");
-    fila("datos dos veces", {"--procesar", "<lote>", "--datos=<carpeta>", "--datos=/"}, 2, "",
-         "cobranzia: --datos se dio dos veces");
-    fila("formato dos veces", {"--historial", "--formato", "csv", "--formato=csv"}, 2, "", "dos");
-    fila("desde dos veces", {"--historial", "--desde=1/1/2026", "--desde=2/1/2026"}, 2, "", "dos");
-    fila("historial de nombre vacío", {"--historial", ""}, 2, "", "un ARCHIVO vacío");
-    fila("historial con valor", {"--historial=", "--formato=csv"}, 2, "", "--historial no lleva");
-    fila("desde tras hasta", {"--historial", "--hasta", "2026-12-07", "--desde", "8/12/2026"}, 2,
-         "", "cobranzia: --desde es posterior a --hasta\n");
+    rehusada("verificar no hexadecimal", {"--verificar", c.left(31) + "G", "<lote>"}, "Uso:");
+    rehusada("verificar incompleto", {"--verificar", c}, "Uso:");
+    rehusada("opción desconocida", {"--borrar", "todo"}, "opción desconocida «--borrar»");
+    rehusada("opción de Qt en lote", {"--procesar", "<lote>", "-style", "Fusion"}, "Uso:");
+    rehusada("dos archivos", {"--procesar", "<lote>", "<vacio>"}, "sobra el argumento");
+    rehusada("datos vacío", {"--procesar", "<lote>", "--datos="}, "--datos está vacío");
+    rehusada("datos vacío aparte", {"--datos", "", "--procesar", "<lote>"}, "--datos está");
+    rehusada("servidor vacío", {"--procesar", "<lote>", "--servidor", " "}, "--servidor está");
+    rehusada("variable de datos en blanco", {"COBRANZIA_DATOS=  ", "--historial"},
+             "COBRANZIA_DATOS está vacío");
+    rehusada("variable de servidor vacía", {"COBRANZIA_SERVIDOR=", "<lote>"}, "DOR está vacío");
+    rehusada("variable de servidor en blanco", {"COBRANZIA_SERVIDOR= ", "<lote>"}, "DOR está");
+    rehusada("datos dos veces", {"--procesar", "<lote>", "--datos=<carpeta>", "--datos=/"},
+             "cobranzia: --datos se dio dos veces");
+    rehusada("formato dos veces", {"--historial", "--formato", "csv", "--formato=csv"}, "dos");
+    rehusada("desde dos veces", {"--historial", "--desde=1/1/2026", "--desde=2/1/2026"}, "dos");
+    rehusada("historial de nombre vacío", {"--historial", ""}, "un ARCHIVO vacío");
+    rehusada("historial con valor", {"--historial=", "--formato=csv"}, "--historial no lleva");
+    rehusada("desde tras hasta", {"--historial", "--hasta", "2026-12-07", "--desde", "8/12/2026"},
+             "cobranzia: --desde es posterior a --hasta\n");
     for (const char* fecha :
          {"-2026-12-07", "+2026-12-07", "7/12/-2026", "0000-01-01", "12026-1-1"})
-        fila(fecha, {"--historial", "--desde", fecha}, 2, "", "no es una fecha de --desde");
+        rehusada(fecha, {"--historial", "--desde", fecha}, "no es una fecha de --desde");
     // Reading makes nothing: a missing folder is named, never made.
-    fila("historial sin base", {"--historial", "--datos", "<carpeta>/nueva"}, 2, "",
-         "No hay base de datos en «<carpeta>/nueva/Cobranzia.mdb»");
+    rehusada("historial sin base", {"--historial", "--datos", "<carpeta>/nueva"},
+             "No hay base de datos en «<carpeta>/nueva/Cobranzia.mdb»");
     fila("verificar sin base", {"--verificar", c, "<lote>", "--datos", "<carpeta>/nueva"}, 0,
          "Ninguna corrida", "");
-    fila("configuración ilegible", {"--procesar", "<lote>", "--datos", "<carpeta>/dat"}, 2, "",
-         "No se puede leer la configuración «<carpeta>/dat/Cobranzia.dat»: no es un archivo");
-    fila("configuración cortada", {"--procesar", "<lote>", "--datos", "<carpeta>/cortada"}, 2, "",
-         "«<carpeta>/cortada/Cobranzia.dat»: supera el máximo de 65536 bytes que se leen");
-    fila("ventana sin pantalla", {"<lote>"}, 2, "", "cobranzia: no hay pantalla donde abrir");
-    fila("ventana, opciones de Qt", {"-style", "Fusion", "-reverse", "<lote>"}, 2, "", "pantalla");
-    fila("ventana, archivo que parece opción", {"--", "-raro.txt"}, 2, "", "no hay pantalla");
-    fila("archivo y procesar", {"<lote>", "--procesar", "<lote>"}, 2, "", "opciones incompatibles");
+    rehusada("configuración ilegible", {"--procesar", "<lote>", "--datos", "<carpeta>/dat"},
+             "No se puede leer la configuración «<carpeta>/dat/Cobranzia.dat»: no es un archivo");
+    rehusada("configuración cortada", {"--procesar", "<lote>", "--datos", "<carpeta>/cortada"},
+             "«<carpeta>/cortada/Cobranzia.dat»: supera el máximo de 65536 bytes que se leen");
+    rehusada("ventana sin pantalla", {"<lote>"}, "cobranzia: no hay pantalla donde abrir");
+    rehusada("ventana, opciones de Qt", {"-style", "Fusion", "-reverse", "<lote>"}, "pantalla");
+    rehusada("ventana, archivo que parece opción", {"--", "-raro.txt"}, "no hay pantalla");
+    rehusada("archivo y procesar", {"<lote>", "--procesar", "<lote>"}, "opciones incompatibles");
     fila("aviso con escapes, carpeta de ODBCINI que falta",
          {"ODBCINI=<carpeta>/\x1B[2J/odbc.ini", "--procesar", "<lote>"}, 0, c + "\n",
          "No se pudo escribir «<carpeta>/\\x1B[2J/odbc.ini»: la carpeta «<carpeta>/\\x1B[2J» no se "
          "puede usar",
          3);
-    fila("formato sin historial", {"--formato", "csv"}, 2, "", "--formato solo acompaña a --hist");
-    fila("desde con procesar", {"--procesar", "<lote>", "--desde", "2026-01-01"}, 2, "",
-         "--desde solo acompaña a --historial");
-    fila("comprobar sin historial", {"--comprobar"}, 2, "", "--comprobar solo acompaña");
-    fila("formato desconocido", {"--historial", "--formato", "xml"}, 2, "",
-         "«xml» no es un formato de --formato");
-    fila("fecha imposible", {"--historial", "--hasta", "31/02/2026"}, 2, "",
-         "«31/02/2026» no es una fecha de --hasta");
-    fila("comprobar con archivo", {"--historial", "--comprobar", "<lote>"}, 2, "", "no admite");
-    fila("comprobar con formato", {"--historial", "--comprobar", "--formato=csv"}, 2, "",
-         "--comprobar recorre el historial entero");
-    fila("historial y procesar", {"--historial", "--procesar", "<lote>"}, 2, "", "incompatibles");
-    fila("historial, dos archivos", {"--historial", "<lote>", "<vacio>"}, 2, "", "sobra");
+    rehusada("formato sin historial", {"--formato", "csv"}, "--formato solo acompaña a --hist");
+    rehusada("desde con procesar", {"--procesar", "<lote>", "--desde", "2026-01-01"},
+             "--desde solo acompaña a --historial");
+    rehusada("comprobar sin historial", {"--comprobar"}, "--comprobar solo acompaña");
+    rehusada("formato desconocido", {"--historial", "--formato", "xml"},
+             "«xml» no es un formato de --formato");
+    rehusada("fecha imposible", {"--historial", "--hasta", "31/02/2026"},
+             "«31/02/2026» no es una fecha de --hasta");
+    rehusada("comprobar con archivo", {"--historial", "--comprobar", "<lote>"}, "no admite");
+    rehusada("comprobar con formato", {"--historial", "--comprobar", "--formato=csv"},
+             "--comprobar recorre el historial entero");
+    rehusada("historial y procesar", {"--historial", "--procesar", "<lote>"}, "incompatibles");
+    rehusada("historial, dos archivos", {"--historial", "<lote>", "<vacio>"}, "sobra");
     fila("verificar sin historial", {"--verificar", c, "<lote>", "--servidor", "host=<carpeta>/no"},
          0, "coincide", "cobranzia: no se pudo leer el historial de corridas: ");
     fila("ayuda", {"--help"}, 0, "--verificar CODIGO ARCHIVO", "");
     fila("versión", {"--version"}, 0, "cobranzia " COBRANZIA_VERSION "\n", "");
+    // The code that cannot reach standard output is lost: that is an error.
+    const QString llena = "No se pudo escribir en la salida";
+    rehusada("procesar, salida llena", {"<llena>", "--procesar", "<lote>"}, llena, 3);
+    rehusada("verificar, salida llena", {"<llena>", "--verificar", c, "<lote>"}, llena);
+    rehusada("ayuda, salida llena", {"<llena>", "--help"}, llena);
+    // A user at the limit of their processes: no thread to be had beside the
+    // run's own, which then takes the digests itself.
+    fila("sin hilos",
+         {"ODBCINI=<carpeta>/odbc.ini", "<nadie>", "<un proceso>", "--procesar", "<lote>"}, 0,
+         c + "\n", "", 3);
 }
 
 void PruebaLotes::llamadas() {
@@ -184,7 +195,7 @@ void PruebaLotes::llamadas() {
     QFETCH(qsizetype, filas);
 
     CarpetaPrueba carpeta;
-    carpeta.CopiarEjecutable();
+    QString programa = carpeta.CopiarEjecutable();
     const QString lote = carpeta.Escribir("lote 01.txt", "H1\r\nD1\r\nD'2\r\n\r\nT1\r\n");
     const QString nada = carpeta.Archivo("no-existe.txt");
     const auto poner = [&](QString& texto) {
@@ -212,19 +223,40 @@ void PruebaLotes::llamadas() {
         const QString variable = argumentos.takeFirst();
         entorno.insert(variable.section(u'=', 0, 0), variable.section(u'=', 1));
     }
-    QString programa = carpeta.Archivo("cobranzia");
-    // Permissions bind root in nothing: these run as a user who owns the folder.
-    if (argumentos.first() == u"<nadie>") {
+    // What the program is started through: permissions bind root in nothing, so
+    // these run as a user who owns the folder; a limit of processes; a full disk
+    // as standard output.
+    QStringList delante;
+    const auto marca = [&argumentos](const char* nombre) {
+        if (argumentos.first() != QLatin1String(nombre))
+            return false;
+        argumentos.removeFirst();
+        return true;
+    };
+    if (marca("<nadie>")) {
         if (geteuid() != 0)
             QSKIP("hace falta root para correr como otro usuario");
         QVERIFY(QDir(carpeta.Ruta()).mkdir("ro", QFile::ReadOwner | QFile::ExeOwner));
         carpeta.Escribir("ro.pdf", "%PDF");
         QVERIFY(QFile::setPermissions(carpeta.Archivo("ro.pdf"), QFile::ReadOwner));
         QCOMPARE(Ejecutar("chown", {"-R", "nobody", carpeta.Ruta()}).estado, 0);
-        argumentos.replace(0, programa);
-        argumentos.prepend(QStringLiteral("HOME=") + carpeta.Ruta());
-        argumentos = QStringList{"-u", "nobody", "--", "env"} + argumentos;
-        programa = "runuser";
+        delante << "runuser"
+                << "-u"
+                << "nobody"
+                << "--"
+                << "env"
+                << "HOME=" + carpeta.Ruta();
+    }
+    if (marca("<un proceso>"))
+        delante << "prlimit"
+                << "--nproc=1";
+    if (marca("<llena>"))
+        delante << "sh"
+                << "-c"
+                << "exec \"$0\" \"$@\" >/dev/full";
+    if (!delante.isEmpty()) {
+        argumentos = delante.mid(1) + QStringList{programa} + argumentos;
+        programa = delante.first();
     }
     const Salida s = Ejecutar(programa, argumentos, entorno);
     QCOMPARE(s.estado, estado);
@@ -304,34 +336,12 @@ void PruebaLotes::listadoEnPdf() {
     QVERIFY(!texto.contains("OTRO"));
 }
 
-void PruebaLotes::salidaLlena_data() {
-    QTest::addColumn<QStringList>("argumentos");
-    QTest::newRow("procesar") << QStringList{"--procesar", "<lote>"};
-    QTest::newRow("verificar") << QStringList{"--verificar", kCodigoLote, "<lote>"};
-    QTest::newRow("ayuda") << QStringList{"--help"};
-}
-
-// The code that cannot reach standard output is lost: that is an error.
-void PruebaLotes::salidaLlena() {
-    QFETCH(QStringList, argumentos);
-    CarpetaPrueba carpeta;
-    carpeta.CopiarEjecutable();
-    argumentos.replaceInStrings("<lote>", carpeta.Escribir("lote.txt", "H1\r\nD1\r\n"));
-    QProcess proceso;
-    proceso.setStandardOutputFile("/dev/full");
-    proceso.start(carpeta.Archivo("cobranzia"), argumentos);
-    QVERIFY(proceso.waitForFinished(60000));
-    QCOMPARE(proceso.exitCode(), 2);
-    QVERIFY(proceso.readAllStandardError().contains("No se pudo escribir en la salida"));
-}
-
 // A long run on a terminal shows how far it went on standard error; in a
 // pipe it says nothing.
 void PruebaLotes::progresoEnTerminal() {
     CarpetaPrueba carpeta;
-    carpeta.CopiarEjecutable();
+    const QString programa = carpeta.CopiarEjecutable();
     const QString lote = carpeta.Escribir("lote.txt", Lote(800000, 'D'));
-    const QString programa = carpeta.Archivo("cobranzia");
     const Salida terminal =
         Ejecutar("script", {"-qec", programa + QStringLiteral(" --procesar ") + lote, "/dev/null"});
     QCOMPARE(terminal.estado, 0);
@@ -344,7 +354,7 @@ void PruebaLotes::progresoEnTerminal() {
     QVERIFY2(!cuentas.isEmpty() && cuentas.filter(espanol).size() == cuentas.size() &&
                  cuentas.constLast().size() > 5,
              qPrintable(terminal.salida));
-    const Salida tuberia = Ejecutar(programa, {"--procesar", lote});
+    const Salida tuberia = carpeta.Correr({"--procesar", lote});
     QCOMPARE(tuberia.estado, 0);
     QCOMPARE(tuberia.errores, QString());
 }
@@ -396,29 +406,26 @@ void PruebaLotes::listadosALaVez() {
 // completes, each with its row in the chain.
 void PruebaLotes::esperaUnaBaseOcupada() {
     CarpetaPrueba carpeta;
-    carpeta.CopiarEjecutable();
-    std::vector<std::unique_ptr<QProcess>> procesos;
-    for (int i = 0; i < 16; ++i) {
-        procesos.push_back(std::make_unique<QProcess>());
-        procesos.back()->start(
-            carpeta.Archivo("cobranzia"),
+    const QString programa = carpeta.CopiarEjecutable();
+    QProcess procesos[16];
+    for (int i = 0; i < 16; ++i)
+        procesos[i].start(
+            programa,
             {"--procesar", carpeta.Escribir(QStringLiteral("l%1.txt").arg(i), Lote(50000, 'D'))});
-    }
-    for (const auto& proceso : procesos) {
-        QVERIFY(proceso->waitForFinished(300000));
-        QVERIFY2(proceso->exitCode() == 0, proceso->readAllStandardError().constData());
+    for (QProcess& proceso : procesos) {
+        QVERIFY(proceso.waitForFinished(300000));
+        QVERIFY2(proceso.exitCode() == 0, proceso.readAllStandardError().constData());
     }
     QCOMPARE(FilasGuardadas(carpeta.Base(), "l15.txt").size(), 50000);
     QCOMPARE(ConsultarBase(carpeta.Base(), "SELECT count(*) FROM Historial"), QStringList{"16"});
-    QCOMPARE(Ejecutar(carpeta.Archivo("cobranzia"), {"--historial", "--comprobar"}).estado, 0);
+    QCOMPARE(carpeta.Correr({"--historial", "--comprobar"}).estado, 0);
 }
 
 void PruebaLotes::muertoAMitadNoMezcla() {
     CarpetaPrueba carpeta;
-    carpeta.CopiarEjecutable();
-    const QString programa = carpeta.Archivo("cobranzia");
+    const QString programa = carpeta.CopiarEjecutable();
     const QString ruta = carpeta.Escribir("lote.txt", Lote(1000, 'V'));
-    QCOMPARE(Ejecutar(programa, {"--procesar", ruta}).estado, 0);
+    QCOMPARE(carpeta.Correr({"--procesar", ruta}).estado, 0);
     carpeta.Escribir("lote.txt", Lote(400000, 'N'));
 
     QProcess proceso;
@@ -437,36 +444,12 @@ void PruebaLotes::muertoAMitadNoMezcla() {
     QVERIFY2(primera == QStringList{"1000 V"} || primera == QStringList{"400000 N"},
              qPrintable(primera.join(u',')));
     // The next run finds the database sound.
-    QCOMPARE(Ejecutar(programa, {"--procesar", ruta}).estado, 0);
+    QCOMPARE(carpeta.Correr({"--procesar", ruta}).estado, 0);
     QCOMPARE(FilasGuardadas(carpeta.Base(), "lote.txt").size(), 400000);
     // A killed run leaves no row of its own unless it had committed; the chain holds.
     QCOMPARE(ConsultarBase(carpeta.Base(), "SELECT count(*) FROM Historial"),
              QStringList{QString::number(primera.constFirst().startsWith(u'4') ? 3 : 2)});
-    QCOMPARE(Ejecutar(programa, {"--historial", "--comprobar"}).estado, 0);
-}
-
-// A user at the limit of their processes: no thread to be had beside the
-// run's own, which then takes the digests itself.
-void PruebaLotes::sinHilos() {
-    if (geteuid() != 0)
-        QSKIP("hace falta root para correr como otro usuario");
-    CarpetaPrueba carpeta;
-    carpeta.CopiarEjecutable();
-    QByteArray texto("H000\r\n");
-    for (int i = 0; i < 3000; ++i)
-        texto += "D" + QByteArray::number(i).rightJustified(6, '0') + "\r\n";
-    const QString lote = carpeta.Escribir("lote.txt", texto + "T003000\r\n");
-    QCOMPARE(Ejecutar("chmod", {"-R", "a+rwX", carpeta.Ruta()}).estado, 0);
-    const Salida s = Ejecutar("runuser", {"-u", "nobody", "--",
-                                          // The leak checker needs a thread of its own at the exit.
-                                          "env", "ASAN_OPTIONS=detect_leaks=0",
-                                          QStringLiteral("HOME=") + carpeta.Ruta(),
-                                          QStringLiteral("ODBCINI=") + carpeta.Archivo("odbc.ini"),
-                                          "prlimit", "--nproc=1", carpeta.Archivo("cobranzia"),
-                                          "--datos", carpeta.Archivo("datos"), "--procesar", lote});
-    QCOMPARE(s.errores, QString());
-    QCOMPARE(s.salida, "BA2B5B50C07722DD64A18209BDD0EE70\n");
-    QCOMPARE(s.estado, 0);
+    QCOMPARE(carpeta.Correr({"--historial", "--comprobar"}).estado, 0);
 }
 
 // Three runs and a failed one, read back as other programs read them, by name
@@ -475,19 +458,15 @@ void PruebaLotes::historial() {
     CarpetaPrueba carpeta;
     carpeta.CopiarEjecutable();
     const QDate hoy = QDate::currentDate();
-    const auto correr = [&](const QStringList& argumentos) {
-        return Ejecutar(carpeta.Archivo("cobranzia"),
-                        QStringList{"--datos", carpeta.Ruta()} + argumentos);
-    };
     const QString a = carpeta.Escribir("a.txt", Lote(3, 'A'));
-    const QString codigo = correr({"--procesar", a}).salida.trimmed();
-    correr({"--procesar", carpeta.Escribir("b,\"c\".txt", Lote(2, 'B'))});
-    correr({"--procesar", carpeta.Escribir("c.txt", Lote(1, 'C'))});
-    correr({"--procesar", carpeta.Archivo("nada.txt")});
+    const QString codigo = carpeta.Correr({"--procesar", a}).salida.trimmed();
+    carpeta.Correr({"--procesar", carpeta.Escribir("b,\"c\".txt", Lote(2, 'B'))});
+    carpeta.Correr({"--procesar", carpeta.Escribir("c.txt", Lote(1, 'C'))});
+    carpeta.Correr({"--procesar", carpeta.Archivo("nada.txt")});
     const auto leer = [&](const QString& formato, const QStringList& argumentos) {
         carpeta.Escribir(
-            "salida",
-            correr(QStringList{"--historial", "--formato", formato} + argumentos).salida.toUtf8());
+            "salida", carpeta.Correr(QStringList{"--historial", "--formato", formato} + argumentos)
+                          .salida.toUtf8());
         return LeidoPorPython(formato, carpeta.Archivo("salida"), "archivo filas resultado");
     };
     const QString todas = QStringLiteral(
@@ -507,30 +486,31 @@ void PruebaLotes::historial() {
     lejos.insert("TZ", "Pacific/Kiritimati");
     const QDate suyo =
         QDateTime::currentDateTimeUtc().toTimeZone(QTimeZone("Pacific/Kiritimati")).date();
-    QCOMPARE(Ejecutar(carpeta.Archivo("cobranzia"),
-                      {"--datos", carpeta.Ruta(), "--historial", "--formato=csv", "--desde",
-                       suyo.toString(u"yyyy-MM-dd")},
-                      lejos)
+    QCOMPARE(carpeta
+                 .Correr({"--historial", "--formato=csv", "--desde", suyo.toString(u"yyyy-MM-dd")},
+                         lejos)
                  .salida.count(u'\n'),
              5);
-    const QStringList tabla = correr({"--historial"}).salida.split(u'\n');
+    const QStringList tabla = carpeta.Correr({"--historial"}).salida.split(u'\n');
     QVERIFY2(tabla.size() == 6 &&
                  tabla[0].contains(QRegularExpression(
                      "^Fecha +Archivo +Código +Filas +Usuario +Equipo +Resultado$")),
              qPrintable(tabla.join(u'\n')));
     QCOMPARE(tabla[4].indexOf(codigo), tabla[0].indexOf(u"Código"));
     QVERIFY(tabla[1].contains(u"  fallida: error 53, No se encontró el archivo: "));
-    QVERIFY(correr({"--historial", "--comprobar"}).salida.contains(u"intacta: 4 corridas."));
+    QVERIFY(
+        carpeta.Correr({"--historial", "--comprobar"}).salida.contains(u"intacta: 4 corridas."));
     // A failed run of the same bytes is not named as an earlier run.
     ConsultarBase(carpeta.Base(), "UPDATE Historial SET sha256 = (SELECT sha256 FROM Historial "
                                   "WHERE archivo = 'a.txt') WHERE resultado = 'fallida'");
-    const QString verificada = correr({"--verificar", codigo, a}).salida;
+    const QString verificada = carpeta.Correr({"--verificar", codigo, a}).salida;
     QVERIFY2(verificada.contains(QRegularExpression(
                  "\\(SHA-256\\):\n  " + hoy.toString(u"dd/MM/yyyy") +
                  " [0-9:]{8}  «a\\.txt»  \\S+ en \\S+  código " + codigo + "\n$")),
              qPrintable(verificada));
     carpeta.Escribir("a.txt", Lote(4, 'A'));
-    QVERIFY(correr({"--verificar", codigo, a}).salida.contains(u"Ninguna corrida completada"));
+    QVERIFY(
+        carpeta.Correr({"--verificar", codigo, a}).salida.contains(u"Ninguna corrida completada"));
     ConsultarBase(carpeta.Base(), "UPDATE Historial SET sha256 = '' WHERE resultado = 'fallida'");
 
     // Rows written by hand, with escape sequences and a non-number: every output
@@ -579,7 +559,7 @@ void PruebaLotes::historial() {
     static const QRegularExpression crudo("[\\x00-\\x09\\x0B-\\x0C\\x0E-\\x1F\\x7F-\\x9F\\x{202A}-"
                                           "\\x{202E}\\x{2066}-\\x{2069}]|\\r(?!\\n)");
     for (const auto& [argumentos, estado, esperado, leido] : salidas) {
-        const Salida s = correr(argumentos);
+        const Salida s = carpeta.Correr(argumentos);
         const QString todo = s.salida + s.errores;
         QCOMPARE(s.estado, estado);
         QVERIFY2(todo.contains(QString(esperado).replace("<sha>", fila[Historial::Sha256])),

@@ -25,10 +25,13 @@ QString TextoPdf(const QString& pdf) {
 // A control set as the listing sets it, writing to a PDF in the folder.
 struct Control {
     explicit Control(const CarpetaPrueba& c, const QString& archivo = kArchivo)
-        : carpeta(c)
-        , pdf(c.Archivo("listado.pdf")) {
+        : pdf(c.Archivo("listado.pdf"))
+        , plantilla(c.Archivo("Cobranzia.rpt")) {
+        Ajustar(archivo);
+    }
+    void Ajustar(const QString& archivo) {
         rpt.SetConnect("DSN=Cobranzia");
-        rpt.SetReportFileName(c.Archivo("Cobranzia.rpt"));
+        rpt.SetReportFileName(plantilla);
         rpt.SetFormulas(0, QStringLiteral("Archivo = ") + CitarLiteral(archivo));
         rpt.SetFormulas(1, QStringLiteral("Hash = ") + CitarLiteral(kHash));
         rpt.SetDestination(ControlReporte::DestinoArchivo);
@@ -39,8 +42,8 @@ struct Control {
         rpt.PrintReport();
         return rpt.LastErrorNumber();
     }
-    const CarpetaPrueba& carpeta;
     QString pdf;
+    QString plantilla;
     ControlReporte rpt;
 };
 
@@ -80,53 +83,34 @@ private slots:
         QVERIFY2(CrearDSNListado(carpeta.Ruta(), motivo), qPrintable(motivo));
     }
     void init() { Preparar(); }
-    void soloLasFilasDelArchivo_data();
-    void soloLasFilasDelArchivo();
-    void filasLargasYHuecos_data();
-    void filasLargasYHuecos();
+    void listado_data();
+    void listado();
     void errores_data();
     void errores();
     void reemplazadasAlContar();
-    void baseBloqueada();
-    void destinos_data();
-    void destinos();
 };
 
-void PruebaReporte::soloLasFilasDelArchivo_data() {
+void PruebaReporte::listado_data() {
     QTest::addColumn<QString>("archivo");
-    QTest::newRow("apóstrofo") << "O'Brien's.txt";
-    QTest::newRow("llaves") << "{dao.t_archivo}.txt";
-    QTest::newRow("comodín") << "%";
-    QTest::newRow("inyección") << "x' OR '1'='1";
-    QTest::newRow("comentario") << "x'; DROP TABLE Datos; --";
-}
-
-// Rows of other files with look-alike names never reach the listing.
-void PruebaReporte::soloLasFilasDelArchivo() {
-    QFETCH(QString, archivo);
-    GuardarFilas(carpeta.Base(), "otro.txt", Filas("AJENA", 5));
-    GuardarFilas(carpeta.Base(), archivo, Filas("PROPIA", 7));
-    GuardarFilas(carpeta.Base(), "x", Filas("AJENA", 5));
-    GuardarFilas(carpeta.Base(), "100%", Filas("AJENA", 5));
-    Control c(carpeta, archivo);
-    QCOMPARE(c.Imprimir(), 0);
-    QCOMPARE(Detalle(c.pdf, "PROPIA"), Filas("PROPIA", 7));
-    QVERIFY(Detalle(c.pdf, "AJENA").isEmpty());
-    QVERIFY(TextoPdf(c.pdf).contains("Filas listadas: 7"));
-}
-
-void PruebaReporte::filasLargasYHuecos_data() {
     QTest::addColumn<bool>("largas");
     QTest::addColumn<bool>("huecos");
-    QTest::newRow("cortas y contiguas") << false << false;
-    QTest::newRow("largas") << true << false;
-    QTest::newRow("huecos") << false << true;
-    QTest::newRow("largas y huecos") << true << true;
+    QTest::newRow("cortas y contiguas") << kArchivo << false << false;
+    QTest::newRow("largas") << kArchivo << true << false;
+    QTest::newRow("huecos") << kArchivo << false << true;
+    QTest::newRow("largas y huecos") << kArchivo << true << true;
+    for (const auto& [nombre, archivo] : {std::pair{"apóstrofo", "O'Brien's.txt"},
+                                          {"llaves", "{dao.t_archivo}.txt"},
+                                          {"comodín", "%"},
+                                          {"inyección", "x' OR '1'='1"},
+                                          {"comentario", "x'; DROP TABLE Datos; --"}})
+        QTest::newRow(nombre) << QString::fromUtf8(archivo) << false << false;
 }
 
 // The listing of 150 rows over pages, with its heading; rows that wrap or
-// rowids with gaps take other paths, and the listing is the same.
-void PruebaReporte::filasLargasYHuecos() {
+// rowids with gaps take other paths, and the listing is the same. Rows of
+// other files with look-alike names never reach it.
+void PruebaReporte::listado() {
+    QFETCH(QString, archivo);
     QFETCH(bool, largas);
     QFETCH(bool, huecos);
     QStringList propias;
@@ -134,15 +118,17 @@ void PruebaReporte::filasLargasYHuecos() {
         propias << QStringLiteral("P%1").arg(i, 3, 10, QLatin1Char('0')) +
                        QString(largas && i % 7 == 0 ? 400 + i : 20, QLatin1Char('a' + i % 26));
         if (huecos) {
-            GuardarFilas(carpeta.Base(), kArchivo, {propias.last()});
+            GuardarFilas(carpeta.Base(), archivo, {propias.last()});
             GuardarFilas(carpeta.Base(), "otro.txt", Filas("AJENA", 1 + i % 3));
         }
     }
     if (!huecos) {
-        GuardarFilas(carpeta.Base(), kArchivo, propias);
+        GuardarFilas(carpeta.Base(), archivo, propias);
         GuardarFilas(carpeta.Base(), "otro.txt", Filas("AJENA", 50));
     }
-    Control c(carpeta);
+    GuardarFilas(carpeta.Base(), "x", Filas("AJENA", 5));
+    GuardarFilas(carpeta.Base(), "100%", Filas("AJENA", 5));
+    Control c(carpeta, archivo);
     QCOMPARE(c.Imprimir(), 0);
     // Wrapped pieces follow their row's start: joined back they give the rows.
     QStringList leidas;
@@ -157,7 +143,7 @@ void PruebaReporte::filasLargasYHuecos() {
     QVERIFY(Detalle(c.pdf, "AJENA").isEmpty());
     const QString texto = TextoPdf(c.pdf);
     for (const QString& esperado :
-         QStringList{"Archivo: " + kArchivo, "Código de control: " + kHash, "Filas listadas: 150"})
+         QStringList{"Archivo: " + archivo, "Código de control: " + kHash, "Filas listadas: 150"})
         QVERIFY2(texto.contains(esperado), qPrintable(esperado));
     const qsizetype paginas = texto.count("Página ");
     QVERIFY(paginas >= 3);
@@ -166,68 +152,88 @@ void PruebaReporte::filasLargasYHuecos() {
 }
 
 void PruebaReporte::errores_data() {
-    QTest::addColumn<QString>("plantilla"); // empty: the shipped one
+    QTest::addColumn<QString>("caso"); // the template, or what stands in the way; empty: none
     QTest::addColumn<QString>("seleccion");
     QTest::addColumn<QString>("formula");
     QTest::addColumn<QString>("conexion");
+    QTest::addColumn<QString>("pdf");
     QTest::addColumn<int>("numero");
     QTest::addColumn<QString>("texto");
-
     const QString sel = "{dao.t_archivo} = 'a.txt'";
     const QString form = "Archivo = 'a.txt'";
     const QString dsn = "DSN=Cobranzia";
-    QTest::newRow("sin plantilla")
-        << "-" << sel << form << dsn << 20507 << "No se encontró el archivo de reporte";
-    QTest::newRow("plantilla es tubería")
-        << "|" << sel << form << dsn << 20507 << "no es un archivo";
-    QTest::newRow("plantilla de 2 MiB") << "+" << sel << form << dsn << 20510 << "más de 1 MiB";
-    QTest::newRow("vacía") << QString() + QStringLiteral("vacia.rpt") << sel << form << dsn << 20510
-                           << "el archivo está vacío";
-    QTest::newRow("no es JSON") << "texto.rpt" << sel << form << dsn << 20510
-                                << "no es JSON válido";
-    QTest::newRow("tabla desconocida")
-        << "tabla_desconocida.rpt" << sel << form << dsn << 20525 << "La tabla «Cobros»";
-    QTest::newRow("campo desconocido")
-        << "campo_desconocido.rpt" << sel << form << dsn << 20526 << "«dao.t_importe»";
-    QTest::newRow("campo de selección")
-        << QString() << "{dao.t_fecha} = 'x'" << form << dsn << 20526 << "«dao.t_fecha»";
-    QTest::newRow("selección ilegible") << QString() << "{dao.t_archivo} = 'x' OR 1=1" << form
-                                        << dsn << 20515 << "No se puede leer la fórmula";
-    QTest::newRow("fórmula ilegible")
-        << QString() << sel << "Archivo = 'sin cierre" << dsn << 20515 << "falta el apóstrofo";
-    QTest::newRow("fórmula no declarada")
-        << QString() << sel << "Total = '1'" << dsn << 20515 << "«Total» no existe";
-    QTest::newRow("origen inexistente") << QString() << sel << form << "DSN=NoExiste" << 20520
-                                        << "No se pudo abrir el origen de datos";
+    const auto fila = [](const char* nombre, const QString& caso, int numero, const QString& texto,
+                         const QString& seleccion = "{dao.t_archivo} = 'a.txt'",
+                         const QString& formula = "Archivo = 'a.txt'",
+                         const QString& conexion = "DSN=Cobranzia", const QString& pdf = "<pdf>") {
+        QTest::newRow(nombre) << caso << seleccion << formula << conexion << pdf << numero << texto;
+    };
+    fila("sin plantilla", "-", 20507, "No se encontró el archivo de reporte");
+    fila("plantilla es tubería", "|", 20507, "no es un archivo");
+    fila("plantilla de 2 MiB", "+", 20510, "más de 1 MiB");
+    fila("vacía", "vacia.rpt", 20510, "el archivo está vacío");
+    fila("no es JSON", "texto.rpt", 20510, "no es JSON válido");
+    fila("tabla desconocida", "tabla_desconocida.rpt", 20525, "La tabla «Cobros»");
+    fila("campo desconocido", "campo_desconocido.rpt", 20526, "«dao.t_importe»");
+    fila("campo de selección", "", 20526, "«dao.t_fecha»", "{dao.t_fecha} = 'x'");
+    fila("selección ilegible", "", 20515, "No se puede leer la fórmula",
+         "{dao.t_archivo} = 'x' OR 1=1");
+    fila("fórmula ilegible", "", 20515, "falta el apóstrofo", sel, "Archivo = 'sin cierre");
+    fila("fórmula no declarada", "", 20515, "«Total» no existe", sel, "Total = '1'");
+    fila("origen inexistente", "", 20520, "No se pudo abrir el origen de datos", sel, form,
+         "DSN=NoExiste");
+    // A writer holds the database: the listing fails with a reason instead of waiting.
+    fila("base bloqueada", "bloqueada", 20530, "locked");
+    fila("carpeta inexistente", "", 20540,
+         "No se pudo escribir el archivo «/no/existe/listado.pdf»", sel, form, dsn,
+         "/no/existe/listado.pdf");
+    fila("sin archivo", "", 20540, "No se indicó el archivo PDF", sel, form, dsn, "");
 }
 
+// Every failure with its number and reason, and no PDF; the next good call of
+// the same control clears it, never leaving a stale failure.
 void PruebaReporte::errores() {
-    QFETCH(QString, plantilla);
+    QFETCH(QString, caso);
     QFETCH(QString, seleccion);
     QFETCH(QString, formula);
     QFETCH(QString, conexion);
+    QFETCH(QString, pdf);
     QFETCH(int, numero);
     QFETCH(QString, texto);
     GuardarFilas(carpeta.Base(), "a.txt", {"fila"});
     Control c(carpeta);
-    if (plantilla == QLatin1String("-"))
-        QFile::remove(carpeta.Archivo("Cobranzia.rpt"));
-    else if (plantilla == u"|" || plantilla == u"+") {
-        const QString ruta = carpeta.Archivo("otra.rpt");
-        QFile::remove(ruta);
-        if (plantilla == u"|")
-            QCOMPARE(mkfifo(QFile::encodeName(ruta).constData(), 0600), 0);
-        else
-            carpeta.Escribir("otra.rpt", "{" + QByteArray(2 << 20, ' ') + "}");
-        c.rpt.SetReportFileName(ruta);
-    } else if (!plantilla.isEmpty())
-        c.rpt.SetReportFileName(QStringLiteral(COBRANZIA_DATOS_PRUEBA "/") + plantilla);
+    const QString otra = carpeta.Archivo("otra.rpt");
+    QFile::remove(otra);
+    sqlite3* escritor = nullptr;
+    if (caso == u"-")
+        QFile::remove(c.plantilla);
+    else if (caso == u"|")
+        QCOMPARE(mkfifo(QFile::encodeName(otra).constData(), 0600), 0);
+    else if (caso == u"+")
+        carpeta.Escribir("otra.rpt", "{" + QByteArray(2 << 20, ' ') + "}");
+    else if (caso == u"bloqueada")
+        QVERIFY(sqlite3_open(carpeta.Base().toUtf8().constData(), &escritor) == SQLITE_OK &&
+                sqlite3_exec(escritor, "BEGIN EXCLUSIVE", nullptr, nullptr, nullptr) == SQLITE_OK);
+    else if (!caso.isEmpty())
+        c.rpt.SetReportFileName(DatoPrueba(caso));
+    if (caso == u"|" || caso == u"+")
+        c.rpt.SetReportFileName(otra);
     c.rpt.SetSelectionFormula(seleccion);
     c.rpt.SetFormulas(0, formula);
     c.rpt.SetConnect(conexion);
-    QCOMPARE(c.Imprimir(), numero);
+    c.rpt.SetPrintFileName(pdf == u"<pdf>" ? c.pdf : pdf);
+    const int fallo = c.Imprimir();
+    if (escritor) {
+        sqlite3_exec(escritor, "ROLLBACK", nullptr, nullptr, nullptr);
+        sqlite3_close(escritor);
+    }
+    QCOMPARE(fallo, numero);
     QVERIFY2(c.rpt.LastErrorString().contains(texto), qPrintable(c.rpt.LastErrorString()));
     QVERIFY(!QFile::exists(c.pdf));
+    Preparar();
+    c.Ajustar(kArchivo);
+    QCOMPARE(c.Imprimir(), 0);
+    QVERIFY(c.rpt.LastErrorString().isEmpty());
 }
 
 // A later run that replaces the rows after the guard was checked: the count
@@ -246,49 +252,6 @@ void PruebaReporte::reemplazadasAlContar() {
     } catch (const ErrorEjecucion& e) {
         QCOMPARE(e.Numero(), 20535);
     }
-}
-
-// A writer holds the database: the listing fails with a reason instead of waiting.
-void PruebaReporte::baseBloqueada() {
-    GuardarFilas(carpeta.Base(), kArchivo, {"fila"});
-    sqlite3* escritor = nullptr;
-    QCOMPARE(sqlite3_open(carpeta.Base().toUtf8().constData(), &escritor), SQLITE_OK);
-    QCOMPARE(sqlite3_exec(escritor, "BEGIN EXCLUSIVE", nullptr, nullptr, nullptr), SQLITE_OK);
-    Control c(carpeta);
-    const int numero = c.Imprimir();
-    sqlite3_exec(escritor, "ROLLBACK", nullptr, nullptr, nullptr);
-    sqlite3_close(escritor);
-    QCOMPARE(numero, 20530);
-    QVERIFY2(c.rpt.LastErrorString().contains("locked"), qPrintable(c.rpt.LastErrorString()));
-    QCOMPARE(c.Imprimir(), 0);
-}
-
-void PruebaReporte::destinos_data() {
-    QTest::addColumn<int>("destino");
-    QTest::addColumn<QString>("pdf");
-    QTest::addColumn<int>("numero");
-    QTest::addColumn<QString>("texto");
-    QTest::newRow("carpeta inexistente")
-        << 2 << "/no/existe/listado.pdf" << 20540
-        << "No se pudo escribir el archivo «/no/existe/listado.pdf»";
-    QTest::newRow("sin archivo") << 2 << "" << 20540 << "No se indicó el archivo PDF";
-}
-
-void PruebaReporte::destinos() {
-    QFETCH(int, destino);
-    QFETCH(QString, pdf);
-    QFETCH(int, numero);
-    QFETCH(QString, texto);
-    Control c(carpeta);
-    c.rpt.SetDestination(destino);
-    c.rpt.SetPrintFileName(pdf);
-    QCOMPARE(c.Imprimir(), numero);
-    QVERIFY2(c.rpt.LastErrorString().startsWith(texto), qPrintable(c.rpt.LastErrorString()));
-    // A failure is never followed by a stale success: the next good call clears it.
-    c.rpt.SetDestination(ControlReporte::DestinoArchivo);
-    c.rpt.SetPrintFileName(c.pdf);
-    QCOMPARE(c.Imprimir(), 0);
-    QVERIFY(c.rpt.LastErrorString().isEmpty());
 }
 
 PRUEBAS_MAIN(PruebaReporte, QApplication)

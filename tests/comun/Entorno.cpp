@@ -84,11 +84,18 @@ QString CarpetaPrueba::Escribir(const QString& nombre, const QByteArray& conteni
     return ruta;
 }
 
-void CarpetaPrueba::CopiarEjecutable() const {
+QString CarpetaPrueba::CopiarEjecutable() const {
     const QString destino = Archivo(QStringLiteral("cobranzia"));
     if (!QFile::copy(CarpetaProgramaConstruida() + QStringLiteral("/cobranzia"), destino) ||
         !QFile::setPermissions(destino, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner))
         qFatal("No se pudo copiar el programa a %s", qPrintable(destino));
+    return destino;
+}
+
+Salida CarpetaPrueba::Correr(const QStringList& argumentos,
+                             const QProcessEnvironment& entorno) const {
+    return Ejecutar(Archivo(QStringLiteral("cobranzia")), argumentos,
+                    entorno.isEmpty() ? QProcessEnvironment::systemEnvironment() : entorno);
 }
 
 RegistroMensajes::RegistroMensajes() {
@@ -138,6 +145,15 @@ UsuarioPrueba::~UsuarioPrueba() {
 
 Salida UsuarioPrueba::Ejecutar(const QStringList& orden) const {
     return ::Ejecutar(QStringLiteral("runuser"), QStringList{"-u", nombre_, "--"} + orden);
+}
+
+ErrorEjecucion ErrorDe(const std::function<void()>& paso) {
+    try {
+        paso();
+    } catch (const ErrorEjecucion& e) {
+        return e;
+    }
+    return ErrorEjecucion(0, QString());
 }
 
 QStringList ConsultarBase(const QString& base, const QString& sql, const QStringList& valores) {
@@ -203,12 +219,11 @@ QString DbqRegistrado() {
 }
 
 QStringList LineasPdf(const QString& ruta) {
-    QProcess p;
-    p.start(QStringLiteral("pdftotext"), {QStringLiteral("-layout"), ruta, QStringLiteral("-")});
-    if (!p.waitForFinished(60000) || p.exitCode() != 0)
+    const Salida texto = Ejecutar(QStringLiteral("pdftotext"), {"-layout", ruta, "-"});
+    if (texto.estado != 0)
         qFatal("pdftotext falló con %s", qPrintable(ruta));
     QStringList lineas;
-    for (const QString& linea : QString::fromUtf8(p.readAllStandardOutput()).split(u'\n'))
+    for (const QString& linea : texto.salida.split(u'\n'))
         if (!linea.trimmed().isEmpty())
             lineas << linea.trimmed();
     return lineas;

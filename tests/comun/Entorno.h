@@ -1,5 +1,6 @@
 #pragma once
 
+#include "platform/proceso/ErrorEjecucion.h"
 #include "platform/proceso/Mensajes.h"
 
 #include <QProcessEnvironment>
@@ -8,6 +9,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <functional>
 #include <memory>
 
 // On a busy machine a condition may take long to come: every wait that names
@@ -30,6 +32,16 @@ bool EnServidor();
 QStringList SqlServidor(const QString& sql, const QStringList& valores = {},
                         const QString& cadena = {});
 
+// What a finished process left: its exit status (-1 when it crashed or hung),
+// its standard output and its standard error.
+struct Salida {
+    int estado = -1;
+    QString salida;
+    QString errores;
+};
+Salida Ejecutar(const QString& programa, const QStringList& argumentos,
+                const QProcessEnvironment& entorno = QProcessEnvironment::systemEnvironment());
+
 // A program folder of its own for a test: the md5 library, the template and,
 // unless told otherwise, a fresh database.
 class CarpetaPrueba {
@@ -45,8 +57,12 @@ public:
     // server, its tables emptied first.
     std::unique_ptr<Programa> NuevoPrograma(bool abrir = true) const;
 
-    // Copies the built executable into the folder, to start it as its own process.
-    void CopiarEjecutable() const;
+    // Copies the built executable into the folder, to start it as its own
+    // process; returns the copy's path.
+    QString CopiarEjecutable() const;
+    // Runs the copy made by CopiarEjecutable, in `entorno` or, when it is
+    // empty, in this process's own environment.
+    Salida Correr(const QStringList& argumentos, const QProcessEnvironment& entorno = {}) const;
 
     // Writes a file in the folder with the given bytes; returns its path.
     QString Escribir(const QString& nombre, const QByteArray& contenido) const;
@@ -73,16 +89,6 @@ private:
     PresentadorMensajes anterior_;
 };
 
-// What a finished process left: its exit status (-1 when it crashed or hung),
-// its standard output and its standard error.
-struct Salida {
-    int estado = -1;
-    QString salida;
-    QString errores;
-};
-Salida Ejecutar(const QString& programa, const QStringList& argumentos,
-                const QProcessEnvironment& entorno = QProcessEnvironment::systemEnvironment());
-
 // A user of the system made for a test (when root), removed with it;
 // Ejecutar runs `orden` as this user, with the test's environment.
 class UsuarioPrueba {
@@ -97,6 +103,9 @@ private:
     QString nombre_;
     int uid_ = -1;
 };
+
+// What `paso` raised; number 0 and no description when it raised nothing.
+ErrorEjecucion ErrorDe(const std::function<void()>& paso);
 
 // The first column of every row a query gives, "<null>" for a null, from a
 // database file, or on the test server when the tests run there; `valores`
