@@ -85,7 +85,8 @@ void AlTerminar(int senal) {
         ::unlink(gArchivos[i]);
     errno = error;
     // The handler was reset when it ran: the signal ends the process as it would have.
-    ::raise(senal);
+    // raise fails only for a signal number that does not exist, and this one just came.
+    static_cast<void>(::raise(senal));
 }
 
 bool SoloDelUsuario(const struct stat& info) {
@@ -102,7 +103,7 @@ bool PadreSeguro(const QByteArray& carpeta) {
 }
 
 QByteArray CarpetaPersonal() {
-    const QByteArray home = qgetenv("HOME");
+    QByteArray home = qgetenv("HOME");
     if (home.startsWith('/'))
         return home;
     const passwd* usuario = ::getpwuid(::geteuid());
@@ -235,7 +236,7 @@ QString CarpetaPrivada::DelProceso() {
     static CarpetaDelProceso propia;
     const std::lock_guard guarda(cerrojo);
     const QString usuario = DelUsuario();
-    const QString carpeta =
+    QString carpeta =
         usuario + u'/' + QString::fromLatin1(kPrefijoProceso) + QString::number(::getpid());
     const QByteArray local = RutaABytes(carpeta);
     if (propia.ruta != local) {
