@@ -83,7 +83,7 @@ QStringList Titulos() {
 }
 
 QString Resultado(const Fila& fila) {
-    const QString resultado = TextoVisible(fila[Historial::Resultado]);
+    QString resultado = TextoVisible(fila[Historial::Resultado]);
     if (resultado == Historial::Completada)
         return resultado;
     QString error = TextoVisible(fila[Historial::ErrorDescripcion]);

@@ -13,6 +13,8 @@ public:
 
     void* interface_cast(QAccessible::InterfaceType tipo) override;
 
+    // The widget's name and description stay reachable beside the text's range.
+    using QAccessibleWidget::text;
     QString text(int desde, int hasta) const override;
     int characterCount() const override;
     int cursorPosition() const override { return cursor_; }

@@ -131,7 +131,8 @@ void AlTerminar(int senal) {
     defecto.sa_handler = SIG_DFL;
     ::sigaction(senal, &defecto, nullptr);
     errno = error;
-    ::raise(senal);
+    // raise fails only for a signal number that does not exist, and this one just came.
+    static_cast<void>(::raise(senal));
 }
 
 // A folder where no other user may replace what is made in it: owned by the
@@ -189,7 +190,7 @@ Descriptor AbrirCamino(const QByteArray& ruta, bool crear) {
 }
 
 QByteArray CarpetaPersonal() {
-    const QByteArray home = qgetenv("HOME");
+    QByteArray home = qgetenv("HOME");
     if (home.startsWith('/'))
         return home;
     const passwd* usuario = ::getpwuid(::geteuid());
