@@ -258,6 +258,8 @@ void PruebaLotes::listadoEnPdf_data() {
                                  << "n\\\\xFF.txt";
     QTest::newRow("escape escrito") << QByteArray("n\\xFF.txt") << "n\\\\xFF.txt"
                                     << "n\\xFF.txt";
+    QTest::newRow("U+FEFF, barra y salto") << QByteArray("\xEF\xBB\xBFa\\\nb") << "\\uFEFFa\\\\\\nb"
+                                           << "a\\nb";
 }
 
 // The listing of a run, read back from its PDF, whatever the file's name.

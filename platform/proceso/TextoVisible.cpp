@@ -28,12 +28,14 @@ bool Oculto(QChar c, FormaVisible forma) {
 
 // A backslash that a reader would take for the start of one of the escapes
 // above ("\n", "\x1B", "\u202E") is written twice, so that a name holding
-// those characters and one holding their escape never look the same.
-bool PareceEscape(QStringView resto) {
+// those characters and one holding their escape never look the same. So is
+// one before an escape or another backslash: "\\" always reads as one.
+bool PareceEscape(QStringView resto, FormaVisible forma) {
     if (resto.size() < 2)
         return false;
     const char16_t c = resto[1].unicode();
-    return c == u'n' || c == u'r' || c == u't' || c == u'u' || c == u'U' ||
+    return c == u'n' || c == u'r' || c == u't' || c == u'u' || c == u'U' || c == u'\\' ||
+           Oculto(resto[1], forma) ||
            (c == u'x' && resto.size() > 2 && resto[2] >= u'0' && resto[2] <= u'7');
 }
 
@@ -76,7 +78,8 @@ QString TextoVisible(QStringView texto, FormaVisible forma) {
             else
                 visible += Escape(QLatin1StringView("\\U"), punto, 8);
             ++i;
-        } else if (forma != FormaVisible::Json && c == u'\\' && PareceEscape(texto.sliced(i))) {
+        } else if (forma != FormaVisible::Json && c == u'\\' &&
+                   PareceEscape(texto.sliced(i), forma)) {
             visible += QStringLiteral("\\\\");
         } else if (forma == FormaVisible::Json && (c == u'"' || c == u'\\')) {
             visible += u'\\';
