@@ -15,18 +15,26 @@
 #include <QJsonObject>
 #include <QRegularExpression>
 
-// A CSV field read back: one leading "'" off; "\\" is a backslash, and "\n", "\r",
-// "\t", "\x00" to "\x7F", "\u" and four hexadecimal digits, "\U" and eight the character.
+// A CSV field read back: one leading "'" off; a run of backslashes before "n", "r",
+// "t", "u", "U" or "x0" to "x7" is doubled, and an odd one ends in an escape: "\n",
+// "\r", "\t", "\x00" to "\x7F", "\u" and four hexadecimal digits, "\U" and eight.
 static QString Leido(const QString& campo) {
+    static const QRegularExpression barras(QStringLiteral("(\\\\+)((?=[nrtuU]|x[0-7]))?"));
     static const QRegularExpression escape(
-        QStringLiteral("\\\\(\\\\|[nrt]|x[0-7][0-9A-F]|u[0-9A-F]{4}|U[0-9A-F]{8})"));
+        QStringLiteral("^(?:[nrt]|x[0-7][0-9A-F]|u[0-9A-F]{4}|U[0-9A-F]{8})"));
     QString texto = campo.sliced(campo.startsWith(u'\'') ? 1 : 0);
     QRegularExpressionMatch m;
-    for (qsizetype i = 0; (i = texto.indexOf(escape, i, &m)) >= 0; ++i) {
-        const QString e = m.captured(1);
-        const char32_t c = e.size() == 1 ? U"\\\n\r\t"[QStringView(u"\\nrt").indexOf(e)]
-                                         : e.sliced(1).toUInt(nullptr, 16);
-        texto.replace(i, m.capturedLength(), QStringView(QChar::fromUcs4(c)).toString());
+    for (qsizetype i = 0; (i = texto.indexOf(barras, i, &m)) >= 0;) {
+        const qsizetype n = m.capturedLength(1);
+        const QString e =
+            m.hasCaptured(2) && n % 2 ? escape.match(texto.sliced(i + n)).captured() : QString();
+        QString hecho(m.hasCaptured(2) ? n / 2 : n, u'\\');
+        if (!e.isEmpty())
+            hecho += QStringView(QChar::fromUcs4(e.size() == 1
+                                                     ? U"\n\r\t"[QStringView(u"nrt").indexOf(e)]
+                                                     : e.sliced(1).toUInt(nullptr, 16)));
+        texto.replace(i, n + e.size(), hecho);
+        i += hecho.size();
     }
     return texto;
 }
