@@ -1,8 +1,5 @@
-// The history's CSV and JSON: a row of any texts, written out, parses back
-// strictly (RFC 4180 with CR LF; JSON with every control character escaped).
-// JSON gives back the texts stored; CSV shows no control, format or line
-// separator character raw, and read back (one leading "'" off, the escapes
-// undone) gives them too.
+// The history's CSV and JSON: a row of any texts, written out, parses back strictly (RFC 4180
+// with CR LF; JSON with every control character escaped) to the texts stored; CSV read back.
 #include "platform/base/BaseDatos.h"
 #include "platform/base/Conexion.h"
 #include "platform/proceso/ArchivosPrograma.h"
