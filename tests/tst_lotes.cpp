@@ -290,6 +290,8 @@ void PruebaLotes::listadoEnPdf_data() {
                                  << "n\\\\xFF.txt";
     QTest::newRow("escape escrito") << QByteArray("n\\xFF.txt") << "n\\\\xFF.txt"
                                     << "n\\xFF.txt";
+    QTest::newRow("U+FEFF, barra y salto") << QByteArray("\xEF\xBB\xBFz\\\nb") << "\\uFEFFz\\\\\\nb"
+                                           << "z\\nb";
 }
 
 // The listing of a run, read back from its PDF, whatever the file's name.

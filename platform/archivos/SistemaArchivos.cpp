@@ -178,7 +178,7 @@ QString FlujoTexto::ReadLine() {
         codificacion_ = Utf8Desde(inicio) ? Codificacion::Utf8 : Codificacion::Ansi;
     textoPropio_ = marca || codificacion_ == Codificacion::Utf8;
     if (codificacion_ == Codificacion::Utf8)
-        texto_ = QString::fromUtf8(texto);
+        texto_ = DesdeUtf8(texto);
     else if (marca)
         texto_ = DesdeAnsi(texto.data(), texto.size());
     else

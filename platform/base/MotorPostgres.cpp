@@ -5,6 +5,7 @@
 #include "platform/base/EsquemaPostgres.h"
 #include "platform/base/TextosBase.h"
 #include "platform/proceso/ErrorEjecucion.h"
+#include "platform/proceso/Rutas.h"
 
 #include <QDeadlineTimer>
 #include <QLocale>
@@ -356,7 +357,7 @@ void MotorPostgres::Consultar(const SentenciaParametrizada& sentencia, const Lec
             fila.clear();
             for (int i = 0; i < PQnfields(r.get()); ++i)
                 fila << (PQgetisnull(r.get(), 0, i) ? QString()
-                                                    : QString::fromUtf8(PQgetvalue(r.get(), 0, i)));
+                                                    : DesdeUtf8(PQgetvalue(r.get(), 0, i)));
             // The rest still has to be read off the connection, unseen.
             try {
                 seguir = lector(fila);

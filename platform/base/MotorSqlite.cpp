@@ -256,7 +256,8 @@ void MotorSqlite::Consultar(const SentenciaParametrizada& sentencia, const Lecto
         fila.clear();
         for (int i = 0; i < columnas; ++i) {
             const auto* texto = reinterpret_cast<const char*>(sqlite3_column_text(st, i));
-            fila << (texto ? QString::fromUtf8(texto, sqlite3_column_bytes(st, i)) : QString());
+            fila << (texto ? DesdeUtf8(QByteArrayView(texto, sqlite3_column_bytes(st, i)))
+                           : QString());
         }
         bool seguir = false;
         try {

@@ -39,11 +39,17 @@ QString RutaDesdeBytes(QByteArrayView bytes) {
             ruta += QChar(char16_t(kPrimerEscape + static_cast<unsigned char>(bytes[i]) - 0x80));
             ++i;
         } else {
-            ruta += QString::fromUtf8(bytes.sliced(i, largo));
+            ruta += DesdeUtf8(bytes.sliced(i, largo));
             i += largo;
         }
     }
     return ruta;
+}
+
+QString DesdeUtf8(QByteArrayView bytes) {
+    return QStringDecoder(QStringDecoder::Utf8,
+                          QStringDecoder::Flag::Stateless | QStringDecoder::Flag::ConvertInitialBom)
+        .decode(bytes);
 }
 
 QByteArray RutaABytes(QStringView ruta) {

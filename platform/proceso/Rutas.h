@@ -11,6 +11,9 @@
 // and goes back to the same byte, so such a file opens like any other.
 
 QString RutaDesdeBytes(QByteArrayView bytes);
+
+// UTF-8 as text, every character kept: QString::fromUtf8 drops a leading U+FEFF.
+QString DesdeUtf8(QByteArrayView bytes);
 QByteArray RutaABytes(QStringView ruta);
 
 // The text of a name with those bytes written as "\xFF": a text that other

@@ -26,14 +26,16 @@ bool Oculto(QChar c, FormaVisible forma) {
            c.isSurrogate();
 }
 
-// A backslash that a reader would take for the start of one of the escapes
-// above ("\n", "\x1B", "\u202E") is written twice, so that a name holding
-// those characters and one holding their escape never look the same.
-bool PareceEscape(QStringView resto) {
+// Backslashes that a reader would take for the start of one of the escapes
+// above ("\n", "\x1B", "\u202E"), or that stand before one, are written
+// twice, each of the run: a name holding those characters and one holding
+// their escape never look the same, nor "\" and a line break and "\n".
+bool PareceEscape(QStringView resto, FormaVisible forma) {
     if (resto.size() < 2)
         return false;
     const char16_t c = resto[1].unicode();
     return c == u'n' || c == u'r' || c == u't' || c == u'u' || c == u'U' ||
+           Oculto(resto[1], forma) ||
            (c == u'x' && resto.size() > 2 && resto[2] >= u'0' && resto[2] <= u'7');
 }
 
@@ -76,8 +78,12 @@ QString TextoVisible(QStringView texto, FormaVisible forma) {
             else
                 visible += Escape(QLatin1StringView("\\U"), punto, 8);
             ++i;
-        } else if (forma != FormaVisible::Json && c == u'\\' && PareceEscape(texto.sliced(i))) {
-            visible += QStringLiteral("\\\\");
+        } else if (forma != FormaVisible::Json && c == u'\\') {
+            const qsizetype inicio = i;
+            while (i + 1 < texto.size() && texto[i + 1] == u'\\')
+                ++i;
+            visible +=
+                QString((i - inicio + 1) * (PareceEscape(texto.sliced(i), forma) ? 2 : 1), c);
         } else if (forma == FormaVisible::Json && (c == u'"' || c == u'\\')) {
             visible += u'\\';
             visible += c;

@@ -24,7 +24,8 @@ enum class FormaVisible {
 // the tags of U+E0000, as "\U000E0041") and the blank Hangul fillers, and
 // lone surrogates (the bytes of a file name that are not UTF-8: "\x80" to
 // "\xFF"; a C1 control is "\u0085"). A backslash that would read as the start
-// of such an escape is written twice. Every other character, accents and
+// of such an escape, or stands before one, is written twice, and so is each
+// backslash of a run before it. Every other character, accents and
 // scripts of every language among them (U+200C and U+200D join their
 // letters), stays as it is.
 // Everything read from the database, and every name, reaches a person or an

@@ -11,6 +11,7 @@
 #include <QMetaMethod>
 #include <QProcess>
 #include <QRegularExpression>
+#include <QStringDecoder>
 #include <QTest>
 #include <QThread>
 
@@ -20,6 +21,11 @@
 
 #include <pwd.h>
 #include <unistd.h>
+
+// A stored text as it is: QString::fromUtf8 would drop a leading U+FEFF.
+static QString Texto(QByteArrayView bytes) {
+    return QStringDecoder(QStringDecoder::Utf8, QStringDecoder::Flag::ConvertInitialBom)(bytes);
+}
 
 QStringList SqlServidor(const QString& sql, const QStringList& valores, const QString& cadena) {
     PGconn* c = PQconnectdb(
@@ -41,8 +47,7 @@ QStringList SqlServidor(const QString& sql, const QStringList& valores, const QS
     if (PQresultStatus(r) != PGRES_TUPLES_OK && PQresultStatus(r) != PGRES_COMMAND_OK)
         filas << QString::fromUtf8(PQerrorMessage(c));
     for (int i = 0; i < PQntuples(r); ++i)
-        filas << (PQgetisnull(r, i, 0) ? QStringLiteral("<null>")
-                                       : QString::fromUtf8(PQgetvalue(r, i, 0)));
+        filas << (PQgetisnull(r, i, 0) ? QStringLiteral("<null>") : Texto(PQgetvalue(r, i, 0)));
     PQclear(r);
     PQfinish(c);
     return filas;
@@ -176,8 +181,7 @@ QStringList ConsultarBase(const QString& base, const QString& sql, const QString
         if (sqlite3_column_type(st, 0) == SQLITE_NULL)
             filas << QStringLiteral("<null>");
         else
-            filas << QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(st, 0)),
-                                       sqlite3_column_bytes(st, 0));
+            filas << Texto(QByteArrayView(sqlite3_column_text(st, 0), sqlite3_column_bytes(st, 0)));
     }
     if (paso != SQLITE_DONE)
         qFatal("Consulta de prueba fallida: %s", sqlite3_errmsg(db));

@@ -1,7 +1,5 @@
-// The history's CSV and JSON: a row of any texts, written out, parses back
-// strictly (RFC 4180 with CR LF; JSON with every control character escaped)
-// to the texts stored. Texts the listing may show otherwise (control
-// characters, a leading = + - @) are only required to parse.
+// The history's CSV and JSON: a row of any texts, written out, parses back strictly (RFC 4180
+// with CR LF; JSON with every control character escaped) to the texts stored; CSV read back.
 #include "platform/base/BaseDatos.h"
 #include "platform/base/Conexion.h"
 #include "platform/proceso/ArchivosPrograma.h"
@@ -14,8 +12,28 @@
 #include <QJsonObject>
 #include <QRegularExpression>
 
-static bool Llano(const QString& t) {
-    return !t.contains(QRegularExpression(QStringLiteral("[\\x00-\\x1f\\x7f]|^[=+\\-@]")));
+// A CSV field read back: one leading "'" off; a run of backslashes before "n", "r",
+// "t", "u", "U" or "x0" to "x7" is doubled, and an odd one ends in an escape: "\n",
+// "\r", "\t", "\x00" to "\x7F", "\u" and four hexadecimal digits, "\U" and eight.
+static QString Leido(const QString& campo) {
+    static const QRegularExpression barras(QStringLiteral("(\\\\+)((?=[nrtuU]|x[0-7]))?"));
+    static const QRegularExpression escape(
+        QStringLiteral("^(?:[nrt]|x[0-7][0-9A-F]|u[0-9A-F]{4}|U[0-9A-F]{8})"));
+    QString texto = campo.sliced(campo.startsWith(u'\'') ? 1 : 0);
+    QRegularExpressionMatch m;
+    for (qsizetype i = 0; (i = texto.indexOf(barras, i, &m)) >= 0;) {
+        const qsizetype n = m.capturedLength(1);
+        const QString e =
+            m.hasCaptured(2) && n % 2 ? escape.match(texto.sliced(i + n)).captured() : QString();
+        QString hecho(m.hasCaptured(2) ? n / 2 : n, u'\\');
+        if (!e.isEmpty())
+            hecho += QStringView(QChar::fromUcs4(e.size() == 1
+                                                     ? U"\n\r\t"[QStringView(u"nrt").indexOf(e)]
+                                                     : e.sliced(1).toUInt(nullptr, 16)));
+        texto.replace(i, n + e.size(), hecho);
+        i += hecho.size();
+    }
+    return texto;
 }
 
 // Each field bare (no quote, comma or line end) or quoted with its quotes
@@ -72,16 +90,17 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* datos, size_t largo) {
     const QJsonArray objetos = QJsonDocument::fromJson(json.toUtf8(), &error).array();
     if (filas.size() != 3 || filas[0] != Historial::Columnas() ||
         filas[1].size() != Historial::NumeroCampos || error.error != QJsonParseError::NoError ||
-        objetos.size() != 1)
+        objetos.size() != 1 ||
+        json.contains(QRegularExpression(QStringLiteral("[\\x00-\\x09\\x0B-\\x1F]"))))
         abort();
-    for (const QChar c : json)
-        if (c.unicode() < 0x20 && c != u'\n')
-            abort();
     for (int i = Historial::Inicio; i < Historial::NumeroCampos; ++i) {
         const QJsonValue valor = objetos[0].toObject()[Historial::Columnas()[i]];
-        if (Llano(fila[i]) &&
-            (filas[1][i] != fila[i] ||
-             (valor.isString() ? valor.toString() : QString::number(valor.toInteger())) != fila[i]))
+        // Nothing that hides or disguises text, no formula, reaches a CSV field raw.
+        static const QRegularExpression oculto(
+            QStringLiteral("(?![\\x{200C}\\x{200D}])[\\p{Cc}\\p{Cf}\\p{Zl}\\p{Zp}\\p{Cs}\\x{115F}"
+                           "\\x{1160}\\x{3164}\\x{FFA0}]|^[=+\\-@]"));
+        if (filas[1][i].contains(oculto) || Leido(filas[1][i]) != fila[i] ||
+            (valor.isString() ? valor.toString() : QString::number(valor.toInteger())) != fila[i])
             abort();
     }
     return 0;

@@ -7,10 +7,10 @@
 #include "platform/archivos/SistemaArchivos.h"
 #include "run/CadenaControl.h"
 
+#include <QCryptographicHash>
 #include <QDir>
 #include <QFile>
-
-#include <openssl/evp.h>
+#include <QStringDecoder>
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* datos, size_t largo) {
     const QByteArray archivo(reinterpret_cast<const char*>(datos), qsizetype(largo));
@@ -24,7 +24,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* datos, size_t largo) {
     QByteArray codigo;
     qsizetype i = 0;
     const QByteArray sinMarca = archivo.startsWith("\xEF\xBB\xBF") ? archivo.sliced(3) : archivo;
-    const bool utf8 = QString::fromUtf8(sinMarca).toUtf8() == sinMarca; // valid UTF-8, whole
+    // Every character kept: a U+FEFF after the mark is text.
+    QStringDecoder deUtf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless |
+                                                    QStringDecoder::Flag::ConvertInitialBom);
+    const bool utf8 = QString(deUtf8(sinMarca)).toUtf8() == sinMarca; // valid UTF-8, whole
     try {
         const std::unique_ptr<FlujoTexto> flujo = SistemaArchivos().OpenTextFile(ruta);
         while (!flujo->AtEndOfStream()) {
@@ -38,18 +41,15 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* datos, size_t largo) {
             i += archivo.sliced(i).startsWith("\r\n") ? 2
                  : archivo.sliced(i).startsWith('\n') ? 1
                                                       : 0;
-            QByteArray propio = bytes;
-            if (flujo->NumeroLinea() == 1 && propio.startsWith("\xEF\xBB\xBF"))
-                propio.remove(0, 3);
+            const QByteArray propio = flujo->NumeroLinea() == 1 && bytes.startsWith("\xEF\xBB\xBF")
+                                          ? bytes.sliced(3)
+                                          : bytes;
             if ((flujo->TextoPropio() ? flujo->Texto() : linea) !=
-                (utf8 ? QString::fromUtf8(propio) : DesdeAnsi(propio)))
+                (utf8 ? QString(deUtf8(propio)) : DesdeAnsi(propio)))
                 abort(); // not the line's text in the file's encoding
             cadena.Agregar(linea);
-            unsigned char md5[EVP_MAX_MD_SIZE];
-            unsigned int n = 0;
-            const QByteArray entrada = bytes + codigo;
-            EVP_Digest(entrada.constData(), size_t(entrada.size()), md5, &n, EVP_md5(), nullptr);
-            codigo = QByteArray(reinterpret_cast<const char*>(md5), int(n)).toHex().toUpper();
+            codigo =
+                QCryptographicHash::hash(bytes + codigo, QCryptographicHash::Md5).toHex().toUpper();
         }
         if (i != archivo.size() || cadena.Codigo() != QString::fromLatin1(codigo))
             abort();
