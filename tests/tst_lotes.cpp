@@ -172,6 +172,15 @@ void PruebaLotes::llamadas_data() {
     fila("historial, dos archivos", {"--historial", "<lote>", "<vacio>"}, 2, "", "sobra");
     fila("verificar sin historial", {"--verificar", c, "<lote>", "--servidor", "host=<carpeta>/no"},
          0, "coincide", "cobranzia: no se pudo leer el historial de corridas: ");
+    // A file that libpq would open and wait on for ever, refused before any wait.
+    for (const char* ajuste : {"sslrootcert", "sslcert", "sslkey", "sslcrl", "passfile"})
+        fila(ajuste, {"--procesar", "<lote>", "--servidor", QString("host=/no %1=<fifo>").arg(ajuste)},
+             2, "", QString("%1 nombra «<fifo>», que no es un archivo ordinario sino una FIFO").arg(ajuste));
+    fila("servicios en una FIFO", {"PGSERVICEFILE=<fifo>", "--procesar", "<lote>", "--servidor",
+         "service=s"}, 2, "", "PGSERVICEFILE nombra «<fifo>», que no es un archivo ordinario");
+    fila("contraseña en servicios legibles", {"PGSERVICEFILE=<servicios>", "--procesar", "<lote>",
+         "--servidor", "service=s"}, 2, "", "pueden leerlo o cambiarlo: libpq no acepta así una "
+         "contraseña. Déjelo solo para su dueño con: chmod 600 <servicios>");
     fila("ayuda", {"--help"}, 0, "--verificar CODIGO ARCHIVO", "");
     fila("versión", {"--version"}, 0, "cobranzia " COBRANZIA_VERSION "\n", "");
 }
@@ -195,6 +204,8 @@ void PruebaLotes::llamadas() {
             .replace("<plantilla>", carpeta.Archivo("Cobranzia.rpt"))
             .replace("<largo>", carpeta.Escribir("largo %2\n.txt", QByteArray(2 << 20, 'x')))
             .replace("<odbcini>", qEnvironmentVariable("ODBCINI"))
+            .replace("<fifo>", carpeta.Archivo("fifo"))
+            .replace("<servicios>", carpeta.Archivo("servicios"))
             .replace("<carpeta>", carpeta.Ruta());
     };
     for (QString& a : argumentos)
@@ -206,6 +217,9 @@ void PruebaLotes::llamadas() {
             chmod(QFile::encodeName(carpeta.Archivo("dat")).constData(), 0700) == 0);
     carpeta.Escribir("cortada/Cobranzia.dat",
                      QByteArray(70000, ';') + "\n[Base]\nServidor=host=x\n");
+    QVERIFY(mkfifo(QFile::encodeName(carpeta.Archivo("fifo")).constData(), 0600) == 0 &&
+            chmod(QFile::encodeName(carpeta.Escribir("servicios", "[s]\nhost=/no\npassword=x\n"))
+                      .constData(), 0640) == 0);
     QProcessEnvironment entorno = QProcessEnvironment::systemEnvironment();
     while (!argumentos.isEmpty() &&
            argumentos.constFirst().contains(QRegularExpression("^[A-Z]"))) {
