@@ -15,6 +15,8 @@
 #include <QTest>
 #include <QTimeZone>
 
+#include <cstring>
+
 #include <fcntl.h>
 #include <signal.h>
 #include <sys/stat.h>
@@ -57,6 +59,7 @@ private slots:
     void listadosALaVez_data();
     void listadosALaVez();
     void esperaUnaBaseOcupada();
+    void muertoAMitadNoMezcla_data();
     void muertoAMitadNoMezcla();
     void sinHilos();
     void historial();
@@ -427,7 +430,21 @@ void PruebaLotes::esperaUnaBaseOcupada() {
     QCOMPARE(Ejecutar(carpeta.Archivo("cobranzia"), {"--historial", "--comprobar"}).estado, 0);
 }
 
+void PruebaLotes::muertoAMitadNoMezcla_data() {
+    QTest::addColumn<int>("senal");
+    QTest::addColumn<bool>("listado"); // sent while the listing is being written
+    for (const int senal : {SIGKILL, SIGTERM, SIGHUP, SIGINT})
+        QTest::newRow(sigabbrev_np(senal)) << senal << false;
+    QTest::newRow("TERM en el listado") << SIGTERM << true;
+}
+
+// Ended once the run has begun writing: killed, the earlier rows or the new
+// ones stand whole; by SIGTERM, SIGHUP or SIGINT, the run is cancelled, rolled
+// back and recorded so (exit 128 + the signal). Ended while the listing is
+// written: the run stands, and no PDF is left, whole or in part.
 void PruebaLotes::muertoAMitadNoMezcla() {
+    QFETCH(int, senal);
+    QFETCH(bool, listado);
     CarpetaPrueba carpeta;
     carpeta.CopiarEjecutable();
     const QString programa = carpeta.Archivo("cobranzia");
@@ -436,26 +453,46 @@ void PruebaLotes::muertoAMitadNoMezcla() {
     carpeta.Escribir("lote.txt", Lote(400000, 'N'));
 
     QProcess proceso;
-    proceso.start(programa, {"--procesar", ruta});
+    // Whatever the test was started with, the signals end the program as they would a shell's.
+    proceso.setChildProcessModifier([] {
+        for (const int s : {SIGHUP, SIGINT, SIGTERM})
+            signal(s, SIG_DFL);
+    });
+    proceso.start(programa, QStringList{"--procesar", ruta, "--listado", carpeta.Archivo("l.pdf")}
+                                .mid(0, listado ? 4 : 2));
     QVERIFY(proceso.waitForStarted());
-    // Killed once the run has begun writing.
+    // Once the run has begun writing, or the PDF, named or not (O_TMPFILE), is open.
     const QString diario = carpeta.Base() + QStringLiteral("-journal");
-    QTRY_VERIFY_WITH_TIMEOUT(
-        QFileInfo(diario).size() > 0 || proceso.state() == QProcess::NotRunning, 60000);
-    ::kill(pid_t(proceso.processId()), SIGKILL);
-    proceso.waitForFinished();
-    QCOMPARE(proceso.exitStatus(), QProcess::CrashExit);
+    const QDir abiertos(QStringLiteral("/proc/%1/fd").arg(proceso.processId()));
+    static const QRegularExpression pdf("/(l\\.pdf\\.|#)[^/]*$");
+    const auto escribiendo = [&] {
+        for (const QFileInfo& fd : abiertos.entryInfoList(QDir::Files | QDir::System))
+            if (listado && fd.symLinkTarget().startsWith(QDir(carpeta.Ruta()).canonicalPath()) &&
+                fd.symLinkTarget().contains(pdf))
+                return true;
+        return !listado && QFileInfo(diario).size() > 0;
+    };
+    QTRY_VERIFY_WITH_TIMEOUT(escribiendo() || proceso.state() == QProcess::NotRunning, 120000);
+    ::kill(pid_t(proceso.processId()), senal);
+    QVERIFY(proceso.waitForFinished(120000));
+    const bool cancelada = senal != SIGKILL && !listado;
+    QCOMPARE(proceso.exitStatus(), cancelada ? QProcess::NormalExit : QProcess::CrashExit);
+    if (cancelada)
+        QCOMPARE(proceso.exitCode(), 128 + senal);
+    QVERIFY(!cancelada || proceso.readAllStandardError().contains("Se canceló el proceso"));
+    QCOMPARE(QDir(carpeta.Ruta()).entryList({"l.pdf*"}), QStringList());
 
     const QStringList primera = ConsultarBase(
         carpeta.Base(), "SELECT count(*) || ' ' || substr(min(t_datos), 1, 1) FROM Datos");
-    QVERIFY2(primera == QStringList{"1000 V"} || primera == QStringList{"400000 N"},
+    QVERIFY2(primera == QStringList{listado ? "400000 N" : "1000 V"} ||
+                 (senal == SIGKILL && primera == QStringList{"400000 N"}),
              qPrintable(primera.join(u',')));
-    // The next run finds the database sound.
+    QCOMPARE(ConsultarBase(carpeta.Base(), "SELECT resultado FROM Historial ORDER BY id DESC"),
+             (QStringList{cancelada ? "cancelada" : "completada", "completada"})
+                 .mid(senal == SIGKILL && primera.constFirst().startsWith(u'1')));
+    // The next run finds the database sound, and the chain holds.
     QCOMPARE(Ejecutar(programa, {"--procesar", ruta}).estado, 0);
     QCOMPARE(FilasGuardadas(carpeta.Base(), "lote.txt").size(), 400000);
-    // A killed run leaves no row of its own unless it had committed; the chain holds.
-    QCOMPARE(ConsultarBase(carpeta.Base(), "SELECT count(*) FROM Historial"),
-             QStringList{QString::number(primera.constFirst().startsWith(u'4') ? 3 : 2)});
     QCOMPARE(Ejecutar(programa, {"--historial", "--comprobar"}).estado, 0);
 }
 

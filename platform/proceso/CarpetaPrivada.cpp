@@ -259,13 +259,31 @@ QString CarpetaPrivada::DelProceso() {
     return carpeta;
 }
 
+namespace {
+std::mutex gCerrojoArchivos;
+} // namespace
+
 void CarpetaPrivada::BorrarAlTerminar(const QString& ruta) {
-    static std::mutex cerrojo;
-    const std::lock_guard guarda(cerrojo);
+    const std::lock_guard guarda(gCerrojoArchivos);
     const QByteArray local = RutaABytes(ruta);
     const int n = gNumArchivos.load();
-    if (n >= kMaxArchivos || local.size() >= qsizetype(kMaxRuta))
+    int libre = 0;
+    while (libre < n && gArchivos[libre][0] != '\0')
+        ++libre;
+    if (local.isEmpty() || libre >= kMaxArchivos || local.size() >= qsizetype(kMaxRuta))
         return;
-    std::memcpy(gArchivos[n], local.constData(), size_t(local.size()) + 1);
-    gNumArchivos = n + 1;
+    // The first byte last: until then the handler finds the slot empty.
+    std::memcpy(gArchivos[libre] + 1, local.constData() + 1, size_t(local.size()));
+    std::atomic_signal_fence(std::memory_order_seq_cst);
+    gArchivos[libre][0] = local[0];
+    if (libre == n)
+        gNumArchivos = n + 1;
+}
+
+void CarpetaPrivada::NoBorrarAlTerminar(const QString& ruta) {
+    const std::lock_guard guarda(gCerrojoArchivos);
+    const QByteArray local = RutaABytes(ruta);
+    for (int i = 0; i < gNumArchivos.load(); ++i)
+        if (local == gArchivos[i])
+            gArchivos[i][0] = '\0';
 }

@@ -24,7 +24,10 @@ public:
     // This process's own folder, made at the first call. Raises like DelUsuario.
     static QString DelProceso();
 
-    // A file of the user's folder that this process removes when a signal
-    // ends it, as it would at a normal end (at most a few).
+    // A file that this process removes when a signal ends it, as it would at
+    // a normal end (at most a few at once): one of the user's folder, or a
+    // temporary one beside a file being replaced.
     static void BorrarAlTerminar(const QString& ruta);
+    // Takes back BorrarAlTerminar, once the file is gone or is the user's.
+    static void NoBorrarAlTerminar(const QString& ruta);
 };
