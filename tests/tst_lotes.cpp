@@ -588,7 +588,7 @@ void PruebaLotes::historial() {
     // shows them as data, never as commands, and the exports read back exact.
     Historial::Fila fila =
         QString("7|2026-12-07T10:00:00.000Z||lotes|ana\r|\u202Epc|||||=1+2\x1B[2J\t"
-                ".txt|-2,\"q\"|12|||\x1B]52;c;ZWNobw==\a|abc|3||completada|0|a\\b\u0085|")
+                ".txt|-2,\"q\"|12|-12,50||\x1B]52;c;ZWNobw==\a|abc|3||completada|0|a\\b\u0085|")
             .split(u'|');
     fila[Historial::Sha256] =
         QCryptographicHash::hash(Lote(4, 'A'), QCryptographicHash::Sha256).toHex();
@@ -613,12 +613,12 @@ void PruebaLotes::historial() {
         {{"--historial"}, 1, danada, {}},
         {{"--historial", "--formato", "csv"},
          1,
-         R"(7,2026-12-07T10:00:00.000Z,,lotes,ana\r,\u202Epc,,,,,'=1+2\x1B[2J\t.txt,"'-2,""q""",12,,<sha>,"\x1B]52;c;ZWNobw==\x07",abc,3,,completada,0,a\b\u0085,)"
+         R"(7,2026-12-07T10:00:00.000Z,,lotes,ana\r,\u202Epc,,,,,'=1+2\x1B[2J\t.txt,"'-2,""q""",12,"-12,50",<sha>,"\x1B]52;c;ZWNobw==\x07",abc,3,,completada,0,a\b\u0085,)"
          "\r\n",
          csv},
         {{"--historial", "--formato=json"},
          1,
-         R"({"id":7,"inicio":"2026-12-07T10:00:00.000Z","fin":"","modo":"lotes","usuario":"ana\u000d","equipo":"\u202epc","version":"","motor":"","servidor":"","base":"","archivo":"=1+2\u001b[2J\u0009.txt","ruta":"-2,\"q\"","tamano":12,"modificado":"","sha256":"<sha>","codigo":"\u001b]52;c;ZWNobw==\u0007","lineas":null,"filas":3,"corrida":"","resultado":"completada","error_numero":0,"error_descripcion":"a\\b\u0085","cadena":"","campos_danados":["lineas"]})",
+         R"({"id":7,"inicio":"2026-12-07T10:00:00.000Z","fin":"","modo":"lotes","usuario":"ana\u000d","equipo":"\u202epc","version":"","motor":"","servidor":"","base":"","archivo":"=1+2\u001b[2J\u0009.txt","ruta":"-2,\"q\"","tamano":12,"modificado":"-12,50","sha256":"<sha>","codigo":"\u001b]52;c;ZWNobw==\u0007","lineas":null,"filas":3,"corrida":"","resultado":"completada","error_numero":0,"error_descripcion":"a\\b\u0085","cadena":"","campos_danados":["lineas"]})",
          QString(csv).replace("\\x1B", "\x1B").replace("\\t", "\t").replace("abc", "None")},
         {{"--verificar", codigo, a},
          1,
