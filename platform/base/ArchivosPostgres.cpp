@@ -31,8 +31,10 @@ constexpr qint64 kMaximoServicios = 1 << 20;
     throw ErrorEjecucion(Errores::BaseDatos, texto);
 }
 
-// The home folder as libpq 15 finds it: from the password database, not $HOME.
+// The home folder as libpq finds it: $HOME, else the password database's.
 QByteArray CarpetaDeLibpq() {
+    if (const QByteArray casa = qgetenv("HOME"); !casa.isEmpty())
+        return casa;
     const passwd* usuario = ::getpwuid(::geteuid());
     return usuario && usuario->pw_dir ? QByteArray(usuario->pw_dir) : QByteArray();
 }
