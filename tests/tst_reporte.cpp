@@ -197,6 +197,8 @@ void PruebaReporte::errores_data() {
         << QString() << sel << "Archivo = 'sin cierre" << dsn << 20515 << "falta el apóstrofo";
     QTest::newRow("fórmula no declarada")
         << QString() << sel << "Total = '1'" << dsn << 20515 << "«Total» no existe";
+    QTest::newRow("campo de 1 MiB y uno") << "*" << sel << form << dsn << 20530
+                                        << "1.048.577 caracteres, más de los 1.048.576";
     QTest::newRow("origen inexistente") << QString() << sel << form << "DSN=NoExiste" << 20520
                                         << "No se pudo abrir el origen de datos";
 }
@@ -210,7 +212,9 @@ void PruebaReporte::errores() {
     QFETCH(QString, texto);
     GuardarFilas(carpeta.Base(), "a.txt", {"fila"});
     Control c(carpeta);
-    if (plantilla == QLatin1String("-"))
+    if (plantilla == u"*")
+        GuardarFilas(carpeta.Base(), "a.txt", {QString((1 << 20) + 1, u'x')});
+    else if (plantilla == QLatin1String("-"))
         QFile::remove(carpeta.Archivo("Cobranzia.rpt"));
     else if (plantilla == u"|" || plantilla == u"+") {
         const QString ruta = carpeta.Archivo("otra.rpt");
