@@ -279,6 +279,9 @@ ResultadoCorrida EjecutarCorrida(Programa& programa, const QString& ruta,
                                     resultado.filas, lectura);
         conexion.Execute(kCierreRegistro % CitarLiteral(resultado.strHash) % kFilas %
                          CitarLiteral(QString::number(resultado.filas)) % kDonde % literalArchivo);
+        // A cancel asked for after the last report still comes before the commit.
+        if (avance && !avance(ultimo))
+            throw ErrorEjecucion(ErrorCorridaCancelada, TextosCorrida::Cancelada);
         AnotarCompletada(conexion, fila, lectura, resultado);
         // A commit stopped halfway would leave its outcome unknown.
         conexion.EstablecerAviso({});

@@ -4,6 +4,7 @@
 #include "platform/proceso/Cantidad.h"
 #include "platform/proceso/TextoVisible.h"
 
+#include <QRegularExpression>
 #include <QStringBuilder>
 
 namespace {
@@ -28,10 +29,13 @@ bool EsNumero(const QString& texto) {
 // A CSV field (RFC 4180): visible, a leading "=", "+", "-" or "@" that a
 // spreadsheet would run as a formula behind a "'" (and a leading "'" doubled,
 // so that one "'" always comes off), quoted when it holds a quote or a comma.
+// A field that is wholly a number ("-12,50") is no formula, and stays as it is.
 // A tab or a line break never stays raw: TextoVisible writes it "\t", "\n".
 QString CampoCsv(const QString& texto) {
+    static const QRegularExpression numero(QStringLiteral("^[-+]?[0-9]+([.,][0-9]+)?$"));
     QString campo = TextoVisible(texto);
-    if (!campo.isEmpty() && QStringView(u"=+-@'").contains(campo.front()))
+    if (!campo.isEmpty() && QStringView(u"=+-@'").contains(campo.front()) &&
+        !numero.match(campo).hasMatch())
         campo.prepend(u'\'');
     // A spreadsheet set for Spanish splits on ";": quoted, no cell begins inside it.
     if (!campo.contains(u'"') && !campo.contains(u',') && !campo.contains(u';'))

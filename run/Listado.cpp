@@ -122,7 +122,8 @@ QString NombreGuardado(const QString& strArchivo) {
 }
 
 QString CadenaListado(const Programa& programa) {
-    // On a server the listing connects as the run did, with the same string.
+    // On a server the listing connects where the run's connection went, with
+    // what it resolved from this string (MotorPostgres::AbrirLectura).
     if (programa.EnServidor())
         return DatosReporte::CadenaServidor(programa.CadenaConexion());
     return CadenaOdbcSqlite(programa.BaseDatos());

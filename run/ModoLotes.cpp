@@ -3,6 +3,7 @@
 #include "platform/archivos/CarpetaDatos.h"
 #include "platform/base/Conexion.h"
 #include "platform/proceso/Cantidad.h"
+#include "platform/proceso/CapturaSenales.h"
 #include "platform/proceso/ErrorEjecucion.h"
 #include "platform/proceso/MotivoSistema.h"
 #include "platform/proceso/TextoVisible.h"
@@ -113,10 +114,28 @@ int Procesar(Programa& programa, const LineaOrdenes& linea) {
     programa.Elegir(linea.datos, linea.servidor);
     if (linea.conListado)
         ComprobarDestinoListado(programa, linea.archivo, linea.listado);
-    AbrirBase(programa);
-
-    const ResultadoCorrida corrida = EjecutarCorrida(programa, linea.archivo, AvanceEnTerminal());
+    ResultadoCorrida corrida;
+    {
+        // A signal cancels the run as the window's button does: rolled back
+        // and on record. Once the run is over it ends the process again.
+        const CapturaSenales senales;
+        try {
+            AbrirBase(programa);
+            const AvanceCorrida terminal = AvanceEnTerminal();
+            corrida = EjecutarCorrida(programa, linea.archivo, [&](const ProgresoCorrida& p) {
+                return CapturaSenales::Recibida() == 0 && (!terminal || terminal(p));
+            });
+        } catch (const ErrorEjecucion& e) {
+            if (CapturaSenales::Recibida() == 0)
+                throw;
+            Fallo(e);
+            return Lotes::PorSenal + CapturaSenales::Recibida();
+        }
+    }
     Salida(corrida.strHash + u'\n');
+    // A signal that came while the run committed: the run stands, the listing is not written.
+    if (CapturaSenales::Recibida() != 0)
+        return Lotes::PorSenal + CapturaSenales::Recibida();
     if (!linea.conListado)
         return Lotes::Exito;
     try {

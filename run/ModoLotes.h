@@ -16,7 +16,8 @@ class QCoreApplication;
 //   cobranzia --help | --version
 // Exit status 0 on success, 1 when --verificar finds another code or the
 // history's chain is broken or a listed row is damaged, 2 for any error or a bad call, with
-// "cobranzia: " and the reason on standard error.
+// "cobranzia: " and the reason on standard error; 128 and the signal's number
+// when SIGTERM, SIGHUP or SIGINT cancelled a run (rolled back, recorded as cancelled).
 
 // Keeps Qt's own warnings off standard error, which carries only the
 // program's errors. Called before the application object exists.
@@ -37,6 +38,8 @@ inline constexpr int CodigoDistinto = 1;
 inline constexpr int CadenaRota = 1;
 inline constexpr int FilasDanadas = 1;
 inline constexpr int Error = 2;
+// Plus the signal's number: a run ended by SIGTERM, SIGHUP or SIGINT, as a shell tells it.
+inline constexpr int PorSenal = 128;
 } // namespace Lotes
 
 namespace TextosLotes {

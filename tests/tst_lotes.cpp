@@ -15,6 +15,8 @@
 #include <QTest>
 #include <QTimeZone>
 
+#include <cstring>
+
 #include <fcntl.h>
 #include <signal.h>
 #include <sys/stat.h>
@@ -55,6 +57,7 @@ private slots:
     void listadosALaVez_data();
     void listadosALaVez();
     void esperaUnaBaseOcupada();
+    void muertoAMitadNoMezcla_data();
     void muertoAMitadNoMezcla();
     void historial();
 };
@@ -173,6 +176,15 @@ void PruebaLotes::llamadas_data() {
     rehusada("historial, dos archivos", {"--historial", "<lote>", "<vacio>"}, "sobra");
     fila("verificar sin historial", {"--verificar", c, "<lote>", "--servidor", "host=<carpeta>/no"},
          0, "coincide", "cobranzia: no se pudo leer el historial de corridas: ");
+    // A file that libpq would open and wait on for ever, refused before any wait.
+    for (const char* ajuste : {"sslrootcert", "sslcert", "sslkey", "sslcrl", "passfile"})
+        fila(ajuste, {"--procesar", "<lote>", "--servidor", QString("host=/no %1=<fifo>").arg(ajuste)},
+             2, "", QString("%1 nombra «<fifo>», que no es un archivo ordinario sino una FIFO").arg(ajuste));
+    fila("servicios en una FIFO", {"PGSERVICEFILE=<fifo>", "--procesar", "<lote>", "--servidor",
+         "service=s"}, 2, "", "PGSERVICEFILE nombra «<fifo>», que no es un archivo ordinario");
+    fila("contraseña en servicios legibles", {"PGSERVICEFILE=<servicios>", "--procesar", "<lote>",
+         "--servidor", "service=s"}, 2, "", "pueden leerlo o cambiarlo: libpq no acepta así una "
+         "contraseña. Déjelo solo para su dueño con: chmod 600 <servicios>");
     fila("ayuda", {"--help"}, 0, "--verificar CODIGO ARCHIVO", "");
     fila("versión", {"--version"}, 0, "cobranzia " COBRANZIA_VERSION "\n", "");
     // The code that cannot reach standard output is lost: that is an error.
@@ -206,6 +218,8 @@ void PruebaLotes::llamadas() {
             .replace("<plantilla>", carpeta.Archivo("Cobranzia.rpt"))
             .replace("<largo>", carpeta.Escribir("largo %2\n.txt", QByteArray(2 << 20, 'x')))
             .replace("<odbcini>", qEnvironmentVariable("ODBCINI"))
+            .replace("<fifo>", carpeta.Archivo("fifo"))
+            .replace("<servicios>", carpeta.Archivo("servicios"))
             .replace("<carpeta>", carpeta.Ruta());
     };
     for (QString& a : argumentos)
@@ -217,6 +231,9 @@ void PruebaLotes::llamadas() {
             chmod(QFile::encodeName(carpeta.Archivo("dat")).constData(), 0700) == 0);
     carpeta.Escribir("cortada/Cobranzia.dat",
                      QByteArray(70000, ';') + "\n[Base]\nServidor=host=x\n");
+    QVERIFY(mkfifo(QFile::encodeName(carpeta.Archivo("fifo")).constData(), 0600) == 0 &&
+            chmod(QFile::encodeName(carpeta.Escribir("servicios", "[s]\nhost=/no\npassword=x\n"))
+                      .constData(), 0640) == 0);
     QProcessEnvironment entorno = QProcessEnvironment::systemEnvironment();
     while (!argumentos.isEmpty() &&
            argumentos.constFirst().contains(QRegularExpression("^[A-Z]"))) {
@@ -423,7 +440,21 @@ void PruebaLotes::esperaUnaBaseOcupada() {
     QCOMPARE(carpeta.Correr({"--historial", "--comprobar"}).estado, 0);
 }
 
+void PruebaLotes::muertoAMitadNoMezcla_data() {
+    QTest::addColumn<int>("senal");
+    QTest::addColumn<bool>("listado"); // sent while the listing is being written
+    for (const int senal : {SIGKILL, SIGTERM, SIGHUP, SIGINT})
+        QTest::newRow(sigabbrev_np(senal)) << senal << false;
+    QTest::newRow("TERM en el listado") << SIGTERM << true;
+}
+
+// Ended once the run has begun writing: killed, the earlier rows or the new
+// ones stand whole; by SIGTERM, SIGHUP or SIGINT, the run is cancelled, rolled
+// back and recorded so (exit 128 + the signal). Ended while the listing is
+// written: the run stands, and no PDF is left, whole or in part.
 void PruebaLotes::muertoAMitadNoMezcla() {
+    QFETCH(int, senal);
+    QFETCH(bool, listado);
     CarpetaPrueba carpeta;
     const QString programa = carpeta.CopiarEjecutable();
     const QString ruta = carpeta.Escribir("lote.txt", Lote(1000, 'V'));
@@ -431,26 +462,46 @@ void PruebaLotes::muertoAMitadNoMezcla() {
     carpeta.Escribir("lote.txt", Lote(400000, 'N'));
 
     QProcess proceso;
-    proceso.start(programa, {"--procesar", ruta});
+    // Whatever the test was started with, the signals end the program as they would a shell's.
+    proceso.setChildProcessModifier([] {
+        for (const int s : {SIGHUP, SIGINT, SIGTERM})
+            signal(s, SIG_DFL);
+    });
+    proceso.start(programa, QStringList{"--procesar", ruta, "--listado", carpeta.Archivo("l.pdf")}
+                                .mid(0, listado ? 4 : 2));
     QVERIFY(proceso.waitForStarted());
-    // Killed once the run has begun writing.
+    // Once the run has begun writing, or the PDF, named or not (O_TMPFILE), is open.
     const QString diario = carpeta.Base() + QStringLiteral("-journal");
-    QTRY_VERIFY_WITH_TIMEOUT(
-        QFileInfo(diario).size() > 0 || proceso.state() == QProcess::NotRunning, 60000);
-    ::kill(pid_t(proceso.processId()), SIGKILL);
-    proceso.waitForFinished();
-    QCOMPARE(proceso.exitStatus(), QProcess::CrashExit);
+    const QDir abiertos(QStringLiteral("/proc/%1/fd").arg(proceso.processId()));
+    static const QRegularExpression pdf("/(l\\.pdf\\.|#)[^/]*$");
+    const auto escribiendo = [&] {
+        for (const QFileInfo& fd : abiertos.entryInfoList(QDir::Files | QDir::System))
+            if (listado && fd.symLinkTarget().startsWith(QDir(carpeta.Ruta()).canonicalPath()) &&
+                fd.symLinkTarget().contains(pdf))
+                return true;
+        return !listado && QFileInfo(diario).size() > 0;
+    };
+    QTRY_VERIFY_WITH_TIMEOUT(escribiendo() || proceso.state() == QProcess::NotRunning, 120000);
+    ::kill(pid_t(proceso.processId()), senal);
+    QVERIFY(proceso.waitForFinished(120000));
+    const bool cancelada = senal != SIGKILL && !listado;
+    QCOMPARE(proceso.exitStatus(), cancelada ? QProcess::NormalExit : QProcess::CrashExit);
+    if (cancelada)
+        QCOMPARE(proceso.exitCode(), 128 + senal);
+    QVERIFY(!cancelada || proceso.readAllStandardError().contains("Se canceló el proceso"));
+    QCOMPARE(QDir(carpeta.Ruta()).entryList({"l.pdf*"}), QStringList());
 
     const QStringList primera = ConsultarBase(
         carpeta.Base(), "SELECT count(*) || ' ' || substr(min(t_datos), 1, 1) FROM Datos");
-    QVERIFY2(primera == QStringList{"1000 V"} || primera == QStringList{"400000 N"},
+    QVERIFY2(primera == QStringList{listado ? "400000 N" : "1000 V"} ||
+                 (senal == SIGKILL && primera == QStringList{"400000 N"}),
              qPrintable(primera.join(u',')));
-    // The next run finds the database sound.
+    QCOMPARE(ConsultarBase(carpeta.Base(), "SELECT resultado FROM Historial ORDER BY id DESC"),
+             (QStringList{cancelada ? "cancelada" : "completada", "completada"})
+                 .mid(senal == SIGKILL && primera.constFirst().startsWith(u'1')));
+    // The next run finds the database sound, and the chain holds.
     QCOMPARE(carpeta.Correr({"--procesar", ruta}).estado, 0);
     QCOMPARE(FilasGuardadas(carpeta.Base(), "lote.txt").size(), 400000);
-    // A killed run leaves no row of its own unless it had committed; the chain holds.
-    QCOMPARE(ConsultarBase(carpeta.Base(), "SELECT count(*) FROM Historial"),
-             QStringList{QString::number(primera.constFirst().startsWith(u'4') ? 3 : 2)});
     QCOMPARE(carpeta.Correr({"--historial", "--comprobar"}).estado, 0);
 }
 
@@ -519,7 +570,7 @@ void PruebaLotes::historial() {
     // shows them as data, never as commands, and the exports read back exact.
     Historial::Fila fila =
         QString("7|2026-12-07T10:00:00.000Z||lotes|ana\r|\u202Epc|||||=1+2\x1B[2J\t"
-                ".txt|-2,\"q\"|12|||\x1B]52;c;ZWNobw==\a|abc|3||completada|0|a\\b\u0085|")
+                ".txt|-2,\"q\"|12|-12,50||\x1B]52;c;ZWNobw==\a|abc|3||completada|0|a\\b\u0085|")
             .split(u'|');
     fila[Historial::Sha256] =
         QCryptographicHash::hash(Lote(4, 'A'), QCryptographicHash::Sha256).toHex();
@@ -544,12 +595,12 @@ void PruebaLotes::historial() {
         {{"--historial"}, 1, danada, {}},
         {{"--historial", "--formato", "csv"},
          1,
-         R"(7,2026-12-07T10:00:00.000Z,,lotes,ana\r,\u202Epc,,,,,'=1+2\x1B[2J\t.txt,"'-2,""q""",12,,<sha>,"\x1B]52;c;ZWNobw==\x07",abc,3,,completada,0,a\b\u0085,)"
+         R"(7,2026-12-07T10:00:00.000Z,,lotes,ana\r,\u202Epc,,,,,'=1+2\x1B[2J\t.txt,"'-2,""q""",12,"-12,50",<sha>,"\x1B]52;c;ZWNobw==\x07",abc,3,,completada,0,a\b\u0085,)"
          "\r\n",
          csv},
         {{"--historial", "--formato=json"},
          1,
-         R"({"id":7,"inicio":"2026-12-07T10:00:00.000Z","fin":"","modo":"lotes","usuario":"ana\u000d","equipo":"\u202epc","version":"","motor":"","servidor":"","base":"","archivo":"=1+2\u001b[2J\u0009.txt","ruta":"-2,\"q\"","tamano":12,"modificado":"","sha256":"<sha>","codigo":"\u001b]52;c;ZWNobw==\u0007","lineas":null,"filas":3,"corrida":"","resultado":"completada","error_numero":0,"error_descripcion":"a\\b\u0085","cadena":"","campos_danados":["lineas"]})",
+         R"({"id":7,"inicio":"2026-12-07T10:00:00.000Z","fin":"","modo":"lotes","usuario":"ana\u000d","equipo":"\u202epc","version":"","motor":"","servidor":"","base":"","archivo":"=1+2\u001b[2J\u0009.txt","ruta":"-2,\"q\"","tamano":12,"modificado":"-12,50","sha256":"<sha>","codigo":"\u001b]52;c;ZWNobw==\u0007","lineas":null,"filas":3,"corrida":"","resultado":"completada","error_numero":0,"error_descripcion":"a\\b\u0085","cadena":"","campos_danados":["lineas"]})",
          QString(csv).replace("\\x1B", "\x1B").replace("\\t", "\t").replace("abc", "None")},
         {{"--verificar", codigo, a},
          1,

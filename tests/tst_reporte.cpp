@@ -180,6 +180,7 @@ void PruebaReporte::errores_data() {
          "{dao.t_archivo} = 'x' OR 1=1");
     fila("fórmula ilegible", "", 20515, "falta el apóstrofo", sel, "Archivo = 'sin cierre");
     fila("fórmula no declarada", "", 20515, "«Total» no existe", sel, "Total = '1'");
+    fila("campo de 1 MiB y uno", "*", 20530, "1.048.577 caracteres, más de los 1.048.576");
     fila("origen inexistente", "", 20520, "No se pudo abrir el origen de datos", sel, form,
          "DSN=NoExiste");
     // A writer holds the database: the listing fails with a reason instead of waiting.
@@ -205,7 +206,9 @@ void PruebaReporte::errores() {
     const QString otra = carpeta.Archivo("otra.rpt");
     QFile::remove(otra);
     sqlite3* escritor = nullptr;
-    if (caso == u"-")
+    if (caso == u"*")
+        GuardarFilas(carpeta.Base(), "a.txt", {QString((1 << 20) + 1, u'x')});
+    else if (caso == u"-")
         QFile::remove(c.plantilla);
     else if (caso == u"|")
         QCOMPARE(mkfifo(QFile::encodeName(otra).constData(), 0600), 0);

@@ -6,6 +6,7 @@
 #include "platform/base/Conexion.h"
 #include "platform/base/EsquemaPostgres.h"
 #include "platform/proceso/ErrorEjecucion.h"
+#include "platform/reporte/DatosReporte.h"
 #include "run/CorridaControl.h"
 #include "run/Historial.h"
 #include "run/Programa.h"
@@ -63,6 +64,15 @@ QString Fallo(const std::function<void()>& paso) {
 // The rows stored for the file, in order.
 QStringList Consultar() {
     return SqlServidor("SELECT t_datos FROM Datos WHERE t_archivo = $1 ORDER BY id", {kArchivo});
+}
+
+// The entry "cambiante" of the service file that PGSERVICEFILE names.
+void EscribirServicio(const QByteArray& entrada) {
+    const QString ruta = QDir::temp().filePath("pg_service-cambiante.conf");
+    QFile archivo(ruta);
+    archivo.open(QIODevice::WriteOnly | QIODevice::Truncate);
+    archivo.write("[cambiante]\n" + entrada + '\n');
+    qputenv("PGSERVICEFILE", QFile::encodeName(ruta));
 }
 
 bool Servidor(const char* accion) {
@@ -207,6 +217,10 @@ void PruebaServidor::aperturaFallida_data() {
     fila("tcp_user_timeout no numérico", Cadena("tcp_user_timeout=2s"),
          "La cadena de conexión del servidor no es válida (tcp_user_timeout no es un número "
          "entero: «2s»)");
+    // The service file rewritten between the run and the listing: the
+    // listing's reader still reads where the run wrote.
+    EscribirServicio(Cadena().simplified().replace(u' ', u'\n').toUtf8());
+    fila("servicio cambiado antes del listado", "service=cambiante", QString(), "<listado>");
     // A statement longer than the wait, through which the server keeps
     // saying something: the wait starts again at each notice.
     fila("lento pero vivo", Cadena("tcp_user_timeout=3000"), QString(),
@@ -222,8 +236,15 @@ void PruebaServidor::aperturaFallida() {
     conexion.SetConnectionString(cadena);
     const QString fallo = Fallo([&] {
         conexion.Open();
-        if (!sentencia.isEmpty())
+        if (sentencia == u"<listado>") {
+            Reemplazar(conexion, "de la corrida");
+            EscribirServicio("host=/sin-servidor");
+            DatosReporte datos(DatosReporte::CadenaServidor(cadena),
+                               {"dao", "Datos", "t_datos", true, "t_archivo", kArchivo, {}, {}, {}, {}});
+            QCOMPARE(datos.FilasDesde(0, 9).value(0).texto, "de la corrida");
+        } else if (!sentencia.isEmpty()) {
             conexion.Execute(sentencia);
+        }
     });
     QVERIFY2(motivo.isEmpty() ? fallo.isEmpty() : fallo.startsWith(motivo), qPrintable(fallo));
 }
@@ -354,6 +375,7 @@ void PruebaServidor::dosPuestos_data() {
     const QByteArray entrada = CadenaTls().replace(u' ', u'\n').toUtf8() + '\n';
     archivo.write("[oficina]\n" + entrada + "[conclave]\n" + entrada +
                   "password=" + clave.readLine().split(':').value(4));
+    archivo.setPermissions(QFile::ReadOwner | QFile::WriteOwner);
     qputenv("PGSERVICEFILE", QFile::encodeName(servicios));
     QTest::newRow("TLS de un servicio") << "service=oficina" << pgpass;
     QTest::newRow("servicio con su contraseña") << "service=conclave" << QByteArray("/no-existe");

@@ -1,5 +1,6 @@
 #include "platform/base/MotorPostgres.h"
 
+#include "platform/base/ArchivosPostgres.h"
 #include "platform/base/ErroresBase.h"
 #include "platform/base/EsperaPostgres.h"
 #include "platform/base/EsquemaPostgres.h"
@@ -10,12 +11,15 @@
 #include <QDeadlineTimer>
 #include <QLocale>
 #include <QRegularExpression>
+#include <QVarLengthArray>
 
 #include <libpq-fe.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <exception>
+#include <mutex>
 
 #include <poll.h>
 
@@ -92,15 +96,63 @@ void EsperarConexion(PGconn* conexion) {
     }
 }
 
-ManijaPostgres Conectar(const QByteArray& cadena) {
-    ComprobarCadena(cadena);
-    // The program always speaks UTF-8, whatever the database's own encoding.
-    const char* const claves[] = {"fallback_application_name", "dbname", "client_encoding",
-                                  nullptr};
-    const char* const valores[] = {"cobranzia", cadena.constData(), "UTF8", nullptr};
-    ManijaPostgres conexion(PQconnectStartParams(claves, valores, 1));
+// libpq's settings, keyword by keyword, in the order it takes them.
+using Ajustes = QList<QPair<QByteArray, QByteArray>>;
+
+// What each connection string resolved at this process's latest connection
+// for writing: the listing then reads where the run wrote.
+std::mutex gCerrojoResueltos;
+QHash<QByteArray, Ajustes> gResueltos;
+
+// The connection's settings as libpq resolved them from the string, a service
+// file, the environment and its defaults: the host, address and port it
+// reached and the password it used among them, and no service to read again.
+Ajustes Resueltos(PGconn* conexion) {
+    static const QByteArrayView kPropias[] = {"host", "hostaddr", "port", "password", "service"};
+    Ajustes ajustes;
+    const OpcionesPostgres opciones(PQconninfo(conexion));
+    for (PQconninfoOption* o = opciones.get(); o && o->keyword; ++o)
+        if (o->val && *o->val && std::find(std::begin(kPropias), std::end(kPropias),
+                                           QByteArrayView(o->keyword)) == std::end(kPropias))
+            ajustes.emplaceBack(o->keyword, o->val);
+    const QByteArray servidor = PQhost(conexion);
+    ajustes.emplaceBack("host", servidor);
+    ajustes.emplaceBack("port", PQport(conexion));
+    const QByteArray direccion = PQhostaddr(conexion);
+    if (!direccion.isEmpty() && !servidor.startsWith('/') && !servidor.startsWith('@'))
+        ajustes.emplaceBack("hostaddr", direccion);
+    if (const char* clave = PQpass(conexion); clave && *clave)
+        ajustes.emplaceBack("password", clave);
+    return ajustes;
+}
+
+void Recordar(const QByteArray& cadena, PGconn* conexion) {
+    Ajustes ajustes = Resueltos(conexion);
+    const std::lock_guard guarda(gCerrojoResueltos);
+    gResueltos.insert(cadena, std::move(ajustes));
+}
+
+Ajustes Recordados(const QByteArray& cadena) {
+    const std::lock_guard guarda(gCerrojoResueltos);
+    return gResueltos.value(cadena);
+}
+
+// Starts the connection (`expandir`: the dbname is the whole connection string
+// `cadena`) once the files libpq will read are fit to read, and waits for it.
+ManijaPostgres Iniciar(const Ajustes& ajustes, int expandir, const QByteArray& cadena) {
+    QVarLengthArray<const char*, 48> claves;
+    QVarLengthArray<const char*, 48> valores;
+    for (const auto& [clave, valor] : ajustes) {
+        claves.append(clave.constData());
+        valores.append(valor.constData());
+    }
+    claves.append(nullptr);
+    valores.append(nullptr);
+    ComprobarAntesDeIniciar(cadena);
+    ManijaPostgres conexion(PQconnectStartParams(claves.data(), valores.data(), expandir));
     if (!conexion)
         throw std::bad_alloc();
+    ComprobarArchivosConexion(conexion.get(), cadena);
     // A refusal from the server then carries its SQLSTATE.
     PQsetErrorVerbosity(conexion.get(), PQERRORS_VERBOSE);
     EsperarConexion(conexion.get());
@@ -113,6 +165,15 @@ ManijaPostgres Conectar(const QByteArray& cadena) {
     PQsetNoticeProcessor(
         conexion.get(), [](void*, const char*) {}, nullptr);
     return conexion;
+}
+
+ManijaPostgres Conectar(const QByteArray& cadena) {
+    ComprobarCadena(cadena);
+    // The program always speaks UTF-8, whatever the database's own encoding.
+    return Iniciar({{"fallback_application_name", "cobranzia"},
+                    {"dbname", cadena},
+                    {"client_encoding", "UTF8"}},
+                   1, cadena);
 }
 
 // The form with libpq's numbered markers instead of "?"; a "?" inside a
@@ -140,9 +201,11 @@ QString Citado(PGconn* conexion, const char* nombre) {
 
 } // namespace
 
-MotorPostgres::MotorPostgres(ManijaPostgres conexion, QByteArray cadena)
+MotorPostgres::MotorPostgres(ManijaPostgres conexion, QByteArray cadena,
+                             QList<QPair<QByteArray, QByteArray>> fijos)
     : conexion_(std::move(conexion))
     , cadena_(std::move(cadena))
+    , fijos_(std::move(fijos))
     , esperaOcupada_(kEsperaPredeterminada) {
     espera_.milisegundos = MilisegundosSinRespuesta(conexion_.get());
 }
@@ -152,6 +215,7 @@ MotorPostgres::~MotorPostgres() = default;
 std::unique_ptr<MotorPostgres> MotorPostgres::Abrir(const QString& cadena) {
     const QByteArray utf8 = cadena.toUtf8();
     std::unique_ptr<MotorPostgres> motor(new MotorPostgres(Conectar(utf8), utf8));
+    Recordar(utf8, motor->conexion_.get());
     motor->PrepararSesion();
     motor->AsegurarEsquema();
     motor->ComprobarTablas();
@@ -161,13 +225,21 @@ std::unique_ptr<MotorPostgres> MotorPostgres::Abrir(const QString& cadena) {
 
 std::unique_ptr<MotorPostgres> MotorPostgres::AbrirLectura(const QString& cadena) {
     const QByteArray utf8 = cadena.toUtf8();
-    std::unique_ptr<MotorPostgres> motor(new MotorPostgres(Conectar(utf8), utf8));
+    Ajustes fijos = Recordados(utf8);
+    ManijaPostgres conexion = fijos.isEmpty() ? Conectar(utf8) : Iniciar(fijos, 0, QByteArray());
+    std::unique_ptr<MotorPostgres> motor(
+        new MotorPostgres(std::move(conexion), utf8, std::move(fijos)));
     motor->PrepararSesion();
     return motor;
 }
 
 void MotorPostgres::Reconectar() {
-    conexion_ = Conectar(cadena_);
+    if (fijos_.isEmpty()) {
+        conexion_ = Conectar(cadena_);
+        Recordar(cadena_, conexion_.get());
+    } else {
+        conexion_ = Iniciar(fijos_, 0, QByteArray());
+    }
     espera_.milisegundos = MilisegundosSinRespuesta(conexion_.get());
     preparadas_.clear();
     PrepararSesion();

@@ -26,7 +26,11 @@ public:
     // when the user lacks a right the program needs.
     static std::unique_ptr<MotorPostgres> Abrir(const QString& cadena);
     // The same connection for reading only: the tables are neither made nor
-    // checked, and a missing one fails the query that reads it.
+    // checked, and a missing one fails the query that reads it. When this
+    // process has opened `cadena` with Abrir, the reader connects with what
+    // that connection resolved (host, address, port, database, user, TLS
+    // settings, the password it used), never with the string, a service file
+    // or the environment read afresh: it reads the database the program wrote.
     static std::unique_ptr<MotorPostgres> AbrirLectura(const QString& cadena);
     ~MotorPostgres() override;
 
@@ -60,7 +64,8 @@ private:
         FormaCopia copia;
     };
 
-    MotorPostgres(ManijaPostgres conexion, QByteArray cadena);
+    MotorPostgres(ManijaPostgres conexion, QByteArray cadena,
+                  QList<QPair<QByteArray, QByteArray>> fijos = {});
     void Reconectar();
     void PrepararSesion();
     bool TablasPresentes();
@@ -96,6 +101,8 @@ private:
 
     ManijaPostgres conexion_;
     QByteArray cadena_;
+    // A reader's settings, resolved by the program's connection; empty: the string's.
+    QList<QPair<QByteArray, QByteArray>> fijos_;
     int esperaOcupada_;
     bool enTransaccion_ = false;
     QHash<QString, Preparada> preparadas_;

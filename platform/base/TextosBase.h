@@ -30,6 +30,17 @@ inline const QString CadenaNoValida =
 inline const QString CadenaConContrasena =
     QStringLiteral("La cadena de conexión del servidor lleva una contraseña: guárdela en "
                    "~/.pgpass (o en el archivo que nombre PGPASSFILE) y quítela de la cadena");
+inline const QString ArchivoNoOrdinario =
+    QStringLiteral("%1 nombra «%2», que no es un archivo ordinario sino %3: libpq se quedaría "
+                   "esperando al leerlo. Nombre un archivo ordinario");
+inline const QString EsFifo = QStringLiteral("una FIFO");
+inline const QString EsCarpeta = QStringLiteral("una carpeta");
+inline const QString EsSocket = QStringLiteral("un socket");
+inline const QString EsDispositivo = QStringLiteral("un dispositivo");
+inline const QString ServicioLegible =
+    QStringLiteral("El archivo de servicios «%1» guarda la contraseña del servicio «%2» y otros "
+                   "usuarios pueden leerlo o cambiarlo: libpq no acepta así una contraseña. "
+                   "Déjelo solo para su dueño con: chmod 600 %1");
 inline const QString EnteroNoValido = QStringLiteral("%1 no es un número entero: «%2»");
 inline const QString SinRespuesta = QStringLiteral("el servidor no respondió en %1 s");
 inline const QString SinCancelar = QStringLiteral("el servidor no atendió la cancelación en %1 s");

@@ -37,6 +37,8 @@ constexpr char kCerrojo[] = "cerrojo";
 constexpr char kSaliente[] = "saliente";
 constexpr int kSenales[] = {SIGTERM, SIGHUP, SIGINT};
 constexpr int kMaxArchivos = 4;
+constexpr int kMaxTemporales = 4;
+constexpr size_t kMaxRuta = PATH_MAX;
 constexpr int kIntentos = 100;
 constexpr int kPausa = 20;
 
@@ -54,6 +56,10 @@ struct Propio {
     ino_t ino = 0;
 };
 Propio gPropios[kMaxArchivos];
+// Temporary files beside a file being replaced, by path; an empty slot starts with NUL.
+char gTemporales[kMaxTemporales][kMaxRuta];
+std::atomic<int> gNumTemporales{0};
+std::mutex gCerrojoArchivos;
 
 bool MismoArchivo(const struct stat& a, const struct stat& b) {
     return a.st_dev == b.st_dev && a.st_ino == b.st_ino;
@@ -110,6 +116,9 @@ void QuitarPropio(const Propio& p) {
 
 // The files, then the process's folder; only calls a signal handler may make.
 void BorrarPropios() {
+    for (int i = 0; i < gNumTemporales.load(); ++i)
+        if (gTemporales[i][0] != '\0')
+            ::unlink(gTemporales[i]);
     for (Propio& p : gPropios)
         if (p.activo.exchange(false))
             QuitarPropio(p);
@@ -472,3 +481,29 @@ bool CarpetaPrivada::Publicar(const QString& propio, const QString& ruta) {
         p->activo = false;
     return false;
 }
+
+void CarpetaPrivada::BorrarTemporalAlTerminar(const QString& ruta) {
+    const std::lock_guard guarda(gCerrojoArchivos);
+    const QByteArray local = RutaABytes(ruta);
+    const int n = gNumTemporales.load();
+    int libre = 0;
+    while (libre < n && gTemporales[libre][0] != '\0')
+        ++libre;
+    if (local.isEmpty() || libre >= kMaxTemporales || local.size() >= qsizetype(kMaxRuta))
+        return;
+    // The first byte last: until then the handler finds the slot empty.
+    std::memcpy(gTemporales[libre] + 1, local.constData() + 1, size_t(local.size()));
+    std::atomic_signal_fence(std::memory_order_seq_cst);
+    gTemporales[libre][0] = local[0];
+    if (libre == n)
+        gNumTemporales = n + 1;
+}
+
+void CarpetaPrivada::NoBorrarTemporalAlTerminar(const QString& ruta) {
+    const std::lock_guard guarda(gCerrojoArchivos);
+    const QByteArray local = RutaABytes(ruta);
+    for (int i = 0; i < gNumTemporales.load(); ++i)
+        if (local == gTemporales[i])
+            gTemporales[i][0] = '\0';
+}
+

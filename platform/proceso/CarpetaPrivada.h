@@ -41,4 +41,10 @@ public:
     // user's folder in one step, replacing what is there, and removes it as
     // BorrarAlTerminar does. False when it could not be moved.
     static bool Publicar(const QString& propio, const QString& ruta);
+
+    // A temporary file beside a file being replaced, removed by its path when
+    // a signal ends the process (at most a few at once); NoBorrarTemporal...
+    // takes it back once the file is gone or has become the user's.
+    static void BorrarTemporalAlTerminar(const QString& ruta);
+    static void NoBorrarTemporalAlTerminar(const QString& ruta);
 };

@@ -1,5 +1,6 @@
 #include "platform/reporte/DatosReporte.h"
 
+#include "platform/proceso/Cantidad.h"
 #include "platform/proceso/ErrorEjecucion.h"
 #include "platform/reporte/FuenteOdbc.h"
 #include "platform/reporte/FuentePostgres.h"
@@ -11,6 +12,15 @@ namespace {
 
 // What marks a server's libpq connection string among ODBC ones.
 constexpr char kPrefijoServidor[] = "libpq:";
+// The longest detail a listing reads: the longest line a run stores. A longer
+// one was planted by hand, and is never held whole.
+constexpr qint64 kMaximoCampo = 1 << 20;
+
+[[noreturn]] void CampoGrande(qint64 caracteres) {
+    throw ErrorEjecucion(ErroresReporte::LecturaDatos,
+                         TextosReporte::LecturaDatos.arg(TextosReporte::CampoGrande.arg(
+                             TextoCantidad(caracteres), TextoCantidad(kMaximoCampo))));
+}
 
 } // namespace
 
@@ -94,6 +104,8 @@ ResumenDatos DatosReporte::Resumir(int caracteresPorLinea) {
         r.longitudMaxima = fila.value(3).toLongLong();
         r.lineas = fila.value(4).toLongLong();
     });
+    if (r.longitudMaxima > kMaximoCampo)
+        CampoGrande(r.longitudMaxima);
     // A later run that committed since the guard was checked leaves no rows
     // to count: that is a replaced listing, not an empty one.
     ComprobarVigencia();
@@ -144,21 +156,29 @@ void DatosReporte::Leer(const QString& sql, const QVariantList& valores,
 QList<FilaListado> DatosReporte::Filas(const QString& sql, const QVariantList& valores) {
     QList<FilaListado> filas;
     Leer(sql, valores, [&](const QStringList& fila) {
-        filas.append({fila.value(0).toLongLong(), fila.value(1)});
+        const QString texto = fila.value(1);
+        if (texto.size() > kMaximoCampo && texto.toUcs4().size() > kMaximoCampo)
+            CampoGrande(texto.toUcs4().size());
+        filas.append({fila.value(0).toLongLong(), texto});
     });
     return filas;
 }
 
+QString DatosReporte::Detalle() const {
+    // One character past the bound tells a longer value without reading it whole.
+    return QLatin1String("substr(") + consulta_.campoDetalle + QLatin1String(", 1, ") +
+           QString::number(kMaximoCampo + 1) + u')';
+}
+
 QList<FilaListado> DatosReporte::FilasEntre(qint64 desde, qint64 hasta) {
-    const QString sql = QLatin1String("SELECT ") + orden_ + QLatin1String(", ") +
-                        consulta_.campoDetalle + Desde() + orden_ +
+    const QString sql = QLatin1String("SELECT ") + orden_ + QLatin1String(", ") + Detalle() +
+                        Desde() + orden_ +
                         QLatin1String(" BETWEEN ? AND ? ORDER BY ") + orden_;
     return Filas(sql, {desde, hasta});
 }
 
 QList<FilaListado> DatosReporte::FilasDesde(qint64 desde, int limite) {
-    const QString sql = QLatin1String("SELECT ") + orden_ + QLatin1String(", ") +
-                        consulta_.campoDetalle + Desde() + orden_ +
-                        QLatin1String(" >= ? ORDER BY ") + orden_ + QLatin1String(" LIMIT ?");
+    const QString sql = QLatin1String("SELECT ") + orden_ + QLatin1String(", ") + Detalle() +
+                        Desde() + orden_ + QLatin1String(" >= ? ORDER BY ") + orden_ + QLatin1String(" LIMIT ?");
     return Filas(sql, {desde, limite});
 }

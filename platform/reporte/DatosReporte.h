@@ -52,7 +52,9 @@ public:
     DatosReporte(const DatosReporte&) = delete;
     DatosReporte& operator=(const DatosReporte&) = delete;
 
-    // Count, key span, longest text and printed lines. Raises 20530.
+    // Count, key span, longest text and printed lines. Raises 20530, also
+    // for a detail longer than the longest line a run stores (1 MiB), which
+    // the reads below refuse as well without holding it whole.
     ResumenDatos Resumir(int caracteresPorLinea);
     // In order, every row in which a page of `lineasPorPagina` lines starts:
     // its key, the printed lines before it and its own. With
@@ -75,6 +77,8 @@ public:
 private:
     void Comprobar();
     QString Desde() const;
+    // The detail field as read: cut one character past the longest a listing takes.
+    QString Detalle() const;
     // Runs the query with the filter's and the guard's values bound, then
     // `valores`.
     void Leer(const QString& sql, const QVariantList& valores,

@@ -9,7 +9,8 @@
 class MotorPostgres;
 
 // The rows through the program's own libpq connection to a server, with the
-// run's deadlines, TLS, service file and password sources.
+// run's deadlines, made with what the run's connection resolved from the same
+// string (MotorPostgres::AbrirLectura).
 class FuentePostgres : public FuenteFilas {
 public:
     // Connects with the libpq connection string. Raises 20520.

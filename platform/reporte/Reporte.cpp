@@ -1,5 +1,6 @@
 #include "platform/reporte/Reporte.h"
 
+#include "platform/proceso/CarpetaPrivada.h"
 #include "platform/proceso/Descriptor.h"
 #include "platform/proceso/ErrorEjecucion.h"
 #include "platform/proceso/Rutas.h"
@@ -9,11 +10,13 @@
 #include <QPagedPaintDevice>
 #include <QPainter>
 #include <QPdfWriter>
+#include <QRandomGenerator>
 #include <QScopeGuard>
 
 #include <cerrno>
 #include <cstdint>
 
+#include <fcntl.h>
 #include <stdlib.h>
 #include <unistd.h>
 
@@ -180,19 +183,46 @@ namespace {
 
 } // namespace
 
-// The PDF is written beside its target and replaces it only once complete. Both
-// are named by the path's own bytes: a name that is not UTF-8 stays as given.
+namespace {
+
+// A temporary name beside the target, free at this moment.
+QByteArray NombreTemporal(const QByteArray& destino) {
+    return destino + '.' +
+           QByteArray::number(QRandomGenerator::system()->generate() % 2176782336U, 36)
+               .rightJustified(6, '0');
+}
+
+// A file without a name in the target's folder, where the file system has them.
+Descriptor ArchivoSinNombre(const QByteArray& destino) {
+    const qsizetype barra = destino.lastIndexOf('/');
+    const QByteArray carpeta = barra < 0 ? QByteArray(".") : destino.left(qMax<qsizetype>(barra, 1));
+    return Descriptor(::open(carpeta.constData(), O_TMPFILE | O_WRONLY | O_CLOEXEC, 0600));
+}
+
+} // namespace
+
+// The PDF is written into a file that has no name until it is complete
+// (O_TMPFILE), then linked beside its target under a temporary name and put in
+// its place; where the file system has no such files, under the temporary
+// name from the start. A signal that ends the process takes the temporary
+// name with it. Both are named by the path's own bytes: a name that is not
+// UTF-8 stays as given.
 bool Reporte::ExportarPdf(const QString& ruta, const Avance& avance) {
     const QByteArray destino = RutaABytes(ruta);
     QByteArray temporal = destino + ".XXXXXX";
-    Descriptor propio(mkstemp(temporal.data()));
+    Descriptor propio = ArchivoSinNombre(destino);
+    bool nombrado = !propio.Valido();
+    if (nombrado)
+        propio = Descriptor(mkstemp(temporal.data()));
     const int descriptor = propio.get();
     if (descriptor < 0)
         PdfNoEscrito(ruta, errno == EACCES ? Errores::PermisoDenegado : Errores::AccesoRuta);
-    bool renombrado = false;
+    if (nombrado)
+        CarpetaPrivada::BorrarTemporalAlTerminar(RutaDesdeBytes(temporal));
     const auto limpiar = qScopeGuard([&] {
-        if (!renombrado)
+        if (nombrado)
             unlink(temporal.constData());
+        CarpetaPrivada::NoBorrarTemporalAlTerminar(RutaDesdeBytes(temporal));
     });
     QFile archivo;
     if (!archivo.open(descriptor, QIODevice::WriteOnly, QFileDevice::AutoCloseHandle))
@@ -207,10 +237,20 @@ bool Reporte::ExportarPdf(const QString& ruta, const Avance& avance) {
     }
     if (!completo)
         return false;
-    const bool escrito = archivo.flush() && fsync(descriptor) == 0;
+    bool escrito = archivo.flush() && fsync(descriptor) == 0;
+    const QByteArray enlace = "/proc/self/fd/" + QByteArray::number(descriptor);
+    for (int intento = 0; escrito && !nombrado && intento < 3; ++intento) {
+        temporal = NombreTemporal(destino);
+        CarpetaPrivada::BorrarTemporalAlTerminar(RutaDesdeBytes(temporal));
+        nombrado = linkat(AT_FDCWD, enlace.constData(), AT_FDCWD, temporal.constData(),
+                          AT_SYMLINK_FOLLOW) == 0;
+        if (!nombrado)
+            CarpetaPrivada::NoBorrarTemporalAlTerminar(RutaDesdeBytes(temporal));
+        escrito = nombrado || errno == EEXIST;
+    }
     archivo.close();
-    if (!escrito || rename(temporal.constData(), destino.constData()) != 0)
+    if (!escrito || !nombrado || rename(temporal.constData(), destino.constData()) != 0)
         PdfNoEscrito(ruta, Errores::ErrorES);
-    renombrado = true;
+    nombrado = false;
     return true;
 }

@@ -62,6 +62,9 @@ inline const QString CampoNoExiste = QStringLiteral("El campo «%1.%2» no exist
 inline const QString Reemplazadas = QStringLiteral(
     "Las filas de «%1» ya no son las de este listado: una corrida posterior las reemplazó.");
 inline const QString LecturaDatos = QStringLiteral("No se pudieron leer las filas del listado: %1");
+inline const QString CampoGrande =
+    QStringLiteral("una fila tiene %1 caracteres, más de los %2 de la línea más larga que guarda "
+                   "una corrida; no la escribió el programa");
 
 inline const QString PdfNoEscrito = QStringLiteral("No se pudo escribir el archivo «%1»: %2");
 inline const QString SalidaNoIniciada =
