@@ -197,8 +197,8 @@ void PruebaReporte::errores_data() {
         << QString() << sel << "Archivo = 'sin cierre" << dsn << 20515 << "falta el apóstrofo";
     QTest::newRow("fórmula no declarada")
         << QString() << sel << "Total = '1'" << dsn << 20515 << "«Total» no existe";
-    QTest::newRow("campo de 1 MiB y uno") << "*" << sel << form << dsn << 20530
-                                        << "1.048.577 caracteres, más de los 1.048.576";
+    QTest::newRow("campo de 1 MiB y uno")
+        << "*" << sel << form << dsn << 20530 << "1.048.577 caracteres, más de los 1.048.576";
     QTest::newRow("origen inexistente") << QString() << sel << form << "DSN=NoExiste" << 20520
                                         << "No se pudo abrir el origen de datos";
 }
