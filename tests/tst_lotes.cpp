@@ -178,12 +178,17 @@ void PruebaLotes::llamadas_data() {
          0, "coincide", "cobranzia: no se pudo leer el historial de corridas: ");
     // A file that libpq would open and wait on for ever, refused before any wait.
     for (const char* ajuste : {"sslrootcert", "sslcert", "sslkey", "sslcrl", "passfile"})
-        fila(ajuste, {"--procesar", "<lote>", "--servidor", QString("host=/no %1=<fifo>").arg(ajuste)},
-             2, "", QString("%1 nombra «<fifo>», que no es un archivo ordinario sino una FIFO").arg(ajuste));
-    fila("servicios en una FIFO", {"PGSERVICEFILE=<fifo>", "--procesar", "<lote>", "--servidor",
-         "service=s"}, 2, "", "PGSERVICEFILE nombra «<fifo>», que no es un archivo ordinario");
-    fila("contraseña en servicios legibles", {"PGSERVICEFILE=<servicios>", "--procesar", "<lote>",
-         "--servidor", "service=s"}, 2, "", "pueden leerlo o cambiarlo: libpq no acepta así una "
+        fila(ajuste,
+             {"--procesar", "<lote>", "--servidor", QString("host=/no %1=<fifo>").arg(ajuste)}, 2,
+             "",
+             QString("%1 nombra «<fifo>», que no es un archivo ordinario sino una FIFO")
+                 .arg(ajuste));
+    fila("servicios en una FIFO",
+         {"PGSERVICEFILE=<fifo>", "--procesar", "<lote>", "--servidor", "service=s"}, 2, "",
+         "PGSERVICEFILE nombra «<fifo>», que no es un archivo ordinario");
+    fila("contraseña en servicios legibles",
+         {"PGSERVICEFILE=<servicios>", "--procesar", "<lote>", "--servidor", "service=s"}, 2, "",
+         "pueden leerlo o cambiarlo: libpq no acepta así una "
          "contraseña. Déjelo solo para su dueño con: chmod 600 <servicios>");
     fila("ayuda", {"--help"}, 0, "--verificar CODIGO ARCHIVO", "");
     fila("versión", {"--version"}, 0, "cobranzia " COBRANZIA_VERSION "\n", "");
@@ -233,7 +238,8 @@ void PruebaLotes::llamadas() {
                      QByteArray(70000, ';') + "\n[Base]\nServidor=host=x\n");
     QVERIFY(mkfifo(QFile::encodeName(carpeta.Archivo("fifo")).constData(), 0600) == 0 &&
             chmod(QFile::encodeName(carpeta.Escribir("servicios", "[s]\nhost=/no\npassword=x\n"))
-                      .constData(), 0640) == 0);
+                      .constData(),
+                  0640) == 0);
     QProcessEnvironment entorno = QProcessEnvironment::systemEnvironment();
     while (!argumentos.isEmpty() &&
            argumentos.constFirst().contains(QRegularExpression("^[A-Z]"))) {
@@ -467,8 +473,9 @@ void PruebaLotes::muertoAMitadNoMezcla() {
         for (const int s : {SIGHUP, SIGINT, SIGTERM})
             signal(s, SIG_DFL);
     });
-    proceso.start(programa, QStringList{"--procesar", ruta, "--listado", carpeta.Archivo("l.pdf")}
-                                .mid(0, listado ? 4 : 2));
+    proceso.start(programa,
+                  QStringList{"--procesar", ruta, "--listado", carpeta.Archivo("l.pdf")}.mid(
+                      0, listado ? 4 : 2));
     QVERIFY(proceso.waitForStarted());
     // Once the run has begun writing, or the PDF, named or not (O_TMPFILE), is open.
     const QString diario = carpeta.Base() + QStringLiteral("-journal");

@@ -239,8 +239,9 @@ void PruebaServidor::aperturaFallida() {
         if (sentencia == u"<listado>") {
             Reemplazar(conexion, "de la corrida");
             EscribirServicio("host=/sin-servidor");
-            DatosReporte datos(DatosReporte::CadenaServidor(cadena),
-                               {"dao", "Datos", "t_datos", true, "t_archivo", kArchivo, {}, {}, {}, {}});
+            DatosReporte datos(
+                DatosReporte::CadenaServidor(cadena),
+                {"dao", "Datos", "t_datos", true, "t_archivo", kArchivo, {}, {}, {}, {}});
             QCOMPARE(datos.FilasDesde(0, 9).value(0).texto, "de la corrida");
         } else if (!sentencia.isEmpty()) {
             conexion.Execute(sentencia);

@@ -67,8 +67,8 @@ QList<ArchivoServicio> ArchivosServicio() {
     else if (const QByteArray casa = CarpetaDeLibpq(); !casa.isEmpty())
         archivos << ArchivoServicio{"~/.pg_service.conf", casa + "/.pg_service.conf"};
     const char* sistema = std::getenv("PGSYSCONFDIR");
-    archivos << ArchivoServicio{"PGSYSCONFDIR",
-                     QByteArray(sistema ? sistema : kConfiguracionSistema) + "/pg_service.conf"};
+    archivos << ArchivoServicio{
+        "PGSYSCONFDIR", QByteArray(sistema ? sistema : kConfiguracionSistema) + "/pg_service.conf"};
     return archivos;
 }
 

@@ -112,8 +112,9 @@ Ajustes Resueltos(PGconn* conexion) {
     Ajustes ajustes;
     const OpcionesPostgres opciones(PQconninfo(conexion));
     for (PQconninfoOption* o = opciones.get(); o && o->keyword; ++o)
-        if (o->val && *o->val && std::find(std::begin(kPropias), std::end(kPropias),
-                                           QByteArrayView(o->keyword)) == std::end(kPropias))
+        if (o->val && *o->val &&
+            std::find(std::begin(kPropias), std::end(kPropias), QByteArrayView(o->keyword)) ==
+                std::end(kPropias))
             ajustes.emplaceBack(o->keyword, o->val);
     const QByteArray servidor = PQhost(conexion);
     ajustes.emplaceBack("host", servidor);

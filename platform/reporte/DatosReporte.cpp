@@ -172,13 +172,13 @@ QString DatosReporte::Detalle() const {
 
 QList<FilaListado> DatosReporte::FilasEntre(qint64 desde, qint64 hasta) {
     const QString sql = QLatin1String("SELECT ") + orden_ + QLatin1String(", ") + Detalle() +
-                        Desde() + orden_ +
-                        QLatin1String(" BETWEEN ? AND ? ORDER BY ") + orden_;
+                        Desde() + orden_ + QLatin1String(" BETWEEN ? AND ? ORDER BY ") + orden_;
     return Filas(sql, {desde, hasta});
 }
 
 QList<FilaListado> DatosReporte::FilasDesde(qint64 desde, int limite) {
     const QString sql = QLatin1String("SELECT ") + orden_ + QLatin1String(", ") + Detalle() +
-                        Desde() + orden_ + QLatin1String(" >= ? ORDER BY ") + orden_ + QLatin1String(" LIMIT ?");
+                        Desde() + orden_ + QLatin1String(" >= ? ORDER BY ") + orden_ +
+                        QLatin1String(" LIMIT ?");
     return Filas(sql, {desde, limite});
 }

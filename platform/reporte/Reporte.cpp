@@ -195,7 +195,8 @@ QByteArray NombreTemporal(const QByteArray& destino) {
 // A file without a name in the target's folder, where the file system has them.
 Descriptor ArchivoSinNombre(const QByteArray& destino) {
     const qsizetype barra = destino.lastIndexOf('/');
-    const QByteArray carpeta = barra < 0 ? QByteArray(".") : destino.left(qMax<qsizetype>(barra, 1));
+    const QByteArray carpeta =
+        barra < 0 ? QByteArray(".") : destino.left(qMax<qsizetype>(barra, 1));
     return Descriptor(::open(carpeta.constData(), O_TMPFILE | O_WRONLY | O_CLOEXEC, 0600));
 }
 
