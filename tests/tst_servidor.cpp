@@ -219,8 +219,8 @@ void PruebaServidor::aperturaFallida_data() {
          "entero: «2s»)");
     // The service file rewritten between the run and the listing: the
     // listing's reader still reads where the run wrote.
-    EscribirServicio(Cadena().simplified().replace(u' ', u'\n').toUtf8());
     fila("servicio cambiado antes del listado", "service=cambiante", QString(), "<listado>");
+    fila("PGSERVICE cambiado antes del listado", "connect_timeout=10", QString(), "<listado>");
     // A statement longer than the wait, through which the server keeps
     // saying something: the wait starts again at each notice.
     fila("lento pero vivo", Cadena("tcp_user_timeout=3000"), QString(),
@@ -234,6 +234,12 @@ void PruebaServidor::aperturaFallida() {
     QFETCH(QString, sentencia);
     Conexion conexion;
     conexion.SetConnectionString(cadena);
+    const auto servicio = qScopeGuard([] { qunsetenv("PGSERVICE"); });
+    if (sentencia == u"<listado>") {
+        EscribirServicio(Cadena().simplified().replace(u' ', u'\n').toUtf8());
+        if (!cadena.contains(u"service"))
+            qputenv("PGSERVICE", "cambiante");
+    }
     const QString fallo = Fallo([&] {
         conexion.Open();
         if (sentencia == u"<listado>") {

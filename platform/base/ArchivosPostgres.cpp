@@ -157,8 +157,9 @@ void ComprobarArchivosConexion(pg_conn* conexion, const QByteArray& cadena) {
         ComprobarOrdinario(archivo.ajuste, ruta);
     }
     // A password that is neither the environment's nor the string's (which
-    // the program refuses) came from the service file.
-    const QByteArray servicio = ServicioNombrado(cadena);
+    // the program refuses) came from the service file; settings given one by
+    // one (no string) carry the one the run used, whatever PGSERVICE says.
+    const QByteArray servicio = cadena.isEmpty() ? QByteArray() : ServicioNombrado(cadena);
     if (!clave.isEmpty() && !servicio.isEmpty() && qgetenv("PGPASSWORD") != clave)
         ComprobarClaveDeServicio(servicio);
 }
