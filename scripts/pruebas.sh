@@ -60,13 +60,14 @@ fuzz() {
 }
 
 # The tests that run threads (the run's chain, the server's cancel, the
-# window's run), under ThreadSanitizer. Qt itself is not built for it.
+# window's run), under ThreadSanitizer. Qt itself is not built for it, so what
+# Qt's own threads do among themselves is left to Qt.
 hilos() {
   CC=clang CXX=clang++ cmake -S . -B build-tsan -G Ninja -DCOBRANZIA_TSAN=ON \
     -DCOBRANZIA_BENCH=OFF -DCMAKE_BUILD_TYPE=RelWithDebInfo
   cmake --build build-tsan --parallel "$(nproc)" --target tst_corrida tst_servidor tst_ventana
-  TSAN_OPTIONS="halt_on_error=1 suppressions=$PWD/tests/tsan.supp" \
-    ctest --test-dir build-tsan --output-on-failure -R '^tst_(corrida|servidor|ventana_hilos)$'
+  TSAN_OPTIONS="halt_on_error=1 ignore_noninstrumented_modules=1 suppressions=$PWD/tests/tsan.supp" \
+    ctest --test-dir build-tsan --output-on-failure -R '_hilos$'
 }
 
 etapa normal construir_y_probar build -DCMAKE_BUILD_TYPE=RelWithDebInfo \
