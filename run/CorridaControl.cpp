@@ -263,9 +263,20 @@ ResultadoCorrida EjecutarCorrida(Programa& programa, const QString& ruta,
     LecturaArchivo lectura;
     bool cancelada = false;
     ProgresoCorrida ultimo;
+    // The wait for a database another process holds can be cancelled too.
+    if (avance)
+        conexion.EstablecerAviso([&] {
+            cancelada = cancelada || !avance(ultimo);
+            return !cancelada;
+        });
     try {
         conexion.BeginTrans();
     } catch (...) {
+        conexion.EstablecerAviso({});
+        // Cancelled while another process held the database: the row would
+        // wait for that same process.
+        if (cancelada)
+            throw ErrorEjecucion(ErrorCorridaCancelada, TextosCorrida::Cancelada);
         // An embedded database locked by other runs frees in the end: the
         // row waits for it once more. A server out of reach has nowhere to
         // take the row, and is not waited for twice.

@@ -128,7 +128,10 @@ int Procesar(Programa& programa, const LineaOrdenes& linea) {
         } catch (const ErrorEjecucion& e) {
             if (CapturaSenales::Recibida() == 0)
                 throw;
-            Fallo(e);
+            // Whatever wait it stopped, the signal is the reason.
+            Fallo(e.Numero() == ErrorCorridaCancelada
+                      ? e
+                      : ErrorEjecucion(ErrorCorridaCancelada, TextosCorrida::Cancelada));
             return Lotes::PorSenal + CapturaSenales::Recibida();
         }
     }

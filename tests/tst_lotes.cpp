@@ -12,13 +12,16 @@
 #include <QFileInfo>
 #include <QProcess>
 #include <QRegularExpression>
+#include <QTcpServer>
 #include <QTest>
 #include <QTimeZone>
 
+#include <algorithm>
 #include <cstring>
 
 #include <fcntl.h>
 #include <signal.h>
+#include <sqlite3.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -448,24 +451,44 @@ void PruebaLotes::esperaUnaBaseOcupada() {
 
 void PruebaLotes::muertoAMitadNoMezcla_data() {
     QTest::addColumn<int>("senal");
-    QTest::addColumn<bool>("listado"); // sent while the listing is being written
+    QTest::addColumn<QString>("momento");
     for (const int senal : {SIGKILL, SIGTERM, SIGHUP, SIGINT})
-        QTest::newRow(sigabbrev_np(senal)) << senal << false;
-    QTest::newRow("TERM en el listado") << SIGTERM << true;
+        QTest::newRow(sigabbrev_np(senal)) << senal << "corrida";
+    QTest::newRow("TERM en el listado") << SIGTERM << "listado";
+    QTest::newRow("TERM esperando la base") << SIGTERM << "base ocupada";
+    QTest::newRow("TERM esperando al servidor") << SIGTERM << "servidor mudo";
 }
 
 // Ended once the run has begun writing: killed, the earlier rows or the new
 // ones stand whole; by SIGTERM, SIGHUP or SIGINT, the run is cancelled, rolled
 // back and recorded so (exit 128 + the signal). Ended while the listing is
-// written: the run stands, and no PDF is left, whole or in part.
+// written: the run stands, and no PDF is left, whole or in part. Ended while
+// it waits for a database another process holds, or for a server that never
+// answers: it stops at once, and leaves no row.
 void PruebaLotes::muertoAMitadNoMezcla() {
     QFETCH(int, senal);
-    QFETCH(bool, listado);
+    QFETCH(QString, momento);
+    const bool listado = momento == u"listado";
+    const bool esperando = momento.contains(u' ');
     CarpetaPrueba carpeta;
     const QString programa = carpeta.CopiarEjecutable();
     const QString ruta = carpeta.Escribir("lote.txt", Lote(1000, 'V'));
     QCOMPARE(carpeta.Correr({"--procesar", ruta}).estado, 0);
     carpeta.Escribir("lote.txt", Lote(400000, 'N'));
+    QStringList argumentos{"--procesar", ruta};
+    if (listado)
+        argumentos << "--listado" << carpeta.Archivo("l.pdf");
+    sqlite3* duenio = nullptr;
+    if (momento == u"base ocupada")
+        QVERIFY(sqlite3_open(carpeta.Base().toUtf8().constData(), &duenio) == SQLITE_OK &&
+                sqlite3_exec(duenio, "BEGIN IMMEDIATE", nullptr, nullptr, nullptr) == SQLITE_OK);
+    QTcpServer mudo;
+    if (momento == u"servidor mudo") {
+        QVERIFY(mudo.listen(QHostAddress::LocalHost));
+        argumentos
+            << "--servidor"
+            << QStringLiteral("host=127.0.0.1 port=%1 connect_timeout=600").arg(mudo.serverPort());
+    }
 
     QProcess proceso;
     // Whatever the test was started with, the signals end the program as they would a shell's.
@@ -473,9 +496,7 @@ void PruebaLotes::muertoAMitadNoMezcla() {
         for (const int s : {SIGHUP, SIGINT, SIGTERM})
             signal(s, SIG_DFL);
     });
-    proceso.start(programa,
-                  QStringList{"--procesar", ruta, "--listado", carpeta.Archivo("l.pdf")}.mid(
-                      0, listado ? 4 : 2));
+    proceso.start(programa, argumentos);
     QVERIFY(proceso.waitForStarted());
     // Once the run has begun writing, or the PDF, named or not (O_TMPFILE), is open.
     const QString diario = carpeta.Base() + QStringLiteral("-journal");
@@ -486,16 +507,26 @@ void PruebaLotes::muertoAMitadNoMezcla() {
             if (listado && fd.symLinkTarget().startsWith(QDir(carpeta.Ruta()).canonicalPath()) &&
                 fd.symLinkTarget().contains(pdf))
                 return true;
-        return !listado && QFileInfo(diario).size() > 0;
+        if (momento == u"base ocupada") // the database is open, and its lock next
+            return std::ranges::any_of(
+                abiertos.entryInfoList(QDir::Files | QDir::System), [&](const QFileInfo& fd) {
+                    return fd.symLinkTarget() == QFileInfo(carpeta.Base()).canonicalFilePath();
+                });
+        return momento == u"servidor mudo" ? mudo.hasPendingConnections()
+                                           : !listado && QFileInfo(diario).size() > 0;
     };
     QTRY_VERIFY_WITH_TIMEOUT(escribiendo() || proceso.state() == QProcess::NotRunning, 120000);
     ::kill(pid_t(proceso.processId()), senal);
-    QVERIFY(proceso.waitForFinished(120000));
+    // Ended while the database is still held: before the program's own minute for it.
+    QVERIFY(proceso.waitForFinished(duenio ? 50000 : 120000));
+    if (duenio)
+        sqlite3_close(duenio);
     const bool cancelada = senal != SIGKILL && !listado;
     QCOMPARE(proceso.exitStatus(), cancelada ? QProcess::NormalExit : QProcess::CrashExit);
     if (cancelada)
         QCOMPARE(proceso.exitCode(), 128 + senal);
-    QVERIFY(!cancelada || proceso.readAllStandardError().contains("Se canceló el proceso"));
+    const QByteArray errores = proceso.readAllStandardError();
+    QVERIFY2(!cancelada || errores.contains("Se canceló el proceso"), errores.constData());
     QCOMPARE(QDir(carpeta.Ruta()).entryList({"l.pdf*"}), QStringList());
 
     const QStringList primera = ConsultarBase(
@@ -505,7 +536,7 @@ void PruebaLotes::muertoAMitadNoMezcla() {
              qPrintable(primera.join(u',')));
     QCOMPARE(ConsultarBase(carpeta.Base(), "SELECT resultado FROM Historial ORDER BY id DESC"),
              (QStringList{cancelada ? "cancelada" : "completada", "completada"})
-                 .mid(senal == SIGKILL && primera.constFirst().startsWith(u'1')));
+                 .mid((senal == SIGKILL && primera.constFirst().startsWith(u'1')) || esperando));
     // The next run finds the database sound, and the chain holds.
     QCOMPARE(carpeta.Correr({"--procesar", ruta}).estado, 0);
     QCOMPARE(FilasGuardadas(carpeta.Base(), "lote.txt").size(), 400000);

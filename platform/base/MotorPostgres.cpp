@@ -5,6 +5,7 @@
 #include "platform/base/EsperaPostgres.h"
 #include "platform/base/EsquemaPostgres.h"
 #include "platform/base/TextosBase.h"
+#include "platform/proceso/CapturaSenales.h"
 #include "platform/proceso/ErrorEjecucion.h"
 #include "platform/proceso/Rutas.h"
 
@@ -26,6 +27,7 @@
 namespace {
 
 constexpr int kEsperaPredeterminada = 5000;
+constexpr qint64 kPasoConexion = 100;
 constexpr int kMaximoPreparadas = 64;
 
 // The program's advisory lock for creating the tables, which only a role that
@@ -86,11 +88,17 @@ void EsperarConexion(PGconn* conexion) {
            estado != PGRES_POLLING_FAILED) {
         pollfd espera{PQsocket(conexion), short(estado == PGRES_POLLING_READING ? POLLIN : POLLOUT),
                       0};
-        const int listo = poll(&espera, 1, int(limite.remainingTime()));
-        if (listo == 0)
+        // In short steps: a signal noted in batch mode ends the wait.
+        const int listo =
+            poll(&espera, 1, int(qMin<qint64>(limite.remainingTime(), kPasoConexion)));
+        if (CapturaSenales::Recibida() != 0)
+            FallarTexto(TextosBase::ConexionInterrumpida);
+        if (listo == 0 && limite.hasExpired())
             FallarTexto(
                 MotivoPostgres(QStringLiteral("08001"), TextosBase::SinRespuesta.arg(segundos)));
-        if (listo < 0 && errno != EINTR)
+        if (listo == 0 || (listo < 0 && errno == EINTR))
+            continue;
+        if (listo < 0)
             break;
         estado = PQconnectPoll(conexion);
     }

@@ -3,12 +3,15 @@
 #include "platform/base/BaseDatos.h"
 #include "platform/base/ErroresBase.h"
 #include "platform/base/TextosBase.h"
+#include "platform/proceso/CapturaSenales.h"
 #include "platform/proceso/ErrorEjecucion.h"
 #include "platform/proceso/Rutas.h"
 
 #include <sqlite3.h>
 
+#include <chrono>
 #include <cstdlib>
+#include <thread>
 
 #include <sys/stat.h>
 #include <unistd.h>
@@ -52,13 +55,29 @@ void ComprobarArchivo(const QString& ruta, const QByteArray& rutaLocal) {
         FallarTexto(TextosBase::ArchivoSoloLectura.arg(ruta));
 }
 
+// One step of the wait for another process's lock, `veces` steps in: short
+// ones first, as SQLite's own wait takes them, up to `milisegundos` in all. A
+// signal noted in batch mode, or `seguir` answering no, ends it at once.
+int PasoOcupada(int veces, qint64 milisegundos, const std::function<bool()>& seguir) {
+    const qint64 paso = veces < 10 ? veces + 1 : 25;
+    const qint64 hecho = veces < 10 ? qint64(veces) * (veces + 1) / 2 : 55 + (veces - 10) * paso;
+    if (hecho >= milisegundos || CapturaSenales::Recibida() != 0 || (seguir && !seguir()))
+        return 0;
+    std::this_thread::sleep_for(std::chrono::milliseconds(qMin(paso, milisegundos - hecho)));
+    return 1;
+}
+
+int EsperaDeApertura(void* milisegundos, int veces) {
+    return PasoOcupada(veces, reinterpret_cast<intptr_t>(milisegundos), {});
+}
+
 ManijaSqlite Conectar(const QByteArray& rutaLocal, int espera) {
     ManijaSqlite db;
     // One thread uses a connection: SQLite need not lock it on every call.
     const int r = AbrirSqlite(rutaLocal, SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX, db);
     if (r != SQLITE_OK)
         FallarTexto(MotivoSqlite(r, QString::fromUtf8(sqlite3_errmsg(db.get()))));
-    sqlite3_busy_timeout(db.get(), espera);
+    sqlite3_busy_handler(db.get(), &EsperaDeApertura, reinterpret_cast<void*>(intptr_t(espera)));
     sqlite3_exec(db.get(), "PRAGMA cache_size=-16384", nullptr, nullptr, nullptr);
     return db;
 }
@@ -142,16 +161,25 @@ std::unique_ptr<MotorSqlite> MotorSqlite::Abrir(const QString& ruta, const QStri
     ManijaSqlite db = Conectar(rutaLocal, espera.value_or(kEsperaPredeterminada));
     ComprobarContrasena(db.get(), contrasena);
     Actualizar(db.get());
-    return std::unique_ptr<MotorSqlite>(new MotorSqlite(std::move(db)));
+    return std::unique_ptr<MotorSqlite>(
+        new MotorSqlite(std::move(db), espera.value_or(kEsperaPredeterminada)));
 }
 
-MotorSqlite::MotorSqlite(ManijaSqlite db)
-    : db_(std::move(db)) {}
+MotorSqlite::MotorSqlite(ManijaSqlite db, int espera)
+    : db_(std::move(db))
+    , espera_(espera) {
+    sqlite3_busy_handler(db_.get(), &MotorSqlite::Ocupada, this);
+}
 
 MotorSqlite::~MotorSqlite() = default;
 
 void MotorSqlite::EsperaOcupada(int milisegundos) {
-    sqlite3_busy_timeout(db_.get(), milisegundos);
+    espera_ = milisegundos;
+}
+
+int MotorSqlite::Ocupada(void* motor, int veces) {
+    const auto* m = static_cast<MotorSqlite*>(motor);
+    return PasoOcupada(veces, m->espera_, m->aviso_);
 }
 
 void MotorSqlite::EstablecerAviso(Aviso aviso) {

@@ -30,17 +30,21 @@ public:
     void EstablecerAviso(Aviso aviso) override;
 
 private:
-    explicit MotorSqlite(ManijaSqlite db);
+    MotorSqlite(ManijaSqlite db, int espera);
     sqlite3_stmt* Preparar(const QString& forma);
     ManijaSentencia Compilar(const QString& forma);
     // The prepared statement of the form, with the literals bound.
     sqlite3_stmt* Vincular(const SentenciaParametrizada& sentencia);
     void EjecutarDirecto(const char* sql);
     static int Avisar(void* motor);
+    // SQLite's busy handler: waits `espera_` for another process's lock, and
+    // stops at a cancel.
+    static int Ocupada(void* motor, int veces);
 
     // Declared first, so it is closed after every statement of its own.
     ManijaSqlite db_;
     Aviso aviso_;
+    int espera_;
     std::unordered_map<QString, ManijaSentencia> preparadas_;
     sqlite3_stmt* ultima_ = nullptr;
     QString ultimaForma_;

@@ -43,6 +43,8 @@ inline const QString ServicioLegible =
                    "Déjelo solo para su dueño con: chmod 600 %1");
 inline const QString EnteroNoValido = QStringLiteral("%1 no es un número entero: «%2»");
 inline const QString SinRespuesta = QStringLiteral("el servidor no respondió en %1 s");
+inline const QString ConexionInterrumpida =
+    QStringLiteral("se dejó de esperar al servidor: el proceso recibió una señal de terminación");
 inline const QString SinCancelar = QStringLiteral("el servidor no atendió la cancelación en %1 s");
 inline const QString FaltanTablas =
     QStringLiteral("Faltan las tablas del programa en la base de datos %1 y el usuario %2 no "
