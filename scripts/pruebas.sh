@@ -74,9 +74,8 @@ etapa normal construir_y_probar build -DCMAKE_BUILD_TYPE=RelWithDebInfo \
   -DCMAKE_EXPORT_COMPILE_COMMANDS=ON
 etapa sanitizadores construir_y_probar build-san -DCMAKE_BUILD_TYPE=Debug \
   -DCOBRANZIA_SANITIZE=ON -DCOBRANZIA_BENCH=OFF
-# The stages below still have findings to clear, so they run when asked:
-# COBRANZIA_ETAPAS="analisis fuzz hilos" scripts/pruebas.sh
-for extra in ${COBRANZIA_ETAPAS:-}; do
+# COBRANZIA_ETAPAS names the stages to run after those two; all by default.
+for extra in ${COBRANZIA_ETAPAS-analisis fuzz hilos}; do
   case $extra in
     analisis | fuzz | hilos) etapa "$extra" "$extra" ;;
     *) echo "etapa desconocida: $extra" >&2; exit 2 ;;

@@ -33,7 +33,7 @@ constexpr qint64 kMaximoServicios = 1 << 20;
 
 // The home folder as libpq finds it: $HOME, else the password database's.
 QByteArray CarpetaDeLibpq() {
-    if (const QByteArray casa = qgetenv("HOME"); !casa.isEmpty())
+    if (QByteArray casa = qgetenv("HOME"); !casa.isEmpty())
         return casa;
     const passwd* usuario = ::getpwuid(::geteuid());
     return usuario && usuario->pw_dir ? QByteArray(usuario->pw_dir) : QByteArray();

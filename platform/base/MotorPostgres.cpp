@@ -136,9 +136,9 @@ Ajustes Resueltos(PGconn* conexion) {
 }
 
 void Recordar(const QByteArray& cadena, PGconn* conexion) {
-    Ajustes ajustes = Resueltos(conexion);
+    const Ajustes ajustes = Resueltos(conexion);
     const std::lock_guard guarda(gCerrojoResueltos);
-    gResueltos.insert(cadena, std::move(ajustes));
+    gResueltos.insert(cadena, ajustes);
 }
 
 Ajustes Recordados(const QByteArray& cadena) {

@@ -68,16 +68,17 @@ int PasoOcupada(int veces, qint64 milisegundos, const std::function<bool()>& seg
 }
 
 int EsperaDeApertura(void* milisegundos, int veces) {
-    return PasoOcupada(veces, reinterpret_cast<intptr_t>(milisegundos), {});
+    return PasoOcupada(veces, *static_cast<const int*>(milisegundos), {});
 }
 
-ManijaSqlite Conectar(const QByteArray& rutaLocal, int espera) {
+// `espera` lasts until the engine takes the connection, with a wait of its own.
+ManijaSqlite Conectar(const QByteArray& rutaLocal, int* espera) {
     ManijaSqlite db;
     // One thread uses a connection: SQLite need not lock it on every call.
     const int r = AbrirSqlite(rutaLocal, SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX, db);
     if (r != SQLITE_OK)
         FallarTexto(MotivoSqlite(r, QString::fromUtf8(sqlite3_errmsg(db.get()))));
-    sqlite3_busy_handler(db.get(), &EsperaDeApertura, reinterpret_cast<void*>(intptr_t(espera)));
+    sqlite3_busy_handler(db.get(), &EsperaDeApertura, espera);
     sqlite3_exec(db.get(), "PRAGMA cache_size=-16384", nullptr, nullptr, nullptr);
     return db;
 }
@@ -158,11 +159,11 @@ std::unique_ptr<MotorSqlite> MotorSqlite::Abrir(const QString& ruta, const QStri
     const QByteArray rutaLocal = RutaABytes(ruta);
     ComprobarArchivo(ruta, rutaLocal);
     // The opening's own reads wait for a writer as long as the statements will.
-    ManijaSqlite db = Conectar(rutaLocal, espera.value_or(kEsperaPredeterminada));
+    int milisegundos = espera.value_or(kEsperaPredeterminada);
+    ManijaSqlite db = Conectar(rutaLocal, &milisegundos);
     ComprobarContrasena(db.get(), contrasena);
     Actualizar(db.get());
-    return std::unique_ptr<MotorSqlite>(
-        new MotorSqlite(std::move(db), espera.value_or(kEsperaPredeterminada)));
+    return std::unique_ptr<MotorSqlite>(new MotorSqlite(std::move(db), milisegundos));
 }
 
 MotorSqlite::MotorSqlite(ManijaSqlite db, int espera)

@@ -422,9 +422,10 @@ QString CarpetaPrivada::DelProceso() {
         return propia.ruta;
     // The user's folder changed under this process: the earlier one goes.
     BorrarPropios();
-    std::snprintf(gNombreProceso, sizeof gNombreProceso, "%s%lld", kPrefijoProceso,
-                  static_cast<long long>(::getpid()));
-    const QString ruta = eleccion.carpeta + u'/' + QString::fromLatin1(gNombreProceso);
+    // The prefix and a pid always fit.
+    static_cast<void>(std::snprintf(gNombreProceso, sizeof gNombreProceso, "%s%lld",
+                                    kPrefijoProceso, static_cast<long long>(::getpid())));
+    QString ruta = eleccion.carpeta + u'/' + QString::fromLatin1(gNombreProceso);
     Tomada tomada;
     // A start that took it for a leftover may be removing it: it is made anew.
     for (int intento = 0; intento < kIntentos && !tomada.cerrojo.Valido(); ++intento) {
@@ -506,4 +507,3 @@ void CarpetaPrivada::NoBorrarTemporalAlTerminar(const QString& ruta) {
         if (local == gTemporales[i])
             gTemporales[i][0] = '\0';
 }
-

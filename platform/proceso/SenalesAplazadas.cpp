@@ -28,8 +28,9 @@ SenalesAplazadas::~SenalesAplazadas() {
     // after this reading sees no step under way and ends the process itself.
     const bool ultimo = --gAbiertos == 0;
     pthread_sigmask(SIG_SETMASK, &antes_, nullptr);
+    // raise fails only for a signal number that does not exist, and this one came.
     if (const int senal = ultimo ? gPendiente.exchange(0) : 0)
-        ::raise(senal);
+        static_cast<void>(::raise(senal));
 }
 
 bool SenalesAplazadas::Aplazar(int senal) {
