@@ -65,8 +65,7 @@ void PruebaArranque::arranqueNormal() {
         InstanciaUnica instancia(InstanciaUnica::ClavePrograma(carpeta.Ruta()));
         RegistroMensajes mensajes;
         frmPrincipal* ventana = Main(programa, instancia);
-        QVERIFY(ventana != nullptr);
-        QVERIFY(ventana->isVisible());
+        QVERIFY(ventana && ventana->isVisible());
         const QPointer<frmPrincipal> viva = ventana;
         QVERIFY(programa.gConexion() && programa.gConexion()->EstaAbierta());
         QCOMPARE(mensajes.Textos(), QStringList());

@@ -66,12 +66,21 @@ QStringList Consultar() {
     return SqlServidor("SELECT t_datos FROM Datos WHERE t_archivo = $1 ORDER BY id", {kArchivo});
 }
 
-// The entry "cambiante" of the service file that PGSERVICEFILE names.
-void EscribirServicio(const QByteArray& entrada) {
-    const QString ruta = QDir::temp().filePath("pg_service-cambiante.conf");
+// A file in the temporary folder for its owner alone, as libpq wants a
+// password's; its path.
+QString EscribirPrivado(const QString& nombre, const QByteArray& contenido) {
+    const QString ruta = QDir::temp().filePath(nombre);
     QFile archivo(ruta);
     archivo.open(QIODevice::WriteOnly | QIODevice::Truncate);
-    archivo.write("[cambiante]\n" + entrada + '\n');
+    archivo.write(contenido);
+    archivo.setPermissions(QFile::ReadOwner | QFile::WriteOwner);
+    return ruta;
+}
+
+// The entry "cambiante" of the service file that PGSERVICEFILE names.
+void EscribirServicio(const QByteArray& entrada) {
+    const QString ruta =
+        EscribirPrivado("pg_service-cambiante.conf", "[cambiante]\n" + entrada + '\n');
     qputenv("PGSERVICEFILE", QFile::encodeName(ruta));
 }
 
@@ -175,12 +184,7 @@ void PruebaServidor::aperturaFallida_data() {
     const QString clave = "La contraseña del usuario no es válida, o no está guardada en ~/.pgpass";
     fila("sin servidor", Cadena("host=/sin-servidor"),
          "No se pudo conectar con el servidor de base de datos (");
-    // A password file that holds the wrong one, mode 0600 as libpq wants.
-    const QString mala = QDir::temp().filePath("pgpass-mala");
-    QFile archivo(mala);
-    archivo.open(QIODevice::WriteOnly);
-    archivo.write("*:*:*:*:no-es-la-clave\n");
-    archivo.setPermissions(QFile::ReadOwner | QFile::WriteOwner);
+    const QString mala = EscribirPrivado("pgpass-mala", "*:*:*:*:no-es-la-clave\n");
     fila("contraseña errónea", Cadena("passfile=" + mala), clave);
     fila("contraseña en la cadena", Cadena("password=x"),
          "La cadena de conexión del servidor lleva una contraseña");
@@ -294,13 +298,10 @@ void PruebaServidor::filaRetenida() {
     QFETCH(QString, motivo);
     const std::unique_ptr<PGconn, decltype(&PQfinish)> otra(
         PQconnectdb(Cadena("user=" + usuario).toUtf8().constData()), &PQfinish);
-    PQclear(PQexec(otra.get(), QStringLiteral("BEGIN; SELECT pg_advisory_lock(1129270898, 2); "
-                                              "INSERT INTO Corridas (t_archivo, corrida) VALUES "
-                                              "('%1', 'x') ON CONFLICT (t_archivo) DO UPDATE SET "
-                                              "corrida = excluded.corrida")
-                                   .arg(fila)
-                                   .toUtf8()
-                                   .constData()));
+    const QString retener = "BEGIN; SELECT pg_advisory_lock(1129270898, 2); INSERT INTO Corridas "
+                            "(t_archivo, corrida) VALUES ('%1', 'x') ON CONFLICT (t_archivo) DO "
+                            "UPDATE SET corrida = excluded.corrida";
+    PQclear(PQexec(otra.get(), retener.arg(fila).toUtf8().constData()));
     CarpetaPrueba carpeta(false);
     const QString lote = carpeta.Escribir(kArchivo, "D1\n");
     Programa programa(carpeta.Ruta(), carpeta.Ruta());
@@ -376,13 +377,10 @@ void PruebaServidor::dosPuestos_data() {
     // password, which is then found nowhere else.
     QFile clave(QString::fromLocal8Bit(pgpass));
     QVERIFY(clave.open(QIODevice::ReadOnly));
-    const QString servicios = QDir::temp().filePath("pg_service.conf");
-    QFile archivo(servicios);
-    QVERIFY(archivo.open(QIODevice::WriteOnly));
     const QByteArray entrada = CadenaTls().replace(u' ', u'\n').toUtf8() + '\n';
-    archivo.write("[oficina]\n" + entrada + "[conclave]\n" + entrada +
-                  "password=" + clave.readLine().split(':').value(4));
-    archivo.setPermissions(QFile::ReadOwner | QFile::WriteOwner);
+    const QString servicios =
+        EscribirPrivado("pg_service.conf", "[oficina]\n" + entrada + "[conclave]\n" + entrada +
+                                               "password=" + clave.readLine().split(':').value(4));
     qputenv("PGSERVICEFILE", QFile::encodeName(servicios));
     QTest::newRow("TLS de un servicio") << "service=oficina" << pgpass;
     QTest::newRow("servicio con su contraseña") << "service=conclave" << QByteArray("/no-existe");
@@ -533,31 +531,27 @@ void PruebaServidor::servidorCaidoEnUnaCorrida() {
 }
 
 // A database of the previous version gets the history at its first open by
-// this one, its rows kept, its version recorded.
+// this one, its rows kept, its version recorded; the history's indexes of the
+// next version only the owner may add.
 void PruebaServidor::versionAnterior() {
-    Reemplazar(conexion_, "antes");
-    SqlServidor("DROP TABLE Historial; UPDATE Version SET numero = 1");
-    Conexion conexion;
-    conexion.SetConnectionString(Cadena());
-    conexion.Open();
-    QCOMPARE(SqlServidor(QStringLiteral("SELECT numero || ' ' || (SELECT count(*) FROM "
-                                        "Historial) FROM Version")),
-             QStringList{"3 0"});
-    QCOMPARE(Consultar(), QStringList{"antes"});
-    // The history's indexes of the next version: only the owner may add them.
+    // Opened as `usuario`: the version, the history's rows and its new index.
     const auto abrir = [](const QString& usuario) {
         Conexion otra;
         otra.SetConnectionString(Cadena(usuario));
         otra.Open();
-        return SqlServidor(QStringLiteral("SELECT numero || ' ' || (SELECT count(*) FROM "
-                                          "pg_indexes WHERE indexname = 'historial_filas_id') "
-                                          "FROM Version"));
+        return SqlServidor(QStringLiteral(
+            "SELECT numero || ' ' || (SELECT count(*) FROM Historial) || ' ' || (SELECT count(*) "
+            "FROM pg_indexes WHERE indexname = 'historial_filas_id') FROM Version"));
     };
+    Reemplazar(conexion_, "antes");
+    SqlServidor("DROP TABLE Historial; UPDATE Version SET numero = 1");
+    QCOMPARE(abrir(QString()), QStringList{"3 0 1"});
+    QCOMPARE(Consultar(), QStringList{"antes"});
     SqlServidor(QStringLiteral("DROP INDEX historial_filas_id; UPDATE Version SET numero = 2; ") +
                 ConcesionesPostgres("consulta"));
-    QCOMPARE(abrir("user=consulta"), QStringList{"2 0"});
+    QCOMPARE(abrir("user=consulta"), QStringList{"2 0 0"});
     SqlServidor("REVOKE ALL ON Datos, Corridas, Version, Historial FROM consulta");
-    QCOMPARE(abrir(QString()), QStringList{"3 1"});
+    QCOMPARE(abrir(QString()), QStringList{"3 0 1"});
 }
 
 PRUEBAS_MAIN(PruebaServidor, QCoreApplication)

@@ -371,14 +371,11 @@ void PruebaVentana::aceptarMuestraElListado() {
     QVERIFY(!lineas.join(u'\n').contains("AJENA"));
     // The same file again: its new listing takes the old one's place, and a
     // closed listing gives back its connection to the database.
-    const auto abiertos = [] {
-        return QDir("/proc/self/fd").count();
-    };
-    const qsizetype conUna = abiertos();
+    const qsizetype conUna = QDir("/proc/self/fd").count();
     QTest::mouseClick(Boton("cmdAceptar"), Qt::LeftButton);
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     QCOMPARE(Vistas().size(), 1);
-    QCOMPARE(abiertos(), conUna);
+    QCOMPARE(QDir("/proc/self/fd").count(), conUna);
     // Another run of the name replaces the rows: the open preview says so
     // rather than show the other run's rows under this code.
     QVERIFY(QDir(carpeta->Ruta()).mkpath("otra"));
@@ -392,7 +389,6 @@ void PruebaVentana::aceptarMuestraElListado() {
 }
 
 void PruebaVentana::corridaFallida() {
-    GuardarFilas(carpeta->Base(), "lote.txt", {"VIEJA"});
     const QString ruta = carpeta->Escribir("lote.txt", "D1\n");
     Ruta()->setText(ruta);
     QVERIFY(QFile::remove(ruta));
@@ -404,7 +400,6 @@ void PruebaVentana::corridaFallida() {
     QCOMPARE(mensajes->Iconos(), QList<IconoMensaje>{IconoMensaje::Ninguno});
     QCOMPARE(QGuiApplication::overrideCursor(), nullptr);
     QVERIFY(Vistas().isEmpty());
-    QCOMPARE(FilasGuardadas(carpeta->Base(), "lote.txt"), QStringList{"VIEJA"});
 }
 
 void PruebaVentana::cancelarLaCorrida_data() {
@@ -502,9 +497,8 @@ void PruebaVentana::plantillaAusente() {
         << respuesta.replace("<buena>", buena).replace("<mala>", DatoPrueba("texto.rpt"));
     Ruta()->setText(carpeta->Escribir("lote.txt", "D1\n"));
     QTest::mouseClick(Boton("cmdAceptar"), Qt::LeftButton);
-    QCOMPARE(dialogos.vistos.size(), 1);
-    QCOMPARE(dialogos.vistos.constFirst(),
-             (QStringList{carpeta->Ruta(), "Cobranzia.rpt", "Reportes|*.rpt", "524292"}));
+    QCOMPARE(dialogos.vistos,
+             (QList<QStringList>{{carpeta->Ruta(), "Cobranzia.rpt", "Reportes|*.rpt", "524292"}}));
     QCOMPARE(Vistas().size(), vistas);
     QCOMPARE(mensajes->Textos().size(), mensaje.isEmpty() ? 0 : 1);
     // The run went through: the message says that its rows and code stand.

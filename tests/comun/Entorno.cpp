@@ -53,10 +53,6 @@ QStringList SqlServidor(const QString& sql, const QStringList& valores, const QS
     return filas;
 }
 
-bool EnServidor() {
-    return qEnvironmentVariable("COBRANZIA_PRUEBA_MOTOR") == u"servidor";
-}
-
 CarpetaPrueba::CarpetaPrueba(bool conBase) {
     if (!dir_.isValid())
         qFatal("no se pudo crear la carpeta temporal");
@@ -110,10 +106,6 @@ RegistroMensajes::RegistroMensajes() {
     });
 }
 
-RegistroMensajes::~RegistroMensajes() {
-    EstablecerPresentadorMensajes(anterior_);
-}
-
 Salida Ejecutar(const QString& programa, const QStringList& argumentos,
                 const QProcessEnvironment& entorno) {
     QProcess proceso;
@@ -148,10 +140,6 @@ UsuarioPrueba::~UsuarioPrueba() {
         QThread::msleep(100);
 }
 
-Salida UsuarioPrueba::Ejecutar(const QStringList& orden) const {
-    return ::Ejecutar(QStringLiteral("runuser"), QStringList{"-u", nombre_, "--"} + orden);
-}
-
 ErrorEjecucion ErrorDe(const std::function<void()>& paso) {
     try {
         paso();
@@ -177,12 +165,11 @@ QStringList ConsultarBase(const QString& base, const QString& sql, const QString
     }
     QStringList filas;
     int paso = 0;
-    while ((paso = sqlite3_step(st)) == SQLITE_ROW) {
-        if (sqlite3_column_type(st, 0) == SQLITE_NULL)
-            filas << QStringLiteral("<null>");
-        else
-            filas << Texto(QByteArrayView(sqlite3_column_text(st, 0), sqlite3_column_bytes(st, 0)));
-    }
+    while ((paso = sqlite3_step(st)) == SQLITE_ROW)
+        filas << (sqlite3_column_type(st, 0) == SQLITE_NULL
+                      ? QStringLiteral("<null>")
+                      : Texto(QByteArrayView(sqlite3_column_text(st, 0),
+                                             sqlite3_column_bytes(st, 0))));
     if (paso != SQLITE_DONE)
         qFatal("Consulta de prueba fallida: %s", sqlite3_errmsg(db));
     sqlite3_finalize(st);
@@ -193,9 +180,8 @@ QStringList ConsultarBase(const QString& base, const QString& sql, const QString
 QStringList FilasGuardadas(const QString& base, const QString& archivo) {
     return ConsultarBase(
         base,
-        EnServidor()
-            ? QStringLiteral("SELECT t_datos FROM Datos WHERE t_archivo = $1 ORDER BY id")
-            : QStringLiteral("SELECT t_datos FROM Datos WHERE t_archivo = $1 ORDER BY rowid"),
+        QStringLiteral("SELECT t_datos FROM Datos WHERE t_archivo = $1 ORDER BY ") +
+            QLatin1String(EnServidor() ? "id" : "rowid"),
         {archivo});
 }
 
@@ -204,10 +190,6 @@ void GuardarFilas(const QString& base, const QString& archivo, const QStringList
         ConsultarBase(base,
                       QStringLiteral("INSERT INTO Datos (t_datos, t_archivo) VALUES ($1, $2)"),
                       {fila, archivo});
-}
-
-QString ArchivoOdbcIni() {
-    return qEnvironmentVariable("ODBCINI");
 }
 
 void OlvidarCacheOdbc() {
@@ -266,14 +248,6 @@ void ListadosALaVez(const QString (&programas)[2], const QStringList (&argumento
             QVERIFY2(!linea.startsWith(otra) || !linea.endsWith(u'x'), qPrintable(linea));
     }
     QVERIFY(listados > 0);
-}
-
-QString CarpetaProgramaConstruida() {
-    return QStringLiteral(COBRANZIA_PROGRAMA_DIR);
-}
-
-QString DatoPrueba(const QString& nombre) {
-    return QStringLiteral(COBRANZIA_DATOS_PRUEBA "/") + nombre;
 }
 
 int EjecutarPruebas(QObject& prueba, int argc, char** argv) {

@@ -24,7 +24,9 @@ class Programa;
 // Whether the tests run on the office's server (the test server that CTest
 // starts) rather than on the embedded database: then the helpers below that
 // take a database file read and write the server's tables instead.
-bool EnServidor();
+inline bool EnServidor() {
+    return qEnvironmentVariable("COBRANZIA_PRUEBA_MOTOR") == u"servidor";
+}
 
 // Statements on the test server as `cadena` connects, by default as the
 // owner; values are bound to $1, $2... The first column of the rows that the
@@ -76,7 +78,7 @@ private:
 class RegistroMensajes {
 public:
     RegistroMensajes();
-    ~RegistroMensajes();
+    ~RegistroMensajes() { EstablecerPresentadorMensajes(anterior_); }
     RegistroMensajes(const RegistroMensajes&) = delete;
     RegistroMensajes& operator=(const RegistroMensajes&) = delete;
 
@@ -97,7 +99,9 @@ public:
     ~UsuarioPrueba();
     bool Hecho() const { return uid_ >= 0; }
     int Uid() const { return uid_; }
-    Salida Ejecutar(const QStringList& orden) const;
+    Salida Ejecutar(const QStringList& orden) const {
+        return ::Ejecutar(QStringLiteral("runuser"), QStringList{"-u", nombre_, "--"} + orden);
+    }
 
 private:
     QString nombre_;
@@ -119,7 +123,9 @@ QStringList FilasGuardadas(const QString& base, const QString& archivo);
 void GuardarFilas(const QString& base, const QString& archivo, const QStringList& filas);
 
 // The user's ODBC settings file as the tests set it ($ODBCINI).
-QString ArchivoOdbcIni();
+inline QString ArchivoOdbcIni() {
+    return qEnvironmentVariable("ODBCINI");
+}
 
 // unixODBC keeps what it has read from its settings files until its next write
 // in this process: a write elsewhere makes it read the files again.
@@ -144,8 +150,12 @@ QString DbqRegistrado();
 QStringList LineasPdf(const QString& ruta);
 
 // The program folder the build lays out, and the folder of test data.
-QString CarpetaProgramaConstruida();
-QString DatoPrueba(const QString& nombre);
+inline QString CarpetaProgramaConstruida() {
+    return QStringLiteral(COBRANZIA_PROGRAMA_DIR);
+}
+inline QString DatoPrueba(const QString& nombre) {
+    return QStringLiteral(COBRANZIA_DATOS_PRUEBA "/") + nombre;
+}
 
 // Runs the test functions of `prueba` as QTest::qExec does, except that an
 // exception escaping a function fails that function alone: the ones after it
