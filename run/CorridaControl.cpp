@@ -121,19 +121,14 @@ QString NuevaCorrida() {
 
 namespace {
 
-// The run's row in Corridas, then the delete of the file's earlier rows. The
-// wait for another run of the same file and the delete of a large earlier run
-// report progress too, and can be cancelled; on a server, so can the rows on
-// their way to it, which a server that stopped answering holds up. The
-// embedded engine keeps no hook then: it would pay for it on every row.
-void Registrar(const Programa& programa, const QString& literalArchivo, const QString& corrida,
-               const AvanceCorrida& avance, const ProgresoCorrida& ultimo, bool& cancelada) {
+// The run's row in Corridas, then the delete of the file's earlier rows, under
+// the run's cancel hook: the wait for another run of the same file and the
+// delete of a large earlier run report progress too, and can be cancelled; on
+// a server, so can the rows on their way to it, which a server that stopped
+// answering holds up. The embedded engine keeps no hook then: it would pay
+// for it on every row.
+void Registrar(const Programa& programa, const QString& literalArchivo, const QString& corrida) {
     Conexion& conexion = *programa.gConexion();
-    if (avance)
-        conexion.EstablecerAviso([&] {
-            cancelada = cancelada || !avance(ultimo);
-            return !cancelada;
-        });
     conexion.Execute(kRegistro % literalArchivo % kSeparador % CitarLiteral(corrida) %
                      kRegistroFin);
     conexion.Execute(Borrado(literalArchivo));
@@ -263,7 +258,7 @@ ResultadoCorrida EjecutarCorrida(Programa& programa, const QString& ruta,
     LecturaArchivo lectura;
     bool cancelada = false;
     ProgresoCorrida ultimo;
-    // The wait for a database another process holds can be cancelled too.
+    // The run's cancel hook, from its first wait for a database another process holds.
     if (avance)
         conexion.EstablecerAviso([&] {
             cancelada = cancelada || !avance(ultimo);
@@ -285,7 +280,7 @@ ResultadoCorrida EjecutarCorrida(Programa& programa, const QString& ruta,
         Deshacer(conexion, cancelada, fila, lectura);
     }
     try {
-        Registrar(programa, literalArchivo, resultado.corrida, avance, ultimo, cancelada);
+        Registrar(programa, literalArchivo, resultado.corrida);
         resultado.strHash = Guardar(programa, conexion, ruta, literalArchivo, avance, ultimo,
                                     resultado.filas, lectura);
         conexion.Execute(kCierreRegistro % CitarLiteral(resultado.strHash) % kFilas %
