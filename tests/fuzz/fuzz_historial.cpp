@@ -95,10 +95,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* datos, size_t largo) {
         abort();
     for (int i = Historial::Inicio; i < Historial::NumeroCampos; ++i) {
         const QJsonValue valor = objetos[0].toObject()[Historial::Columnas()[i]];
-        // Nothing that hides or disguises text, no formula, reaches a CSV field raw.
+        // Nothing that hides or disguises text, no formula, reaches a CSV field raw; a
+        // field that is wholly a number ("+2", "-12,50") is no formula.
         static const QRegularExpression oculto(
             QStringLiteral("(?![\\x{200C}\\x{200D}])[\\p{Cc}\\p{Cf}\\p{Zl}\\p{Zp}\\p{Cs}\\x{115F}"
-                           "\\x{1160}\\x{3164}\\x{FFA0}]|^[=+\\-@]"));
+                           "\\x{1160}\\x{3164}\\x{FFA0}]|^(?![-+]?[0-9]+([.,][0-9]+)?$)[=+\\-@]"));
         if (filas[1][i].contains(oculto) || Leido(filas[1][i]) != fila[i] ||
             (valor.isString() ? valor.toString() : QString::number(valor.toInteger())) != fila[i])
             abort();
