@@ -52,8 +52,9 @@ fuzz() {
   for objetivo in build-fuzz/tests/fuzz/fuzz_*; do
     [ -f "$objetivo" ] && [ -x "$objetivo" ] || continue
     nombre=${objetivo##*/fuzz_}
-    mkdir -p "build-fuzz/corpus/$nombre"
-    TMPDIR=$(mktemp -d) "$objetivo" -max_total_time="${COBRANZIA_FUZZ_SEGUNDOS:-20}" -timeout=10 \
+    rm -rf "build-fuzz/tmp/$nombre"
+    mkdir -p "build-fuzz/corpus/$nombre" "build-fuzz/tmp/$nombre"
+    TMPDIR="$PWD/build-fuzz/tmp/$nombre" "$objetivo" -max_total_time="${COBRANZIA_FUZZ_SEGUNDOS:-20}" -timeout=10 \
       -rss_limit_mb=2048 -print_final_stats=1 -artifact_prefix="build-fuzz/hallazgos/$nombre-" \
       "build-fuzz/corpus/$nombre" "tests/fuzz/semillas/$nombre"
   done

@@ -25,18 +25,12 @@ tmp=$(mktemp -d)
 paso() {
   "$@" >"$tmp/paso.log" 2>&1 || { cat "$tmp/paso.log" >&2; fallo "falló: $*"; }
 }
-volver() {
-  local estado=$?
-  trap - EXIT
-  { cmake -S "$fuentes" -B "$construccion" "-DCOBRANZIA_VERSION=$antes" &&
-    cmake --build "$construccion"; } >"$tmp/volver.log" 2>&1 ||
-    { cat "$tmp/volver.log" >&2; estado=1; }
-  rm -rf "$tmp"
-  exit "$estado"
+construir_version() {
+  paso cmake -S "$fuentes" -B "$construccion" "-DCOBRANZIA_VERSION=$1"
+  paso cmake --build "$construccion"
 }
-trap volver EXIT
-paso cmake -S "$fuentes" -B "$construccion" "-DCOBRANZIA_VERSION=$VERSION"
-paso cmake --build "$construccion"
+trap 'estado=$?; construir_version "$antes"; rm -rf "$tmp"; exit $estado' EXIT
+construir_version "$VERSION"
 paso cpack -G DEB --config "$construccion/CPackConfig.cmake" -B "$tmp/cpack"
 deb=$(echo "$tmp"/cpack/cobranzia_*.deb)
 dpkg-deb -x "$deb" "$tmp/arbol"
