@@ -12,7 +12,6 @@
 #include <libpq-fe.h>
 
 #include <cstdlib>
-#include <cstring>
 
 #include <fcntl.h>
 #include <pwd.h>
@@ -91,10 +90,7 @@ bool TieneEntrada(const QByteArray& ruta, const QByteArray& servicio) {
 // A setting that the connection string gives, empty when none.
 QByteArray Valor(const QByteArray& cadena, const char* clave) {
     const OpcionesPostgres opciones(PQconninfoParse(cadena.constData(), nullptr));
-    for (PQconninfoOption* o = opciones.get(); o && o->keyword; ++o)
-        if (std::strcmp(o->keyword, clave) == 0 && o->val)
-            return o->val;
-    return QByteArray();
+    return ValorOpcion(opciones.get(), clave);
 }
 
 // The service that the string names, else PGSERVICE's.
@@ -126,8 +122,8 @@ void ComprobarAntesDeIniciar(const QByteArray& cadena) {
     QByteArray claves = Valor(cadena, "passfile");
     if (claves.isEmpty())
         claves = qgetenv("PGPASSFILE");
-    if (claves.isEmpty() && !CarpetaDeLibpq().isEmpty())
-        claves = CarpetaDeLibpq() + "/.pgpass";
+    if (const QByteArray casa = CarpetaDeLibpq(); claves.isEmpty() && !casa.isEmpty())
+        claves = casa + "/.pgpass";
     ComprobarOrdinario("passfile", claves);
 }
 
@@ -143,15 +139,8 @@ void ComprobarArchivosConexion(pg_conn* conexion, const QByteArray& cadena) {
                      {"passfile", nullptr}};
     const OpcionesPostgres opciones(PQconninfo(conexion));
     const QByteArray casa = CarpetaDeLibpq();
-    QByteArray clave;
     for (const auto& archivo : kArchivos) {
-        QByteArray ruta;
-        for (PQconninfoOption* o = opciones.get(); o && o->keyword; ++o) {
-            if (std::strcmp(o->keyword, archivo.ajuste) == 0 && o->val)
-                ruta = o->val;
-            if (std::strcmp(o->keyword, "password") == 0 && o->val)
-                clave = o->val;
-        }
+        QByteArray ruta = ValorOpcion(opciones.get(), archivo.ajuste);
         if (ruta.isEmpty() && archivo.omision && !casa.isEmpty())
             ruta = casa + "/.postgresql/" + archivo.omision;
         ComprobarOrdinario(archivo.ajuste, ruta);
@@ -159,6 +148,7 @@ void ComprobarArchivosConexion(pg_conn* conexion, const QByteArray& cadena) {
     // A password that is neither the environment's nor the string's (which
     // the program refuses) came from the service file; settings given one by
     // one (no string) carry the one the run used, whatever PGSERVICE says.
+    const QByteArray clave = ValorOpcion(opciones.get(), "password");
     const QByteArray servicio = cadena.isEmpty() ? QByteArray() : ServicioNombrado(cadena);
     if (!clave.isEmpty() && !servicio.isEmpty() && qgetenv("PGPASSWORD") != clave)
         ComprobarClaveDeServicio(servicio);

@@ -22,11 +22,7 @@ DestinoPostgres DestinoDeConexion(const pg_conn* conexion) {
     // file's entry, the PG* variables.
     const OpcionesPostgres opciones(PQconninfo(const_cast<pg_conn*>(conexion)));
     for (const char* clave : kClavesTls) {
-        QString valor;
-        for (PQconninfoOption* o = opciones.get(); o && o->keyword; ++o) {
-            if (qstrcmp(o->keyword, clave) == 0 && o->val)
-                valor = QString::fromUtf8(o->val);
-        }
+        QString valor = QString::fromUtf8(ValorOpcion(opciones.get(), clave));
         // psqlODBC and isql run in other folders than the program did.
         if (!valor.isEmpty() && !destino.tls.isEmpty() && QFileInfo(valor).isRelative())
             valor = QFileInfo(valor).absoluteFilePath();

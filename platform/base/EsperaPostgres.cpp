@@ -14,7 +14,6 @@
 #include <cerrno>
 #include <climits>
 #include <cstdlib>
-#include <cstring>
 #include <optional>
 #include <thread>
 
@@ -103,25 +102,23 @@ namespace {
 // an int. Nothing when unset.
 std::optional<int> EnteroConexion(pg_conn* conexion, const char* clave) {
     const OpcionesPostgres opciones(PQconninfo(conexion));
-    for (PQconninfoOption* o = opciones.get(); o && o->keyword; ++o) {
-        if (std::strcmp(o->keyword, clave) != 0 || !o->val)
-            continue;
-        char* fin = nullptr;
-        errno = 0;
-        const long valor = std::strtol(o->val, &fin, 10);
-        const bool leido = fin != o->val && errno == 0 && valor >= INT_MIN && valor <= INT_MAX;
-        while (leido && *fin != '\0' && std::isspace(static_cast<unsigned char>(*fin)))
-            ++fin;
-        if (!leido || *fin != '\0')
-            throw ErrorEjecucion(
-                Errores::BaseDatos,
-                TextosBase::CadenaNoValida + QStringLiteral(" (") +
-                    TextosBase::EnteroNoValido.arg(QLatin1String(clave),
-                                                   TextoVisible(QString::fromUtf8(o->val))) +
-                    u')');
-        return int(valor);
-    }
-    return std::nullopt;
+    const char* texto = ValorOpcion(opciones.get(), clave);
+    if (!texto)
+        return std::nullopt;
+    char* fin = nullptr;
+    errno = 0;
+    const long valor = std::strtol(texto, &fin, 10);
+    const bool leido = fin != texto && errno == 0 && valor >= INT_MIN && valor <= INT_MAX;
+    while (leido && *fin != '\0' && std::isspace(static_cast<unsigned char>(*fin)))
+        ++fin;
+    if (!leido || *fin != '\0')
+        throw ErrorEjecucion(
+            Errores::BaseDatos,
+            TextosBase::CadenaNoValida + QStringLiteral(" (") +
+                TextosBase::EnteroNoValido.arg(QLatin1String(clave),
+                                               TextoVisible(QString::fromUtf8(texto))) +
+                u')');
+    return int(valor);
 }
 
 } // namespace

@@ -5,6 +5,7 @@
 #include <libpq-fe.h>
 #include <sqlite3.h>
 
+#include <cstring>
 #include <mutex>
 
 void CerrarSqlite::operator()(sqlite3* db) const {
@@ -27,6 +28,13 @@ void LiberarResultado::operator()(pg_result* resultado) const {
 
 void LiberarOpciones::operator()(_PQconninfoOption* opciones) const {
     PQconninfoFree(opciones);
+}
+
+const char* ValorOpcion(const _PQconninfoOption* opciones, const char* clave) {
+    for (const PQconninfoOption* o = opciones; o && o->keyword; ++o)
+        if (std::strcmp(o->keyword, clave) == 0)
+            return o->val;
+    return nullptr;
 }
 
 void LiberarCancelacion::operator()(pg_cancel* cancelacion) const {

@@ -45,6 +45,10 @@ using TextoPostgres = std::unique_ptr<char, LiberarMemoriaPostgres>;
 
 class QByteArray;
 
+// The value libpq gives `clave` among `opciones` (PQconninfo's or
+// PQconninfoParse's), or nullptr when it has none.
+const char* ValorOpcion(const _PQconninfoOption* opciones, const char* clave);
+
 // sqlite3_open_v2 into `db`, which owns the handle even when opening failed
 // (the engine's reason is read from it). The engine's process-wide options
 // are set once, before its first connection.

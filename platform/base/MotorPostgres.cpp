@@ -72,10 +72,8 @@ void ComprobarCadena(const QByteArray& cadena) {
         FallarTexto(texto.isEmpty() ? TextosBase::CadenaNoValida
                                     : TextosBase::CadenaNoValida + " (" + texto + ')');
     }
-    for (PQconninfoOption* o = opciones.get(); o->keyword; ++o) {
-        if (qstrcmp(o->keyword, "password") == 0 && o->val && *o->val)
-            FallarTexto(TextosBase::CadenaConContrasena);
-    }
+    if (const char* clave = ValorOpcion(opciones.get(), "password"); clave && *clave)
+        FallarTexto(TextosBase::CadenaConContrasena);
 }
 
 // Drives the connection's start until it ends, within connect_timeout; libpq
