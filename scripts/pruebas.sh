@@ -54,8 +54,9 @@ fuzz() {
     nombre=${objetivo##*/fuzz_}
     rm -rf "build-fuzz/tmp/$nombre"
     mkdir -p "build-fuzz/corpus/$nombre" "build-fuzz/tmp/$nombre"
-    TMPDIR="$PWD/build-fuzz/tmp/$nombre" "$objetivo" -max_total_time="${COBRANZIA_FUZZ_SEGUNDOS:-20}" -timeout=10 \
-      -rss_limit_mb=2048 -print_final_stats=1 -artifact_prefix="build-fuzz/hallazgos/$nombre-" \
+    TMPDIR="$PWD/build-fuzz/tmp/$nombre" "$objetivo" \
+      -max_total_time="${COBRANZIA_FUZZ_SEGUNDOS:-20}" -timeout=10 -rss_limit_mb=2048 \
+      -print_final_stats=1 -artifact_prefix="build-fuzz/hallazgos/$nombre-" \
       "build-fuzz/corpus/$nombre" "tests/fuzz/semillas/$nombre"
   done
 }

@@ -1,5 +1,7 @@
 #include "platform/proceso/CapturaSenales.h"
 
+#include <iterator>
+
 namespace {
 
 constexpr int kSenales[] = {SIGTERM, SIGHUP, SIGINT};
@@ -19,7 +21,7 @@ CapturaSenales::CapturaSenales() {
     // Reads and writes go on; a wait in poll ends at once (never restarted), and its caller looks.
     accion.sa_flags = SA_RESTART;
     sigemptyset(&accion.sa_mask);
-    for (int i = 0; i < 3; ++i) {
+    for (size_t i = 0; i < std::size(kSenales); ++i) {
         ::sigaction(kSenales[i], nullptr, &antes_[i]);
         if (antes_[i].sa_handler != SIG_IGN)
             ::sigaction(kSenales[i], &accion, nullptr);
@@ -27,7 +29,7 @@ CapturaSenales::CapturaSenales() {
 }
 
 CapturaSenales::~CapturaSenales() {
-    for (int i = 0; i < 3; ++i)
+    for (size_t i = 0; i < std::size(kSenales); ++i)
         ::sigaction(kSenales[i], &antes_[i], nullptr);
 }
 

@@ -483,27 +483,25 @@ bool CarpetaPrivada::Publicar(const QString& propio, const QString& ruta) {
     return false;
 }
 
-void CarpetaPrivada::BorrarTemporalAlTerminar(const QString& ruta) {
+void CarpetaPrivada::BorrarTemporalAlTerminar(const QByteArray& ruta) {
     const std::lock_guard guarda(gCerrojoArchivos);
-    const QByteArray local = RutaABytes(ruta);
     const int n = gNumTemporales.load();
     int libre = 0;
     while (libre < n && gTemporales[libre][0] != '\0')
         ++libre;
-    if (local.isEmpty() || libre >= kMaxTemporales || local.size() >= qsizetype(kMaxRuta))
+    if (ruta.isEmpty() || libre >= kMaxTemporales || ruta.size() >= qsizetype(kMaxRuta))
         return;
     // The first byte last: until then the handler finds the slot empty.
-    std::memcpy(gTemporales[libre] + 1, local.constData() + 1, size_t(local.size()));
+    std::memcpy(gTemporales[libre] + 1, ruta.constData() + 1, size_t(ruta.size()));
     std::atomic_signal_fence(std::memory_order_seq_cst);
-    gTemporales[libre][0] = local[0];
+    gTemporales[libre][0] = ruta[0];
     if (libre == n)
         gNumTemporales = n + 1;
 }
 
-void CarpetaPrivada::NoBorrarTemporalAlTerminar(const QString& ruta) {
+void CarpetaPrivada::NoBorrarTemporalAlTerminar(const QByteArray& ruta) {
     const std::lock_guard guarda(gCerrojoArchivos);
-    const QByteArray local = RutaABytes(ruta);
     for (int i = 0; i < gNumTemporales.load(); ++i)
-        if (local == gTemporales[i])
+        if (ruta == gTemporales[i])
             gTemporales[i][0] = '\0';
 }

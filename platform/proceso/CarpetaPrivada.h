@@ -42,9 +42,10 @@ public:
     // BorrarAlTerminar does. False when it could not be moved.
     static bool Publicar(const QString& propio, const QString& ruta);
 
-    // A temporary file beside a file being replaced, removed by its path when
-    // a signal ends the process (at most a few at once); NoBorrarTemporal...
-    // takes it back once the file is gone or has become the user's.
-    static void BorrarTemporalAlTerminar(const QString& ruta);
-    static void NoBorrarTemporalAlTerminar(const QString& ruta);
+    // A temporary file beside a file being replaced, removed by its path (its
+    // own bytes) when a signal ends the process (at most a few at once);
+    // NoBorrarTemporal... takes it back once the file is gone or has become
+    // the user's.
+    static void BorrarTemporalAlTerminar(const QByteArray& ruta);
+    static void NoBorrarTemporalAlTerminar(const QByteArray& ruta);
 };

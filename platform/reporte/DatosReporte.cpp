@@ -157,8 +157,9 @@ QList<FilaListado> DatosReporte::Filas(const QString& sql, const QVariantList& v
     QList<FilaListado> filas;
     Leer(sql, valores, [&](const QStringList& fila) {
         const QString texto = fila.value(1);
-        if (texto.size() > kMaximoCampo && texto.toUcs4().size() > kMaximoCampo)
-            CampoGrande(texto.toUcs4().size());
+        if (texto.size() > kMaximoCampo)
+            if (const qsizetype caracteres = texto.toUcs4().size(); caracteres > kMaximoCampo)
+                CampoGrande(caracteres);
         filas.append({fila.value(0).toLongLong(), texto});
     });
     return filas;

@@ -219,11 +219,11 @@ bool Reporte::ExportarPdf(const QString& ruta, const Avance& avance) {
     if (descriptor < 0)
         PdfNoEscrito(ruta, errno == EACCES ? Errores::PermisoDenegado : Errores::AccesoRuta);
     if (nombrado)
-        CarpetaPrivada::BorrarTemporalAlTerminar(RutaDesdeBytes(temporal));
+        CarpetaPrivada::BorrarTemporalAlTerminar(temporal);
     const auto limpiar = qScopeGuard([&] {
         if (nombrado)
             unlink(temporal.constData());
-        CarpetaPrivada::NoBorrarTemporalAlTerminar(RutaDesdeBytes(temporal));
+        CarpetaPrivada::NoBorrarTemporalAlTerminar(temporal);
     });
     QFile archivo;
     if (!archivo.open(descriptor, QIODevice::WriteOnly, QFileDevice::AutoCloseHandle))
@@ -242,11 +242,11 @@ bool Reporte::ExportarPdf(const QString& ruta, const Avance& avance) {
     const QByteArray enlace = "/proc/self/fd/" + QByteArray::number(descriptor);
     for (int intento = 0; escrito && !nombrado && intento < 3; ++intento) {
         temporal = NombreTemporal(destino);
-        CarpetaPrivada::BorrarTemporalAlTerminar(RutaDesdeBytes(temporal));
+        CarpetaPrivada::BorrarTemporalAlTerminar(temporal);
         nombrado = linkat(AT_FDCWD, enlace.constData(), AT_FDCWD, temporal.constData(),
                           AT_SYMLINK_FOLLOW) == 0;
         if (!nombrado)
-            CarpetaPrivada::NoBorrarTemporalAlTerminar(RutaDesdeBytes(temporal));
+            CarpetaPrivada::NoBorrarTemporalAlTerminar(temporal);
         escrito = nombrado || errno == EEXIST;
     }
     archivo.close();
